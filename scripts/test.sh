@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Every test: the native logic tests (plain and under ASan/UBSan), the fuzz smoke runs,
+# then the Windows build with its toolkit and end-to-end tests under Wine.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+"$root/scripts/setup.sh"
+
+jobs=$(nproc)
+echo "== native tests"
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/native -j"$jobs"
+ctest --test-dir build/native --output-on-failure -j"$jobs"
+
+echo "== native tests under AddressSanitizer and UBSan"
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DTUNELAMP_SANITIZE=ON >/dev/null
+cmake --build build/asan -j"$jobs"
+ctest --test-dir build/asan --output-on-failure -j"$jobs"
+
+if [ -x "$root/scripts/fuzz.sh" ]; then
+  echo "== fuzz smoke runs"
+  "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"
+fi
+
+echo "== Windows build"
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+  -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+cmake --build build/win -j"$jobs"
+
+echo "== Windows tests under Wine"
+export WINE_ROOT="$root/build/win/wine"
+WINE_OWN_DISPLAY=1
+# shellcheck source=scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+trap wine_env_stop EXIT
+wine_env_start
+ctest --test-dir build/win --output-on-failure

@@ -1,0 +1,45 @@
+# Sourced by the scripts that run Windows programs: a Wine prefix of the build's own and,
+# unless a display is given, a virtual X display with a window manager in it.
+#   WINE_ROOT   folder for the prefix and the display's files (required)
+#   NEED_COMPOSITOR=1  also run a compositor, so screenshots show the real translucency
+export WINEPREFIX="$WINE_ROOT/wineprefix"
+export WINEDEBUG=-all
+# Without winedbg disabled a crashing program starts the debugger and hangs.
+export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
+# Under qemu-i386, Wine probes the whole address space in 64 KiB steps at every start
+# (qemu ignores MAP_FIXED_NOREPLACE); a guest space just above 2 GiB keeps the start near 2 s.
+export QEMU_RESERVED_VA=0x81000000
+
+wine_env_started=()
+
+wine_env_start() {
+  mkdir -p "$WINE_ROOT"
+  if [ -z "${DISPLAY:-}" ] || [ -n "${WINE_OWN_DISPLAY:-}" ]; then
+    local fdfile="$WINE_ROOT/display.$$"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    wine_env_started+=($!)
+    for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+    # Without a window manager Wine waits 2 s for every hide of a framed window.
+    openbox --sm-disable >/dev/null 2>&1 &
+    wine_env_started+=($!)
+    if [ -n "${NEED_COMPOSITOR:-}" ]; then
+      xcompmgr >/dev/null 2>&1 &
+      wine_env_started+=($!)
+    fi
+    sleep 0.5
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+  fi
+  wineserver -p
+  # Warm-up: without it every program waits for Wine's services to let go of its pipes.
+  wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+}
+
+wine_env_stop() {
+  wineserver -k 2>/dev/null || true
+  for pid in "${wine_env_started[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wine_env_started=()
+}
