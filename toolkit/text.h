@@ -27,6 +27,7 @@ class Text {
 
   Text& operator+=(std::string_view tail);
   Text& operator+=(const Text& tail) { return *this += tail.View(); }
+  Text& operator+=(const char* tail) { return *this += std::string_view(tail); }
 
   // 1-based substring with forgiving bounds: a start below 1 counts as 1, a count that runs
   // past the end stops at the end, a start past the end gives the empty text.
@@ -47,3 +48,6 @@ class Text {
 [[nodiscard]] inline bool operator!=(const Text& a, std::string_view b) { return !(a == b); }
 [[nodiscard]] Text operator+(const Text& a, std::string_view b);
 [[nodiscard]] inline Text operator+(const Text& a, const Text& b) { return a + b.View(); }
+[[nodiscard]] inline Text operator+(const Text& a, const char* b) { return a + std::string_view(b); }
+[[nodiscard]] inline bool operator==(const Text& a, const char* b) { return a.View() == b; }
+[[nodiscard]] inline bool operator!=(const Text& a, const char* b) { return !(a == b); }

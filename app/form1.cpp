@@ -1,0 +1,24 @@
+#include "app/form1.h"
+
+#include "app/win32_host.h"
+#include "display/hot_keys.h"
+
+namespace {
+
+// void OnHotKeyMessage(WM_HOTKEY): WParam is the hot-key id. Sets no result, so
+// DefWindowProcA sees the message too.
+void OnHotKeyMessage(TObject* /*form*/, TWindowMessage& message) {
+  OnHotKey(PopupHost(), message.WParam);
+}
+
+const MessageHandler kForm1Handlers[] = {
+    {WM_HOTKEY, &OnHotKeyMessage},
+};
+
+}  // namespace
+
+const MessageTable* TForm1::Messages() const {
+  static const MessageTable table = {TForm::Messages(), kForm1Handlers,
+                                     sizeof kForm1Handlers / sizeof kForm1Handlers[0]};
+  return &table;
+}

@@ -1,0 +1,16 @@
+// The popup: the toolkit's form with the label and the timer that start-up gives it, and a
+// message-handler table that passes the global hot keys to the now-playing logic.
+#pragma once
+
+#include "toolkit/controls.h"
+#include "toolkit/timer.h"
+
+class TForm1 : public TForm {
+ public:
+  using TForm::TForm;
+
+  [[nodiscard]] const MessageTable* Messages() const override;
+
+  TLabel* Label = nullptr;
+  TTimer* Timer = nullptr;
+};

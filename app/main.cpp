@@ -1,0 +1,71 @@
+// The program's entry: one copy only, the popup with its label and timer, wired to the
+// now-playing logic, then the message loop, which never returns.
+#include <windows.h>
+
+#include "app/form1.h"
+#include "app/win32_host.h"
+#include "display/display_cycle.h"
+#include "display/hot_keys.h"
+#include "display/settings.h"
+#include "toolkit/helpers.h"
+#include "toolkit/pump.h"
+
+namespace {
+
+constexpr char kInstanceEventName[] = "TunelampEvent";
+// WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE: always on top, no taskbar button.
+constexpr uint32_t kPopupExStyle = 0x188;
+constexpr uint8_t kNoBorder = 0;
+constexpr uint32_t kFirstCheckMs = 100;
+constexpr int32_t kLabelLeft = 20;
+
+// The events' data is the form; the logic reaches it through the process's host.
+void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) { LoadSettings(PopupHost()); }
+
+void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) { DisplayCycle(PopupHost()); }
+
+void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,
+                       TShiftFlags /*shift*/, int32_t /*x*/, int32_t /*y*/) {
+  OnPopupMouseUp(PopupHost());
+}
+
+// Another copy holds the event: end quietly. The event is never closed, signalled or waited
+// on; it only marks that a copy runs, and goes away with its process.
+void EndIfAnotherCopyRuns() {
+  if (OpenEventA(EVENT_ALL_ACCESS, FALSE, kInstanceEventName)) ExitProcess(0);
+  HANDLE marker = CreateEventA(nullptr, TRUE, TRUE, kInstanceEventName);
+  // Two copies started at the same instant can both miss each other's event above; the
+  // second to create it learns so here.
+  if (marker && GetLastError() == ERROR_ALREADY_EXISTS) ExitProcess(0);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int /*show*/) {
+  EndIfAnotherCopyRuns();
+
+  // Locals of an entry that never returns: they live as long as the process.
+  TForm1 form(nullptr, Text(), false);
+  BindPopupHost(form);
+  form.SetExStyle(form.ExStyle | kPopupExStyle);
+  form.SetLeft(0);
+  form.SetTop(0);
+  form.SetWidth(ScreenWidth());
+  form.SetBorderStyle(kNoBorder);
+  form.OnCreate = {&LoadSettingsEvent, &form};
+  form.OnMouseUp = {&PopupMouseUpEvent, &form};
+
+  TTimer timer;
+  form.Timer = &timer;
+  timer.SetInterval(kFirstCheckMs);
+  timer.SetOnTimer({&DisplayCycleEvent, &form});
+
+  TLabel label(&form, Text());
+  form.Label = &label;
+  label.SetLeft(kLabelLeft);
+  label.SetWidth(form.GetWidth());
+  label.SetColor(form.Color);
+
+  Run(form);
+}

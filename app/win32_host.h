@@ -1,0 +1,57 @@
+// Binds the now-playing logic to the popup's toolkit objects and to Win32.
+#pragma once
+
+#include "app/form1.h"
+#include "display/host.h"
+
+class Win32Host final : public NowPlayingHost {
+ public:
+  explicit Win32Host(TForm1& form) : form_(form) {}
+
+  void FormSetAlphaBlend(bool layered) override;
+  void FormSetAlphaBlendValue(uint8_t alpha) override;
+  void FormSetHeight(int32_t height) override;
+  int32_t FormGetHeight() override;
+  int32_t FormGetWidth() override;
+  void FormSetColor(uint32_t color) override;
+  uint32_t FormColor() override;
+  void FormProcessMessages() override;
+  void FormShowWindow(int32_t command) override;
+  void FormSetWindowPosTopmost() override;
+  uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override;
+  void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
+
+  void LabelSetLeft(int32_t left) override;
+  void LabelSetTop(int32_t top) override;
+  void LabelSetHeight(int32_t height) override;
+  int32_t LabelGetWidth() override;
+  int32_t LabelGetHeight() override;
+  void LabelSetCaption(const Text& caption) override;
+  void LabelSetColor(uint32_t color) override;
+
+  void FontSetSize(int32_t points) override;
+  void FontSetName(const Text& name) override;
+  int32_t FontSize() override;
+
+  void TimerSetEnabled(bool enabled) override;
+  void TimerSetInterval(uint32_t milliseconds) override;
+
+  uint32_t PlayerFindWindow() override;
+  int32_t PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
+  int32_t PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
+
+  uint32_t GetTickCount() override;
+  void Sleep(uint32_t milliseconds) override;
+  void ExitProcess(uint32_t exitCode) override;
+
+  uint32_t ReadSettingInt(const char* section, const char* key, int32_t defaultValue) override;
+  uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
+                           char* buffer, uint32_t size) override;
+
+ private:
+  TForm1& form_;
+};
+
+// The one host of the process, bound to the popup by start-up.
+[[nodiscard]] Win32Host& PopupHost();
+void BindPopupHost(TForm1& form);
