@@ -1,0 +1,228 @@
+#include "tests/app/harness.h"
+
+namespace e2e {
+
+const char kNotRunning[] = "WinAMP \xed\xe5 \xe7\xe0\xef\xf3\xf9\xe5\xed!";
+
+std::string BinDir() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, n);
+  return dir.substr(0, dir.find_last_of('\\'));
+}
+
+bool Process::Start(const std::string& exe, const std::string& arguments,
+                    const std::string& workingDir) {
+  Kill();
+  std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      workingDir.c_str(), &startup, &info)) {
+    return false;
+  }
+  CloseHandle(info.hThread);
+  handle_ = info.hProcess;
+  pid_ = info.dwProcessId;
+  return true;
+}
+
+bool Process::Running() const {
+  return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (!handle_) return false;
+  bool ended =
+      WaitUntil([&] { return WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0; }, timeoutMs, 20);
+  if (ended && exitCode) GetExitCodeProcess(handle_, exitCode);
+  return ended;
+}
+
+void Process::Kill() {
+  if (!handle_) return;
+  if (WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(handle_, 99);
+    WaitForSingleObject(handle_, kExitTimeoutMs);
+  }
+  CloseHandle(handle_);
+  handle_ = nullptr;
+}
+
+WorkDir::WorkDir() {
+  static int counter = 0;
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  path_ = std::string(temp) + "tunelamp-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+          std::to_string(++counter);
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+WorkDir::~WorkDir() {
+  for (const std::string& file : files_) DeleteFileA((path_ + "\\" + file).c_str());
+  RemoveDirectoryA(path_.c_str());
+}
+
+void WorkDir::Write(const std::string& name, const std::string& content) {
+  HANDLE file = CreateFileA((path_ + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+  files_.push_back(name);
+}
+
+void WorkDir::CopyIn(const std::string& sourcePath, const std::string& name) {
+  CopyFileA(sourcePath.c_str(), (path_ + "\\" + name).c_str(), FALSE);
+  files_.push_back(name);
+}
+
+void PumpFor(DWORD ms) {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  Sleep(ms);
+}
+
+namespace {
+
+struct Search {
+  const char* className;
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  char className[64];
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == search->pid && GetClassNameA(window, className, sizeof className) &&
+      lstrcmpA(className, search->className) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND FindTopLevel(const char* className, DWORD pid) {
+  Search search = {className, pid, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int AlphaOf(HWND window) {
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  if (!GetLayeredWindowAttributes(window, &key, &alpha, &flags)) return -1;
+  return alpha;
+}
+
+HWND LabelOf(HWND popup) {
+  return FindWindowExA(popup, nullptr, "static", nullptr);
+}
+
+std::string LabelText(HWND popup) {
+  char text[2048] = {};
+  int n = GetWindowTextA(LabelOf(popup), text, sizeof text);
+  return std::string(text, n > 0 ? n : 0);
+}
+
+RECT RectOf(HWND window) {
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+Sample Snapshot(HWND popup) {
+  Sample sample;
+  sample.tick = GetTickCount();
+  sample.alpha = AlphaOf(popup);
+  sample.iconic = IsIconic(popup) != FALSE;
+  HWND label = LabelOf(popup);
+  sample.label = RectOf(label);
+  // In the popup's client area, where the label's resting place is (20, 8).
+  MapWindowPoints(nullptr, popup, reinterpret_cast<POINT*>(&sample.label), 2);
+  sample.text = LabelText(popup);
+  return sample;
+}
+
+bool Player::Start(const std::vector<std::string>& commands) {
+  std::string arguments;
+  for (const std::string& command : commands) {
+    if (!arguments.empty()) arguments += " ";
+    arguments += "\"" + command + "\"";
+  }
+  if (!process_.Start(BinDir() + "\\player.exe", arguments, BinDir())) return false;
+  return WaitUntil(
+             [&] {
+               window_ = FindTopLevel("Winamp v1.x", process_.Pid());
+               return (window_ && GetWindowTextLengthA(window_) > 0) || !process_.Running();
+             },
+             kStartTimeoutMs) &&
+         window_ != nullptr;
+}
+
+bool Player::Send(const std::string& command) const {
+  COPYDATASTRUCT data = {0, static_cast<DWORD>(command.size()), const_cast<char*>(command.data())};
+  return SendMessageA(window_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)) != 0;
+}
+
+LRESULT Player::Query(WPARAM wParam, LPARAM lParam) const {
+  return SendMessageA(window_, WM_USER, wParam, lParam);
+}
+
+std::string Player::Caption() const {
+  char text[1024] = {};
+  int n = GetWindowTextA(window_, text, sizeof text);
+  return std::string(text, n > 0 ? n : 0);
+}
+
+bool Tunelamp::Start(const WorkDir& dir, const std::string& exe) {
+  popup_ = nullptr;
+  return process_.Start(exe.empty() ? BinDir() + "\\tunelamp.exe" : exe, "", dir.Path());
+}
+
+HWND Tunelamp::WaitPopup() {
+  bool shown = WaitUntil(
+      [&] {
+        popup_ = FindTopLevel("TForm", process_.Pid());
+        return (popup_ && IsWindowVisible(popup_) &&
+                (GetWindowLongA(popup_, GWL_EXSTYLE) & WS_EX_LAYERED)) ||
+               !process_.Running();
+      },
+      kStartTimeoutMs);
+  return shown && process_.Running() ? popup_ : nullptr;
+}
+
+void Tunelamp::HotKey(int id) const {
+  PostMessageA(popup_, WM_HOTKEY, id, 0);
+}
+
+void Tunelamp::Click() const {
+  PostMessageA(popup_, WM_LBUTTONUP, 0, MAKELPARAM(200, 10));
+}
+
+bool RunUnix(const std::string& commandLine) {
+  // Wine starts a program that is not a Windows executable as a Linux process.
+  std::string line = commandLine;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info)) {
+    return false;
+  }
+  if (info.hThread) CloseHandle(info.hThread);
+  if (info.hProcess) CloseHandle(info.hProcess);
+  return true;
+}
+
+}  // namespace e2e

@@ -1,0 +1,148 @@
+// Runs tunelamp.exe and the stand-in player as processes of their own and watches them from
+// outside, through what Windows reports about their windows.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Generous bounds: every Windows process under qemu takes seconds to start.
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kExitTimeoutMs = 15000;
+
+// The folder of app_tests.exe, where tunelamp.exe and player.exe are built too.
+[[nodiscard]] std::string BinDir();
+
+// A child process, ended (if it still runs) when the object goes.
+class Process {
+ public:
+  Process() = default;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process() { Kill(); }
+
+  [[nodiscard]] bool Start(const std::string& exe, const std::string& arguments,
+                           const std::string& workingDir);
+  [[nodiscard]] DWORD Pid() const { return pid_; }
+  [[nodiscard]] bool Running() const;
+  // Waits for the end; false when it still runs after timeoutMs.
+  [[nodiscard]] bool WaitExit(DWORD timeoutMs, DWORD* exitCode);
+  void Kill();
+
+ private:
+  HANDLE handle_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+// A fresh working directory under %TEMP%, removed with its files at the end.
+class WorkDir {
+ public:
+  WorkDir();
+  WorkDir(const WorkDir&) = delete;
+  WorkDir& operator=(const WorkDir&) = delete;
+  ~WorkDir();
+
+  [[nodiscard]] const std::string& Path() const { return path_; }
+  void Write(const std::string& name, const std::string& content);
+  void CopyIn(const std::string& sourcePath, const std::string& name);
+
+ private:
+  std::string path_;
+  std::vector<std::string> files_;
+};
+
+// Polls `condition` every pollMs until it holds, pumping this thread's messages meanwhile.
+template <typename Condition>
+[[nodiscard]] bool WaitUntil(Condition condition, DWORD timeoutMs, DWORD pollMs = 15);
+void PumpFor(DWORD ms);
+
+// The top-level window of class `className` that belongs to process `pid`, or 0.
+[[nodiscard]] HWND FindTopLevel(const char* className, DWORD pid);
+
+// The popup's alpha as GetLayeredWindowAttributes reports it; -1 when it is not layered.
+[[nodiscard]] int AlphaOf(HWND window);
+[[nodiscard]] HWND LabelOf(HWND popup);
+// The label's text as bytes, in the ANSI code page.
+[[nodiscard]] std::string LabelText(HWND popup);
+[[nodiscard]] RECT RectOf(HWND window);
+
+// What the popup showed at one moment.
+struct Sample {
+  DWORD tick;
+  int alpha;
+  bool iconic;
+  RECT label;
+  std::string text;
+};
+// Samples the popup every few milliseconds until `stop` holds for a sample or timeoutMs pass.
+template <typename Stop>
+std::vector<Sample> Record(HWND popup, Stop stop, DWORD timeoutMs);
+[[nodiscard]] Sample Snapshot(HWND popup);
+
+// The stand-in player, steered through its WM_COPYDATA commands.
+class Player {
+ public:
+  // Starts player.exe with the given commands and waits for its window.
+  [[nodiscard]] bool Start(const std::vector<std::string>& commands);
+  [[nodiscard]] HWND Window() const { return window_; }
+  [[nodiscard]] bool Send(const std::string& command) const;
+  [[nodiscard]] LRESULT Query(WPARAM wParam, LPARAM lParam) const;
+  [[nodiscard]] std::string Caption() const;
+  [[nodiscard]] Process& Proc() { return process_; }
+
+ private:
+  Process process_;
+  HWND window_ = nullptr;
+};
+
+// tunelamp.exe started in a working directory.
+class Tunelamp {
+ public:
+  [[nodiscard]] bool Start(const WorkDir& dir, const std::string& exe = "");
+  // Waits until the popup is shown, which happens after the settings are applied.
+  [[nodiscard]] HWND WaitPopup();
+  [[nodiscard]] HWND Popup() const { return popup_; }
+  void HotKey(int id) const;
+  void Click() const;
+  [[nodiscard]] Process& Proc() { return process_; }
+
+ private:
+  Process process_;
+  HWND popup_ = nullptr;
+};
+
+// Starts a Linux program (xdotool) from this Windows process. Wine cannot wait for such a
+// child, so callers watch for its effect instead.
+[[nodiscard]] bool RunUnix(const std::string& commandLine);
+
+// "WinAMP не запущен!" in Windows-1251.
+extern const char kNotRunning[];
+
+// --- templates
+
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs, DWORD pollMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    PumpFor(pollMs);
+  }
+}
+
+template <typename Stop>
+std::vector<Sample> Record(HWND popup, Stop stop, DWORD timeoutMs) {
+  std::vector<Sample> samples;
+  DWORD start = GetTickCount();
+  for (;;) {
+    samples.push_back(Snapshot(popup));
+    if (stop(samples.back()) || GetTickCount() - start >= timeoutMs) return samples;
+    PumpFor(5);
+  }
+}
+
+}  // namespace e2e

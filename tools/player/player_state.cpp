@@ -1,0 +1,182 @@
+#include "player_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The list the player plays when nobody gives it another: short tracks, so a demo sees
+// several title changes in a minute.
+struct BuiltInTrack {
+  const char* title;
+  int32_t lengthSeconds;
+};
+constexpr BuiltInTrack kBuiltIn[] = {
+    {"The Quiet Engines - Paper Lanterns", 10},
+    {"Low Orbit - Weightless", 12},
+    {"Harbour Lights - Tide Tables", 9},
+    {"Kettle & Crane - Slow Boil", 11},
+};
+
+bool Equals(const char* a, size_t length, const char* word) {
+  return std::strlen(word) == length && std::memcmp(a, word, length) == 0;
+}
+
+// A whole decimal number with an optional minus sign, nothing else.
+bool ParseInt(const char* text, const char* end, int32_t& out) {
+  bool negative = text < end && *text == '-';
+  if (negative) ++text;
+  if (text == end || end - text > 10) return false;
+  int64_t value = 0;
+  for (; text < end; ++text) {
+    if (*text < '0' || *text > '9') return false;
+    value = value * 10 + (*text - '0');
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return false;
+  out = static_cast<int32_t>(value);
+  return true;
+}
+
+void CopyText(char* out, size_t size, const char* text, const char* end) {
+  size_t n = static_cast<size_t>(end - text);
+  if (n > size - 1) n = size - 1;
+  std::memcpy(out, text, n);
+  out[n] = '\0';
+}
+
+}  // namespace
+
+PlayerState::PlayerState(uint32_t now) : startTick_(now) {
+  for (const BuiltInTrack& t : kBuiltIn) {
+    Track& track = tracks_[count_++];
+    CopyText(track.title, kTitleBytes, t.title, t.title + std::strlen(t.title));
+    track.lengthSeconds = t.lengthSeconds;
+  }
+}
+
+uint32_t PlayerState::ElapsedMs(uint32_t now) const {
+  return state_ == kPlaying ? baseMs_ + (now - startTick_) : baseMs_;
+}
+
+int32_t PlayerState::StateAnswer() const {
+  return stateForced_ ? forcedState_ : state_;
+}
+
+int32_t PlayerState::PositionAnswer(uint32_t now) const {
+  return state_ == kStopped ? -1 : static_cast<int32_t>(ElapsedMs(now));
+}
+
+int32_t PlayerState::LengthAnswer() const {
+  return tracks_[current_].lengthSeconds;
+}
+
+void PlayerState::Caption(char (&out)[kCaptionBytes]) const {
+  if (rawCaption_) {
+    std::memcpy(out, caption_, kCaptionBytes);
+    return;
+  }
+  const char* suffix = state_ == kPaused ? " [Paused]" : state_ == kStopped ? " [Stopped]" : "";
+  std::snprintf(out, kCaptionBytes, "%u. %s - Winamp%s", static_cast<unsigned>(current_ + 1),
+                tracks_[current_].title, suffix);
+}
+
+void PlayerState::SetState(int32_t state, uint32_t now) {
+  baseMs_ = state == kStopped ? 0 : ElapsedMs(now);
+  startTick_ = now;
+  state_ = state;
+}
+
+void PlayerState::GoTo(size_t index, uint32_t now) {
+  current_ = index;
+  baseMs_ = 0;
+  startTick_ = now;
+}
+
+bool PlayerState::Advance(uint32_t now) {
+  int32_t length = tracks_[current_].lengthSeconds;
+  if (state_ != kPlaying || length <= 0) return false;
+  if (ElapsedMs(now) < static_cast<uint32_t>(length) * 1000u) return false;
+  GoTo((current_ + 1) % count_, now);
+  rawCaption_ = false;
+  return true;
+}
+
+// "S TITLE|S TITLE|...": replaces the list; playing goes on from the first track.
+bool PlayerState::SetList(const char* text, const char* end) {
+  Track parsed[kMaxTracks];
+  size_t n = 0;
+  while (text < end) {
+    const char* bar = static_cast<const char*>(std::memchr(text, '|', end - text));
+    const char* itemEnd = bar ? bar : end;
+    const char* space = static_cast<const char*>(std::memchr(text, ' ', itemEnd - text));
+    if (!space || n == kMaxTracks || !ParseInt(text, space, parsed[n].lengthSeconds)) return false;
+    CopyText(parsed[n].title, kTitleBytes, space + 1, itemEnd);
+    ++n;
+    text = bar ? bar + 1 : end;
+  }
+  if (n == 0) return false;
+  std::memcpy(tracks_, parsed, sizeof(Track) * n);
+  count_ = n;
+  return true;
+}
+
+bool PlayerState::Execute(const char* command, size_t length, uint32_t now) {
+  const char* end = command + length;
+  const char* space = static_cast<const char*>(std::memchr(command, ' ', length));
+  size_t verbLength = space ? static_cast<size_t>(space - command) : length;
+  const char* arg = space ? space + 1 : end;
+  int32_t number = 0;
+
+  if (Equals(command, verbLength, "state")) {
+    if (!ParseInt(arg, end, number) ||
+        (number != kStopped && number != kPlaying && number != kPaused)) {
+      return false;
+    }
+    SetState(number, now);
+  } else if (Equals(command, verbLength, "position")) {
+    if (!ParseInt(arg, end, number) || number < 0) return false;
+    baseMs_ = static_cast<uint32_t>(number);
+    startTick_ = now;
+    return true;  // the caption does not show the position
+  } else if (Equals(command, verbLength, "length")) {
+    if (!ParseInt(arg, end, number)) return false;
+    tracks_[current_].lengthSeconds = number;
+    return true;
+  } else if (Equals(command, verbLength, "title")) {
+    if (!space) return false;
+    CopyText(tracks_[current_].title, kTitleBytes, arg, end);
+  } else if (Equals(command, verbLength, "caption")) {
+    if (!space) return false;
+    CopyText(caption_, kCaptionBytes, arg, end);
+    rawCaption_ = true;
+    return true;
+  } else if (Equals(command, verbLength, "answer-state")) {
+    if (!space) {
+      stateForced_ = false;
+      return true;
+    }
+    if (!ParseInt(arg, end, number)) return false;
+    stateForced_ = true;
+    forcedState_ = number;
+    return true;
+  } else if (Equals(command, verbLength, "next") && !space) {
+    GoTo((current_ + 1) % count_, now);
+  } else if (Equals(command, verbLength, "track")) {
+    if (!ParseInt(arg, end, number) || number < 1 || static_cast<size_t>(number) > count_) {
+      return false;
+    }
+    GoTo(static_cast<size_t>(number - 1), now);
+  } else if (Equals(command, verbLength, "list")) {
+    if (!SetList(arg, end)) return false;
+    GoTo(0, now);
+  } else if (Equals(command, verbLength, "close") && !space) {
+    close_ = true;
+    return true;
+  } else {
+    return false;
+  }
+  // A change of track, title or state draws the caption afresh.
+  rawCaption_ = false;
+  return true;
+}

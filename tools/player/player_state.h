@@ -1,0 +1,57 @@
+// The stand-in player's state: a play list, a playing state and a position that runs with the
+// clock. No Win32 here; the window in main.cpp feeds it tick counts and text commands.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The playing-state answers, as Winamp gives them.
+constexpr int32_t kStopped = 0;
+constexpr int32_t kPlaying = 1;
+constexpr int32_t kPaused = 3;
+
+constexpr size_t kMaxTracks = 16;
+constexpr size_t kTitleBytes = 256;
+constexpr size_t kCaptionBytes = 1024;
+
+struct Track {
+  char title[kTitleBytes];
+  int32_t lengthSeconds;  // 0 or less: the track never ends by itself
+};
+
+class PlayerState {
+ public:
+  // Starts playing the built-in list at the tick count `now`.
+  explicit PlayerState(uint32_t now);
+
+  // Runs one text command (see README.md); false when it is unknown or malformed.
+  [[nodiscard]] bool Execute(const char* command, size_t length, uint32_t now);
+  // Moves to the next track when the current one has played to its end. True when the
+  // caption changed.
+  [[nodiscard]] bool Advance(uint32_t now);
+
+  [[nodiscard]] int32_t StateAnswer() const;
+  [[nodiscard]] int32_t PositionAnswer(uint32_t now) const;  // ms, -1 when stopped
+  [[nodiscard]] int32_t LengthAnswer() const;                // s
+  // The window caption, zero-terminated, at most kCaptionBytes - 1 bytes.
+  void Caption(char (&out)[kCaptionBytes]) const;
+  [[nodiscard]] bool CloseRequested() const { return close_; }
+
+ private:
+  [[nodiscard]] bool SetList(const char* text, const char* end);
+  void SetState(int32_t state, uint32_t now);
+  void GoTo(size_t index, uint32_t now);
+  [[nodiscard]] uint32_t ElapsedMs(uint32_t now) const;
+
+  Track tracks_[kMaxTracks];
+  size_t count_ = 0;
+  size_t current_ = 0;
+  int32_t state_ = kPlaying;
+  uint32_t baseMs_ = 0;     // position when the clock was last started or frozen
+  uint32_t startTick_ = 0;  // tick count when playing last started
+  bool stateForced_ = false;
+  int32_t forcedState_ = 0;
+  bool rawCaption_ = false;
+  char caption_[kCaptionBytes] = {};
+  bool close_ = false;
+};
