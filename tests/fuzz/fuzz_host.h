@@ -1,0 +1,143 @@
+// A small stand-in for the popup, the player, the clock and the settings file, for the fuzz
+// targets: no logging, no containers, so that millions of runs stay fast. The player answers
+// whatever the fuzzer put into it; the settings come from fuzzed file bytes.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "display/host.h"
+#include "display/ini_file.h"
+
+class FuzzHost : public NowPlayingHost {
+ public:
+  // The player. WM_GETTEXT copies like Windows (at most size - 1 bytes and a zero) unless
+  // `terminate` is false; its answer is `captionAnswer` when `answerCount` is false.
+  bool playerRunning = true;
+  uint32_t playerWindow = 0x00010020;
+  int32_t playingState = 1;
+  std::string_view caption;
+  bool terminate = true;
+  bool answerCount = true;
+  int32_t captionAnswer = 0;
+  int32_t lengthAnswer = 0;
+  int32_t positionAnswer = 0;
+
+  // The popup, as far as the settings loader reads it back.
+  int32_t formHeight = 0;
+  int32_t formWidth = 1280;
+  int32_t fontPoints = 8;
+  uint32_t formColor = 0x8000000F;
+  uint32_t labelColor = 0;
+  int32_t labelHeight = 0;
+  size_t fontNameLength = 0;
+  bool fontNameTerminated = true;
+
+  IniFile settings;
+  Text labelCaption;
+  uint32_t now = 0;
+  bool exited = false;
+
+  void FormSetAlphaBlend(bool) override {}
+  void FormSetAlphaBlendValue(uint8_t) override {}
+  void FormSetHeight(int32_t height) override { formHeight = height; }
+  int32_t FormGetHeight() override { return formHeight; }
+  int32_t FormGetWidth() override { return formWidth; }
+  void FormSetColor(uint32_t color) override { formColor = color; }
+  uint32_t FormColor() override { return formColor; }
+  void FormProcessMessages() override {}
+  void FormShowWindow(int32_t) override {}
+  void FormSetWindowPosTopmost() override {}
+  uint32_t FormSetRoundRegion(int32_t, int32_t, int32_t) override { return 1; }
+  void FormRegisterHotKey(int32_t, uint32_t, uint32_t) override {}
+
+  void LabelSetLeft(int32_t) override {}
+  void LabelSetTop(int32_t) override {}
+  void LabelSetHeight(int32_t height) override { labelHeight = height; }
+  int32_t LabelGetWidth() override { return 1000; }
+  int32_t LabelGetHeight() override { return labelHeight; }
+  void LabelSetCaption(const Text& text) override { labelCaption = text; }
+  void LabelSetColor(uint32_t color) override { labelColor = color; }
+
+  void FontSetSize(int32_t points) override { fontPoints = points; }
+  void FontSetName(const Text& name) override {
+    fontNameLength = name.Length();
+    fontNameTerminated = name.CStr()[name.Length()] == '\0';
+  }
+  int32_t FontSize() override { return fontPoints; }
+
+  void TimerSetEnabled(bool) override {}
+  void TimerSetInterval(uint32_t) override {}
+
+  uint32_t PlayerFindWindow() override { return playerRunning ? playerWindow : 0; }
+  int32_t PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
+    if (!playerRunning || window != playerWindow) return 0;
+    if (wParam == 0 && lParam == 104) return playingState;
+    if (wParam == 1 && lParam == 105) return lengthAnswer;
+    if (wParam == 0 && lParam == 105) return positionAnswer;
+    return 0;
+  }
+  int32_t PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
+    if (!playerRunning || window != playerWindow || size == 0) return 0;
+    const size_t room = terminate ? size - 1 : size;
+    const size_t count = caption.size() < room ? caption.size() : room;
+    std::memcpy(buffer, caption.data(), count);
+    if (terminate) buffer[count] = '\0';
+    return answerCount ? static_cast<int32_t>(count) : captionAnswer;
+  }
+
+  uint32_t GetTickCount() override { return now; }
+  void Sleep(uint32_t milliseconds) override { now += milliseconds; }
+  void ExitProcess(uint32_t) override { exited = true; }
+
+  uint32_t ReadSettingInt(const char* section, const char* key, int32_t defaultValue) override {
+    return settings.ReadInt(section, key, defaultValue);
+  }
+  uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
+                           char* buffer, uint32_t size) override {
+    return settings.ReadText(section, key, defaultValue, buffer, size);
+  }
+};
+
+// Takes fixed-size fields off the front of the fuzzer's bytes; missing bytes read as zero.
+class FuzzInput {
+ public:
+  FuzzInput(const uint8_t* data, size_t size) : rest_(reinterpret_cast<const char*>(data), size) {}
+
+  [[nodiscard]] uint8_t Byte() {
+    if (rest_.empty()) return 0;
+    const uint8_t value = static_cast<uint8_t>(rest_.front());
+    rest_.remove_prefix(1);
+    return value;
+  }
+  [[nodiscard]] uint32_t Word() {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(Byte()) << (8 * i);
+    return value;
+  }
+  // Up to `most` bytes, its length taken from one byte.
+  [[nodiscard]] std::string_view Piece(size_t most) {
+    size_t length = Byte();
+    if (length > most) length = most;
+    if (length > rest_.size()) length = rest_.size();
+    const std::string_view piece = rest_.substr(0, length);
+    rest_.remove_prefix(length);
+    return piece;
+  }
+  [[nodiscard]] std::string_view Rest() const { return rest_; }
+
+ private:
+  std::string_view rest_;
+};
+
+// Fails loudly: libFuzzer keeps the input that got here.
+#define FUZZ_CHECK(condition)                                                            \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                      \
+    }                                                                                    \
+  } while (false)

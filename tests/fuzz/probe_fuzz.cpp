@@ -1,0 +1,125 @@
+// The title probe and the caption of the display cycle, fed with any caption, playing state,
+// caption count and length and position answers a player could give. Checks that the probe
+// ends, agrees with a literal model of the cut, reports a title only when it is new (and
+// never with the trailing " - Winamp"), leaves the last title alone when it answers false,
+// and that the popup's caption is the title with the answers split as unsigned numbers.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "display/display_cycle.h"
+#include "display/state.h"
+#include "display/title_probe.h"
+#include "tests/fuzz/fuzz_host.h"
+
+namespace {
+
+constexpr std::string_view kMark = " - Winamp";
+
+// 1-based substring with the forgiving bounds of the cut: a start below 1 counts as 1 with
+// the count unchanged, a count past the end stops there, a start past the end gives "".
+std::string Copy(const std::string& text, int64_t start, int64_t count) {
+  if (start < 1) start = 1;
+  if (count <= 0 || start > static_cast<int64_t>(text.size())) return {};
+  const auto from = static_cast<size_t>(start - 1);
+  return text.substr(from, static_cast<size_t>(count));
+}
+
+// The cut step by step as the player's caption is meant to be read: drop the first word,
+// take `count` - p characters, then drop one character at a time until the text ends in
+// the mark, and the mark. Answers false where that loop would run for ever.
+bool ModelCut(const char* buffer, int32_t count, std::string& title) {
+  std::string caption;
+  for (uint32_t i = 0; i < kCaptionBufferSize && buffer[i] != '\0'; ++i) caption += buffer[i];
+  const size_t space = caption.find(' ');
+  const int64_t p = space == std::string::npos ? 0 : static_cast<int64_t>(space) + 1;
+  title = Copy(caption, p + 1, int64_t{count} - p);
+  while (Copy(title, static_cast<int64_t>(title.size()) - 8, 9) != kMark) {
+    if (title.empty()) return false;
+    title.pop_back();
+  }
+  title.resize(title.size() - kMark.size());
+  return true;
+}
+
+std::string TwoDigits(uint32_t value) {
+  std::string text = std::to_string(value);
+  return text.size() < 2 ? "0" + text : text;
+}
+
+// "<title> [m:ss] - m:ss", the answers split as unsigned 32-bit numbers.
+std::string ModelCaption(const std::string& title, int32_t length, int32_t positionMs) {
+  const auto seconds = static_cast<uint32_t>(length);
+  const auto position = static_cast<uint32_t>(positionMs / 1000);
+  return title + " [" + std::to_string(seconds / 60) + ":" + TwoDigits(seconds % 60) + "] - " +
+         std::to_string(position / 60) + ":" + TwoDigits(position % 60);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzInput input(data, size);
+  const uint8_t flags = input.Byte();
+  FuzzHost host;
+  host.playerRunning = (flags & 0x07) != 0;
+  host.terminate = (flags & 0x08) == 0;
+  host.answerCount = (flags & 0x10) == 0;
+  host.playingState = static_cast<int32_t>(input.Word());
+  host.captionAnswer = static_cast<int32_t>(input.Word());
+  host.lengthAnswer = static_cast<int32_t>(input.Word());
+  host.positionAnswer = static_cast<int32_t>(input.Word());
+  const std::string_view before = input.Piece(255);
+  host.caption = input.Rest();
+
+  ResetNowPlaying();
+  NowPlayingState& state = NowPlaying();
+  state.lastTitle = Text(before);
+
+  // What the probe will read: the player's copy into a zeroed buffer, and its answer.
+  char buffer[kCaptionBufferSize] = {};
+  int32_t count = 0;
+  if (host.playerRunning && host.playingState != 0) {
+    count = host.PlayerGetCaption(host.playerWindow, buffer, sizeof buffer);
+  }
+  std::string modelTitle;
+  const bool hasTitle =
+      host.playerRunning && host.playingState != 0 && ModelCut(buffer, count, modelTitle);
+  const bool modelNews = hasTitle && modelTitle != before;
+
+  const bool news = ProbeTitle(host);
+  FUZZ_CHECK(state.playerWindow == (host.playerRunning ? host.playerWindow : 0u));
+  FUZZ_CHECK(news == modelNews);
+  if (news) {
+    const std::string_view title = state.lastTitle.View();
+    FUZZ_CHECK(title == modelTitle);
+    FUZZ_CHECK(title != before);
+    // The title is what stood between the first space and the last mark: the mark itself
+    // and what followed it are gone.
+    const std::string_view seen(buffer, strnlen(buffer, sizeof buffer));
+    const size_t space = seen.find(' ');
+    const size_t start = space == std::string_view::npos ? 0 : space + 1;
+    FUZZ_CHECK(seen.substr(start, title.size()) == title);
+    FUZZ_CHECK(seen.substr(start + title.size(), kMark.size()) == kMark);
+    FUZZ_CHECK(state.lastTitle.CStr()[title.size()] == '\0');
+  } else {
+    FUZZ_CHECK(state.lastTitle.View() == before);
+  }
+
+  // The same caption again is no news, and the title stays.
+  const std::string kept(state.lastTitle.View());
+  FUZZ_CHECK(!ProbeTitle(host));
+  FUZZ_CHECK(state.lastTitle.View() == kept);
+
+  // A display asked for by hand captions the last title with the player's answers, or says
+  // that the player is not running. Whether the strip moves does not matter here.
+  state.forced = true;
+  state.cancel = (flags & 0x20) != 0;
+  DisplayCycle(host);
+  const std::string expected = host.playerRunning
+                                   ? ModelCaption(kept, host.lengthAnswer, host.positionAnswer)
+                                   : std::string(kPlayerNotRunning);
+  FUZZ_CHECK(host.labelCaption.View() == expected);
+  FUZZ_CHECK(state.lastTitle.View() == kept);
+  return 0;
+}
