@@ -1,0 +1,133 @@
+#include "display/display_cycle.h"
+
+#include "display/state.h"
+#include "display/title_probe.h"
+#include "toolkit/format.h"
+
+namespace {
+
+// Where the label's edge stands at `level` (0 to 200) of a slide over `size` pixels that
+// ends at `rest`: size + rest at level 0, rest at level 200. Signed 32-bit arithmetic that
+// wraps around as the machine's does (only absurd window sizes come near the limits).
+[[nodiscard]] int32_t SlideEdge(int32_t size, int32_t rest, int32_t level) {
+  const auto wrap = [](uint32_t value) { return static_cast<int32_t>(value); };
+  const int32_t product = wrap(static_cast<uint32_t>(size) * static_cast<uint32_t>(level));
+  return wrap(static_cast<uint32_t>(size) + static_cast<uint32_t>(rest) -
+              static_cast<uint32_t>(product / kAlphaShown));
+}
+
+// "<title> [m:ss] - m:ss". The player's answers are split as unsigned numbers, so a length
+// of -1 (unknown) shows as 71582788:15.
+[[nodiscard]] Text ComposeCaption(const Text& title, int32_t lengthSeconds,
+                                  int32_t positionSeconds) {
+  const uint32_t length = static_cast<uint32_t>(lengthSeconds);
+  const uint32_t position = static_cast<uint32_t>(positionSeconds);
+  Text caption = title + " [";
+  caption += IntToText(static_cast<int32_t>(length / 60));
+  caption += ":";
+  caption += FormatText("%.2d", {length % 60});
+  caption += "] - ";
+  caption += IntToText(static_cast<int32_t>(position / 60));
+  caption += ":";
+  caption += FormatText("%.2d", {position % 60});
+  return caption;
+}
+
+void RearmTimer(NowPlayingHost& host, uint32_t interval) {
+  host.TimerSetInterval(interval);
+  host.TimerSetEnabled(true);
+}
+
+// Both animations pump messages every frame, so a click (cancel) or a hot key is handled
+// inside them; they answer false when the quit hot key ended the process meanwhile.
+
+// The strip fades in from alpha 0 to 200 while the label slides in from the right.
+[[nodiscard]] bool Appear(NowPlayingHost& host, NowPlayingState& state) {
+  host.LabelSetTop(kLabelRestTop);
+  const uint32_t start = host.GetTickCount();
+  if (state.memoryEconomy) {
+    host.FormShowWindow(kSwHide);
+    host.FormShowWindow(kSwShowNormal);
+    host.FormShowWindow(kSwShow);
+  }
+  // Unsigned differences, so that a tick count wrapping around still ends the loop.
+  while (host.GetTickCount() - start < kAnimationMs && !state.cancel) {
+    uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
+    if (step > kAlphaShown) step = kAlphaShown;
+    host.FormSetAlphaBlendValue(static_cast<uint8_t>(step));
+    const int32_t width = host.LabelGetWidth();
+    host.LabelSetLeft(SlideEdge(width, kLabelRestLeft, static_cast<int32_t>(step)));
+    host.FormProcessMessages();
+    if (state.exiting) return false;
+    host.Sleep(kFramePauseMs);
+  }
+  host.FormSetAlphaBlendValue(kAlphaShown);
+  host.LabelSetLeft(kLabelRestLeft);
+  return true;
+}
+
+// The strip fades out from alpha 200 to 0 while the label slides down out of it.
+[[nodiscard]] bool Disappear(NowPlayingHost& host, NowPlayingState& state) {
+  host.LabelSetLeft(kLabelRestLeft);
+  const uint32_t start = host.GetTickCount();
+  while (host.GetTickCount() - start < kAnimationMs && !state.cancel) {
+    const uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
+    const int32_t level = step > kAlphaShown ? 0 : kAlphaShown - static_cast<int32_t>(step);
+    host.FormSetAlphaBlendValue(static_cast<uint8_t>(level));
+    const int32_t height = host.LabelGetHeight();
+    host.LabelSetTop(SlideEdge(height, kLabelRestTop, level));
+    host.FormProcessMessages();
+    if (state.exiting) return false;
+    host.Sleep(kFramePauseMs);
+  }
+  host.FormSetAlphaBlendValue(0);
+  state.forced = false;
+  if (state.memoryEconomy) {
+    host.FormShowWindow(kSwHide);
+    host.FormShowWindow(kSwMinimize);
+  }
+  return true;
+}
+
+}  // namespace
+
+void DisplayCycle(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  // The probe runs on every tick, before any flag is looked at.
+  const bool changed = ProbeTitle(host);
+  // Go on when the strip is out, a display was forced, or a new title came while automatic
+  // display is on.
+  if (!(changed || state.shown || state.forced)) return;
+  if (!(state.automatic || state.forced || state.shown)) return;
+
+  // No tick may re-enter while the animation pumps messages.
+  host.TimerSetEnabled(false);
+  const int32_t length =
+      host.PlayerSendQuery(state.playerWindow, kQueryTrackLength.wParam, kQueryTrackLength.lParam);
+  const int32_t position =
+      host.PlayerSendQuery(state.playerWindow, kQueryPosition.wParam, kQueryPosition.lParam) / 1000;
+  host.LabelSetCaption(state.playerWindow != 0 ? ComposeCaption(state.lastTitle, length, position)
+                                               : Text(kPlayerNotRunning));
+  state.shown = !state.shown;
+
+  // A click that came while the strip was idle swallows this move: no animation.
+  if (state.cancel) {
+    state.shown = false;
+    RearmTimer(host, state.checkInterval);
+    state.cancel = false;
+    return;
+  }
+
+  if (!(state.shown ? Appear(host, state) : Disappear(host, state))) return;
+
+  // The flags are read afresh: a show-now run nested in the animation may have moved them.
+  if (state.cancel) {
+    // With automatic display on, a cancelled appearance stays visible until the next move.
+    if (!state.automatic) host.FormSetAlphaBlendValue(0);
+    state.shown = false;
+    RearmTimer(host, state.checkInterval);
+    state.cancel = false;
+  } else {
+    RearmTimer(host, state.shown ? state.keepInterval : state.checkInterval);
+  }
+}

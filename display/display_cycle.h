@@ -1,0 +1,18 @@
+// The display cycle: the popup timer's tick. Probes the player, then brings the strip out,
+// takes it away or leaves it, and re-arms the timer.
+#pragma once
+
+#include <cstdint>
+
+#include "display/host.h"
+
+inline constexpr uint32_t kAnimationMs = 2000;
+inline constexpr uint32_t kFramePauseMs = 10;
+inline constexpr int32_t kAlphaShown = 200;  // of the 255 a layered window allows
+inline constexpr int32_t kLabelRestLeft = 20;
+inline constexpr int32_t kLabelRestTop = 8;
+
+// "WinAMP не запущен!" in Windows-1251, 18 bytes.
+inline constexpr char kPlayerNotRunning[] = "WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF9\xE5\xED!";
+
+void DisplayCycle(NowPlayingHost& host);

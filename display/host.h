@@ -1,0 +1,74 @@
+// The seam of the now-playing logic: every operation it needs of the popup, the player,
+// the clock and the settings file. The Windows program binds these to the toolkit and
+// Win32; the native tests bind them to a recording fake with a simulated clock.
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/text.h"
+
+// ShowWindow commands, with Win32's numbers.
+inline constexpr int32_t kSwHide = 0;
+inline constexpr int32_t kSwShowNormal = 1;
+inline constexpr int32_t kSwShow = 5;
+inline constexpr int32_t kSwMinimize = 6;
+
+// Window handles are 32-bit; 0 means none.
+class NowPlayingHost {
+ public:
+  virtual ~NowPlayingHost() = default;
+
+  // The popup form (a TForm1) and its window.
+  virtual void FormSetAlphaBlend(bool layered) = 0;
+  virtual void FormSetAlphaBlendValue(uint8_t alpha) = 0;
+  virtual void FormSetHeight(int32_t height) = 0;
+  [[nodiscard]] virtual int32_t FormGetHeight() = 0;  // read back from the window
+  [[nodiscard]] virtual int32_t FormGetWidth() = 0;   // read back from the window
+  virtual void FormSetColor(uint32_t color) = 0;
+  [[nodiscard]] virtual uint32_t FormColor() = 0;
+  // Handles every message already waiting in the thread's queue, then returns.
+  virtual void FormProcessMessages() = 0;
+  virtual void FormShowWindow(int32_t command) = 0;  // Win32 ShowWindow, a kSw... command
+  // SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE).
+  virtual void FormSetWindowPosTopmost() = 0;
+  // CreateRoundRectRgn(0, 0, width, height, ellipse, ellipse), handed to the window with
+  // SetWindowRgn (no redraw). Answers the region's handle.
+  virtual uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) = 0;
+  virtual void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) = 0;
+
+  // The label on the form; positions are in the form's client area.
+  virtual void LabelSetLeft(int32_t left) = 0;
+  virtual void LabelSetTop(int32_t top) = 0;
+  virtual void LabelSetHeight(int32_t height) = 0;
+  [[nodiscard]] virtual int32_t LabelGetWidth() = 0;   // read back from the window
+  [[nodiscard]] virtual int32_t LabelGetHeight() = 0;  // read back from the window
+  virtual void LabelSetCaption(const Text& caption) = 0;
+  virtual void LabelSetColor(uint32_t color) = 0;
+
+  // The label's font.
+  virtual void FontSetSize(int32_t points) = 0;
+  virtual void FontSetName(const Text& name) = 0;
+  [[nodiscard]] virtual int32_t FontSize() = 0;  // in points
+
+  // The popup's timer, whose tick runs DisplayCycle.
+  virtual void TimerSetEnabled(bool enabled) = 0;
+  virtual void TimerSetInterval(uint32_t milliseconds) = 0;
+
+  // The player: FindWindowA("Winamp v1.x", null), SendMessageA(WM_USER, ...) and
+  // SendMessageA(WM_GETTEXT, size, buffer), each answering what Win32 answers.
+  [[nodiscard]] virtual uint32_t PlayerFindWindow() = 0;
+  virtual int32_t PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) = 0;
+  virtual int32_t PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) = 0;
+
+  // The system. ExitProcess does not return in the program; the logic still returns at
+  // once after calling it, without touching anything else.
+  [[nodiscard]] virtual uint32_t GetTickCount() = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
+  virtual void ExitProcess(uint32_t exitCode) = 0;
+
+  // ".\settings.ini" through GetPrivateProfileIntA and GetPrivateProfileStringA.
+  [[nodiscard]] virtual uint32_t ReadSettingInt(const char* section, const char* key,
+                                                int32_t defaultValue) = 0;
+  virtual uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
+                                   char* buffer, uint32_t size) = 0;
+};

@@ -1,0 +1,31 @@
+// The settings loader: reads ".\settings.ini" once, gives the popup its final look,
+// registers the hot keys and sets the display flags to their starting values.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "display/host.h"
+
+// Hot-key ids, registered with Ctrl+Shift.
+inline constexpr int32_t kHotKeyShowNow = 0;     // X
+inline constexpr int32_t kHotKeyAutomatic = 1;   // C
+inline constexpr int32_t kHotKeyQuit = 2;        // V
+inline constexpr uint32_t kModControlShift = 6;  // MOD_CONTROL | MOD_SHIFT
+inline constexpr uint32_t kVirtualKeyX = 0x58;
+inline constexpr uint32_t kVirtualKeyC = 0x43;
+inline constexpr uint32_t kVirtualKeyV = 0x56;
+
+inline constexpr uint32_t kDefaultKeepTitle = 3000;
+inline constexpr uint32_t kDefaultCheckTitle = 500;
+inline constexpr char kDefaultColor[] = "$e69500";
+inline constexpr int32_t kDefaultFontSize = 20;
+inline constexpr char kDefaultFontName[] = "Tahoma";
+inline constexpr uint32_t kSettingTextSize = 256;  // 255 characters and the terminator
+
+// The integer syntax of the Color setting: "$" / "x" / "0x" hexadecimal, or decimal with an
+// optional sign; parsing stops before the first character that does not fit or would
+// overflow, keeping what it gathered. A "-" negates only a text read to its end.
+[[nodiscard]] uint32_t ParseInteger(std::string_view text);
+
+void LoadSettings(NowPlayingHost& host);

@@ -1,0 +1,13 @@
+#include "display/state.h"
+
+namespace {
+NowPlayingState state;
+}  // namespace
+
+NowPlayingState& NowPlaying() {
+  return state;
+}
+
+void ResetNowPlaying() {
+  state = NowPlayingState();
+}

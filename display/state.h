@@ -1,0 +1,35 @@
+// The process-wide values of the now-playing unit, shared by the title probe, the display
+// cycle, the settings and the hot keys.
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/text.h"
+
+struct NowPlayingState {
+  // Refreshed by every probe, also with 0; the display cycle sends its queries here.
+  uint32_t playerWindow = 0;
+  // The title last reported as new; heads the popup's caption.
+  Text lastTitle;
+
+  bool shown = false;          // the strip is out (after the last completed animation)
+  bool cancel = false;         // a click asked to abort the animation or the display
+  bool forced = false;         // a display was asked for by hand
+  bool automatic = true;       // new titles are shown without being asked for
+  bool memoryEconomy = false;  // hide and minimise the form while the strip is away
+
+  uint32_t keepInterval = 0;   // timer interval while the strip is out
+  uint32_t checkInterval = 0;  // timer interval while it is away
+  uint32_t color = 0;          // the parsed Color setting
+  uint32_t region = 0;         // the rounded region, owned by the window from then on
+
+  // Set just before ExitProcess: in the program that call never returns, but a host whose
+  // ExitProcess does return must find the logic touching nothing more.
+  bool exiting = false;
+};
+
+// The one instance of the process.
+[[nodiscard]] NowPlayingState& NowPlaying();
+
+// Puts every value back as it is when the process starts.
+void ResetNowPlaying();

@@ -1,0 +1,22 @@
+// The title probe: finds the player, asks whether it plays and cuts the track title out of
+// its window caption.
+#pragma once
+
+#include <cstdint>
+
+#include "display/host.h"
+
+// Winamp's queries, each a SendMessageA(WM_USER, wParam, lParam) to its main window.
+struct PlayerQuery {
+  uint32_t wParam;
+  int32_t lParam;
+};
+inline constexpr PlayerQuery kQueryPlayingState{0, 104};  // 0 stopped, anything else playing
+inline constexpr PlayerQuery kQueryTrackLength{1, 105};   // seconds
+inline constexpr PlayerQuery kQueryPosition{0, 105};      // milliseconds
+
+inline constexpr uint32_t kCaptionBufferSize = 1024;
+
+// True when the player runs, is not stopped and shows a title other than the last one,
+// which it then becomes. Refreshes NowPlaying().playerWindow on every call.
+[[nodiscard]] bool ProbeTitle(NowPlayingHost& host);

@@ -1,0 +1,452 @@
+#include "display/display_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "display/hot_keys.h"
+#include "display/state.h"
+#include "tests/display/fake_host.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+Log operator+(Log a, const Log& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// Frames `from` to `to` - 1 of an undisturbed appearing animation over a label `width`
+// pixels wide: the alpha rises by one every 10 ms while the label slides in from the right.
+Log AppearingFrames(int32_t width, int from = 0, int to = 200) {
+  Log frames;
+  for (int step = from; step < to; ++step) {
+    frames.push_back("alpha " + std::to_string(step));
+    frames.push_back("left " + std::to_string(width + 20 - width * step / 200));
+    frames.push_back("pump");
+    frames.push_back("sleep 10");
+  }
+  return frames;
+}
+
+// The same for the disappearing animation: the label slides down out of the strip.
+Log DisappearingFrames(int32_t height, int from = 0, int to = 200) {
+  Log frames;
+  for (int step = from; step < to; ++step) {
+    const int level = 200 - step;
+    frames.push_back("alpha " + std::to_string(level));
+    frames.push_back("top " + std::to_string(height + 8 - height * level / 200));
+    frames.push_back("pump");
+    frames.push_back("sleep 10");
+  }
+  return frames;
+}
+
+Log Values(const Log& log, const std::string& prefix) {
+  Log values;
+  for (const std::string& entry : log) {
+    if (entry.rfind(prefix + " ", 0) == 0) values.push_back(entry.substr(prefix.size() + 1));
+  }
+  return values;
+}
+
+class DisplayCycleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetNowPlaying();
+    NowPlaying().keepInterval = 3000;
+    NowPlaying().checkInterval = 500;
+    host.labelWidth = 999;
+    host.labelHeight = 37;
+  }
+
+  // Brings the strip out with a new title, then forgets what that logged.
+  void BringOut(const std::string& caption = "1. Artist - Song - Winamp") {
+    host.player.Play(caption, 245, 83000);
+    DisplayCycle(host);
+    ASSERT_TRUE(NowPlaying().shown);
+    host.Take();
+    host.playerLog.clear();
+  }
+
+  static constexpr const char* kCaption = "caption Some Artist - Some Song [4:05] - 1:23";
+  const Log appearing = Log{"top 8"} + AppearingFrames(999) + Log{"alpha 200", "left 20"};
+  const Log disappearing = Log{"left 20"} + DisappearingFrames(37) + Log{"alpha 0"};
+
+  FakeHost host;
+};
+
+TEST_F(DisplayCycleTest, ANewTitleBringsTheStripOutAndKeepsItThere) {
+  host.player.Play("7. Some Artist - Some Song - Winamp [Extra]", 245, 83000);
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + appearing +
+                          Log{"timer.interval 3000", "timer.enabled 1"}));
+  EXPECT_EQ(host.playerLog,
+            (Log{"find", "query 0 104", "gettext 1024", "query 1 105", "query 0 105"}));
+  EXPECT_TRUE(NowPlaying().shown);
+  EXPECT_EQ(host.now, 100000u + 2000u);
+}
+
+TEST_F(DisplayCycleTest, TheNextTickTakesTheStripAwayWithAFreshCaption) {
+  BringOut("7. Some Artist - Some Song - Winamp");
+  host.player.positionMs = 85000;
+  NowPlaying().forced = true;  // the end of a disappearing animation clears it
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Some Artist - Some Song [4:05] - 1:25"} +
+                          disappearing + Log{"timer.interval 500", "timer.enabled 1"}));
+  EXPECT_FALSE(NowPlaying().shown);
+  EXPECT_FALSE(NowPlaying().forced);
+
+  // Away and nothing new: the timer keeps running as it is.
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), Log{});
+}
+
+TEST_F(DisplayCycleTest, TheLabelSlidesInFromBeyondTheRightEdge) {
+  host.player.Play("1. Song - Winamp");
+  DisplayCycle(host);
+  const Log lefts = Values(host.Take(), "left");
+  ASSERT_EQ(lefts.size(), 201u);  // 200 frames and the resting place
+  // (999 + 20) - 999 * step / 200, truncated.
+  EXPECT_EQ(lefts[0], "1019");
+  EXPECT_EQ(lefts[1], "1015");
+  EXPECT_EQ(lefts[100], "520");
+  EXPECT_EQ(lefts[199], "25");
+  EXPECT_EQ(lefts[200], "20");
+}
+
+TEST_F(DisplayCycleTest, TheLabelSlidesDownOutOfTheStrip) {
+  BringOut();
+  DisplayCycle(host);
+  const Log log = host.Take();
+  const Log tops = Values(log, "top");
+  ASSERT_EQ(tops.size(), 200u);
+  // (37 + 8) - 37 * level / 200, truncated, with the level falling from 200.
+  EXPECT_EQ(tops[0], "8");
+  EXPECT_EQ(tops[1], "9");
+  EXPECT_EQ(tops[100], "27");
+  EXPECT_EQ(tops[199], "45");
+  const Log alphas = Values(log, "alpha");
+  ASSERT_EQ(alphas.size(), 201u);
+  EXPECT_EQ(alphas[0], "200");
+  EXPECT_EQ(alphas[199], "1");
+  EXPECT_EQ(alphas[200], "0");
+}
+
+TEST_F(DisplayCycleTest, AFrameReadLateCountsAsTheLastStep) {
+  // The loop test reads 0 ms, the frame's own reading 2015 ms: step 201 counts as 200.
+  host.player.Play("1. Song - Winamp");
+  host.clockJumps[3] = 2015;
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "alpha 200",
+                              "left 20", "pump", "sleep 10", "alpha 200", "left 20",
+                              "timer.interval 3000", "timer.enabled 1"}));
+
+  // Far too late, the step would not even fit the alpha's byte.
+  host.clockJumps[host.clockReads + 3] = 100000;
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "left 20", "alpha 0", "top 45",
+                 "pump", "sleep 10", "alpha 0", "timer.interval 500", "timer.enabled 1"}));
+}
+
+TEST_F(DisplayCycleTest, ATickCountThatWrapsAroundChangesNoFrame) {
+  host.player.Play("1. Song - Winamp");
+  DisplayCycle(host);
+  DisplayCycle(host);
+  const Log steady = host.Take();
+
+  for (const uint32_t before : {995u, 1000u, 1u, 2005u}) {
+    SCOPED_TRACE(before);
+    ResetNowPlaying();
+    NowPlaying().keepInterval = 3000;
+    NowPlaying().checkInterval = 500;
+    host.now = 0u - before;  // wraps `before` ms into the animation
+    DisplayCycle(host);
+    DisplayCycle(host);
+    EXPECT_EQ(host.Take(), steady);
+  }
+}
+
+TEST_F(DisplayCycleTest, ComposesTheCaptionFromTitleLengthAndPosition) {
+  struct Case {
+    int32_t length;
+    int32_t position;
+    std::string caption;
+  };
+  const std::vector<Case> cases = {
+      {245, 83000, "T [4:05] - 1:23"},
+      {59, 0, "T [0:59] - 0:00"},
+      {60, 60000, "T [1:00] - 1:00"},
+      {3600, 59999, "T [60:00] - 0:59"},
+      // The player's answers split as unsigned numbers; the position first loses its
+      // milliseconds by a division that truncates toward zero.
+      {-1, 0, "T [71582788:15] - 0:00"},
+      {0, -999, "T [0:00] - 0:00"},
+      {0, -1000, "T [0:00] - 71582788:15"},
+      {INT32_MIN, INT32_MIN, "T [35791394:08] - 71546996:53"},
+      {INT32_MAX, INT32_MAX, "T [35791394:07] - 35791:23"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    ResetNowPlaying();
+    host.player.Play("1. T - Winamp", c.length, c.position);
+    DisplayCycle(host);
+    EXPECT_EQ(Values(host.Take(), "caption"), Log{c.caption});
+  }
+}
+
+TEST_F(DisplayCycleTest, WithoutAPlayerAForcedDisplayShowsThatItIsNotRunning) {
+  NowPlaying().forced = true;
+  DisplayCycle(host);
+  const std::string cp1251 =
+      "WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF9\xE5\xED!";  // "WinAMP не запущен!"
+  ASSERT_EQ(cp1251.size(), 18u);
+  ASSERT_EQ(sizeof kPlayerNotRunning, 19u);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption " + cp1251} + appearing +
+                          Log{"timer.interval 3000", "timer.enabled 1"}));
+  // Both queries still go out, to no window.
+  EXPECT_EQ(host.playerLog, (Log{"find", "query 1 105", "query 0 105"}));
+}
+
+TEST_F(DisplayCycleTest, AForcedDisplayOfAStoppedPlayerUsesTheLastTitle) {
+  BringOut("1. Old Song - Winamp");
+  DisplayCycle(host);  // away again
+  host.Take();
+  host.player.caption = "2. New Song - Winamp [Stopped]";
+  host.player.state = 0;
+  host.player.lengthSeconds = 100;
+  host.player.positionMs = -1;
+  NowPlaying().forced = true;
+  DisplayCycle(host);
+  EXPECT_EQ(Values(host.Take(), "caption"), Log{"Old Song [1:40] - 0:00"});
+}
+
+TEST_F(DisplayCycleTest, APlayerThatClosesAfterTheProbeAnswersNothing) {
+  host.player.Play("1. Song - Winamp", 245, 83000);
+  host.player.vanishAfterMessages = 2;  // the state and the caption, then gone
+  DisplayCycle(host);
+  EXPECT_EQ(Values(host.Take(), "caption"), Log{"Song [0:00] - 0:00"});
+}
+
+TEST_F(DisplayCycleTest, MemoryEconomyRestoresTheFormToAppearAndMinimisesItAfter) {
+  NowPlaying().memoryEconomy = true;
+  host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8", "show 0", "show 1", "show 5"} +
+                          AppearingFrames(999) +
+                          Log{"alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + disappearing +
+                          Log{"show 0", "show 6", "timer.interval 500", "timer.enabled 1"}));
+}
+
+TEST_F(DisplayCycleTest, GoesOnOnlyForNewsWithAutomaticDisplayAForcedDisplayOrAStripOut) {
+  // Away, nothing new, not forced: nothing happens.
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), Log{});
+
+  // A new title with automatic display off: the probe takes it, the strip stays away.
+  NowPlaying().automatic = false;
+  host.player.Play("1. Quiet - Winamp");
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), Log{});
+  EXPECT_EQ(NowPlaying().lastTitle, "Quiet");
+  // ... and it is not news any more when automatic display comes back.
+  NowPlaying().automatic = true;
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), Log{});
+
+  // A strip that is out goes away even with automatic display off.
+  BringOut("2. Loud - Winamp");
+  NowPlaying().automatic = false;
+  DisplayCycle(host);
+  EXPECT_EQ(Values(host.Take(), "timer.interval"), Log{"500"});
+  EXPECT_FALSE(NowPlaying().shown);
+}
+
+TEST_F(DisplayCycleTest, ATitleThatChangesWhileTheStripIsOutWaitsForTheNextChange) {
+  BringOut("1. First - Winamp");
+  host.player.caption = "2. Second - Winamp";
+  DisplayCycle(host);  // hides the strip, already with the new caption
+  const Log hiding = host.Take();
+  EXPECT_EQ(Values(hiding, "caption"), Log{"Second [4:05] - 1:23"});
+  EXPECT_EQ(Values(hiding, "timer.interval"), Log{"500"});
+  DisplayCycle(host);  // the new title is no news any more
+  EXPECT_EQ(host.Take(), Log{});
+  EXPECT_FALSE(NowPlaying().shown);
+}
+
+// The cancel paths, in the order of the table of states.
+
+TEST_F(DisplayCycleTest, AClickOnAnIdleStripEndsTheDisplayAtTheNextTickWithoutAnimation) {
+  NowPlaying().memoryEconomy = true;
+  NowPlaying().forced = true;
+  BringOut();
+  OnPopupMouseUp(host);
+  EXPECT_EQ(host.Take(), Log{"alpha 0"});
+  DisplayCycle(host);
+  // No animation, no alpha, no minimising.
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Artist - Song [4:05] - 1:23",
+                              "timer.interval 500", "timer.enabled 1"}));
+  EXPECT_FALSE(NowPlaying().shown);
+  EXPECT_FALSE(NowPlaying().cancel);
+  // Forced keeps its value: the display comes out again at the tick after.
+  EXPECT_TRUE(NowPlaying().forced);
+  DisplayCycle(host);
+  EXPECT_EQ(Values(host.Take(), "timer.interval"), Log{"3000"});
+  EXPECT_TRUE(NowPlaying().shown);
+}
+
+TEST_F(DisplayCycleTest, AClickWhileAppearingStopsTheAnimationWithTheStripVisible) {
+  host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
+  host.onPump[50] = [this] { OnPopupMouseUp(host); };
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 49) +
+                          Log{"alpha 49", "left 775", "pump", "alpha 0", "sleep 10",
+                              // the loop test sees the cancel: the strip comes to rest
+                              "alpha 200", "left 20", "timer.interval 500", "timer.enabled 1"}));
+  EXPECT_FALSE(NowPlaying().shown);
+  EXPECT_FALSE(NowPlaying().cancel);
+}
+
+TEST_F(DisplayCycleTest, AClickWhileAppearingWithAutomaticDisplayOffHidesTheStrip) {
+  NowPlaying().automatic = false;
+  NowPlaying().forced = true;
+  host.player.Play("1. Song - Winamp");
+  host.onPump[1] = [this] { OnPopupMouseUp(host); };
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "alpha 0",
+                              "left 1019", "pump", "alpha 0", "sleep 10", "alpha 200", "left 20",
+                              "alpha 0", "timer.interval 500", "timer.enabled 1"}));
+  EXPECT_FALSE(NowPlaying().shown);
+  // Only a disappearing animation clears forced: the display runs again at the next tick.
+  EXPECT_TRUE(NowPlaying().forced);
+  DisplayCycle(host);
+  EXPECT_EQ(Values(host.Take(), "timer.interval"), Log{"3000"});
+}
+
+TEST_F(DisplayCycleTest, AClickWhileDisappearingStopsTheAnimation) {
+  for (const bool automatic : {true, false}) {
+    SCOPED_TRACE(automatic);
+    ResetNowPlaying();
+    NowPlaying().checkInterval = 500;
+    NowPlaying().memoryEconomy = true;
+    BringOut(automatic ? "1. A - Winamp" : "1. B - Winamp");
+    NowPlaying().automatic = automatic;
+    NowPlaying().forced = true;
+    host.onPump[host.pumps + 3] = [this] { OnPopupMouseUp(host); };
+    DisplayCycle(host);
+    const Log start{"timer.enabled 0",
+                    std::string("caption ") + (automatic ? "A" : "B") + " [4:05] - 1:23",
+                    "left 20"};
+    const Log click{"alpha 198", "top 9", "pump", "alpha 0", "sleep 10"};
+    const Log end{"alpha 0", "show 0", "show 6"};
+    const Log hide = automatic ? Log{} : Log{"alpha 0"};
+    EXPECT_EQ(host.Take(), (start + DisappearingFrames(37, 0, 2) + click + end + hide +
+                            Log{"timer.interval 500", "timer.enabled 1"}));
+    EXPECT_FALSE(NowPlaying().shown);
+    EXPECT_FALSE(NowPlaying().cancel);
+    EXPECT_FALSE(NowPlaying().forced);
+  }
+}
+
+TEST_F(DisplayCycleTest, AClickWhileAwaySwallowsTheNextDisplayThatWouldStart) {
+  OnPopupMouseUp(host);
+  host.Take();
+  // Ticks that do not go on leave the cancel waiting.
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), Log{});
+  EXPECT_TRUE(NowPlaying().cancel);
+
+  host.player.Play("1. Song - Winamp");
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "timer.interval 500",
+                              "timer.enabled 1"}));
+  EXPECT_FALSE(NowPlaying().shown);
+  EXPECT_FALSE(NowPlaying().cancel);
+  // The title was taken: the next tick has no news.
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), Log{});
+}
+
+TEST_F(DisplayCycleTest, AShowNowSwallowedByAWaitingClickComesOutAtTheFollowingTick) {
+  OnPopupMouseUp(host);
+  OnHotKey(host, 0);
+  EXPECT_EQ(host.Take(),
+            (Log{"alpha 0", "timer.enabled 0", std::string("caption ") + kPlayerNotRunning,
+                 "timer.interval 500", "timer.enabled 1"}));
+  EXPECT_TRUE(NowPlaying().forced);
+  EXPECT_FALSE(NowPlaying().shown);
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", std::string("caption ") + kPlayerNotRunning} +
+                          appearing + Log{"timer.interval 3000", "timer.enabled 1"}));
+}
+
+// Hot keys inside a running animation.
+
+TEST_F(DisplayCycleTest, AShowNowInsideTheAppearingAnimationRunsAWholeCycleThenResumes) {
+  host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
+  host.onPump[50] = [this] { OnHotKey(host, 0); };
+  DisplayCycle(host);
+  const Log inner =
+      Log{"timer.enabled 0", kCaption} + appearing + Log{"timer.interval 3000", "timer.enabled 1"};
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 49) +
+             Log{"alpha 49", "left 775", "pump"} + inner +
+             // back in the outer loop: its time is up
+             Log{"sleep 10", "alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
+  EXPECT_TRUE(NowPlaying().shown);
+  EXPECT_TRUE(NowPlaying().forced);
+}
+
+TEST_F(DisplayCycleTest, AShowNowInsideTheDisappearingAnimationLeavesTheFlagsOfTheInnerRun) {
+  BringOut("7. Some Artist - Some Song - Winamp");
+  host.onPump[host.pumps + 10] = [this] { OnHotKey(host, 0); };
+  DisplayCycle(host);
+  const Log inner =
+      Log{"timer.enabled 0", kCaption} + appearing + Log{"timer.interval 3000", "timer.enabled 1"};
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", kCaption, "left 20"} + DisappearingFrames(37, 0, 9) +
+             Log{"alpha 191", "top 10", "pump"} + inner +
+             Log{"sleep 10", "alpha 0",
+                 // the inner run left the strip out: keep interval
+                 "timer.interval 3000", "timer.enabled 1"}));
+  EXPECT_TRUE(NowPlaying().shown);
+  EXPECT_FALSE(NowPlaying().forced);
+}
+
+TEST_F(DisplayCycleTest, SwitchingAutomaticDisplayInsideAnAnimationOnlyFlipsTheFlag) {
+  host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
+  host.onPump[10] = [this] { OnHotKey(host, 1); };
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + appearing +
+                          Log{"timer.interval 3000", "timer.enabled 1"}));
+  EXPECT_FALSE(NowPlaying().automatic);
+}
+
+TEST_F(DisplayCycleTest, QuitInsideAnAnimationEndsTheProcessAtOnce) {
+  host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
+  host.onPump[30] = [this] { OnHotKey(host, 2); };
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 29) +
+                          Log{"alpha 29", "left 875", "pump", "exit 0"}));
+  EXPECT_EQ(host.afterExit, Log{});
+
+  // Also from a show-now run nested in the disappearing animation.
+  ResetNowPlaying();
+  host.exited = false;
+  BringOut();
+  host.onPump[host.pumps + 5] = [this] { OnHotKey(host, 0); };
+  host.onPump[host.pumps + 7] = [this] { OnHotKey(host, 2); };
+  DisplayCycle(host);
+  const Log log = host.Take();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "exit 0");
+  EXPECT_EQ(Values(log, "exit"), Log{"0"});
+  EXPECT_EQ(host.afterExit, Log{});
+}
+
+}  // namespace

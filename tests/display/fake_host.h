@@ -1,0 +1,228 @@
+// A recording stand-in for the popup, the player, the clock and the settings file.
+// Every action of the logic becomes one line of `log` ("alpha 200", "left 20", "pump",
+// "sleep 10", "timer.interval 500" ...), so tests compare whole sequences. Time moves only
+// when the logic sleeps (or a test makes it jump), so a two-second animation runs in
+// microseconds and every frame is exact.
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "display/host.h"
+#include "display/ini_file.h"
+
+// Winamp as the fake answers it. WM_GETTEXT copies like Windows: at most size - 1 bytes and
+// a terminating zero, answering the count copied unless `captionAnswer` says otherwise.
+struct FakePlayer {
+  bool running = false;
+  uint32_t window = 0x00010020;
+  int32_t state = 1;  // answer to the playing-state query
+  std::string caption;
+  std::optional<int32_t> captionAnswer;
+  bool terminateCaption = true;  // false: a misbehaving player writes no zero byte
+  int32_t lengthSeconds = 0;
+  int32_t positionMs = 0;
+  // The window closes after answering this many messages (-1: never).
+  int vanishAfterMessages = -1;
+
+  void Play(std::string text, int32_t length = 0, int32_t position = 0) {
+    running = true;
+    state = 1;
+    caption = std::move(text);
+    lengthSeconds = length;
+    positionMs = position;
+  }
+};
+
+class FakeHost : public NowPlayingHost {
+ public:
+  std::vector<std::string> log;
+  std::vector<std::string> playerLog;  // "find", "query 0 104", "gettext 1024"
+  std::vector<std::string> afterExit;  // anything the logic touched after ExitProcess
+  FakePlayer player;
+
+  // The simulated clock and its scripted jumps: before answering the n-th reading
+  // (1-based, counted over the whole test), the clock moves on by the given milliseconds.
+  uint32_t now = 100000;
+  uint64_t clockReads = 0;
+  std::map<uint64_t, uint32_t> clockJumps;
+
+  // Scripted events: run inside the n-th ProcessMessages (1-based, counted over the test).
+  int pumps = 0;
+  std::map<int, std::function<void()>> onPump;
+
+  int32_t labelWidth = 1000;
+  int32_t labelHeight = 50;
+  int32_t formWidth = 1280;
+  int32_t formHeight = 0;
+  std::optional<int32_t> formHeightReadback;  // a window that keeps a height of its own
+  uint32_t formColor = 0x8000000F;
+  int32_t fontPoints = 8;
+  uint32_t regions = 0;
+
+  std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
+  bool exited = false;
+
+  // The log so far, which is then cleared.
+  std::vector<std::string> Take() { return std::exchange(log, {}); }
+
+  // NowPlayingHost
+  void FormSetAlphaBlend(bool layered) override { Record("layered " + std::to_string(layered)); }
+  void FormSetAlphaBlendValue(uint8_t alpha) override { Record("alpha " + std::to_string(alpha)); }
+  void FormSetHeight(int32_t height) override {
+    formHeight = height;
+    Record("form.height " + std::to_string(height));
+  }
+  int32_t FormGetHeight() override {
+    Touch("FormGetHeight");
+    return formHeightReadback.value_or(formHeight);
+  }
+  int32_t FormGetWidth() override {
+    Touch("FormGetWidth");
+    return formWidth;
+  }
+  void FormSetColor(uint32_t color) override {
+    formColor = color;
+    Record("form.color " + Hex(color));
+  }
+  uint32_t FormColor() override {
+    Touch("FormColor");
+    return formColor;
+  }
+  void FormProcessMessages() override {
+    Record("pump");
+    const auto event = onPump.find(++pumps);
+    if (event != onPump.end()) {
+      const auto action = std::move(event->second);
+      onPump.erase(event);
+      action();
+    }
+  }
+  void FormShowWindow(int32_t command) override { Record("show " + std::to_string(command)); }
+  void FormSetWindowPosTopmost() override { Record("topmost"); }
+  uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override {
+    Record("region " + std::to_string(width) + " " + std::to_string(height) + " " +
+           std::to_string(ellipse));
+    return 0x5000 + ++regions;
+  }
+  void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override {
+    Record("hotkey " + std::to_string(id) + " " + std::to_string(modifiers) + " " +
+           Hex(virtualKey));
+  }
+
+  void LabelSetLeft(int32_t left) override { Record("left " + std::to_string(left)); }
+  void LabelSetTop(int32_t top) override { Record("top " + std::to_string(top)); }
+  void LabelSetHeight(int32_t height) override { Record("label.height " + std::to_string(height)); }
+  int32_t LabelGetWidth() override {
+    Touch("LabelGetWidth");
+    return labelWidth;
+  }
+  int32_t LabelGetHeight() override {
+    Touch("LabelGetHeight");
+    return labelHeight;
+  }
+  void LabelSetCaption(const Text& caption) override {
+    Record("caption " + std::string(caption.View()));
+  }
+  void LabelSetColor(uint32_t color) override { Record("label.color " + Hex(color)); }
+
+  void FontSetSize(int32_t points) override {
+    fontPoints = points;
+    Record("font.size " + std::to_string(points));
+  }
+  void FontSetName(const Text& name) override { Record("font.name " + std::string(name.View())); }
+  int32_t FontSize() override {
+    Touch("FontSize");
+    return fontPoints;
+  }
+
+  void TimerSetEnabled(bool enabled) override {
+    Record("timer.enabled " + std::to_string(enabled));
+  }
+  void TimerSetInterval(uint32_t milliseconds) override {
+    Record("timer.interval " + std::to_string(milliseconds));
+  }
+
+  uint32_t PlayerFindWindow() override {
+    Touch("PlayerFindWindow");
+    playerLog.push_back("find");
+    return player.running ? player.window : 0;
+  }
+  int32_t PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
+    Touch("PlayerSendQuery");
+    playerLog.push_back("query " + std::to_string(wParam) + " " + std::to_string(lParam));
+    if (!Answers(window)) return 0;
+    if (wParam == 0 && lParam == 104) return player.state;
+    if (wParam == 1 && lParam == 105) return player.lengthSeconds;
+    if (wParam == 0 && lParam == 105) return player.positionMs;
+    return 0;
+  }
+  int32_t PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
+    Touch("PlayerGetCaption");
+    playerLog.push_back("gettext " + std::to_string(size));
+    if (!Answers(window) || size == 0) return 0;
+    const size_t room = player.terminateCaption ? size - 1 : size;
+    const size_t count = std::min(player.caption.size(), room);
+    std::memcpy(buffer, player.caption.data(), count);
+    if (player.terminateCaption) buffer[count] = '\0';
+    return player.captionAnswer.value_or(static_cast<int32_t>(count));
+  }
+
+  uint32_t GetTickCount() override {
+    Touch("GetTickCount");
+    const auto jump = clockJumps.find(++clockReads);
+    if (jump != clockJumps.end()) now += jump->second;
+    return now;
+  }
+  void Sleep(uint32_t milliseconds) override {
+    Record("sleep " + std::to_string(milliseconds));
+    now += milliseconds;
+  }
+  void ExitProcess(uint32_t exitCode) override {
+    Record("exit " + std::to_string(exitCode));
+    exited = true;
+  }
+
+  uint32_t ReadSettingInt(const char* section, const char* key, int32_t defaultValue) override {
+    Record(std::string("read ") + section + " " + key + " " + std::to_string(defaultValue));
+    return Settings().ReadInt(section, key, defaultValue);
+  }
+  uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
+                           char* buffer, uint32_t size) override {
+    Record(std::string("read ") + section + " " + key + " " + defaultValue);
+    return Settings().ReadText(section, key, defaultValue, buffer, size);
+  }
+
+  static std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+  }
+
+ private:
+  void Touch(const std::string& what) {
+    if (exited) afterExit.push_back(what);
+  }
+  void Record(std::string entry) {
+    Touch(entry);
+    log.push_back(std::move(entry));
+  }
+  // Whether a message to `window` reaches a running player; counts it when it does.
+  bool Answers(uint32_t window) {
+    if (!player.running || window != player.window) return false;
+    if (player.vanishAfterMessages == 0) {
+      player.running = false;
+      return false;
+    }
+    if (player.vanishAfterMessages > 0) --player.vanishAfterMessages;
+    return true;
+  }
+  IniFile Settings() const { return settingsFile ? IniFile(*settingsFile) : IniFile(); }
+};

@@ -1,0 +1,226 @@
+#include "display/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "display/state.h"
+#include "tests/display/fake_host.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetNowPlaying();
+    // Values LoadSettings must overwrite.
+    NowPlayingState& state = NowPlaying();
+    state.shown = state.cancel = state.forced = true;
+    state.automatic = false;
+    state.memoryEconomy = false;
+    state.keepInterval = state.checkInterval = 1;
+    state.color = 1;
+  }
+
+  FakeHost host;
+};
+
+TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
+  LoadSettings(host);
+  EXPECT_EQ(host.Take(), (Log{
+                             "layered 1",
+                             "alpha 0",
+                             "topmost",
+                             "read Main KeepTitle 3000",
+                             "read Main CheckTitle 500",
+                             "read Main MemEconomy 1",
+                             "read Main Color $e69500",
+                             "read Font Size 20",
+                             "font.size 20",
+                             "read Font Name Tahoma",
+                             "font.name Tahoma",
+                             "form.height 50",
+                             "label.height 50",
+                             "region 1280 50 50",
+                             "form.color 0x00E69500",
+                             "label.color 0x00E69500",
+                             "hotkey 0 6 0x00000058",
+                             "hotkey 1 6 0x00000043",
+                             "hotkey 2 6 0x00000056",
+                             "show 6",
+                         }));
+  const NowPlayingState& state = NowPlaying();
+  EXPECT_EQ(state.keepInterval, 3000u);
+  EXPECT_EQ(state.checkInterval, 500u);
+  EXPECT_TRUE(state.memoryEconomy);
+  EXPECT_EQ(state.color, 0x00E69500u);
+  EXPECT_EQ(state.region, 0x5001u);
+  EXPECT_FALSE(state.shown);
+  EXPECT_FALSE(state.cancel);
+  EXPECT_FALSE(state.forced);
+  EXPECT_TRUE(state.automatic);
+}
+
+TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
+  host.settingsFile =
+      "[Main]\r\n"
+      "KeepTitle=1500\r\n"
+      "CheckTitle=250\r\n"
+      "MemEconomy=0\r\n"
+      "Color=$FF0000\r\n"
+      "[Font]\r\n"
+      "Size=40\r\n"
+      "Name=Courier New\r\n";
+  host.formWidth = 1024;
+  LoadSettings(host);
+  EXPECT_EQ(host.Take(), (Log{
+                             "layered 1",
+                             "alpha 0",
+                             "topmost",
+                             "read Main KeepTitle 3000",
+                             "read Main CheckTitle 500",
+                             "read Main MemEconomy 1",
+                             "read Main Color $e69500",
+                             "read Font Size 20",
+                             "font.size 40",
+                             "read Font Name Tahoma",
+                             "font.name Courier New",
+                             "form.height 70",
+                             "label.height 70",
+                             "region 1024 70 50",
+                             "form.color 0x00FF0000",
+                             "label.color 0x00FF0000",
+                             "hotkey 0 6 0x00000058",
+                             "hotkey 1 6 0x00000043",
+                             "hotkey 2 6 0x00000056",
+                         }));
+  EXPECT_EQ(NowPlaying().keepInterval, 1500u);
+  EXPECT_EQ(NowPlaying().checkInterval, 250u);
+  EXPECT_FALSE(NowPlaying().memoryEconomy);
+}
+
+TEST_F(SettingsTest, MemoryEconomyIsOnOnlyForExactlyOne) {
+  struct Case {
+    const char* value;
+    bool on;
+  };
+  for (const Case& c :
+       {Case{"0", false}, Case{"1", true}, Case{"2", false}, Case{"-1", false}, Case{" 01 ", true},
+        Case{"1abc", true}, Case{"", true}, Case{"yes", false}}) {
+    SCOPED_TRACE(c.value);
+    host.settingsFile = std::string("[Main]\nMemEconomy=") + c.value + "\n";
+    NowPlaying().memoryEconomy = !c.on;
+    LoadSettings(host);
+    EXPECT_EQ(NowPlaying().memoryEconomy, c.on);
+    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "hotkey 2 6 0x00000056");
+  }
+}
+
+TEST_F(SettingsTest, ThePopupTakesItsHeightFromTheFontAndTheWindow) {
+  // The label takes the height the window really has, and so does the region.
+  host.settingsFile = "[Font]\nSize=12\n";
+  host.formHeightReadback = 44;
+  LoadSettings(host);
+  const Log log = host.Take();
+  EXPECT_NE(std::find(log.begin(), log.end(), "form.height 42"), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "label.height 44"), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "region 1280 44 50"), log.end());
+}
+
+TEST_F(SettingsTest, TheLabelTakesTheColourTheFormHolds) {
+  host.settingsFile = "[Main]\nColor=255\n";
+  LoadSettings(host);
+  const Log log = host.Take();
+  EXPECT_NE(std::find(log.begin(), log.end(), "form.color 0x000000FF"), log.end());
+  EXPECT_NE(std::find(log.begin(), log.end(), "label.color 0x000000FF"), log.end());
+  EXPECT_EQ(NowPlaying().color, 0xFFu);
+}
+
+// An empty value is an empty text, not a missing key: it parses to 0, black.
+TEST_F(SettingsTest, ColorValuesFromTheFile) {
+  struct Case {
+    const char* line;
+    uint32_t color;
+  };
+  for (const Case& c :
+       {Case{"Color=255", 0x000000FF}, Case{"Color=$FF0000", 0x00FF0000},
+        Case{"Color=0x00FF00", 0x0000FF00}, Case{"Color=12abc", 12}, Case{"Color = \"$10\" ", 0x10},
+        Case{"Color=", 0}, Case{"color=-12", 0xFFFFFFF4}, Case{"Colour=1", 0x00E69500}}) {
+    SCOPED_TRACE(c.line);
+    host.settingsFile = std::string("[main]\n") + c.line + "\n";
+    LoadSettings(host);
+    EXPECT_EQ(NowPlaying().color, c.color);
+  }
+}
+
+TEST(ParseInteger, ReadsTheColourSyntax) {
+  struct Case {
+    const char* text;
+    uint32_t value;
+  };
+  const std::vector<Case> cases = {
+      {"255", 0x000000FF},
+      {"$FF0000", 0x00FF0000},
+      {"$e69500", 0x00E69500},
+      {"0x00FF00", 0x0000FF00},
+      {"0X00ff00", 0x0000FF00},
+      {"x1F", 0x1F},
+      {"X1f", 0x1F},
+      {"12abc", 12},
+      {"-12", 0xFFFFFFF4},
+      {"-12abc", 12},
+      {"+12", 12},
+      {"-$10", 0},
+      {"+0x10", 0},
+      {"-0", 0},
+      {"-", 0},
+      {"+", 0},
+      {"", 0},
+      {"abc", 0},
+      {"$", 0},
+      {"0x", 0},
+      {"0", 0},
+      {"00012", 12},
+      {"   42", 42},
+      {"\t42", 0},
+      {"42 ", 42},
+      {"4 2", 4},
+      {"$ 1", 0},
+      // Hexadecimal: at most 8 significant digits, leading zeros do not count.
+      {"$FFFFFFFF", 0xFFFFFFFF},
+      {"$123456789", 0x12345678},
+      {"$1234567890ABC", 0x12345678},
+      {"$00000000012345678", 0x12345678},
+      {"0x1FFFFFFFF", 0x1FFFFFFF},
+      {"$FFFFFFFFF", 0xFFFFFFFF},
+      {"$80000000", 0x80000000},
+      // Decimal: no digit after a value above 214748364.
+      {"2147483647", 2147483647},
+      {"2147483648", 2147483648u},
+      {"2147483649", 2147483649u},
+      {"2147483650", 214748365},
+      {"99999999999", 999999999},
+      {"4294967295", 429496729},
+      {"-2147483648", 0x80000000},
+      {"-2147483650", 214748365},
+      {"00000000000000000000255", 255},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseInteger(c.text), c.value) << '"' << c.text << '"';
+  }
+}
+
+TEST(ParseInteger, StopsAtAZeroByteOnlyWhenTheCallerCutsThere) {
+  // The settings loader cuts the buffer at its first zero byte; the parser itself reads
+  // the bytes it is given.
+  EXPECT_EQ(ParseInteger(std::string_view("12\0"
+                                          "3",
+                                          4)),
+            12u);
+  EXPECT_EQ(ParseInteger(std::string_view("-12\0", 4)), 12u);
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+#include "display/title_probe.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "display/state.h"
+#include "tests/display/fake_host.h"
+
+namespace {
+
+class TitleProbeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetNowPlaying(); }
+
+  std::string LastTitle() const { return std::string(NowPlaying().lastTitle.View()); }
+
+  FakeHost host;
+};
+
+struct CutCase {
+  const char* what;
+  std::string caption;
+  bool changed;
+  std::string title;  // the last title afterwards
+};
+
+// The caption of a playing player is cut to the text between its first space and its last
+// " - Winamp". The last title starts as "kept" so that "no title" shows as "kept".
+TEST_F(TitleProbeTest, CutsTheTitleOutOfTheCaption) {
+  const std::string longTitle(1011, 'x');
+  const std::vector<CutCase> cases = {
+      {"usual caption", "7. Some Artist - Some Song - Winamp", true, "Some Artist - Some Song"},
+      {"text after the mark", "7. Some Artist - Some Song - Winamp [Extra]", true,
+       "Some Artist - Some Song"},
+      {"paused", "3. Song - Winamp [Paused]", true, "Song"},
+      {"a mark inside the title", "1. A - Winamp - B - Winamp", true, "A - Winamp - B"},
+      {"the mark twice at the end", "1. Artist - Winamp - Winamp", true, "Artist - Winamp"},
+      {"only the first space counts", "12. Artist  Name - Title - Winamp", true,
+       "Artist  Name - Title"},
+      {"a two-digit number", "123. X - Winamp", true, "X"},
+      {"1023 characters", "1. " + longTitle + " - Winamp", true, longTitle},
+      {"an empty title", "1.  - Winamp", true, ""},
+      {"no space at all", "Winamp", false, "kept"},
+      {"no space and a mark-like end", "Song-Winamp", false, "kept"},
+      {"no mark at all", "1. Just a window", false, "kept"},
+      {"the mark spelled otherwise", "1. Song - WINAMP", false, "kept"},
+      {"the mark right after the number", "1. - Winamp", false, "kept"},
+      {"the mark before the first space only", "x - Winamp", false, "kept"},
+      {"an empty caption", "", false, "kept"},
+      {"a single space", " ", false, "kept"},
+  };
+  for (const CutCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetNowPlaying();
+    NowPlaying().lastTitle = Text("kept");
+    host.player.Play(c.caption);
+    EXPECT_EQ(ProbeTitle(host), c.changed);
+    EXPECT_EQ(LastTitle(), c.title);
+    EXPECT_EQ(NowPlaying().playerWindow, host.player.window);
+  }
+}
+
+TEST_F(TitleProbeTest, AnEmptyTitleIsNoNewsAtStart) {
+  host.player.Play("1.  - Winamp");
+  EXPECT_FALSE(ProbeTitle(host));
+  EXPECT_EQ(LastTitle(), "");
+}
+
+// The probe must end when the caption has no " - Winamp" after its first space: the title
+// is not news, the last title stays, and the player window is still refreshed.
+TEST_F(TitleProbeTest, ACaptionWithoutTheMarkEndsTheProbeWithoutNews) {
+  host.player.Play("1. Old - Winamp");
+  ASSERT_TRUE(ProbeTitle(host));
+  host.player.window = 0x777;
+  host.player.caption = std::string(1023, 'z');
+  EXPECT_FALSE(ProbeTitle(host));
+  EXPECT_EQ(LastTitle(), "Old");
+  EXPECT_EQ(NowPlaying().playerWindow, 0x777u);
+}
+
+TEST_F(TitleProbeTest, TheTitleRunsAsFarAsTheCaptionAnswerSays) {
+  struct Case {
+    const char* what;
+    int32_t answer;
+    bool changed;
+    std::string title;
+  };
+  const std::vector<Case> cases = {
+      {"the whole caption", 16, true, "Song"}, {"more than the caption", 5000, true, "Song"},
+      {"the mark cut off", 15, false, ""},     {"nothing", 0, false, ""},
+      {"a negative count", -5, false, ""},     {"the most negative count", INT32_MIN, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetNowPlaying();
+    host.player.Play("1. Song - Winamp");  // 16 characters
+    host.player.captionAnswer = c.answer;
+    EXPECT_EQ(ProbeTitle(host), c.changed);
+    EXPECT_EQ(LastTitle(), c.title);
+  }
+}
+
+TEST_F(TitleProbeTest, ReadsTheCaptionIntoAZeroedBufferOf1024Bytes) {
+  // A player that writes no terminating zero: the zeroed buffer ends the caption.
+  host.player.Play("1. Song - Winamp");
+  host.player.terminateCaption = false;
+  EXPECT_TRUE(ProbeTitle(host));
+  EXPECT_EQ(LastTitle(), "Song");
+  EXPECT_EQ(host.playerLog, (std::vector<std::string>{"find", "query 0 104", "gettext 1024"}));
+
+  // One that fills all 1024 bytes: the caption is those 1024 bytes and no more.
+  ResetNowPlaying();
+  std::string full = "1. " + std::string(1012, 'y') + " - Winamp";  // 1024 bytes
+  host.player.caption = full;
+  EXPECT_TRUE(ProbeTitle(host));
+  EXPECT_EQ(LastTitle(), std::string(1012, 'y'));
+
+  // With the terminator, the 1024th byte is lost and the mark with it.
+  ResetNowPlaying();
+  host.player.terminateCaption = true;
+  EXPECT_FALSE(ProbeTitle(host));
+  EXPECT_EQ(LastTitle(), "");
+}
+
+TEST_F(TitleProbeTest, PlayerNotRunning) {
+  NowPlaying().lastTitle = Text("Before");
+  NowPlaying().playerWindow = 0x1234;
+  EXPECT_FALSE(ProbeTitle(host));
+  EXPECT_EQ(NowPlaying().playerWindow, 0u);
+  EXPECT_EQ(LastTitle(), "Before");
+  EXPECT_EQ(host.playerLog, std::vector<std::string>{"find"});
+}
+
+TEST_F(TitleProbeTest, AStoppedPlayerIsNoNewsEvenWithANewCaption) {
+  host.player.Play("1. First - Winamp");
+  ASSERT_TRUE(ProbeTitle(host));
+  host.playerLog.clear();
+  host.player.caption = "2. Second - Winamp [Stopped]";
+  host.player.state = 0;
+  EXPECT_FALSE(ProbeTitle(host));
+  EXPECT_EQ(LastTitle(), "First");
+  EXPECT_EQ(NowPlaying().playerWindow, host.player.window);
+  EXPECT_EQ(host.playerLog, (std::vector<std::string>{"find", "query 0 104"}));
+}
+
+TEST_F(TitleProbeTest, AnyNonZeroPlayingStateCountsAsPlaying) {
+  for (const int32_t state : {1, 3, 2, -1, INT32_MIN, INT32_MAX}) {
+    SCOPED_TRACE(state);
+    ResetNowPlaying();
+    host.player.Play("1. Song - Winamp");
+    host.player.state = state;
+    EXPECT_TRUE(ProbeTitle(host));
+    EXPECT_EQ(LastTitle(), "Song");
+  }
+}
+
+TEST_F(TitleProbeTest, TheSameCaptionTwiceIsNewsOnlyOnce) {
+  host.player.Play("7. Some Artist - Some Song - Winamp [Extra]");
+  EXPECT_TRUE(ProbeTitle(host));
+  EXPECT_FALSE(ProbeTitle(host));
+  // Another playlist position with the same title is no news either.
+  host.player.caption = "8. Some Artist - Some Song - Winamp";
+  EXPECT_FALSE(ProbeTitle(host));
+  // Titles compare byte for byte, with case.
+  host.player.caption = "8. Some Artist - Some song - Winamp";
+  EXPECT_TRUE(ProbeTitle(host));
+}
+
+TEST_F(TitleProbeTest, APlayerRestartedWithTheSameTitleIsNoNews) {
+  host.player.Play("1. Song - Winamp");
+  ASSERT_TRUE(ProbeTitle(host));
+  host.player.running = false;
+  EXPECT_FALSE(ProbeTitle(host));
+  EXPECT_EQ(NowPlaying().playerWindow, 0u);
+  host.player.running = true;
+  host.player.window = 0x2040;
+  EXPECT_FALSE(ProbeTitle(host));
+  EXPECT_EQ(NowPlaying().playerWindow, 0x2040u);
+  EXPECT_EQ(LastTitle(), "Song");
+}
+
+TEST_F(TitleProbeTest, APlayerThatClosesBetweenQueriesIsNoNews) {
+  host.player.Play("1. Song - Winamp");
+  host.player.vanishAfterMessages = 1;  // answers the state, then is gone
+  EXPECT_FALSE(ProbeTitle(host));
+  EXPECT_EQ(LastTitle(), "");
+  EXPECT_EQ(NowPlaying().playerWindow, host.player.window);
+}
+
+}  // namespace
