@@ -91,7 +91,7 @@ void PumpFor(DWORD ms) {
 namespace {
 
 struct Search {
-  const char* className;
+  const char* className;  // null: any visible window
   DWORD pid;
   HWND found;
 };
@@ -101,8 +101,10 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
   char className[64];
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (pid == search->pid && GetClassNameA(window, className, sizeof className) &&
-      lstrcmpA(className, search->className) == 0) {
+  bool match = search->className ? GetClassNameA(window, className, sizeof className) &&
+                                       lstrcmpA(className, search->className) == 0
+                                 : IsWindowVisible(window) != FALSE;
+  if (pid == search->pid && match) {
     search->found = window;
     return FALSE;
   }
@@ -113,6 +115,12 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
 
 HWND FindTopLevel(const char* className, DWORD pid) {
   Search search = {className, pid, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindVisible(DWORD pid) {
+  Search search = {nullptr, pid, nullptr};
   EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -223,6 +231,32 @@ bool RunUnix(const std::string& commandLine) {
   if (info.hThread) CloseHandle(info.hThread);
   if (info.hProcess) CloseHandle(info.hProcess);
   return true;
+}
+
+namespace {
+constexpr char kXdotool[] = "Z:\\usr\\bin\\xdotool";
+}
+
+FocusWindow::FocusWindow() {
+  title_ = "tunelamp-e2e-keys-" + std::to_string(GetCurrentProcessId());
+  window_ = CreateWindowExA(0, "STATIC", title_.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300,
+                            300, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetForegroundWindow(window_);
+  PumpFor(200);
+}
+
+FocusWindow::~FocusWindow() {
+  DestroyWindow(window_);
+}
+
+bool FocusWindow::PressKeys(const std::string& keys) const {
+  return RunUnix(std::string(kXdotool) + " search --limit 1 --name " + title_ +
+                 " windowactivate --sync key " + keys);
+}
+
+bool ClickAt(int x, int y) {
+  return RunUnix(std::string(kXdotool) + " mousemove " + std::to_string(x) + " " +
+                 std::to_string(y) + " click 1");
 }
 
 }  // namespace e2e

@@ -62,6 +62,8 @@ void PumpFor(DWORD ms);
 
 // The top-level window of class `className` that belongs to process `pid`, or 0.
 [[nodiscard]] HWND FindTopLevel(const char* className, DWORD pid);
+// Any visible top-level window of process `pid`, or 0.
+[[nodiscard]] HWND FindVisible(DWORD pid);
 
 // The popup's alpha as GetLayeredWindowAttributes reports it; -1 when it is not layered.
 [[nodiscard]] int AlphaOf(HWND window);
@@ -118,6 +120,25 @@ class Tunelamp {
 // Starts a Linux program (xdotool) from this Windows process. Wine cannot wait for such a
 // child, so callers watch for its effect instead.
 [[nodiscard]] bool RunUnix(const std::string& commandLine);
+
+// A visible window of this process that takes the X keyboard focus: a real key press reaches
+// Wine only while one of its windows has it.
+class FocusWindow {
+ public:
+  FocusWindow();
+  FocusWindow(const FocusWindow&) = delete;
+  FocusWindow& operator=(const FocusWindow&) = delete;
+  ~FocusWindow();
+  // Presses `keys` ("ctrl+shift+x") with xdotool, as a person would, after focusing the window.
+  [[nodiscard]] bool PressKeys(const std::string& keys) const;
+
+ private:
+  HWND window_ = nullptr;
+  std::string title_;
+};
+
+// A real click of the left button at a point of the screen, through xdotool.
+[[nodiscard]] bool ClickAt(int x, int y);
 
 // "WinAMP не запущен!" in Windows-1251.
 extern const char kNotRunning[];

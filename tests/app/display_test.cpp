@@ -1,0 +1,178 @@
+// The strip as a person sees it: a new title fades in with its length and position, stays,
+// fades out, and what paused, stopped and odd players show.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/app/harness.h"
+
+namespace e2e {
+namespace {
+
+// "TITLE [m:ss] - m:ss" → the position in seconds, or -1 when the text has another form.
+int PositionShown(const std::string& text, const std::string& titleAndLength) {
+  std::string head = titleAndLength + " - ";
+  if (text.compare(0, head.size(), head) != 0) return -1;
+  unsigned minutes = 0;
+  unsigned seconds = 0;
+  char tail = 0;
+  if (std::sscanf(text.c_str() + head.size(), "%u:%2u%c", &minutes, &seconds, &tail) != 2 ||
+      seconds > 59 || text.size() - head.size() < 4 || text[text.size() - 3] != ':') {
+    return -1;
+  }
+  return static_cast<int>(minutes * 60 + seconds);
+}
+
+TEST(Display, NewTitleFadesInStaysForKeepTitleAndFadesOutOnce) {
+  constexpr DWORD kKeep = 2500;
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nKeepTitle=2500\nCheckTitle=300\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  EXPECT_TRUE(IsIconic(popup)) << "memory economy is on by default";
+
+  Player player;
+  DWORD playerStart = GetTickCount();
+  ASSERT_TRUE(player.Start({"list 245 Alpha Artist - First Song", "position 83000"}));
+
+  // Record until the strip has come, gone, and stayed away for three seconds.
+  int phase = 0;  // 0 waiting, 1 rising, 2 out, 3 falling, 4 away
+  DWORD awaySince = 0;
+  std::vector<Sample> samples = Record(
+      popup,
+      [&](const Sample& s) {
+        if (phase == 0 && s.alpha > 0) phase = 1;
+        if (phase == 1 && s.alpha == 200) phase = 2;
+        if (phase == 2 && s.alpha < 200) phase = 3;
+        if (phase == 3 && s.alpha == 0) {
+          phase = 4;
+          awaySince = s.tick;
+        }
+        return phase == 4 && s.tick - awaySince >= 3000;
+      },
+      30000);
+  ASSERT_EQ(4, phase) << "the strip must come out and go away";
+
+  size_t i = 0;
+  while (samples[i].alpha == 0) ++i;
+  size_t firstOut = i;
+  while (samples[firstOut].alpha != 200) ++firstOut;
+  size_t lastOut = firstOut;
+  while (samples[lastOut + 1].alpha == 200) ++lastOut;
+  size_t away = lastOut;
+  while (samples[away].alpha != 0) ++away;
+
+  // Fading in: the alpha only rises, the strip is restored, the label slides in from the right.
+  bool between = false;
+  bool labelRight = false;
+  for (size_t k = i; k < firstOut; ++k) {
+    if (k > 0) {
+      EXPECT_GE(samples[k].alpha, samples[k - 1].alpha) << "sample " << k;
+    }
+    EXPECT_FALSE(samples[k].iconic);
+    between = between || (samples[k].alpha > 0 && samples[k].alpha < 200);
+    labelRight = labelRight || samples[k].label.left > 20;
+  }
+  EXPECT_TRUE(between) << "the alpha passes through the values between 0 and 200";
+  EXPECT_TRUE(labelRight) << "the label comes in from the right";
+
+  // Out: at rest, for about KeepTitle.
+  const Sample& out = samples[firstOut];
+  EXPECT_EQ(20, out.label.left);
+  EXPECT_EQ(8, out.label.top);
+  DWORD stayed = samples[lastOut].tick - samples[firstOut].tick;
+  EXPECT_GE(stayed, kKeep - 300);
+  EXPECT_LE(stayed, kKeep + 3000);
+  int shown = PositionShown(out.text, "Alpha Artist - First Song [4:05]");
+  EXPECT_GE(shown, 83) << out.text;
+  EXPECT_LE(shown, 83 + static_cast<int>((out.tick - playerStart) / 1000) + 1) << out.text;
+
+  // Fading out: the alpha only falls and the label slides down; then minimised again.
+  bool labelDown = false;
+  for (size_t k = lastOut + 1; k <= away; ++k) {
+    EXPECT_LE(samples[k].alpha, samples[k - 1].alpha) << "sample " << k;
+    labelDown = labelDown || samples[k].label.top > 8;
+  }
+  EXPECT_TRUE(labelDown) << "the label slides down";
+  for (size_t k = away; k < samples.size(); ++k) EXPECT_EQ(0, samples[k].alpha) << "shown again";
+  EXPECT_TRUE(samples.back().iconic) << "minimised at rest";
+  // The caption was composed afresh for the way out.
+  EXPECT_GE(PositionShown(samples.back().text, "Alpha Artist - First Song [4:05]"), shown);
+}
+
+struct PlayerCase {
+  const char* name;
+  std::vector<std::string> commands;
+  const char* label;  // what the strip shows by itself; null: it stays away
+  const char* labelOnShowNow;
+};
+
+TEST(Display, WhatEachKindOfPlayerShows) {
+  const PlayerCase cases[] = {
+      {"paused, 59 s at 0:00",
+       {"list 59 Beta Band - Second Song", "state 3", "position 0"},
+       "Beta Band - Second Song [0:59] - 0:00",
+       nullptr},
+      {"odd state answer and a caption with Winamp in the title",
+       {"list 61 x", "state 3", "position 125999", "answer-state 7",
+        "caption 3. Delta - Winamp Tribute - Odd - Winamp [Extra]"},
+       "Delta - Winamp Tribute - Odd [1:01] - 2:05",
+       nullptr},
+      {"unknown length",
+       {"list -1 Echo - Endless", "state 3", "position 0"},
+       "Echo - Endless [71582788:15] - 0:00",
+       nullptr},
+      {"stopped: nothing, but show-now gives the length and 0:00",
+       {"list 245 Foxtrot - Stopped Song", "state 0"},
+       nullptr,
+       " [4:05] - 0:00"},
+  };
+  for (const PlayerCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    WorkDir dir;
+    dir.Write("settings.ini", "[Main]\nKeepTitle=1000\n");
+    Tunelamp app;
+    ASSERT_TRUE(app.Start(dir));
+    Player player;
+    ASSERT_TRUE(player.Start(c.commands));
+    HWND popup = app.WaitPopup();
+    ASSERT_TRUE(popup);
+    if (c.label) {
+      ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+      EXPECT_EQ(c.label, LabelText(popup));
+      continue;
+    }
+    // Give the program several polls with the player up: nothing comes out.
+    EXPECT_FALSE(WaitUntil([&] { return AlphaOf(popup) != 0; }, 3000));
+    EXPECT_EQ("", LabelText(popup));
+    app.HotKey(0);
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+    EXPECT_EQ(c.labelOnShowNow, LabelText(popup));
+  }
+}
+
+TEST(Display, ShowNowWithoutPlayerSaysSoThenLeaves) {
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nKeepTitle=1000\nMemEconomy=0\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  EXPECT_FALSE(WaitUntil([&] { return AlphaOf(popup) != 0; }, 2000)) << "no player, no hot key";
+  EXPECT_EQ("", LabelText(popup));
+
+  // A real Ctrl+Shift+X, through the X server: the hot key is registered with the system.
+  FocusWindow focus;
+  ASSERT_TRUE(focus.PressKeys("ctrl+shift+x"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  std::string text = LabelText(popup);
+  EXPECT_EQ(18u, text.size());
+  EXPECT_EQ(kNotRunning, text);
+  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000)) << "leaves after KeepTitle";
+  EXPECT_FALSE(IsIconic(popup)) << "memory economy is off";
+}
+
+}  // namespace
+}  // namespace e2e

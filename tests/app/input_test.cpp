@@ -1,0 +1,122 @@
+// Steering from outside: clicks on the strip, the toggle and quit hot keys, and a strip that
+// stays out for good.
+#include <gtest/gtest.h>
+
+#include "tests/app/harness.h"
+
+namespace e2e {
+namespace {
+
+bool Between(int alpha) {
+  return alpha > 0 && alpha < 200;
+}
+
+// Watches the alpha for `ms`; "" when it stayed at `alpha`, else what it did instead.
+std::string Holds(HWND popup, int alpha, DWORD ms) {
+  std::vector<Sample> samples = Record(
+      popup, [&](const Sample& s) { return s.alpha != alpha; }, ms);
+  const Sample& last = samples.back();
+  if (last.alpha == alpha) return "";
+  return "alpha " + std::to_string(last.alpha) + " after " +
+         std::to_string(last.tick - samples.front().tick) + " ms";
+}
+
+// Starts the program in `dir` with a player that plays `title` for ten minutes.
+struct Running {
+  WorkDir dir;
+  Tunelamp app;
+  Player player;
+  HWND popup = nullptr;
+
+  [[nodiscard]] bool Start(const char* settings, const char* title) {
+    dir.Write("settings.ini", settings);
+    if (!app.Start(dir)) return false;
+    if (title && !player.Start({std::string("list 600 ") + title})) return false;
+    popup = app.WaitPopup();
+    return popup != nullptr;
+  }
+};
+
+TEST(Click, RealClickOnTheStripDismissesItAtOnce) {
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nKeepTitle=6000\n", "Golf - Click Me"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  DWORD out = GetTickCount();
+
+  ASSERT_TRUE(ClickAt(GetSystemMetrics(SM_CXSCREEN) / 2, 20));
+  std::vector<Sample> samples = Record(
+      run.popup, [](const Sample& s) { return s.alpha == 0; }, 10000);
+  ASSERT_EQ(0, samples.back().alpha);
+  EXPECT_LT(samples.back().tick - out, 5000u) << "gone before KeepTitle ran out";
+  for (const Sample& s : samples) EXPECT_FALSE(Between(s.alpha)) << "no fade: " << s.alpha;
+
+  // The next tick ends the display without an animation and without minimising; the title
+  // has not changed, so the strip stays away.
+  EXPECT_FALSE(WaitUntil([&] { return AlphaOf(run.popup) != 0; }, 4000));
+  EXPECT_FALSE(IsIconic(run.popup));
+  EXPECT_EQ(0, run.player.Caption().find("1. Golf - Click Me"));
+}
+
+TEST(Click, ClickWhileAppearingLeavesTheStripOut) {
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nKeepTitle=800\n", "Hotel - Halfway"));
+  ASSERT_TRUE(WaitUntil([&] { return Between(AlphaOf(run.popup)); }, 15000, 5));
+  run.app.Click();
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 5000));
+  // Without the click the strip would be gone within KeepTitle and two seconds of fading.
+  std::vector<Sample> samples = Record(
+      run.popup, [](const Sample& s) { return s.alpha != 200; }, 4500);
+  EXPECT_EQ(200, samples.back().alpha) << "the cancelled appearance stays until moved";
+}
+
+TEST(HotKeys, QuitDuringAnimationEndsAtOnce) {
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\n", "India - Quit"));
+  ASSERT_TRUE(WaitUntil([&] { return Between(AlphaOf(run.popup)); }, 15000, 5));
+  run.app.HotKey(2);
+  DWORD code = 99;
+  ASSERT_TRUE(run.app.Proc().WaitExit(5000, &code));
+  EXPECT_EQ(0u, code);
+  EXPECT_FALSE(IsWindow(run.popup));
+}
+
+TEST(HotKeys, ToggleSuppressesAutomaticDisplayButNotShowNow) {
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nKeepTitle=800\nCheckTitle=200\n", nullptr));
+  run.app.HotKey(1);  // automatic display off, before any title comes
+  ASSERT_TRUE(run.player.Start({"list 600 Juliet - Hidden Song|600 Kilo - Shown Song"}));
+  EXPECT_FALSE(WaitUntil([&] { return AlphaOf(run.popup) != 0; }, 3000));
+  EXPECT_EQ("", LabelText(run.popup));
+
+  run.app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  EXPECT_EQ(0u, LabelText(run.popup).find("Juliet - Hidden Song [10:00] - 0:"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+
+  // Back on: the next title comes out by itself.
+  run.app.HotKey(1);
+  ASSERT_TRUE(run.player.Send("next"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  EXPECT_EQ(0u, LabelText(run.popup).find("Kilo - Shown Song [10:00] - 0:"));
+}
+
+TEST(Settings, KeepTitleZeroKeepsTheStripOut) {
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nKeepTitle=0\nCheckTitle=300\n", "Lima - Forever"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  EXPECT_EQ("", Holds(run.popup, 200, 4000)) << "stays out";
+
+  // A click hides it at once, and nothing brings it back by itself.
+  run.app.Click();
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 3000));
+  EXPECT_EQ("", Holds(run.popup, 0, 2000));
+
+  // Show-now first clears the waiting cancel; the strip then comes out and stays out again.
+  run.app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  EXPECT_EQ("", Holds(run.popup, 200, 3000)) << "stays out";
+  EXPECT_EQ(0u, LabelText(run.popup).find("Lima - Forever [10:00] - "));
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,132 @@
+// Start-up as the desktop sees it: one copy at a time, and the popup's shape and place for the
+// settings found in the working directory.
+#include <gtest/gtest.h>
+
+#include "tests/app/harness.h"
+
+namespace e2e {
+namespace {
+
+TEST(StartUp, SecondCopyEndsAtOnceAndQuitLetsANewOneRun) {
+  WorkDir dir;
+  Tunelamp first;
+  ASSERT_TRUE(first.Start(dir));
+  ASSERT_TRUE(first.WaitPopup());
+
+  Tunelamp second;
+  ASSERT_TRUE(second.Start(dir));
+  bool showed = false;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        showed = showed || FindVisible(second.Proc().Pid()) ||
+                 FindTopLevel("TForm", second.Proc().Pid());
+        return !second.Proc().Running();
+      },
+      kExitTimeoutMs))
+      << "a second copy must end by itself";
+  DWORD code = 99;
+  ASSERT_TRUE(second.Proc().WaitExit(0, &code));
+  EXPECT_EQ(0u, code);
+  EXPECT_FALSE(showed) << "a second copy shows nothing";
+  EXPECT_TRUE(first.Proc().Running());
+
+  first.HotKey(2);  // Ctrl+Shift+V
+  ASSERT_TRUE(first.Proc().WaitExit(kExitTimeoutMs, &code));
+  EXPECT_EQ(0u, code);
+
+  Tunelamp third;
+  ASSERT_TRUE(third.Start(dir));
+  ASSERT_TRUE(third.WaitPopup()) << "the marker of the first copy went with it";
+  PumpFor(1000);
+  EXPECT_TRUE(third.Proc().Running());
+}
+
+struct ShapeCase {
+  const char* name;
+  const char* settings;       // in the working directory; null: no file
+  const char* besideProgram;  // settings.ini beside a copy of the program; null: none
+  int height;
+  bool memEconomy;
+};
+
+const ShapeCase kShapes[] = {
+    {"no settings file", nullptr, nullptr, 50, true},
+    {"Size 40, MemEconomy 2", "[Main]\r\nMemEconomy=2\r\n[Font]\r\nSize=40\r\n", nullptr, 70,
+     false},
+    {"MemEconomy 0, Size 12", "[Font]\nSize=12\n[Main]\nMemEconomy=0\n", nullptr, 42, false},
+    {"a file beside the program is ignored", nullptr, "[Main]\nMemEconomy=0\n[Font]\nSize=40\n", 50,
+     true},
+};
+
+TEST(StartUp, PopupShapeFollowsTheSettings) {
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  for (const ShapeCase& c : kShapes) {
+    SCOPED_TRACE(c.name);
+    WorkDir dir;
+    WorkDir programDir;
+    std::string exe;
+    if (c.settings) dir.Write("settings.ini", c.settings);
+    if (c.besideProgram) {
+      programDir.CopyIn(BinDir() + "\\tunelamp.exe", "tunelamp.exe");
+      programDir.Write("settings.ini", c.besideProgram);
+      exe = programDir.Path() + "\\tunelamp.exe";
+    }
+    Tunelamp app;
+    ASSERT_TRUE(app.Start(dir, exe));
+    HWND popup = app.WaitPopup();
+    ASSERT_TRUE(popup);
+
+    // At rest: invisible, and minimised with memory economy.
+    PumpFor(300);
+    EXPECT_EQ(0, AlphaOf(popup));
+    EXPECT_EQ(c.memEconomy, IsIconic(popup) != FALSE);
+    // Topmost, tool window, layered. The system keeps WS_EX_WINDOWEDGE in step with the frame
+    // and drops it once the style is a bare WS_POPUP, so that bit is not the program's to set.
+    EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED),
+              GetWindowLongA(popup, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE);
+    DWORD style = GetWindowLongA(popup, GWL_STYLE);
+    EXPECT_EQ(static_cast<DWORD>(WS_POPUP), style & ~(WS_VISIBLE | WS_MINIMIZE | WS_CLIPSIBLINGS))
+        << std::hex << style;
+    HWND label = LabelOf(popup);
+    ASSERT_TRUE(label);
+    EXPECT_EQ(popup, GetParent(label));
+
+    // Out: show now, with no player running.
+    app.HotKey(0);
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+    EXPECT_FALSE(IsIconic(popup));
+    RECT rect = RectOf(popup);
+    EXPECT_EQ(0, rect.left);
+    EXPECT_EQ(0, rect.top);
+    EXPECT_EQ(screenWidth, rect.right);
+    EXPECT_EQ(c.height, rect.bottom);
+
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(COMPLEXREGION, GetWindowRgn(popup, region)) << "rounded, so not a rectangle";
+    RECT box = {};
+    GetRgnBox(region, &box);
+    EXPECT_EQ(0, box.left);
+    EXPECT_EQ(0, box.top);
+    EXPECT_NEAR(screenWidth, box.right, 1);
+    EXPECT_NEAR(c.height, box.bottom, 1);
+    // Corners of 50 by 50 are cut off; the edges between them are not.
+    EXPECT_FALSE(PtInRegion(region, 1, 1));
+    EXPECT_FALSE(PtInRegion(region, screenWidth - 2, 1));
+    EXPECT_FALSE(PtInRegion(region, 1, c.height - 2));
+    EXPECT_FALSE(PtInRegion(region, screenWidth - 2, c.height - 2));
+    EXPECT_TRUE(PtInRegion(region, 25, 0));
+    EXPECT_TRUE(PtInRegion(region, 0, c.height / 2));
+    EXPECT_TRUE(PtInRegion(region, screenWidth / 2, c.height / 2));
+    DeleteObject(region);
+
+    Sample out = Snapshot(popup);
+    EXPECT_EQ(20, out.label.left);
+    EXPECT_EQ(8, out.label.top);
+    EXPECT_EQ(screenWidth, out.label.right - out.label.left) << "as wide as the popup";
+    EXPECT_EQ(c.height, out.label.bottom - out.label.top) << "as high as the popup";
+    EXPECT_EQ(kNotRunning, out.text);
+  }
+}
+
+}  // namespace
+}  // namespace e2e
