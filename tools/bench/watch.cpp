@@ -1,0 +1,182 @@
+// The benchmark's eyes inside Wine: watches tunelamp.exe (its popup, class "TForm") and the
+// baseline program from outside, through what Windows reports, and prints one result per line
+// for scripts/bench.sh.
+//
+//   watch.exe delay N CHECK_MS   N displays: renames the player's track, then times how long
+//                                the popup takes to show an alpha above 0; waits for each
+//                                display to end. Prints "delay K MS".
+//   watch.exe settle TIMEOUT_MS  waits until the popup exists, its first display (when a
+//                                player runs) has come and gone, and no display runs (alpha
+//                                0 twice, 300 ms apart). Prints "settled MS".
+//   watch.exe mem                what Wine reports of the memory of tunelamp.exe and of the
+//                                plain baseline (GetProcessMemoryInfo).
+//
+// GetProcessTimes is not used: Wine 8 answers it for another process with the caller's own
+// figures, so CPU time is read from Linux (/proc) by the script instead.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr char kPopupClass[] = "TForm";
+constexpr char kPlayerClass[] = "Winamp v1.x";
+constexpr char kBaselineClass[] = "TunelampBenchBaseline";
+// A display is 2 s appearing, 3 s kept, 2 s disappearing; under qemu allow plenty more.
+constexpr DWORD kDisplayTimeoutMs = 30000;
+constexpr DWORD kAppearTimeoutMs = 10000;
+constexpr DWORD kFirstDisplayWaitMs = 10000;
+
+double NowMs() {
+  static LARGE_INTEGER frequency = {};
+  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// The popup's alpha, or -1 when there is no popup or it is not layered.
+int PopupAlpha(HWND popup) {
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  if (!popup || !GetLayeredWindowAttributes(popup, nullptr, &alpha, &flags)) return -1;
+  return (flags & LWA_ALPHA) ? alpha : -1;
+}
+
+// Polls until the popup's alpha satisfies `wanted`; answers false on timeout.
+template <typename Wanted>
+bool WaitAlpha(HWND popup, Wanted wanted, DWORD timeoutMs, DWORD pollMs) {
+  const double deadline = NowMs() + timeoutMs;
+  while (NowMs() < deadline) {
+    if (wanted(PopupAlpha(popup))) return true;
+    Sleep(pollMs);
+  }
+  return false;
+}
+
+HANDLE OpenProgram(const char* windowClass) {
+  HWND window = FindWindowA(windowClass, nullptr);
+  if (!window) return nullptr;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+}
+
+bool SendPlayerCommand(HWND player, const char* command) {
+  COPYDATASTRUCT data = {};
+  data.cbData = static_cast<DWORD>(std::strlen(command));
+  data.lpData = const_cast<char*>(command);
+  return SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)) != 0;
+}
+
+int Delay(int samples, int checkMs) {
+  HWND popup = FindWindowA(kPopupClass, nullptr);
+  HWND player = FindWindowA(kPlayerClass, nullptr);
+  if (!popup || !player) {
+    std::printf("error no popup or player\n");
+    return 1;
+  }
+  for (int k = 1; k <= samples; ++k) {
+    if (!WaitAlpha(
+            popup, [](int a) { return a == 0; }, kDisplayTimeoutMs, 20)) {
+      std::printf("error popup never idle\n");
+      return 1;
+    }
+    // Spread the change over the phase of the popup's check timer, so the samples cover it
+    // from just after a tick to just before the next.
+    Sleep(static_cast<DWORD>(37 + (k * 211) % checkMs));
+    char command[64];
+    std::snprintf(command, sizeof command, "title Bench Track %d-%lu", k, GetTickCount());
+    // Taken before the send: the delay includes the caption change itself.
+    const double start = NowMs();
+    if (!SendPlayerCommand(player, command)) {
+      std::printf("error player refused %s\n", command);
+      return 1;
+    }
+    if (!WaitAlpha(
+            popup, [](int a) { return a > 0; }, kAppearTimeoutMs, 1)) {
+      std::printf("error popup never appeared\n");
+      return 1;
+    }
+    std::printf("delay %d %.1f\n", k, NowMs() - start);
+    std::fflush(stdout);
+    // The display ends when the strip has faded out again.
+    if (!WaitAlpha(
+            popup, [](int a) { return a == 0; }, kDisplayTimeoutMs, 20)) {
+      std::printf("error display never ended\n");
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int Settle(DWORD timeoutMs) {
+  const double start = NowMs();
+  const double deadline = start + timeoutMs;
+  HWND popup = nullptr;
+  while (!(popup = FindWindowA(kPopupClass, nullptr)) && NowMs() < deadline) Sleep(50);
+  // With a player running, the popup's first tick shows its title: wait for that display to
+  // begin (it lasts seven seconds, so it cannot slip by unseen) before waiting for its end.
+  if (FindWindowA(kPlayerClass, nullptr)) {
+    (void)WaitAlpha(
+        popup, [](int a) { return a > 0; }, kFirstDisplayWaitMs, 20);
+  }
+  // Two idle readings apart rule out catching the first frame of an appearance.
+  while (NowMs() < deadline) {
+    if (PopupAlpha(popup) == 0) {
+      Sleep(300);
+      if (PopupAlpha(popup) == 0) {
+        std::printf("settled %.0f\n", NowMs() - start);
+        return 0;
+      }
+    }
+    Sleep(50);
+  }
+  std::printf("error not settled\n");
+  return 1;
+}
+
+void PrintMemory(const char* name, const char* windowClass) {
+  HANDLE process = OpenProgram(windowClass);
+  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  counters.cb = sizeof counters;
+  if (!process ||
+      !GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters)) {
+    std::printf("mem %s unavailable\n", name);
+    return;
+  }
+  std::printf("mem %s private %lu workingset %lu\n", name,
+              static_cast<unsigned long>(counters.PrivateUsage),
+              static_cast<unsigned long>(counters.WorkingSetSize));
+}
+
+int Usage() {
+  std::printf("usage: watch.exe delay N CHECK_MS | settle MS | mem\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const char* mode = argv[1];
+  if (!std::strcmp(mode, "delay") && argc == 4) {
+    const int samples = std::atoi(argv[2]);
+    const int checkMs = std::atoi(argv[3]);
+    if (samples < 1 || checkMs < 1) return Usage();
+    return Delay(samples, checkMs);
+  }
+  if (!std::strcmp(mode, "settle") && argc == 3) {
+    return Settle(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+  }
+  if (!std::strcmp(mode, "mem")) {
+    PrintMemory("tunelamp", kPopupClass);
+    PrintMemory("baseline", kBaselineClass);
+    return 0;
+  }
+  return Usage();
+}
