@@ -6,6 +6,10 @@
 
 #include "toolkit/pump.h"
 
+#ifdef TUNELAMP_FRAME_LOG
+#include "display/state.h"
+#endif
+
 namespace {
 
 // The settings file is looked up in the current directory, not beside the program.
@@ -18,6 +22,55 @@ HWND AsWindow(uint32_t window) { return reinterpret_cast<HWND>(static_cast<uintp
 alignas(Win32Host) unsigned char hostStorage[sizeof(Win32Host)];
 Win32Host* host = nullptr;
 
+#ifdef TUNELAMP_FRAME_LOG
+// Benchmark build only: counts the frames of each animation. The display cycle stops the
+// timer before it moves the strip and starts it again afterwards; every ProcessMessages call
+// in between is one frame. Each run appends "appear|disappear frames N ms T first F" to
+// frames.log in the working directory: T is the run's length, F when it first set an alpha
+// above 0, both in ms from the timer's stop.
+bool frameCounting = false;
+uint32_t frameCount = 0;
+LARGE_INTEGER frameStart;
+uint32_t firstVisibleMs = 0;
+
+uint32_t MsSinceFrameStart() {
+  LARGE_INTEGER now;
+  LARGE_INTEGER frequency;
+  ::QueryPerformanceCounter(&now);
+  ::QueryPerformanceFrequency(&frequency);
+  return static_cast<uint32_t>((now.QuadPart - frameStart.QuadPart) * 1000 / frequency.QuadPart);
+}
+
+void AppendFrameLog() {
+  char line[80];
+  const int length = wsprintfA(line, "%s frames %u ms %u first %u\r\n",
+                               NowPlaying().shown ? "appear" : "disappear", frameCount,
+                               MsSinceFrameStart(), firstVisibleMs);
+  HANDLE file = ::CreateFileA("frames.log", FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+void CountFrameEdge(bool timerEnabled) {
+  if (!timerEnabled) {
+    frameCounting = true;
+    frameCount = 0;
+    firstVisibleMs = 0;
+    ::QueryPerformanceCounter(&frameStart);
+  } else if (frameCounting) {
+    frameCounting = false;
+    AppendFrameLog();
+  }
+}
+
+void NoteAlpha(uint8_t alpha) {
+  if (frameCounting && alpha > 0 && firstVisibleMs == 0) firstVisibleMs = MsSinceFrameStart();
+}
+#endif
+
 }  // namespace
 
 Win32Host& PopupHost() { return *host; }
@@ -25,13 +78,23 @@ Win32Host& PopupHost() { return *host; }
 void BindPopupHost(TForm1& form) { host = new (hostStorage) Win32Host(form); }
 
 void Win32Host::FormSetAlphaBlend(bool layered) { form_.SetAlphaBlend(layered); }
-void Win32Host::FormSetAlphaBlendValue(uint8_t alpha) { form_.SetAlphaBlendValue(alpha); }
+void Win32Host::FormSetAlphaBlendValue(uint8_t alpha) {
+#ifdef TUNELAMP_FRAME_LOG
+  NoteAlpha(alpha);
+#endif
+  form_.SetAlphaBlendValue(alpha);
+}
 void Win32Host::FormSetHeight(int32_t height) { form_.SetHeight(height); }
 int32_t Win32Host::FormGetHeight() { return form_.GetHeight(); }
 int32_t Win32Host::FormGetWidth() { return form_.GetWidth(); }
 void Win32Host::FormSetColor(uint32_t color) { form_.SetColor(color); }
 uint32_t Win32Host::FormColor() { return form_.Color; }
-void Win32Host::FormProcessMessages() { ProcessMessages(form_); }
+void Win32Host::FormProcessMessages() {
+#ifdef TUNELAMP_FRAME_LOG
+  if (frameCounting) ++frameCount;
+#endif
+  ProcessMessages(form_);
+}
 void Win32Host::FormShowWindow(int32_t command) { ::ShowWindow(form_.Handle, command); }
 
 void Win32Host::FormSetWindowPosTopmost() {
@@ -62,7 +125,12 @@ void Win32Host::FontSetSize(int32_t points) { form_.Label->Font->SetSize(points)
 void Win32Host::FontSetName(const Text& name) { form_.Label->Font->SetName(name); }
 int32_t Win32Host::FontSize() { return form_.Label->Font->Size; }
 
-void Win32Host::TimerSetEnabled(bool enabled) { form_.Timer->SetEnabled(enabled); }
+void Win32Host::TimerSetEnabled(bool enabled) {
+#ifdef TUNELAMP_FRAME_LOG
+  CountFrameEdge(enabled);
+#endif
+  form_.Timer->SetEnabled(enabled);
+}
 void Win32Host::TimerSetInterval(uint32_t milliseconds) { form_.Timer->SetInterval(milliseconds); }
 
 uint32_t Win32Host::PlayerFindWindow() {
