@@ -114,9 +114,10 @@ int RunPlayer(HINSTANCE instance, int argc, char** argv) {
   windowClass.lpszClassName = kClassName;
   RegisterClassA(&windowClass);
 
-  // Below the strip that Tunelamp draws at the top of the screen, so screenshots show both.
-  HWND window = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 140, 460,
-                                110, nullptr, nullptr, instance, nullptr);
+  // Its title bar lies under the strip that Tunelamp draws at the top of the screen, so that
+  // screenshots show the strip's translucency; its text shows below the strip.
+  HWND window = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 20, 460,
+                                130, nullptr, nullptr, instance, nullptr);
   if (!window) return kNoWindow;
   UpdateCaption(window);
   SetTimer(window, kClockTimer, kClockMs, nullptr);
