@@ -5,9 +5,11 @@
 //   watch.exe delay N CHECK_MS   N displays: renames the player's track, then times how long
 //                                the popup takes to show an alpha above 0; waits for each
 //                                display to end. Prints "delay K MS".
-//   watch.exe settle TIMEOUT_MS  waits until the popup exists, its first display (when a
-//                                player runs) has come and gone, and no display runs (alpha
-//                                0 twice, 300 ms apart). Prints "settled MS".
+//   watch.exe settle TIMEOUT_MS [display]
+//                                waits until the popup exists and no display runs (alpha 0
+//                                twice, 300 ms apart); with "display", first until the
+//                                player's window exists and its first display has come and
+//                                gone. Prints "settled MS".
 //   watch.exe mem                what Wine reports of the memory of tunelamp.exe and of the
 //                                plain baseline (GetProcessMemoryInfo).
 //
@@ -113,14 +115,15 @@ int Delay(int samples, int checkMs) {
   return 0;
 }
 
-int Settle(DWORD timeoutMs) {
+int Settle(DWORD timeoutMs, bool firstDisplay) {
   const double start = NowMs();
   const double deadline = start + timeoutMs;
   HWND popup = nullptr;
   while (!(popup = FindWindowA(kPopupClass, nullptr)) && NowMs() < deadline) Sleep(50);
-  // With a player running, the popup's first tick shows its title: wait for that display to
-  // begin (it lasts seven seconds, so it cannot slip by unseen) before waiting for its end.
-  if (FindWindowA(kPlayerClass, nullptr)) {
+  // Once the player's window is there, the popup's next tick shows its title: wait for that
+  // display to begin (it lasts seven seconds, so it cannot slip by unseen) and then to end.
+  if (firstDisplay) {
+    while (!FindWindowA(kPlayerClass, nullptr) && NowMs() < deadline) Sleep(50);
     (void)WaitAlpha(
         popup, [](int a) { return a > 0; }, kFirstDisplayWaitMs, 20);
   }
@@ -155,7 +158,7 @@ void PrintMemory(const char* name, const char* windowClass) {
 }
 
 int Usage() {
-  std::printf("usage: watch.exe delay N CHECK_MS | settle MS | mem\n");
+  std::printf("usage: watch.exe delay N CHECK_MS | settle MS [display] | mem\n");
   return 2;
 }
 
@@ -170,8 +173,10 @@ int main(int argc, char** argv) {
     if (samples < 1 || checkMs < 1) return Usage();
     return Delay(samples, checkMs);
   }
-  if (!std::strcmp(mode, "settle") && argc == 3) {
-    return Settle(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+  if (!std::strcmp(mode, "settle") && (argc == 3 || argc == 4)) {
+    const bool firstDisplay = argc == 4 && !std::strcmp(argv[3], "display");
+    if (argc == 4 && !firstDisplay) return Usage();
+    return Settle(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)), firstDisplay);
   }
   if (!std::strcmp(mode, "mem")) {
     PrintMemory("tunelamp", kPopupClass);
