@@ -47,6 +47,78 @@ pixel_of() { convert "$1" -crop "1x1+${probe_x}+${probe_y}" -depth 8 txt:- | gre
 screen() { import -display "$DISPLAY" -window root "$1"; }
 now_ms() { date +%s%3N; }
 
+# film FOLDER MS: waits until the strip starts to come out (the probe point leaves its colour),
+# then takes pictures of the top 80 rows of the screen every 50 ms for MS milliseconds, as
+# FOLDER/frameNNNN.ppm, and writes the time between pictures (in 1/100 s, for the GIF) to
+# FOLDER/delay. A fresh `import` per picture takes about a quarter of a second here, too slow
+# for a fade, so when Python is there it reads the screen through Xlib itself; otherwise
+# `import` does, more slowly and starting later.
+film() {
+  if command -v python3 >/dev/null; then
+    python3 - "$screen_width" 80 50 "$2" "$1" "$probe_x" "$probe_y" <<'PY'
+import ctypes, sys, time
+from ctypes import c_int, c_uint, c_ulong, c_void_p, c_char_p, POINTER
+width, height, interval_ms, duration_ms = (int(a) for a in sys.argv[1:5])
+folder = sys.argv[5]
+probe_x, probe_y = int(sys.argv[6]), int(sys.argv[7])
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = c_void_p
+x.XOpenDisplay.argtypes = [c_char_p]
+x.XDefaultRootWindow.restype = c_ulong
+x.XDefaultRootWindow.argtypes = [c_void_p]
+class XImage(ctypes.Structure):
+    _fields_ = [("width", c_int), ("height", c_int), ("xoffset", c_int), ("format", c_int),
+                ("data", c_void_p), ("byte_order", c_int), ("bitmap_unit", c_int),
+                ("bitmap_bit_order", c_int), ("bitmap_pad", c_int), ("depth", c_int),
+                ("bytes_per_line", c_int), ("bits_per_pixel", c_int)]
+x.XGetImage.restype = POINTER(XImage)
+x.XGetImage.argtypes = [c_void_p, c_ulong, c_int, c_int, c_uint, c_uint, c_ulong, c_int]
+x.XFree.argtypes = [c_void_p]
+display = x.XOpenDisplay(None)
+root = x.XDefaultRootWindow(display)
+
+def grab(left, top, w, h):  # 32-bit pixels, blue first
+    image = x.XGetImage(display, root, left, top, w, h, 0xFFFFFFFF, 2).contents  # ZPixmap
+    raw = ctypes.string_at(image.data, image.bytes_per_line * h)
+    x.XFree(image.data)
+    return raw, image.bytes_per_line
+
+baseline = grab(probe_x, probe_y, 1, 1)[0][:3]
+while grab(probe_x, probe_y, 1, 1)[0][:3] == baseline:
+    time.sleep(0.01)
+start = time.monotonic()
+n = 0
+while (time.monotonic() - start) * 1000 < duration_ms:
+    raw, stride = grab(0, 0, width, height)
+    rgb = bytearray(width * height * 3)
+    for row in range(height):
+        line = raw[row * stride:row * stride + width * 4]
+        base = row * width * 3
+        rgb[base + 0:base + width * 3:3] = line[2::4]
+        rgb[base + 1:base + width * 3:3] = line[1::4]
+        rgb[base + 2:base + width * 3:3] = line[0::4]
+    with open("%s/frame%04d.ppm" % (folder, n), "wb") as f:
+        f.write(b"P6 %d %d 255\n" % (width, height) + rgb)
+    n += 1
+    time.sleep(max(0, start + n * interval_ms / 1000 - time.monotonic()))
+with open(folder + "/delay", "w") as f:
+    f.write("%d\n" % round((time.monotonic() - start) * 100 / n))
+PY
+  else
+    local start end i=0
+    while screen "$1/probe.png" && [ "$(pixel_of "$1/probe.png")" = "$baseline" ]; do :; done
+    rm -f "$1/probe.png"
+    start=$(now_ms)
+    end=$((start + $2))
+    while [ "$(now_ms)" -lt "$end" ]; do
+      import -display "$DISPLAY" -window root -crop "${screen_width}x80+0+0" +repage \
+        "$(printf '%s/frame%04d.ppm' "$1" "$i")"
+      i=$((i + 1))
+    done
+    echo $((($(now_ms) - start) / i / 10)) >"$1/delay"
+  fi
+}
+
 (cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
 pids+=($!)
 # The player's client mode finds Tunelamp's popup; hot key 99 means nothing to Tunelamp.
@@ -57,17 +129,18 @@ done
 screen "$out/frames/baseline.png"
 baseline="$(pixel_of "$out/frames/baseline.png")"
 rm "$out/frames/baseline.png"
+# The first display is filmed for the GIF, from the moment it starts to come out until it has
+# gone again: two seconds in, three out, two away, and some to spare.
+film "$out/frames" 8500 &
+film=$!
+pids+=("$film")
 
 wine "$bin/player.exe" >/dev/null 2>&1 &
 pids+=($!)
 echo "demo: the player plays its list; waiting for $displays titles"
 
-# The first display is filmed for the GIF: 75 pictures of the strip, as fast as import takes
-# them (about 8 a second here), from the moment it starts to come out.
-gif_frames=75
-gif_start=0
-gif_end=0
-for n in $(seq "$displays"); do
+n=0
+while [ "$n" -lt "$displays" ]; do
   # Wait for the strip to start coming out.
   deadline=$(($(now_ms) + 60000))
   while :; do
@@ -79,13 +152,6 @@ for n in $(seq "$displays"); do
     fi
   done
   came=$(now_ms)
-  film=""
-  if [ "$n" -eq 1 ]; then
-    gif_start=$came
-    import -display "$DISPLAY" -window root -snaps "$gif_frames" -pause 0 \
-      -crop "${screen_width}x80+0+0" +repage "$out/frames/frame.png" &
-    film=$!
-  fi
   previous=""
   shot=0
   # Follow it out and away again.
@@ -94,6 +160,7 @@ for n in $(seq "$displays"); do
     [ "$current" = "$baseline" ] && break
     # Out and at rest: the two-second animation is over and the colour holds still.
     if [ "$shot" -eq 0 ] && [ "$current" = "$previous" ] && [ $(($(now_ms) - came)) -ge 2400 ]; then
+      n=$((n + 1))
       cp "$out/current.png" "$out/title-$n.png"
       convert "$out/current.png" -crop "${screen_width}x80+0+0" +repage "$out/title-$n-strip.png"
       echo "demo: title $n out: $out/title-$n.png"
@@ -102,19 +169,16 @@ for n in $(seq "$displays"); do
     previous="$current"
     screen "$out/current.png"
   done
-  if [ -n "$film" ]; then
-    wait "$film"
-    gif_end=$(now_ms)
-  fi
 done
 rm -f "$out/current.png"
+wait "$film"
 
 # Play the GIF at the speed it was filmed.
-delay=$(((gif_end - gif_start) / gif_frames / 10))
-frames=()
-for i in $(seq 0 $((gif_frames - 1))); do frames+=("$out/frames/frame-$i.png"); done
-convert -delay "$delay" -loop 0 "${frames[@]}" "$out/fade.gif"
-echo "demo: $gif_frames pictures of the first display, $((delay * 10)) ms apart: $out/fade.gif"
+frames=("$out"/frames/frame*.ppm)
+delay="$(cat "$out/frames/delay")"
+convert -delay "$delay" -loop 0 "${frames[@]}" -layers Optimize "$out/fade.gif"
+rm -rf "$out/frames"
+echo "demo: ${#frames[@]} pictures of the first display, $((delay * 10)) ms apart: $out/fade.gif"
 
 # Quit Tunelamp with its hot key (Ctrl+Shift+V) and close the player.
 wine "$bin/player.exe" --hotkey 2

@@ -15,7 +15,7 @@ constexpr BuiltInTrack kBuiltIn[] = {
     {"The Quiet Engines - Paper Lanterns", 10},
     {"Low Orbit - Weightless", 12},
     {"Harbour Lights - Tide Tables", 9},
-    {"Kettle & Crane - Slow Boil", 11},
+    {"Kettle and Crane - Slow Boil", 11},
 };
 
 bool Equals(const char* a, size_t length, const char* word) {
