@@ -20,6 +20,9 @@ command_line="scripts/bench.sh"
 [ "$frame_displays" = 3 ] || command_line="BENCH_FRAME_DISPLAYS=$frame_displays $command_line"
 
 load_at_start=$(cut -d' ' -f1-3 /proc/loadavg)
+revision=$(git rev-parse --short HEAD)
+[ -z "$(git status --porcelain -- app display toolkit tools scripts/bench.sh cmake CMakeLists.txt)" ] ||
+  revision="$revision (with uncommitted changes)"
 
 "$root/scripts/setup.sh"
 
@@ -174,6 +177,7 @@ rm -f "$work/frames.log"
 fl=$(start_program "$bin/tunelamp_framelog.exe")
 watcher settle 60000 display >/dev/null
 watcher delay "$frame_displays" "$check_ms" >/dev/null
+pace=$(watcher pace "$frame_displays" | awk '/^pace/ {print $2}') || true
 (cd "$work" && wine "$bin/player.exe" --hotkey 2 </dev/null >/dev/null 2>&1) || true
 # The first display comes with the program's start-up still settling: shown, not counted.
 frames_log=$(tr -d '\r' <"$work/frames.log" | tail -n +3)
@@ -209,7 +213,7 @@ table=$(
   cat <<EOF
 # Benchmarks
 
-Made by \`$command_line\` on $(date -u '+%Y-%m-%d %H:%M UTC') at commit $(git rev-parse --short HEAD).
+Made by \`$command_line\` on $(date -u '+%Y-%m-%d %H:%M UTC') at commit $revision.
 
 | Machine | |
 |---|---|
@@ -258,9 +262,11 @@ allows 200 per 2000 ms animation. The display at the program's start is left out
 |---|---|---|---|
 | appearing | $(echo "$appear" | grep -c .) | $(echo "$appear" | min_of) / $(echo "$appear" | median) / $(echo "$appear" | max_of) | $appear_period ms |
 | disappearing | $(echo "$disappear" | grep -c .) | $(echo "$disappear" | min_of) / $(echo "$disappear" | median) / $(echo "$disappear" | max_of) | $disappear_period ms |
+| the same loop doing nothing (bench_watch.exe pace) | $(echo "$pace" | grep -c .) | $(echo "$pace" | min_of) / $(echo "$pace" | median) / $(echo "$pace" | max_of) | |
 
 A frame is Sleep(10) (10.1 ms under Wine) plus the frame's work: the period above minus 10.1 ms
-is what one frame's alpha change, label move and message pumping cost here.
+is what one frame's alpha change, label move and message pumping cost here. The last row is
+the ceiling: 2000 ms of pumping and Sleep(10) with no work, in the same run.
 
 Goal ≥ 195 of 200: $(verdict "$frames_ok").
 

@@ -10,6 +10,7 @@
 //                                twice, 300 ms apart); with "display", first until the
 //                                player's window exists and its first display has come and
 //                                gone. Prints "settled MS".
+//   watch.exe pace N             N runs of an animation loop without work: the frame ceiling.
 //   watch.exe mem                what Wine reports of the memory of tunelamp.exe and of the
 //                                plain baseline (GetProcessMemoryInfo).
 //
@@ -142,6 +143,25 @@ int Settle(DWORD timeoutMs, bool firstDisplay) {
   return 1;
 }
 
+// What an animation loop whose frames do no work gets here: 2000 ms of pumping messages and
+// Sleep(10), as the display cycle's loops do, so the frames it counts are the ceiling that the
+// machine, its load and Wine's timer grain leave. Prints "pace FRAMES" per run.
+int Pace(int runs) {
+  constexpr DWORD kAnimationMs = 2000;
+  for (int k = 0; k < runs; ++k) {
+    int frames = 0;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kAnimationMs) {
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+      ++frames;
+      Sleep(10);
+    }
+    std::printf("pace %d\n", frames);
+  }
+  return 0;
+}
+
 void PrintMemory(const char* name, const char* windowClass) {
   HANDLE process = OpenProgram(windowClass);
   PROCESS_MEMORY_COUNTERS_EX counters = {};
@@ -158,7 +178,7 @@ void PrintMemory(const char* name, const char* windowClass) {
 }
 
 int Usage() {
-  std::printf("usage: watch.exe delay N CHECK_MS | settle MS [display] | mem\n");
+  std::printf("usage: watch.exe delay N CHECK_MS | settle MS [display] | pace N | mem\n");
   return 2;
 }
 
@@ -177,6 +197,11 @@ int main(int argc, char** argv) {
     const bool firstDisplay = argc == 4 && !std::strcmp(argv[3], "display");
     if (argc == 4 && !firstDisplay) return Usage();
     return Settle(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)), firstDisplay);
+  }
+  if (!std::strcmp(mode, "pace") && argc == 3) {
+    const int runs = std::atoi(argv[2]);
+    if (runs < 1) return Usage();
+    return Pace(runs);
   }
   if (!std::strcmp(mode, "mem")) {
     PrintMemory("tunelamp", kPopupClass);
