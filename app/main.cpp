@@ -20,9 +20,13 @@ constexpr uint32_t kFirstCheckMs = 100;
 constexpr int32_t kLabelLeft = 20;
 
 // The events' data is the form; the logic reaches it through the process's host.
-void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) { LoadSettings(PopupHost()); }
+void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) {
+  LoadSettings(PopupHost());
+}
 
-void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) { DisplayCycle(PopupHost()); }
+void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
+  DisplayCycle(PopupHost());
+}
 
 void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,
                        TShiftFlags /*shift*/, int32_t /*x*/, int32_t /*y*/) {

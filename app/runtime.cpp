@@ -5,4 +5,6 @@
 extern "C" void __cxa_pure_virtual();
 
 // A pure virtual function called through a half-built object: a bug, end at once.
-extern "C" void __cxa_pure_virtual() { ExitProcess(3); }
+extern "C" void __cxa_pure_virtual() {
+  ExitProcess(3);
+}

@@ -16,7 +16,9 @@ namespace {
 constexpr char kSettingsPath[] = ".\\settings.ini";
 constexpr char kPlayerClass[] = "Winamp v1.x";
 
-HWND AsWindow(uint32_t window) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(window)); }
+HWND AsWindow(uint32_t window) {
+  return reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
+}
 
 // Storage for the host: made once by start-up, never destroyed (no global constructor).
 alignas(Win32Host) unsigned char hostStorage[sizeof(Win32Host)];
@@ -73,29 +75,47 @@ void NoteAlpha(uint8_t alpha) {
 
 }  // namespace
 
-Win32Host& PopupHost() { return *host; }
+Win32Host& PopupHost() {
+  return *host;
+}
 
-void BindPopupHost(TForm1& form) { host = new (hostStorage) Win32Host(form); }
+void BindPopupHost(TForm1& form) {
+  host = new (hostStorage) Win32Host(form);
+}
 
-void Win32Host::FormSetAlphaBlend(bool layered) { form_.SetAlphaBlend(layered); }
+void Win32Host::FormSetAlphaBlend(bool layered) {
+  form_.SetAlphaBlend(layered);
+}
 void Win32Host::FormSetAlphaBlendValue(uint8_t alpha) {
 #ifdef TUNELAMP_FRAME_LOG
   NoteAlpha(alpha);
 #endif
   form_.SetAlphaBlendValue(alpha);
 }
-void Win32Host::FormSetHeight(int32_t height) { form_.SetHeight(height); }
-int32_t Win32Host::FormGetHeight() { return form_.GetHeight(); }
-int32_t Win32Host::FormGetWidth() { return form_.GetWidth(); }
-void Win32Host::FormSetColor(uint32_t color) { form_.SetColor(color); }
-uint32_t Win32Host::FormColor() { return form_.Color; }
+void Win32Host::FormSetHeight(int32_t height) {
+  form_.SetHeight(height);
+}
+int32_t Win32Host::FormGetHeight() {
+  return form_.GetHeight();
+}
+int32_t Win32Host::FormGetWidth() {
+  return form_.GetWidth();
+}
+void Win32Host::FormSetColor(uint32_t color) {
+  form_.SetColor(color);
+}
+uint32_t Win32Host::FormColor() {
+  return form_.Color;
+}
 void Win32Host::FormProcessMessages() {
 #ifdef TUNELAMP_FRAME_LOG
   if (frameCounting) ++frameCount;
 #endif
   ProcessMessages(form_);
 }
-void Win32Host::FormShowWindow(int32_t command) { ::ShowWindow(form_.Handle, command); }
+void Win32Host::FormShowWindow(int32_t command) {
+  ::ShowWindow(form_.Handle, command);
+}
 
 void Win32Host::FormSetWindowPosTopmost() {
   ::SetWindowPos(form_.Handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -113,17 +133,37 @@ void Win32Host::FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virt
   (void)::RegisterHotKey(form_.Handle, id, modifiers, virtualKey);
 }
 
-void Win32Host::LabelSetLeft(int32_t left) { form_.Label->SetLeft(left); }
-void Win32Host::LabelSetTop(int32_t top) { form_.Label->SetTop(top); }
-void Win32Host::LabelSetHeight(int32_t height) { form_.Label->SetHeight(height); }
-int32_t Win32Host::LabelGetWidth() { return form_.Label->GetWidth(); }
-int32_t Win32Host::LabelGetHeight() { return form_.Label->GetHeight(); }
-void Win32Host::LabelSetCaption(const Text& caption) { form_.Label->SetCaption(caption); }
-void Win32Host::LabelSetColor(uint32_t color) { form_.Label->SetColor(color); }
+void Win32Host::LabelSetLeft(int32_t left) {
+  form_.Label->SetLeft(left);
+}
+void Win32Host::LabelSetTop(int32_t top) {
+  form_.Label->SetTop(top);
+}
+void Win32Host::LabelSetHeight(int32_t height) {
+  form_.Label->SetHeight(height);
+}
+int32_t Win32Host::LabelGetWidth() {
+  return form_.Label->GetWidth();
+}
+int32_t Win32Host::LabelGetHeight() {
+  return form_.Label->GetHeight();
+}
+void Win32Host::LabelSetCaption(const Text& caption) {
+  form_.Label->SetCaption(caption);
+}
+void Win32Host::LabelSetColor(uint32_t color) {
+  form_.Label->SetColor(color);
+}
 
-void Win32Host::FontSetSize(int32_t points) { form_.Label->Font->SetSize(points); }
-void Win32Host::FontSetName(const Text& name) { form_.Label->Font->SetName(name); }
-int32_t Win32Host::FontSize() { return form_.Label->Font->Size; }
+void Win32Host::FontSetSize(int32_t points) {
+  form_.Label->Font->SetSize(points);
+}
+void Win32Host::FontSetName(const Text& name) {
+  form_.Label->Font->SetName(name);
+}
+int32_t Win32Host::FontSize() {
+  return form_.Label->Font->Size;
+}
 
 void Win32Host::TimerSetEnabled(bool enabled) {
 #ifdef TUNELAMP_FRAME_LOG
@@ -131,7 +171,9 @@ void Win32Host::TimerSetEnabled(bool enabled) {
 #endif
   form_.Timer->SetEnabled(enabled);
 }
-void Win32Host::TimerSetInterval(uint32_t milliseconds) { form_.Timer->SetInterval(milliseconds); }
+void Win32Host::TimerSetInterval(uint32_t milliseconds) {
+  form_.Timer->SetInterval(milliseconds);
+}
 
 uint32_t Win32Host::PlayerFindWindow() {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(::FindWindowA(kPlayerClass, nullptr)));
@@ -146,9 +188,15 @@ int32_t Win32Host::PlayerGetCaption(uint32_t window, char* buffer, uint32_t size
       ::SendMessageA(AsWindow(window), WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer)));
 }
 
-uint32_t Win32Host::GetTickCount() { return ::GetTickCount(); }
-void Win32Host::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
-void Win32Host::ExitProcess(uint32_t exitCode) { ::ExitProcess(exitCode); }
+uint32_t Win32Host::GetTickCount() {
+  return ::GetTickCount();
+}
+void Win32Host::Sleep(uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
+void Win32Host::ExitProcess(uint32_t exitCode) {
+  ::ExitProcess(exitCode);
+}
 
 uint32_t Win32Host::ReadSettingInt(const char* section, const char* key, int32_t defaultValue) {
   return ::GetPrivateProfileIntA(section, key, defaultValue, kSettingsPath);

@@ -32,10 +32,13 @@ wine_env_start() {
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i </dev/null >/dev/null 2>&1 || true
+    # Let wineboot's own server finish, or the persistent one below cannot start.
+    wineserver -w 2>/dev/null || true
   fi
-  wineserver -p
+  wineserver -p 2>/dev/null || true
   # Warm-up: without it every program waits for Wine's services to let go of its pipes.
   wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+  return 0
 }
 
 wine_env_stop() {
