@@ -4,7 +4,7 @@
 # key and fed odd captions; afterwards Tunelamp must still answer, show and quit, and hold no
 # more objects, handles or memory than after its first few displays.
 #   scripts/soak.sh          the test command's size
-#   scripts/soak.sh 2000     the full run (about 40 minutes)
+#   scripts/soak.sh 2000     the full run (about 50 minutes)
 # The programs come from build/win/bin (built there when missing) or from SOAK_BIN. A Wine
 # prefix and display already set up by the caller (scripts/test.sh) are used as they are;
 # otherwise the script makes its own under build/soak/wine.

@@ -35,3 +35,6 @@ source "$root/scripts/wine-env.sh"
 trap wine_env_stop EXIT
 wine_env_start
 ctest --test-dir build/win --output-on-failure
+
+echo "== soak run under Wine"
+"$root/scripts/soak.sh" "${SOAK_TRACKS:-150}"
