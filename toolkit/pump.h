@@ -1,0 +1,18 @@
+// The message loop of the program and the emptying of the message queue on demand.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/controls.h"
+
+// Makes the object the main window, fires OnCreate and OnShow, shows the window when it is
+// Visible, then waits for and handles messages until the process ends. Never returns.
+[[noreturn]] void Run(TWinControl& control);
+
+// Handles every message waiting for any window of the thread; returns when none is left.
+// May be called from inside a message handler.
+void ProcessMessages(TWinControl& control);
+
+// Takes one waiting message and handles it; false when none was waiting. A WM_QUIT is
+// handed to the control's own Dispatch only, and ends nothing.
+[[nodiscard]] bool ProcessMessage(TWinControl& control, MSG& record);
