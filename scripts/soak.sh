@@ -49,7 +49,8 @@ trap cleanup EXIT
 
 cd "$work"
 set +e
-wine soak.exe "$tracks" 2>"$build/soak.err" | tr -d '\r'
+# Line by line as it comes (Windows line ends dropped), so progress shows during the run.
+wine soak.exe "$tracks" 2>"$build/soak.err" | sed -u 's/\r$//'
 status="${PIPESTATUS[0]}"
 set -e
 if [ "$status" != 0 ]; then

@@ -10,9 +10,11 @@
 // Tunelamp with the quit hot key, which must end the process with exit code 0.
 //
 // Every figure is read from outside through what Windows reports about the process:
-// GetGuiResources (GDI and USER objects), GetProcessHandleCount, GetProcessMemoryInfo, and
-// the windows of the process. Wine implements some of these only in part; a figure the
-// system cannot give is printed as "n/a" and not compared.
+// GetGuiResources (GDI and USER objects), the system's process list and
+// GetProcessHandleCount (handles, threads), GetProcessMemoryInfo (working set, private
+// bytes), VirtualQueryEx (committed private memory) and the windows of the process. Wine
+// implements some of these only in part; a figure the system cannot give is printed as "n/a"
+// and not compared.
 //
 // Exit code 0 when everything held, 1 otherwise. The last line says which.
 #include <windows.h>
