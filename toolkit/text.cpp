@@ -7,9 +7,13 @@ Text::Text(const char* zeroTerminated) {
   if (zeroTerminated) Assign(zeroTerminated, std::strlen(zeroTerminated));
 }
 
-Text::Text(const char* bytes, size_t count) { Assign(bytes, count); }
+Text::Text(const char* bytes, size_t count) {
+  Assign(bytes, count);
+}
 
-Text::Text(const Text& other) { Assign(other.CStr(), other.length_); }
+Text::Text(const Text& other) {
+  Assign(other.CStr(), other.length_);
+}
 
 Text::Text(Text&& other) noexcept : bytes_(other.bytes_), length_(other.length_) {
   other.bytes_ = nullptr;
@@ -32,14 +36,17 @@ Text& Text::operator=(Text&& other) noexcept {
   return *this;
 }
 
-Text::~Text() { std::free(bytes_); }
+Text::~Text() {
+  std::free(bytes_);
+}
 
 void Text::Assign(const char* bytes, size_t count) {
   // Allocate before freeing: `bytes` may point into our own buffer.
   char* fresh = nullptr;
   if (count > 0) {
     fresh = static_cast<char*>(std::malloc(count + 1));
-    if (!fresh) count = 0;  // out of memory: the text becomes empty rather than crashing
+    if (!fresh)
+      count = 0;  // out of memory: the text becomes empty rather than crashing
     else {
       std::memcpy(fresh, bytes, count);
       fresh[count] = '\0';

@@ -42,12 +42,28 @@ class Text {
   size_t length_ = 0;
 };
 
-[[nodiscard]] inline bool operator==(const Text& a, const Text& b) { return a.View() == b.View(); }
-[[nodiscard]] inline bool operator!=(const Text& a, const Text& b) { return !(a == b); }
-[[nodiscard]] inline bool operator==(const Text& a, std::string_view b) { return a.View() == b; }
-[[nodiscard]] inline bool operator!=(const Text& a, std::string_view b) { return !(a == b); }
+[[nodiscard]] inline bool operator==(const Text& a, const Text& b) {
+  return a.View() == b.View();
+}
+[[nodiscard]] inline bool operator!=(const Text& a, const Text& b) {
+  return !(a == b);
+}
+[[nodiscard]] inline bool operator==(const Text& a, std::string_view b) {
+  return a.View() == b;
+}
+[[nodiscard]] inline bool operator!=(const Text& a, std::string_view b) {
+  return !(a == b);
+}
 [[nodiscard]] Text operator+(const Text& a, std::string_view b);
-[[nodiscard]] inline Text operator+(const Text& a, const Text& b) { return a + b.View(); }
-[[nodiscard]] inline Text operator+(const Text& a, const char* b) { return a + std::string_view(b); }
-[[nodiscard]] inline bool operator==(const Text& a, const char* b) { return a.View() == b; }
-[[nodiscard]] inline bool operator!=(const Text& a, const char* b) { return !(a == b); }
+[[nodiscard]] inline Text operator+(const Text& a, const Text& b) {
+  return a + b.View();
+}
+[[nodiscard]] inline Text operator+(const Text& a, const char* b) {
+  return a + std::string_view(b);
+}
+[[nodiscard]] inline bool operator==(const Text& a, const char* b) {
+  return a.View() == b;
+}
+[[nodiscard]] inline bool operator!=(const Text& a, const char* b) {
+  return !(a == b);
+}

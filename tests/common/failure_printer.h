@@ -36,13 +36,25 @@ class FailurePrinter : public testing::TestEventListener {
   void OnTestSuiteStart(const testing::TestSuite& s) override { inner_->OnTestSuiteStart(s); }
 #ifndef GTEST_REMOVE_LEGACY_TEST_CASEAPI_
   // GoogleTest's printer still prints suites from the older names of these two.
-  void OnTestCaseStart(const testing::TestCase& s) override { inner_->OnTestCaseStart(s); }
-  void OnTestCaseEnd(const testing::TestCase& s) override { inner_->OnTestCaseEnd(s); }
+  void OnTestCaseStart(const testing::TestCase& s) override {
+    inner_->OnTestCaseStart(s);
+  }
+  void OnTestCaseEnd(const testing::TestCase& s) override {
+    inner_->OnTestCaseEnd(s);
+  }
 #endif
-  void OnTestStart(const testing::TestInfo& t) override { inner_->OnTestStart(t); }
-  void OnTestDisabled(const testing::TestInfo& t) override { inner_->OnTestDisabled(t); }
-  void OnTestEnd(const testing::TestInfo& t) override { inner_->OnTestEnd(t); }
-  void OnTestSuiteEnd(const testing::TestSuite& s) override { inner_->OnTestSuiteEnd(s); }
+  void OnTestStart(const testing::TestInfo& t) override {
+    inner_->OnTestStart(t);
+  }
+  void OnTestDisabled(const testing::TestInfo& t) override {
+    inner_->OnTestDisabled(t);
+  }
+  void OnTestEnd(const testing::TestInfo& t) override {
+    inner_->OnTestEnd(t);
+  }
+  void OnTestSuiteEnd(const testing::TestSuite& s) override {
+    inner_->OnTestSuiteEnd(s);
+  }
   void OnEnvironmentsTearDownStart(const testing::UnitTest& u) override {
     inner_->OnEnvironmentsTearDownStart(u);
   }
@@ -52,7 +64,9 @@ class FailurePrinter : public testing::TestEventListener {
   void OnTestIterationEnd(const testing::UnitTest& u, int i) override {
     inner_->OnTestIterationEnd(u, i);
   }
-  void OnTestProgramEnd(const testing::UnitTest& u) override { inner_->OnTestProgramEnd(u); }
+  void OnTestProgramEnd(const testing::UnitTest& u) override {
+    inner_->OnTestProgramEnd(u);
+  }
 
  private:
   std::unique_ptr<testing::TestEventListener> inner_;
