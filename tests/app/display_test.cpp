@@ -79,9 +79,11 @@ TEST(Display, NewTitleFadesInStaysForKeepTitleAndFadesOutOnce) {
   EXPECT_TRUE(labelRight) << "the label comes in from the right";
 
   // Out: at rest, for about KeepTitle.
+  // The label is read at the end of the stay: the first sample at alpha 200 can fall between
+  // the last frame's opacity and its label move.
   const Sample& out = samples[firstOut];
-  EXPECT_EQ(20, out.label.left);
-  EXPECT_EQ(8, out.label.top);
+  EXPECT_EQ(20, samples[lastOut].label.left);
+  EXPECT_EQ(8, samples[lastOut].label.top);
   DWORD stayed = samples[lastOut].tick - samples[firstOut].tick;
   EXPECT_GE(stayed, kKeep - 300);
   EXPECT_LE(stayed, kKeep + 3000);
