@@ -174,21 +174,40 @@ TEST(PropertiesGeometry, SettersTakeThePositionStoredAndTheOtherDimensionFromThe
   auto* form = windows.Make<TForm>(nullptr, Text(""), false);
   EXPECT_EQ(BoundsOf(form->Handle), (Bounds{200, 100, 300, 250}));
 
-  // Sizes stay above the smallest that Windows allows a framed window.
-  PlaceBehindTheObjectsBack(form->Handle, {10, 20, 211, 222});
-  EXPECT_EQ(form->GetWidth(), 211);
-  EXPECT_EQ(form->GetHeight(), 222);
-
-  form->SetLeft(50);
-  EXPECT_EQ(BoundsOf(form->Handle), (Bounds{50, 100, 211, 222}));
-  form->SetTop(60);
-  EXPECT_EQ(BoundsOf(form->Handle), (Bounds{50, 60, 211, 222}));
-  form->SetWidth(230);
-  EXPECT_EQ(BoundsOf(form->Handle), (Bounds{50, 60, 230, 222})) << "keeps the window's height";
-
-  PlaceBehindTheObjectsBack(form->Handle, {70, 80, 190, 100});
-  form->SetHeight(140);
-  EXPECT_EQ(BoundsOf(form->Handle), (Bounds{50, 60, 190, 140})) << "keeps the window's width";
+  // Each setter right after the window was changed behind the object's back. Sizes stay
+  // above the smallest that Windows allows a framed window.
+  struct Step {
+    const char* name;
+    void (*set)(TForm&);
+    Bounds disturbed;
+    Bounds expected;
+  };
+  const Step steps[] = {
+      {"SetWidth keeps the window's height",
+       [](TForm& f) { f.SetWidth(230); },
+       {10, 20, 211, 222},
+       {200, 100, 230, 222}},
+      {"SetHeight keeps the window's width",
+       [](TForm& f) { f.SetHeight(140); },
+       {70, 80, 190, 300},
+       {200, 100, 190, 140}},
+      {"SetLeft keeps the stored top and the window's size",
+       [](TForm& f) { f.SetLeft(50); },
+       {10, 20, 211, 222},
+       {50, 100, 211, 222}},
+      {"SetTop keeps the stored left and the window's size",
+       [](TForm& f) { f.SetTop(60); },
+       {30, 40, 250, 200},
+       {50, 60, 250, 200}},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    PlaceBehindTheObjectsBack(form->Handle, s.disturbed);
+    EXPECT_EQ(form->GetWidth(), s.disturbed.width);
+    EXPECT_EQ(form->GetHeight(), s.disturbed.height);
+    s.set(*form);
+    EXPECT_EQ(BoundsOf(form->Handle), s.expected);
+  }
 }
 
 TEST(PropertiesGeometry, SetBoundsActsOnEveryCall) {
