@@ -13,6 +13,8 @@ namespace e2e {
 // Generous bounds: every Windows process under qemu takes seconds to start.
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 15000;
+// Long enough for the last frame of an animation to finish, short of the default stay (3 s).
+constexpr DWORD kSettleMs = 500;
 
 // The folder of app_tests.exe, where tunelamp.exe and player.exe are built too.
 [[nodiscard]] std::string BinDir();

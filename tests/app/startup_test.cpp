@@ -119,7 +119,11 @@ TEST(StartUp, PopupShapeFollowsTheSettings) {
     EXPECT_TRUE(PtInRegion(region, screenWidth / 2, c.height / 2));
     DeleteObject(region);
 
+    // The label is read once the strip has settled: the last frame sets alpha 200 just before
+    // it moves the label to its resting place.
+    PumpFor(kSettleMs);
     Sample out = Snapshot(popup);
+    ASSERT_EQ(200, out.alpha) << "still out";
     EXPECT_EQ(20, out.label.left);
     EXPECT_EQ(8, out.label.top);
     EXPECT_EQ(screenWidth, out.label.right - out.label.left) << "as wide as the popup";

@@ -39,6 +39,8 @@ const std::vector<IniCase>& Cases() {
       {"blank lines", "\r\n\r\n[Main]\r\r\n\nKeepTitle=7\r", "Main", "KeepTitle", "D", "7", 7u},
       {"no line end", "[Main]\nKeepTitle=9", "Main", "KeepTitle", "D", "9", 9u},
       {"case of names", "[mAIN]\nkeeptitle=42\n", "Main", "KeepTitle", "D", "42", 42u},
+      {"case of names to the end of the alphabet", "[FONT]\nSIZE=40\n", "Font", "Size", "D", "40",
+       40u},
       {"blanks around names and values", "  [Main]  \n\t KeepTitle\t=\t 9 \t\n", "Main",
        "KeepTitle", "D", "9", 9u},
       {"blanks inside the brackets", "[ \tMain ]\nK=1\n", "Main", "K", "D", "1", 1u},

@@ -141,6 +141,7 @@ TEST(StubPages, A314thBindingEmptiesAPageAndThe315thChainsANewOne) {
   size_t free = 0;
   uintptr_t expected = next - 13;
   for (const Stub* s = FreeStubListHead(); s; s = s->nextFree, expected -= 13, ++free) {
+    ASSERT_LT(free, kStubsPerPage) << "the free list must end within its page";
     ASSERT_EQ(AddressOf(s), expected);
     ASSERT_EQ(ByteAt(expected), 0xE8);
     ASSERT_EQ(WordAt(expected + 1), (secondPage + 4) - (expected + 5));

@@ -29,14 +29,18 @@ void ShowQuietly(const TWinControl* object) {
   UpdateWindow(object->Handle);
 }
 
+constexpr BYTE kKeyDown = 0x80;
+constexpr BYTE kKeyToggled = 0x01;  // on, as Caps Lock can be, without being held
+
 // Sets the thread's key state of one key, for GetKeyState, and restores it on destruction.
 class HeldKey {
  public:
-  HeldKey(int key, bool down) {
+  HeldKey(int key, bool down) : HeldKey(key, down ? kKeyDown : BYTE{0}) {}
+  HeldKey(int key, BYTE keyState) {
     GetKeyboardState(saved_);
     BYTE state[256];
     GetKeyboardState(state);
-    state[key] = down ? 0x80 : 0;
+    state[key] = keyState;
     SetKeyboardState(state);
   }
   ~HeldKey() { SetKeyboardState(saved_); }
@@ -423,7 +427,7 @@ TEST(RoutingNotifications, NotificationsOfAWindowWithoutObjectAreIgnored) {
 struct ReleaseCase {
   UINT msg;
   WPARAM keyFlags;
-  bool altHeld;
+  BYTE altState;  // the Alt key's state byte
   LPARAM position;
   TMouseButtonKind button;
   TShiftFlags shift;
@@ -433,18 +437,19 @@ struct ReleaseCase {
 
 TEST(RoutingMouse, AReleaseReportsShiftFlagsAndSignedCoordinatesAfterDefaultProcessing) {
   const ReleaseCase cases[] = {
-      {WM_LBUTTONUP, 0, false, MAKELPARAM(10, 20), TMouseButtonKind::Left, 0, 10, 20},
-      {WM_LBUTTONUP, MK_SHIFT, false, 0, TMouseButtonKind::Left, kShiftKey, 0, 0},
-      {WM_LBUTTONUP, MK_CONTROL, false, 0, TMouseButtonKind::Left, kCtrlKey, 0, 0},
-      {WM_LBUTTONUP, 0, true, 0, TMouseButtonKind::Left, kAltKey, 0, 0},
-      {WM_LBUTTONUP, MK_LBUTTON | MK_RBUTTON | MK_MBUTTON, false, 0, TMouseButtonKind::Left,
+      {WM_LBUTTONUP, 0, 0, MAKELPARAM(10, 20), TMouseButtonKind::Left, 0, 10, 20},
+      {WM_LBUTTONUP, MK_SHIFT, 0, 0, TMouseButtonKind::Left, kShiftKey, 0, 0},
+      {WM_LBUTTONUP, MK_CONTROL, 0, 0, TMouseButtonKind::Left, kCtrlKey, 0, 0},
+      {WM_LBUTTONUP, 0, kKeyDown, 0, TMouseButtonKind::Left, kAltKey, 0, 0},
+      {WM_LBUTTONUP, 0, kKeyToggled, 0, TMouseButtonKind::Left, 0, 0, 0},
+      {WM_LBUTTONUP, MK_LBUTTON | MK_RBUTTON | MK_MBUTTON, 0, 0, TMouseButtonKind::Left,
        kLeftButton | kRightButton | kMiddleButton, 0, 0},
-      {WM_LBUTTONUP, MK_XBUTTON1 | MK_XBUTTON2, false, 0, TMouseButtonKind::Left, 0, 0, 0},
-      {WM_RBUTTONUP, MK_SHIFT | MK_CONTROL, true, MAKELPARAM(-5, -7), TMouseButtonKind::Right,
+      {WM_LBUTTONUP, MK_XBUTTON1 | MK_XBUTTON2, 0, 0, TMouseButtonKind::Left, 0, 0, 0},
+      {WM_RBUTTONUP, MK_SHIFT | MK_CONTROL, kKeyDown, MAKELPARAM(-5, -7), TMouseButtonKind::Right,
        kShiftKey | kAltKey | kCtrlKey, -5, -7},
-      {WM_RBUTTONUP, MK_RBUTTON, false, MAKELPARAM(32767, -32768), TMouseButtonKind::Right,
+      {WM_RBUTTONUP, MK_RBUTTON, 0, MAKELPARAM(32767, -32768), TMouseButtonKind::Right,
        kRightButton, 32767, -32768},
-      {WM_RBUTTONUP, 0xFFFF0000u | MK_SHIFT, false, 0, TMouseButtonKind::Right, kShiftKey, 0, 0},
+      {WM_RBUTTONUP, 0xFFFF0000u | MK_SHIFT, 0, 0, TMouseButtonKind::Right, kShiftKey, 0, 0},
   };
   TestWindows windows;
   auto* spy = windows.Make<SpyForm>(nullptr, Text(""), false);
@@ -466,7 +471,7 @@ TEST(RoutingMouse, AReleaseReportsShiftFlagsAndSignedCoordinatesAfterDefaultProc
     SCOPED_TRACE(testing::Message() << "message " << c.msg << " flags " << c.keyFlags);
     fired.clear();
     spy->seen.clear();
-    HeldKey alt(VK_MENU, c.altHeld);
+    HeldKey alt(VK_MENU, c.altState);
     SendTo(spy, c.msg, c.keyFlags, c.position);
     ASSERT_EQ(fired.size(), 1u);
     EXPECT_EQ(fired[0].button, c.button);
