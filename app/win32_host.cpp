@@ -16,8 +16,24 @@ namespace {
 constexpr char kSettingsPath[] = ".\\settings.ini";
 constexpr char kPlayerClass[] = "Winamp v1.x";
 
+// How long one query may keep the program waiting for the player. A healthy player answers
+// in well under a millisecond, and one busy loading a file within a few tens; a missed answer
+// only means no news until the next check. Hot keys and clicks wait at most this long while
+// the player hangs, and not at all once the system takes it for hung (five seconds without
+// taking a message), as SMTO_ABORTIFHUNG then gives up at once.
+constexpr UINT kPlayerTimeoutMs = 300;
+
 HWND AsWindow(uint32_t window) {
   return reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
+}
+
+PlayerAnswer AskPlayer(uint32_t window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutA(AsWindow(window), message, wParam, lParam,
+                             SMTO_NORMAL | SMTO_ABORTIFHUNG, kPlayerTimeoutMs, &result)) {
+    return {0, false};
+  }
+  return {static_cast<int32_t>(result), true};
 }
 
 // Storage for the host: made once by start-up, never destroyed (no global constructor).
@@ -151,6 +167,9 @@ int32_t Win32Host::LabelGetHeight() {
 void Win32Host::LabelSetCaption(const Text& caption) {
   form_.Label->SetCaption(caption);
 }
+void Win32Host::LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) {
+  form_.Label->SetCaptionInCodePage(caption, codePage);
+}
 void Win32Host::LabelSetColor(uint32_t color) {
   form_.Label->SetColor(color);
 }
@@ -179,13 +198,12 @@ uint32_t Win32Host::PlayerFindWindow() {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(::FindWindowA(kPlayerClass, nullptr)));
 }
 
-int32_t Win32Host::PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) {
-  return static_cast<int32_t>(::SendMessageA(AsWindow(window), WM_USER, wParam, lParam));
+PlayerAnswer Win32Host::PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) {
+  return AskPlayer(window, WM_USER, wParam, lParam);
 }
 
-int32_t Win32Host::PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) {
-  return static_cast<int32_t>(
-      ::SendMessageA(AsWindow(window), WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer)));
+PlayerAnswer Win32Host::PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) {
+  return AskPlayer(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
 }
 
 uint32_t Win32Host::GetTickCount() {

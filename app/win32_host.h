@@ -27,6 +27,7 @@ class Win32Host final : public NowPlayingHost {
   int32_t LabelGetWidth() override;
   int32_t LabelGetHeight() override;
   void LabelSetCaption(const Text& caption) override;
+  void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) override;
   void LabelSetColor(uint32_t color) override;
 
   void FontSetSize(int32_t points) override;
@@ -37,8 +38,8 @@ class Win32Host final : public NowPlayingHost {
   void TimerSetInterval(uint32_t milliseconds) override;
 
   uint32_t PlayerFindWindow() override;
-  int32_t PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
-  int32_t PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
+  PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
+  PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
 
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;

@@ -102,12 +102,22 @@ void DisplayCycle(NowPlayingHost& host) {
 
   // No tick may re-enter while the animation pumps messages.
   host.TimerSetEnabled(false);
-  const int32_t length =
+  const PlayerAnswer length =
       host.PlayerSendQuery(state.playerWindow, kQueryTrackLength.wParam, kQueryTrackLength.lParam);
-  const int32_t position =
-      host.PlayerSendQuery(state.playerWindow, kQueryPosition.wParam, kQueryPosition.lParam) / 1000;
-  host.LabelSetCaption(state.playerWindow != 0 ? ComposeCaption(state.lastTitle, length, position)
-                                               : Text(kPlayerNotRunning));
+  // A player that left the length unanswered would only make the strip wait once more for
+  // the position: it reads as 0 as well.
+  int32_t positionMs = 0;
+  if (state.playerWindow == 0 || length.answered) {
+    positionMs =
+        host.PlayerSendQuery(state.playerWindow, kQueryPosition.wParam, kQueryPosition.lParam)
+            .value;
+  }
+  const int32_t position = positionMs / 1000;
+  if (state.playerWindow != 0) {
+    host.LabelSetCaption(ComposeCaption(state.lastTitle, length.value, position));
+  } else {
+    host.LabelSetCaptionInCodePage(Text(kPlayerNotRunning), kPlayerNotRunningCodePage);
+  }
   state.shown = !state.shown;
 
   // A click that came while the strip was idle swallows this move: no animation.

@@ -12,7 +12,9 @@ inline constexpr int32_t kAlphaShown = 200;  // of the 255 a layered window allo
 inline constexpr int32_t kLabelRestLeft = 20;
 inline constexpr int32_t kLabelRestTop = 8;
 
-// "WinAMP не запущен!" in Windows-1251, 18 bytes.
+// "WinAMP не запущен!" in Windows-1251, 18 bytes: the label shows these words on every
+// system, whatever its code page.
 inline constexpr char kPlayerNotRunning[] = "WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF9\xE5\xED!";
+inline constexpr uint32_t kPlayerNotRunningCodePage = 1251;
 
 void DisplayCycle(NowPlayingHost& host);

@@ -13,6 +13,13 @@ inline constexpr int32_t kSwShowNormal = 1;
 inline constexpr int32_t kSwShow = 5;
 inline constexpr int32_t kSwMinimize = 6;
 
+// The player's answer to one query. A player that does not answer in time (it hangs, or its
+// window went away) gives no answer; the value then reads as 0.
+struct PlayerAnswer {
+  int32_t value;
+  bool answered;
+};
+
 // Window handles are 32-bit; 0 means none.
 class NowPlayingHost {
  public:
@@ -43,6 +50,9 @@ class NowPlayingHost {
   [[nodiscard]] virtual int32_t LabelGetWidth() = 0;   // read back from the window
   [[nodiscard]] virtual int32_t LabelGetHeight() = 0;  // read back from the window
   virtual void LabelSetCaption(const Text& caption) = 0;
+  // For a text in a code page other than the process's: the label shows its characters
+  // whatever the process's code page is (on Windows through UTF-16).
+  virtual void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) = 0;
   virtual void LabelSetColor(uint32_t color) = 0;
 
   // The label's font.
@@ -54,11 +64,15 @@ class NowPlayingHost {
   virtual void TimerSetEnabled(bool enabled) = 0;
   virtual void TimerSetInterval(uint32_t milliseconds) = 0;
 
-  // The player: FindWindowA("Winamp v1.x", null), SendMessageA(WM_USER, ...) and
-  // SendMessageA(WM_GETTEXT, size, buffer), each answering what Win32 answers.
+  // The player: FindWindowA("Winamp v1.x", null), then WM_USER queries and WM_GETTEXT(size,
+  // buffer), each sent with SendMessageTimeoutA so that a player that hangs gives up after
+  // a short time instead of freezing the program.
   [[nodiscard]] virtual uint32_t PlayerFindWindow() = 0;
-  virtual int32_t PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) = 0;
-  virtual int32_t PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) = 0;
+  [[nodiscard]] virtual PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam,
+                                                     int32_t lParam) = 0;
+  // The answer is the count of bytes copied into the buffer.
+  [[nodiscard]] virtual PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer,
+                                                      uint32_t size) = 0;
 
   // The system. ExitProcess does not return in the program; the logic still returns at
   // once after calling it, without touching anything else.

@@ -5,25 +5,20 @@
 #include <utility>
 
 #include "display/bytes.h"
+#include "display/scrolled_caption.h"
 #include "display/state.h"
 
 namespace {
 
 constexpr std::string_view kWinampMark = " - Winamp";
 
-// A playing player's caption is "<word> <title> - Winamp<anything>". The title starts after
-// the first space and runs `count` - p characters (count being what WM_GETTEXT answered),
-// then everything from the last " - Winamp" on is dropped. A caption without that mark
-// after the first space has no title: answers false.
-[[nodiscard]] bool CutTitle(std::string_view caption, int32_t count, Text& title) {
+// A playing player's caption is "<word> <title> - Winamp<anything>": the title starts after
+// the first space, and everything from the last " - Winamp" on is dropped. A caption without
+// that mark after the first space has no title: answers false.
+[[nodiscard]] bool CutTitle(std::string_view caption, Text& title) {
   const size_t space = caption.find(' ');
-  // The 1-based position of the space is the 0-based offset of what follows it.
-  const size_t first = space == std::string_view::npos ? 0 : space + 1;
-  const int64_t wanted = static_cast<int64_t>(count) - static_cast<int64_t>(first);
-  std::string_view rest;
-  if (wanted > 0 && first < caption.size()) {
-    rest = Slice(caption, first, static_cast<size_t>(wanted));
-  }
+  const std::string_view rest =
+      space == std::string_view::npos ? caption : Slice(caption, space + 1);
   // Dropping one character at a time until the text ends in the mark is a search for its
   // last occurrence; when there is none that loop would never end, so stop here.
   const size_t mark = rest.rfind(kWinampMark);
@@ -41,17 +36,23 @@ bool ProbeTitle(NowPlayingHost& host) {
 
   state.playerWindow = host.PlayerFindWindow();
   if (state.playerWindow == 0) return false;
-  if (host.PlayerSendQuery(state.playerWindow, kQueryPlayingState.wParam,
-                           kQueryPlayingState.lParam) == 0) {
+  // A player that does not answer gives no news, as a stopped one.
+  if (host.PlayerSendQuery(state.playerWindow, kQueryPlayingState.wParam, kQueryPlayingState.lParam)
+          .value == 0) {
     return false;
   }
-  const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, sizeof buffer);
+  const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, sizeof buffer).value;
   const void* end = std::memchr(buffer, '\0', sizeof buffer);
-  const size_t length =
-      end ? static_cast<size_t>(static_cast<const char*>(end) - buffer) : sizeof buffer;
+  size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - buffer) : sizeof buffer;
+  // The text runs as far as the player says it copied, and no further than its zero byte.
+  if (count < 0) length = 0;
+  if (count >= 0 && static_cast<size_t>(count) < length) length = static_cast<size_t>(count);
+  std::string_view caption(buffer, length);
 
+  Text unturned;
+  if (Unscroll(caption, unturned)) caption = unturned.View();
   Text title;
-  if (!CutTitle(std::string_view(buffer, length), count, title)) return false;
+  if (!CutTitle(caption, title)) return false;
   if (title == state.lastTitle) return false;
   state.lastTitle = std::move(title);
   return true;

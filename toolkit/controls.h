@@ -70,6 +70,8 @@ class TWinControl : public TObject {
   // These act on every call.
   void SetBounds(int32_t x, int32_t y, int32_t width, int32_t height);
   void SetCaption(const Text& text);
+  // A text whose bytes are in `codePage`, shown as the same characters on every system.
+  void SetCaptionInCodePage(const Text& text, uint32_t codePage);
   void Invalidate();
 
   // The live window's outer size, not the stored one.

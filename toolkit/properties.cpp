@@ -1,6 +1,8 @@
 // Property operations of window objects: geometry, caption, colour and styles.
 #include "toolkit/controls.h"
 
+#include <cstdlib>
+
 namespace {
 
 // Keep z-order and activation as they are.
@@ -86,6 +88,29 @@ int32_t TWinControl::GetHeight() const {
 void TWinControl::SetCaption(const Text& text) {
   Caption = text;
   Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Caption.CStr()));
+}
+
+void TWinControl::SetCaptionInCodePage(const Text& text, uint32_t codePage) {
+  // SetWindowTextA would read the bytes in the process's code page, and a W message would
+  // still pass this window's ANSI procedure and be squeezed through that code page on its
+  // way to the control. DefWindowProcW stores the characters as they are, and the control
+  // draws what the window stores once it repaints.
+  const int count = MultiByteToWideChar(codePage, 0, text.CStr(), -1, nullptr, 0);
+  auto* wide = static_cast<WCHAR*>(std::malloc(sizeof(WCHAR) * (count > 0 ? count : 1)));
+  if (!wide) return;
+  if (count <= 0 || !MultiByteToWideChar(codePage, 0, text.CStr(), -1, wide, count)) wide[0] = 0;
+  DefWindowProcW(Handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide));
+  // The object keeps the text as the rest of the program reads text: in the process's code
+  // page (a UTF-8 character takes at most three bytes for one UTF-16 unit).
+  const int room = count > 0 ? count * 3 : 1;
+  auto* bytes = static_cast<char*>(std::malloc(static_cast<size_t>(room)));
+  if (bytes) {
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, bytes, room, nullptr, nullptr);
+    Caption = Text(bytes, length > 0 ? static_cast<size_t>(length - 1) : 0);
+    std::free(bytes);
+  }
+  std::free(wide);
+  Invalidate();
 }
 
 void TWinControl::SetColor(TColor color) {

@@ -177,11 +177,74 @@ TEST(Display, ShowNowWithoutPlayerSaysSoThenLeaves) {
   FocusWindow focus;
   ASSERT_TRUE(focus.PressKeys("ctrl+shift+x"));
   ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
-  std::string text = LabelText(popup);
-  EXPECT_EQ(18u, text.size());
+  // The same words on every system: on one whose code page is Windows-1251, the 18 bytes.
+  const std::wstring text = LabelTextWide(popup);
   EXPECT_EQ(kNotRunning, text);
+  char cp1251[64] = {};
+  WideCharToMultiByte(1251, 0, text.c_str(), -1, cp1251, sizeof cp1251, nullptr, nullptr);
+  EXPECT_EQ("WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF9\xE5\xED!", std::string(cp1251));
   EXPECT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000)) << "leaves after KeepTitle";
   EXPECT_FALSE(IsIconic(popup)) << "memory economy is off";
+}
+
+// The player's window is a Unicode window; the program reads its caption in UTF-8 and the
+// label shows every character as the player had it.
+TEST(Display, TitlesInEveryScriptReachTheLabelUnchanged) {
+  struct Script {
+    const char* track;  // "S TITLE" for the player's list
+    const wchar_t* label;
+  };
+  const Script scripts[] = {
+      {"600 Ночной город - Песня", L"Ночной город - Песня [10:00] - 0:0"},
+      {"600 Σωκράτης - Αλφα βήτα", L"Σωκράτης - Αλφα βήτα [10:00] - 0:0"},
+      {"600 日本の歌手 - 夜の歌", L"日本の歌手 - 夜の歌 [10:00] - 0:0"},
+      {"600 Café Müller - Señorita à la Ærø", L"Café Müller - Señorita à la Ærø [10:00] - 0:0"},
+  };
+  std::string list = "list ";
+  for (const Script& s : scripts) list += std::string(s.track) + (&s == &scripts[3] ? "" : "|");
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nKeepTitle=300\nCheckTitle=100\n");
+  Player player;
+  ASSERT_TRUE(player.Start({list}));
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  for (size_t k = 0; k < 4; ++k) {
+    SCOPED_TRACE(k);
+    if (k > 0) {
+      ASSERT_TRUE(player.Send("track " + std::to_string(k + 1)));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+    const std::wstring label = LabelTextWide(popup);
+    EXPECT_EQ(0u, label.find(scripts[k].label)) << "label of " << label.size() << " characters";
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+  }
+}
+
+// The player can scroll its title in the taskbar: the caption turns one character at a time.
+// A track is still one title, shown once.
+TEST(Display, AScrollingCaptionIsOneTitleShownOnce) {
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nKeepTitle=500\nCheckTitle=100\n");
+  Player player;
+  ASSERT_TRUE(player.Start({"list 600 Oscar - Turning Title|600 Papa - Second Turn"}));
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+
+  ASSERT_TRUE(player.Send("scroll 1"));
+  EXPECT_EQ("", Holds(popup, 0, 4000)) << "a track already shown does not come out again";
+  ASSERT_TRUE(player.Send("next"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  EXPECT_EQ(0u, LabelText(popup).find("Papa - Second Turn [10:00] - 0:0")) << LabelText(popup);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+  EXPECT_EQ("", Holds(popup, 0, 3000)) << "not again while it scrolls";
+  ASSERT_TRUE(player.Send("scroll 2"));
+  EXPECT_EQ("", Holds(popup, 0, 3000)) << "nor in the second form";
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 namespace e2e {
 
-const char kNotRunning[] = "WinAMP \xed\xe5 \xe7\xe0\xef\xf3\xf9\xe5\xed!";
+const wchar_t kNotRunning[] = L"WinAMP не запущен!";
 
 std::string BinDir() {
   char path[MAX_PATH];
@@ -11,16 +11,28 @@ std::string BinDir() {
   return dir.substr(0, dir.find_last_of('\\'));
 }
 
+namespace {
+std::wstring Wide(const std::string& text, UINT codePage) {
+  std::wstring wide(text.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                    &wide[0], static_cast<int>(wide.size()));
+  wide.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return wide;
+}
+}  // namespace
+
 bool Process::Start(const std::string& exe, const std::string& arguments,
                     const std::string& workingDir) {
   Kill();
-  std::string commandLine = "\"" + exe + "\"";
-  if (!arguments.empty()) commandLine += " " + arguments;
-  STARTUPINFOA startup = {};
+  // Paths are in this process's code page; arguments are UTF-8, so titles in any script pass.
+  std::wstring exeWide = Wide(exe, CP_ACP);
+  std::wstring commandLine = L"\"" + exeWide + L"\"";
+  if (!arguments.empty()) commandLine += L" " + Wide(arguments, CP_UTF8);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      workingDir.c_str(), &startup, &info)) {
+  if (!CreateProcessW(exeWide.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      Wide(workingDir, CP_ACP).c_str(), &startup, &info)) {
     return false;
   }
   CloseHandle(info.hThread);
@@ -141,6 +153,21 @@ std::string LabelText(HWND popup) {
   char text[2048] = {};
   int n = GetWindowTextA(LabelOf(popup), text, sizeof text);
   return std::string(text, n > 0 ? n : 0);
+}
+
+std::wstring LabelTextWide(HWND popup) {
+  wchar_t text[2048] = {};
+  int n = GetWindowTextW(LabelOf(popup), text, 2048);
+  return std::wstring(text, n > 0 ? n : 0);
+}
+
+std::string Holds(HWND popup, int alpha, DWORD ms) {
+  std::vector<Sample> samples = Record(
+      popup, [&](const Sample& s) { return s.alpha != alpha; }, ms);
+  const Sample& last = samples.back();
+  if (last.alpha == alpha) return "";
+  return "alpha " + std::to_string(last.alpha) + " after " +
+         std::to_string(last.tick - samples.front().tick) + " ms, showing " + last.text;
 }
 
 RECT RectOf(HWND window) {

@@ -72,6 +72,8 @@ void PumpFor(DWORD ms);
 [[nodiscard]] HWND LabelOf(HWND popup);
 // The label's text as bytes, in the ANSI code page.
 [[nodiscard]] std::string LabelText(HWND popup);
+// The label's text as it holds it: UTF-16, whatever the code pages.
+[[nodiscard]] std::wstring LabelTextWide(HWND popup);
 [[nodiscard]] RECT RectOf(HWND window);
 
 // What the popup showed at one moment.
@@ -86,6 +88,8 @@ struct Sample {
 template <typename Stop>
 std::vector<Sample> Record(HWND popup, Stop stop, DWORD timeoutMs);
 [[nodiscard]] Sample Snapshot(HWND popup);
+// Watches the alpha for `ms`: "" when it stayed at `alpha`, else what it did instead.
+[[nodiscard]] std::string Holds(HWND popup, int alpha, DWORD ms);
 
 // The stand-in player, steered through its WM_COPYDATA commands.
 class Player {
@@ -142,8 +146,8 @@ class FocusWindow {
 // A real click of the left button at a point of the screen, through xdotool.
 [[nodiscard]] bool ClickAt(int x, int y);
 
-// "WinAMP не запущен!" in Windows-1251.
-extern const char kNotRunning[];
+// What the popup shows when no player runs.
+extern const wchar_t kNotRunning[];
 
 // --- templates
 

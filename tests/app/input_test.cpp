@@ -11,16 +11,6 @@ bool Between(int alpha) {
   return alpha > 0 && alpha < 200;
 }
 
-// Watches the alpha for `ms`; "" when it stayed at `alpha`, else what it did instead.
-std::string Holds(HWND popup, int alpha, DWORD ms) {
-  std::vector<Sample> samples = Record(
-      popup, [&](const Sample& s) { return s.alpha != alpha; }, ms);
-  const Sample& last = samples.back();
-  if (last.alpha == alpha) return "";
-  return "alpha " + std::to_string(last.alpha) + " after " +
-         std::to_string(last.tick - samples.front().tick) + " ms";
-}
-
 // Starts the program in `dir` with a player that plays `title` for ten minutes.
 struct Running {
   WorkDir dir;
@@ -116,6 +106,53 @@ TEST(Settings, KeepTitleZeroKeepsTheStripOut) {
   ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
   EXPECT_EQ("", Holds(run.popup, 200, 3000)) << "stays out";
   EXPECT_EQ(0u, LabelText(run.popup).find("Lima - Forever [10:00] - "));
+}
+
+// A player whose window stops answering keeps the program waiting only briefly: hot keys and
+// clicks still work, and the player's next title comes out once it answers again.
+TEST(HungPlayer, HotKeysAndClicksStillWorkAndNewsFollowsTheRecovery) {
+  Running run;
+  ASSERT_TRUE(
+      run.Start("[Main]\nKeepTitle=4000\nCheckTitle=200\n", "Mike - Before|600 November - After"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+
+  ASSERT_TRUE(run.player.Send("hang 9000"));
+  PumpFor(600);  // the checks meet the hung player
+  run.app.HotKey(0);
+  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) > 0; }, 2000)) << "show-now in 2 s";
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 5000));
+  EXPECT_EQ(0u, LabelText(run.popup).find("Mike - Before [0:00] - 0:00")) << "no answers";
+  PumpFor(kSettleMs);
+  run.app.Click();
+  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 1000)) << "a click dismisses it";
+
+  ASSERT_TRUE(run.player.Send("next"));  // taken once the player answers again
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return AlphaOf(run.popup) == 200 &&
+               LabelText(run.popup).find("November - After [10:00] - 0:0") == 0;
+      },
+      15000))
+      << LabelText(run.popup);
+
+  // Hung for good, then killed: the program carries on, and says there is no player.
+  ASSERT_TRUE(run.player.Send("hang forever"));
+  PumpFor(600);
+  run.player.Proc().Kill();
+  run.app.HotKey(0);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return AlphaOf(run.popup) == 200 && LabelTextWide(run.popup) == kNotRunning; }, 15000));
+
+  // The quit hot key ends the program in 2 s, also while a player hangs.
+  Player stuck;
+  ASSERT_TRUE(stuck.Start({"list 600 Oscar - Stuck"}));
+  ASSERT_TRUE(stuck.Send("hang forever"));
+  PumpFor(600);
+  run.app.HotKey(2);
+  DWORD code = 99;
+  EXPECT_TRUE(run.app.Proc().WaitExit(2000, &code));
+  EXPECT_EQ(0u, code);
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST(StartUp, PopupShapeFollowsTheSettings) {
     EXPECT_EQ(8, out.label.top);
     EXPECT_EQ(screenWidth, out.label.right - out.label.left) << "as wide as the popup";
     EXPECT_EQ(c.height, out.label.bottom - out.label.top) << "as high as the popup";
-    EXPECT_EQ(kNotRunning, out.text);
+    EXPECT_EQ(kNotRunning, LabelTextWide(popup));
   }
 }
 

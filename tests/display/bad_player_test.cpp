@@ -22,7 +22,8 @@ constexpr auto kShowNow = static_cast<uint32_t>(kHotKeyShowNow);
 Log Captions(const Log& log) {
   Log captions;
   for (const std::string& entry : log) {
-    if (entry.rfind("caption ", 0) == 0) captions.push_back(entry.substr(8));
+    // "caption TEXT", or "caption@CODEPAGE TEXT" for the not-running text.
+    if (entry.rfind("caption", 0) == 0) captions.push_back(entry.substr(entry.find(' ') + 1));
   }
   return captions;
 }

@@ -205,7 +205,7 @@ TEST_F(DisplayCycleTest, WithoutAPlayerAForcedDisplayShowsThatItIsNotRunning) {
       "WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF9\xE5\xED!";  // "WinAMP не запущен!"
   ASSERT_EQ(cp1251.size(), 18u);
   ASSERT_EQ(sizeof kPlayerNotRunning, 19u);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption " + cp1251} + appearing +
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption@1251 " + cp1251} + appearing +
                           Log{"timer.interval 3000", "timer.enabled 1"}));
   // Both queries still go out, to no window.
   EXPECT_EQ(host.playerLog, (Log{"find", "query 1 105", "query 0 105"}));
@@ -229,6 +229,33 @@ TEST_F(DisplayCycleTest, APlayerThatClosesAfterTheProbeAnswersNothing) {
   host.player.vanishAfterMessages = 2;  // the state and the caption, then gone
   DisplayCycle(host);
   EXPECT_EQ(Values(host.Take(), "caption"), Log{"Song [0:00] - 0:00"});
+}
+
+// A player that stops answering costs one wait per run: after an unanswered length the
+// position is not asked for. Both read as 0.
+TEST_F(DisplayCycleTest, APlayerThatHangsAfterTheProbeIsAskedNoMoreInThatRun) {
+  struct Case {
+    int answered;  // messages answered before the player hangs
+    const char* caption;
+    Log queries;
+  };
+  const Case cases[] = {
+      {2, "Song [0:00] - 0:00", {"find", "query 0 104", "gettext 1024", "query 1 105"}},
+      {3,
+       "Song [4:05] - 0:00",
+       {"find", "query 0 104", "gettext 1024", "query 1 105", "query 0 105"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answered);
+    ResetNowPlaying();
+    NowPlaying().keepInterval = 3000;
+    host.playerLog.clear();
+    host.player.Play("1. Song - Winamp", 245, 83000);
+    host.player.hangAfterMessages = c.answered;
+    DisplayCycle(host);
+    EXPECT_EQ(Values(host.Take(), "caption"), Log{c.caption});
+    EXPECT_EQ(host.playerLog, c.queries);
+  }
 }
 
 TEST_F(DisplayCycleTest, MemoryEconomyRestoresTheFormToAppearAndMinimisesItAfter) {
@@ -376,12 +403,12 @@ TEST_F(DisplayCycleTest, AShowNowSwallowedByAWaitingClickComesOutAtTheFollowingT
   OnPopupMouseUp(host);
   OnHotKey(host, 0);
   EXPECT_EQ(host.Take(),
-            (Log{"alpha 0", "timer.enabled 0", std::string("caption ") + kPlayerNotRunning,
+            (Log{"alpha 0", "timer.enabled 0", std::string("caption@1251 ") + kPlayerNotRunning,
                  "timer.interval 500", "timer.enabled 1"}));
   EXPECT_TRUE(NowPlaying().forced);
   EXPECT_FALSE(NowPlaying().shown);
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", std::string("caption ") + kPlayerNotRunning} +
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", std::string("caption@1251 ") + kPlayerNotRunning} +
                           appearing + Log{"timer.interval 3000", "timer.enabled 1"}));
 }
 

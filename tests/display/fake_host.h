@@ -31,6 +31,8 @@ struct FakePlayer {
   int32_t positionMs = 0;
   // The window closes after answering this many messages (-1: never).
   int vanishAfterMessages = -1;
+  // Its thread stops answering after this many messages (-1: never); the window stays.
+  int hangAfterMessages = -1;
 
   void Play(std::string text, int32_t length = 0, int32_t position = 0) {
     running = true;
@@ -131,6 +133,10 @@ class FakeHost : public NowPlayingHost {
   void LabelSetCaption(const Text& caption) override {
     Record("caption " + std::string(caption.View()));
   }
+  // "caption@1251 <bytes>" for a text in code page 1251.
+  void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) override {
+    Record("caption@" + std::to_string(codePage) + " " + std::string(caption.View()));
+  }
   void LabelSetColor(uint32_t color) override { Record("label.color " + Hex(color)); }
 
   void FontSetSize(int32_t points) override {
@@ -155,24 +161,25 @@ class FakeHost : public NowPlayingHost {
     playerLog.push_back("find");
     return player.running ? player.window : 0;
   }
-  int32_t PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
+  PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
     Touch("PlayerSendQuery");
     playerLog.push_back("query " + std::to_string(wParam) + " " + std::to_string(lParam));
-    if (!Answers(window)) return 0;
-    if (wParam == 0 && lParam == 104) return player.state;
-    if (wParam == 1 && lParam == 105) return player.lengthSeconds;
-    if (wParam == 0 && lParam == 105) return player.positionMs;
-    return 0;
+    if (!Answers(window)) return {0, false};
+    if (wParam == 0 && lParam == 104) return {player.state, true};
+    if (wParam == 1 && lParam == 105) return {player.lengthSeconds, true};
+    if (wParam == 0 && lParam == 105) return {player.positionMs, true};
+    return {0, true};
   }
-  int32_t PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
+  PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
     Touch("PlayerGetCaption");
     playerLog.push_back("gettext " + std::to_string(size));
-    if (!Answers(window) || size == 0) return 0;
+    if (!Answers(window)) return {0, false};
+    if (size == 0) return {0, true};
     const size_t room = player.terminateCaption ? size - 1 : size;
     const size_t count = std::min(player.caption.size(), room);
     std::memcpy(buffer, player.caption.data(), count);
     if (player.terminateCaption) buffer[count] = '\0';
-    return player.captionAnswer.value_or(static_cast<int32_t>(count));
+    return {player.captionAnswer.value_or(static_cast<int32_t>(count)), true};
   }
 
   uint32_t GetTickCount() override {
@@ -221,7 +228,9 @@ class FakeHost : public NowPlayingHost {
       player.running = false;
       return false;
     }
+    if (player.hangAfterMessages == 0) return false;
     if (player.vanishAfterMessages > 0) --player.vanishAfterMessages;
+    if (player.hangAfterMessages > 0) --player.hangAfterMessages;
     return true;
   }
   IniFile Settings() const { return settingsFile ? IniFile(*settingsFile) : IniFile(); }

@@ -28,7 +28,7 @@ TEST_F(HotKeysTest, ShowNowWithoutAPlayerBringsOutTheNotRunningText) {
   OnHotKey(host, 0);
   const Log log = host.Take();
   ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(log[1], std::string("caption ") + kPlayerNotRunning);
+  EXPECT_EQ(log[1], std::string("caption@1251 ") + kPlayerNotRunning);
   EXPECT_EQ(log[2], "top 8");
   EXPECT_EQ(log[log.size() - 2], "timer.interval 3000");
   EXPECT_TRUE(NowPlaying().shown);

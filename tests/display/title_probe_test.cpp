@@ -10,6 +10,12 @@
 
 namespace {
 
+std::string Repeat(const std::string& piece, size_t times) {
+  std::string text;
+  for (size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
 class TitleProbeTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetNowPlaying(); }
@@ -50,6 +56,16 @@ TEST_F(TitleProbeTest, CutsTheTitleOutOfTheCaption) {
       {"the mark before the first space only", "x - Winamp", false, "kept"},
       {"an empty caption", "", false, "kept"},
       {"a single space", " ", false, "kept"},
+      {"a title in other scripts, as UTF-8", "1. Ночной город - Песня αβγ 日本語 - Winamp", true,
+       "Ночной город - Песня αβγ 日本語"},
+      {"cut off in the middle of a character, and the mark with it",
+       "12. " + Repeat("日", 400) + " - Winamp", false, "kept"},
+      // A caption the player scrolls in the taskbar (every step: ScrollingCaption below).
+      {"the second form with the mark in the title",
+       "Title - Winamp *** 12. A - Winamp - Title - Winamp", true, "A - Winamp - Title"},
+      {"stars without the mark before them", "1. A *** B - Winamp", true, "A *** B"},
+      {"the scroll mark alone", " - Winamp *** ", false, "kept"},
+      {"a space in front of no whole caption", " x - Winamp", true, "x"},
   };
   for (const CutCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -58,6 +74,37 @@ TEST_F(TitleProbeTest, CutsTheTitleOutOfTheCaption) {
     host.player.Play(c.caption);
     EXPECT_EQ(ProbeTitle(host), c.changed);
     EXPECT_EQ(LastTitle(), c.title);
+    EXPECT_EQ(NowPlaying().playerWindow, host.player.window);
+  }
+}
+
+// The player turns "12. Artist - Title - Winamp *** " one character at a time, alone or
+// followed by the whole caption again: every step is the same one title.
+TEST_F(TitleProbeTest, EveryStepOfAScrollingCaptionGivesTheOneTitle) {
+  const std::string caption = "12. Artist - Title - Winamp";
+  const std::string circle = caption + " *** ";
+  for (size_t turn = 0; turn < circle.size(); ++turn) {
+    const std::string turned = circle.substr(turn) + circle.substr(0, turn);
+    for (const std::string& shown : {turned, circle.substr(turn) + caption}) {
+      SCOPED_TRACE(shown);
+      ResetNowPlaying();
+      host.player.Play(shown);
+      EXPECT_TRUE(ProbeTitle(host));
+      EXPECT_EQ(LastTitle(), "Artist - Title");
+    }
+  }
+}
+
+// A player whose thread stops answering reads as a stopped one: no news, the title stays.
+TEST_F(TitleProbeTest, APlayerThatDoesNotAnswerIsNoNews) {
+  for (const int answered : {0, 1}) {  // hangs before the playing state, or the caption
+    SCOPED_TRACE(answered);
+    ResetNowPlaying();
+    NowPlaying().lastTitle = Text("kept");
+    host.player.Play("1. Song - Winamp");
+    host.player.hangAfterMessages = answered;
+    EXPECT_FALSE(ProbeTitle(host));
+    EXPECT_EQ(LastTitle(), "kept");
     EXPECT_EQ(NowPlaying().playerWindow, host.player.window);
   }
 }

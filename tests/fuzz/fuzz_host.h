@@ -25,6 +25,7 @@ class FuzzHost : public NowPlayingHost {
   int32_t captionAnswer = 0;
   int32_t lengthAnswer = 0;
   int32_t positionAnswer = 0;
+  bool hung = false;  // the window is there, but its thread answers nothing
 
   // The popup, as far as the settings loader reads it back.
   int32_t formHeight = 0;
@@ -38,6 +39,7 @@ class FuzzHost : public NowPlayingHost {
 
   IniFile settings;
   Text labelCaption;
+  uint32_t labelCodePage = 0;  // 0: the process's
   uint32_t now = 0;
   bool exited = false;
 
@@ -60,6 +62,10 @@ class FuzzHost : public NowPlayingHost {
   int32_t LabelGetWidth() override { return 1000; }
   int32_t LabelGetHeight() override { return labelHeight; }
   void LabelSetCaption(const Text& text) override { labelCaption = text; }
+  void LabelSetCaptionInCodePage(const Text& text, uint32_t codePage) override {
+    labelCaption = text;
+    labelCodePage = codePage;
+  }
   void LabelSetColor(uint32_t color) override { labelColor = color; }
 
   void FontSetSize(int32_t points) override { fontPoints = points; }
@@ -73,20 +79,24 @@ class FuzzHost : public NowPlayingHost {
   void TimerSetInterval(uint32_t) override {}
 
   uint32_t PlayerFindWindow() override { return playerRunning ? playerWindow : 0; }
-  int32_t PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
-    if (!playerRunning || window != playerWindow) return 0;
-    if (wParam == 0 && lParam == 104) return playingState;
-    if (wParam == 1 && lParam == 105) return lengthAnswer;
-    if (wParam == 0 && lParam == 105) return positionAnswer;
-    return 0;
+  PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
+    if (!Answers(window)) return {0, false};
+    if (wParam == 0 && lParam == 104) return {playingState, true};
+    if (wParam == 1 && lParam == 105) return {lengthAnswer, true};
+    if (wParam == 0 && lParam == 105) return {positionAnswer, true};
+    return {0, true};
   }
-  int32_t PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
-    if (!playerRunning || window != playerWindow || size == 0) return 0;
+  PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
+    if (!Answers(window)) return {0, false};
+    if (size == 0) return {0, true};
     const size_t room = terminate ? size - 1 : size;
     const size_t count = caption.size() < room ? caption.size() : room;
     std::memcpy(buffer, caption.data(), count);
     if (terminate) buffer[count] = '\0';
-    return answerCount ? static_cast<int32_t>(count) : captionAnswer;
+    return {answerCount ? static_cast<int32_t>(count) : captionAnswer, true};
+  }
+  [[nodiscard]] bool Answers(uint32_t window) const {
+    return playerRunning && !hung && window == playerWindow;
   }
 
   uint32_t GetTickCount() override { return now; }

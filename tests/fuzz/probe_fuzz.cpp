@@ -1,14 +1,17 @@
 // The title probe and the caption of the display cycle, fed with any caption, playing state,
 // caption count and length and position answers a player could give. Checks that the probe
-// ends, agrees with a literal model of the cut, reports a title only when it is new (and
-// never with the trailing " - Winamp"), leaves the last title alone when it answers false,
-// and that the popup's caption is the title with the answers split as unsigned numbers.
+// ends, agrees with a literal model of the cut (of the unturned caption when it scrolls),
+// reports a title only when it is new (and never with the trailing " - Winamp"), leaves the
+// last title alone when it answers false, and that the popup's caption is the title with the
+// answers split as unsigned numbers (0 and 0 from a player that hangs).
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include "display/display_cycle.h"
+#include "display/scrolled_caption.h"
 #include "display/state.h"
 #include "display/title_probe.h"
 #include "tests/fuzz/fuzz_host.h"
@@ -65,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   host.playerRunning = (flags & 0x07) != 0;
   host.terminate = (flags & 0x08) == 0;
   host.answerCount = (flags & 0x10) == 0;
+  host.hung = (flags & 0x40) != 0;
   host.playingState = static_cast<int32_t>(input.Word());
   host.captionAnswer = static_cast<int32_t>(input.Word());
   host.lengthAnswer = static_cast<int32_t>(input.Word());
@@ -76,15 +80,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   NowPlayingState& state = NowPlaying();
   state.lastTitle = Text(before);
 
-  // What the probe will read: the player's copy into a zeroed buffer, and its answer.
+  // What the probe will read: the player's copy into a zeroed buffer, and its answer. A
+  // caption that the player scrolls is cut as the caption it turns.
+  const bool plays = host.playerRunning && !host.hung && host.playingState != 0;
   char buffer[kCaptionBufferSize] = {};
   int32_t count = 0;
-  if (host.playerRunning && host.playingState != 0) {
-    count = host.PlayerGetCaption(host.playerWindow, buffer, sizeof buffer);
+  if (plays) count = host.PlayerGetCaption(host.playerWindow, buffer, sizeof buffer).value;
+  const std::string_view read(buffer, std::min<size_t>(strnlen(buffer, sizeof buffer),
+                                                       static_cast<size_t>(std::max(count, 0))));
+  Text unturned;
+  const bool scrolled = Unscroll(read, unturned);
+  if (scrolled) {
+    // The caption it turns is shorter: at least a piece of the mark is gone.
+    FUZZ_CHECK(unturned.Length() < read.size());
+    std::memset(buffer, 0, sizeof buffer);
+    std::memcpy(buffer, unturned.CStr(), std::min(unturned.Length(), sizeof buffer - 1));
+    count = static_cast<int32_t>(unturned.Length());
   }
   std::string modelTitle;
-  const bool hasTitle =
-      host.playerRunning && host.playingState != 0 && ModelCut(buffer, count, modelTitle);
+  const bool hasTitle = plays && ModelCut(buffer, count, modelTitle);
   const bool modelNews = hasTitle && modelTitle != before;
 
   const bool news = ProbeTitle(host);
@@ -116,10 +130,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.forced = true;
   state.cancel = (flags & 0x20) != 0;
   DisplayCycle(host);
-  const std::string expected = host.playerRunning
-                                   ? ModelCaption(kept, host.lengthAnswer, host.positionAnswer)
-                                   : std::string(kPlayerNotRunning);
+  // A player that hangs answers neither length nor position: both read as 0.
+  const std::string expected = !host.playerRunning ? std::string(kPlayerNotRunning)
+                               : host.hung
+                                   ? ModelCaption(kept, 0, 0)
+                                   : ModelCaption(kept, host.lengthAnswer, host.positionAnswer);
   FUZZ_CHECK(host.labelCaption.View() == expected);
+  FUZZ_CHECK(host.labelCodePage == (host.playerRunning ? 0u : kPlayerNotRunningCodePage));
   FUZZ_CHECK(state.lastTitle.View() == kept);
   return 0;
 }

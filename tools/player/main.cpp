@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr char kClassName[] = "Winamp v1.x";
+constexpr WCHAR kClassName[] = L"Winamp v1.x";
 constexpr LPARAM kQueryState = 104;
 constexpr LPARAM kQueryPositionOrLength = 105;
 constexpr UINT_PTR kClockTimer = 1;
@@ -22,24 +22,43 @@ constexpr int kOk = 0;
 constexpr int kNoWindow = 1;
 constexpr int kRefused = 2;
 
+// Posted to itself: the window's thread stops answering for wParam ms (kHangForever: until
+// the program is killed). Posted, so that the command that asked for it is answered first.
+constexpr UINT kHangMessage = WM_APP + 1;
+
 PlayerState* g_player = nullptr;
 char g_shownCaption[kCaptionBytes] = {};
+WCHAR g_shownCaptionWide[kCaptionBytes] = {};
 
-// Sets the window caption only when it changed, so a reader never sees it flicker.
+// Sets the window caption only when it changed, so a reader never sees it flicker. Winamp's
+// window is a Unicode window, and so is this one: the caption is set as UTF-16.
 void UpdateCaption(HWND window) {
   char caption[kCaptionBytes];
   g_player->Caption(caption);
   if (std::strcmp(caption, g_shownCaption) == 0) return;
   std::memcpy(g_shownCaption, caption, kCaptionBytes);
-  SetWindowTextA(window, caption);
+  if (!MultiByteToWideChar(CP_UTF8, 0, caption, -1, g_shownCaptionWide, kCaptionBytes)) {
+    g_shownCaptionWide[0] = 0;
+  }
+  SetWindowTextW(window, g_shownCaptionWide);
 }
 
-void FormatTime(char* out, int32_t seconds) {
+// A command line argument as UTF-8, the text the commands are read in.
+char* Utf8(const wchar_t* text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  char* bytes = static_cast<char*>(std::malloc(size > 0 ? size : 1));
+  if (size <= 0 || !WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, size, nullptr, nullptr)) {
+    bytes[0] = 0;
+  }
+  return bytes;
+}
+
+void FormatTime(WCHAR* out, int32_t seconds) {
   if (seconds < 0) {
-    lstrcpyA(out, "-:--");
+    lstrcpyW(out, L"-:--");
     return;
   }
-  wsprintfA(out, "%d:%02d", seconds / 60, seconds % 60);
+  wsprintfW(out, L"%d:%02d", seconds / 60, seconds % 60);
 }
 
 void Paint(HWND window) {
@@ -48,17 +67,20 @@ void Paint(HWND window) {
   RECT area;
   GetClientRect(window, &area);
   InflateRect(&area, -10, -10);
-  char position[16];
-  char length[16];
+  WCHAR position[16];
+  WCHAR length[16];
   int32_t ms = g_player->PositionAnswer(GetTickCount());
   FormatTime(position, ms < 0 ? -1 : ms / 1000);
   FormatTime(length, g_player->LengthAnswer());
-  const char* state = g_player->StateAnswer() == kStopped  ? "stopped"
-                      : g_player->StateAnswer() == kPaused ? "paused"
-                                                           : "playing";
-  char text[kCaptionBytes + 64];
-  wsprintfA(text, "%s\r\n%s  %s / %s", g_shownCaption, state, position, length);
-  DrawTextA(dc, text, -1, &area, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  const WCHAR* state = g_player->StateAnswer() == kStopped  ? L"stopped"
+                       : g_player->StateAnswer() == kPaused ? L"paused"
+                                                            : L"playing";
+  WCHAR status[64];
+  wsprintfW(status, L"\r\n%s  %s / %s", state, position, length);
+  WCHAR text[kCaptionBytes + 64];
+  lstrcpynW(text, g_shownCaptionWide, kCaptionBytes);
+  lstrcatW(text, status);
+  DrawTextW(dc, text, -1, &area, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   EndPaint(window, &ps);
 }
 
@@ -78,10 +100,14 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       UpdateCaption(window);
       InvalidateRect(window, nullptr, TRUE);
       // Closing from inside a cross-process SendMessage would leave the sender waiting on a
-      // window that is gone; let the sender have its answer first.
-      if (g_player->CloseRequested()) PostMessageA(window, WM_CLOSE, 0, 0);
+      // window that is gone; let the sender have its answer first. The same for a hang.
+      if (g_player->CloseRequested()) PostMessageW(window, WM_CLOSE, 0, 0);
+      if (const uint32_t hang = g_player->TakeHang()) PostMessageW(window, kHangMessage, hang, 0);
       return ok ? TRUE : FALSE;
     }
+    case kHangMessage:
+      Sleep(static_cast<DWORD>(wParam) == kHangForever ? INFINITE : static_cast<DWORD>(wParam));
+      return 0;
     case WM_TIMER:
       if (wParam == kClockTimer) {
         if (g_player->Advance(GetTickCount())) UpdateCaption(window);
@@ -95,7 +121,7 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -106,33 +132,33 @@ int RunPlayer(HINSTANCE instance, int argc, char** argv) {
     if (!player.Execute(argv[i], std::strlen(argv[i]), GetTickCount())) return kRefused;
   }
 
-  WNDCLASSA windowClass = {};
+  WNDCLASSW windowClass = {};
   windowClass.lpfnWndProc = PlayerProc;
   windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = kClassName;
-  RegisterClassA(&windowClass);
+  RegisterClassW(&windowClass);
 
   // Its title bar lies under the strip that Tunelamp draws at the top of the screen, so that
   // screenshots show the strip's translucency; its text shows below the strip.
-  HWND window = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 20, 460,
+  HWND window = CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 20, 460,
                                 130, nullptr, nullptr, instance, nullptr);
   if (!window) return kNoWindow;
   UpdateCaption(window);
   SetTimer(window, kClockTimer, kClockMs, nullptr);
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   return kOk;
 }
 
 // player.exe --send COMMAND...: hands each command to the running player.
 int SendCommands(int argc, char** argv) {
-  HWND player = FindWindowA(kClassName, nullptr);
+  HWND player = FindWindowW(kClassName, nullptr);
   if (!player) return kNoWindow;
   for (int i = 2; i < argc; ++i) {
     COPYDATASTRUCT data = {0, static_cast<DWORD>(std::strlen(argv[i])), argv[i]};
@@ -166,9 +192,12 @@ int SendHotKey(const char* id) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  int argc = __argc;
-  char** argv = __argv;
+// Arguments arrive as UTF-16 and are read as UTF-8, so titles in any script pass through.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  const int argc = __argc;
+  char** argv = static_cast<char**>(std::malloc(sizeof(char*) * (argc + 1)));
+  for (int i = 0; i < argc; ++i) argv[i] = Utf8(__wargv[i]);
+  argv[argc] = nullptr;
   if (argc >= 2 && std::strcmp(argv[1], "--send") == 0) return SendCommands(argc, argv);
   if (argc == 3 && std::strcmp(argv[1], "--hotkey") == 0) return SendHotKey(argv[2]);
   return RunPlayer(instance, argc, argv);

@@ -12,7 +12,12 @@ constexpr int32_t kPaused = 3;
 
 constexpr size_t kMaxTracks = 16;
 constexpr size_t kTitleBytes = 256;
-constexpr size_t kCaptionBytes = 1024;
+// Text is UTF-8. Captions may be longer than the 1024 bytes a reader's buffer holds.
+constexpr size_t kCaptionBytes = 4096;
+// The taskbar scroll turns the caption by one character this often.
+constexpr uint32_t kScrollStepMs = 150;
+// A hang that lasts until the program is killed.
+constexpr uint32_t kHangForever = 0xFFFFFFFF;
 
 struct Track {
   char title[kTitleBytes];
@@ -26,9 +31,11 @@ class PlayerState {
 
   // Runs one text command (see README.md); false when it is unknown or malformed.
   [[nodiscard]] bool Execute(const char* command, size_t length, uint32_t now);
-  // Moves to the next track when the current one has played to its end. True when the
-  // caption changed.
+  // Moves to the next track when the current one has played to its end, and turns a
+  // scrolling caption. True when the caption changed.
   [[nodiscard]] bool Advance(uint32_t now);
+  // How long the window's thread is to stop answering, asked by the last command (0: not).
+  [[nodiscard]] uint32_t TakeHang();
 
   [[nodiscard]] int32_t StateAnswer() const;
   [[nodiscard]] int32_t PositionAnswer(uint32_t now) const;  // ms, -1 when stopped
@@ -54,4 +61,8 @@ class PlayerState {
   bool rawCaption_ = false;
   char caption_[kCaptionBytes] = {};
   bool close_ = false;
+  int32_t scroll_ = 0;  // 0 off; 1 the caption turns as a circle; 2 and the whole caption follows
+  uint32_t scrollStart_ = 0;
+  uint32_t turn_ = 0;  // characters turned
+  uint32_t hangMs_ = 0;
 };
