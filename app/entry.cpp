@@ -46,6 +46,15 @@ int ShowStateAskedFor() {
 
 }  // namespace
 
+// Static objects register their destructors here, and so does __main for the runner of
+// .dtors. The C runtime's start-up code would keep them for exit(); this process ends only
+// through ExitProcess, which runs none of them, so there is nothing to keep. (Without this,
+// the reference would go to msvcrt.dll's atexit as data to import, which needs a runtime
+// pseudo-relocation: see below.)
+extern "C" int atexit(void (*)()) {
+  return 0;
+}
+
 void WinMainCRTStartup() {
   // Everything but Windows' DLLs is linked in, and their data is imported with dllimport, so
   // the list is empty; if that ever changes, end at once rather than run with wrong pointers.
