@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian or Ubuntu machine lacks to build and run Tunelamp:
-# the native toolchain with GoogleTest, MinGW-w64 for i686, Wine, Xvfb and a window manager.
+# the native toolchain with GoogleTest, MinGW-w64 for i686, Wine, Xvfb and a window manager,
+# and for the release package zip, unzip and the tools that read a program's resources back.
 # Safe to run again: it skips what is already there.
 set -euo pipefail
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
 packages=(cmake g++ clang googletest g++-mingw-w64-i686-posix wine wine32:i386 wine64
-          xvfb xauth xdotool imagemagick openbox xcompmgr x11-utils qemu-user-static)
+          xvfb xauth xdotool imagemagick openbox xcompmgr x11-utils qemu-user-static
+          zip unzip icoutils libimage-exiftool-perl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

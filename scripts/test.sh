@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: the native logic tests (plain and under ASan/UBSan), the fuzz smoke runs,
-# then the Windows build with its toolkit and end-to-end tests under Wine.
+# then the Windows build, the release package built twice and compared, and the toolkit and
+# end-to-end tests under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -26,6 +27,9 @@ echo "== Windows build"
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build build/win -j"$jobs"
+
+echo "== release package: reproducible, with its version and manifest"
+"$root/scripts/release-check.sh"
 
 echo "== Windows tests under Wine"
 export WINE_ROOT="$root/build/win/wine"
