@@ -3,10 +3,10 @@
 // Started in a fresh folder that holds tunelamp.exe, player.exe and a settings.ini with
 // short intervals. It starts both programs, then changes track TRACKS times at short and
 // uneven intervals while it clicks the strip, asks for a display by hot key, shows odd
-// captions and answers, switches automatic display off and on, stops and restarts the
-// player. Through all of it Tunelamp must answer messages promptly and must not end. At the
-// end it must still show a new title and come out on the show-now hot key, and the objects
-// and memory it holds must be where they were after the first few displays. It ends
+// captions and answers, switches automatic display off and on, makes the player hang for a
+// few seconds, stops and restarts it. Through all of it Tunelamp must answer messages promptly and
+// must not end. At the end it must still show a new title and come out on the show-now hot key, and
+// the objects and memory it holds must be where they were after the first few displays. It ends
 // Tunelamp with the quit hot key, which must end the process with exit code 0.
 //
 // Every figure is read from outside through what Windows reports about the process:
@@ -40,8 +40,8 @@ constexpr long long kWorkingSetSlackKb = 1024;
 constexpr long long kPrivateSlackKb = 512;
 constexpr long long kCommittedSlackKb = 64;
 
-// "WinAMP не запущен!" in Windows-1251.
-constexpr char kNotRunning[] = "WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF9\xE5\xED!";
+// What the popup shows without a player; label texts are compared as UTF-8.
+constexpr char kNotRunning[] = "WinAMP не запущен!";
 
 void Say(const char* format, ...) {
   va_list arguments;
@@ -139,11 +139,14 @@ int AlphaOf(HWND popup) {
   return GetLayeredWindowAttributes(popup, &key, &alpha, &flags) ? alpha : -1;
 }
 
+// The label's text as UTF-8, whatever this process's code page.
 std::string LabelText(HWND popup) {
   HWND label = FindWindowExA(popup, nullptr, "static", nullptr);
-  char text[2048] = {};
-  const int n = GetWindowTextA(label, text, sizeof text);
-  return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
+  wchar_t wide[2048] = {};
+  if (GetWindowTextW(label, wide, 2048) <= 0) return "";
+  char text[8192] = {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return std::string(text, n > 1 ? static_cast<size_t>(n - 1) : 0);
 }
 
 // What the process holds, as the system reports it; -1 where it reports nothing.
@@ -293,6 +296,7 @@ class Soak {
   int showNows_ = 0;
   int oddCaptions_ = 0;
   int playerRestarts_ = 0;
+  int playerHangs_ = 0;
 };
 
 int Soak::Fail(const char* format, ...) {
@@ -431,6 +435,15 @@ void Soak::Step(int i) {
     SendPlayer("answer-state");
     SendPlayer("length 600");
     ++oddCaptions_;
+  }
+  if (i % 13 == 0) {
+    // The player's window stops answering for a few seconds while the strip is asked for;
+    // the next command waits for it to answer again.
+    SendPlayer("hang 2500");
+    Pump(600);
+    PostMessageA(popup_, WM_HOTKEY, 0, 0);
+    ++showNows_;
+    ++playerHangs_;
   }
   if (i % 17 == 0) {
     SendPlayer("state 0");
@@ -586,9 +599,9 @@ int Soak::Run() {
                      GetExitCodeProcess(tunelamp_.handle, &code) && code == 0;
   player_.Kill();
   Say("soak: %d tracks in %lu s: %d clicks, %d show-now, %d odd captions, %d player restarts, "
-      "slowest answer %lu ms",
+      "%d player hangs, slowest answer %lu ms",
       tracks_, (GetTickCount() - started) / 1000, clicks_, showNows_, oddCaptions_, playerRestarts_,
-      slowestAnswerMs_);
+      playerHangs_, slowestAnswerMs_);
   if (!ended) {
     tunelamp_.Kill();
     return Fail("the quit hot key did not end Tunelamp with exit code 0 (%lu)", code);

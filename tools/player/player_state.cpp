@@ -14,7 +14,7 @@ struct BuiltInTrack {
 };
 constexpr BuiltInTrack kBuiltIn[] = {
     {"The Quiet Engines - Paper Lanterns", 10},
-    {"Low Orbit - Weightless", 12},
+    {"Низкая орбита - Невесомость", 12},  // in Cyrillic: the pictures show every script
     {"Harbour Lights - Tide Tables", 9},
     {"Kettle and Crane - Slow Boil", 11},
 };
