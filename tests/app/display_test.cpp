@@ -79,11 +79,14 @@ TEST(Display, NewTitleFadesInStaysForKeepTitleAndFadesOutOnce) {
   EXPECT_TRUE(labelRight) << "the label comes in from the right";
 
   // Out: at rest, for about KeepTitle.
-  // The label is read at the end of the stay: the first sample at alpha 200 can fall between
-  // the last frame's opacity and its label move.
+  // The label is read in the middle of the stay: a sample reads the alpha, then the label, so
+  // the first sample at alpha 200 can fall between the last appearing frame's opacity and its
+  // label move, and the last one between the first disappearing frame's.
   const Sample& out = samples[firstOut];
-  EXPECT_EQ(20, samples[lastOut].label.left);
-  EXPECT_EQ(8, samples[lastOut].label.top);
+  const Sample& rest = samples[(firstOut + lastOut) / 2];
+  EXPECT_EQ(200, rest.alpha);
+  EXPECT_EQ(20, rest.label.left);
+  EXPECT_EQ(8, rest.label.top);
   DWORD stayed = samples[lastOut].tick - samples[firstOut].tick;
   EXPECT_GE(stayed, kKeep - 300);
   EXPECT_LE(stayed, kKeep + 3000);
