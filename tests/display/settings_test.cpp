@@ -42,6 +42,9 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "font.size 20",
                              "read Font Name Tahoma",
                              "font.name Tahoma",
+                             "read Main Monitor ",
+                             "read Main Position ",
+                             "read Main FullScreen ",
                              "form.height 50",
                              "label.height 50",
                              "region 1280 50 50",
@@ -71,6 +74,9 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
       "CheckTitle=250\r\n"
       "MemEconomy=0\r\n"
       "Color=$FF0000\r\n"
+      "Monitor=2\r\n"
+      "Position=1\r\n"
+      "FullScreen=0\r\n"
       "[Font]\r\n"
       "Size=40\r\n"
       "Name=Courier New\r\n";
@@ -88,6 +94,12 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "font.size 40",
                              "read Font Name Tahoma",
                              "font.name Courier New",
+                             "read Main Monitor ",
+                             "read Main Monitor 0",
+                             "read Main Position ",
+                             "read Main Position 0",
+                             "read Main FullScreen ",
+                             "read Main FullScreen 1",
                              "form.height 70",
                              "label.height 70",
                              "region 1024 70 50",
@@ -100,6 +112,36 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
   EXPECT_EQ(NowPlaying().keepInterval, 1500u);
   EXPECT_EQ(NowPlaying().checkInterval, 250u);
   EXPECT_FALSE(NowPlaying().memoryEconomy);
+  EXPECT_EQ(NowPlaying().monitor, 2);
+  EXPECT_TRUE(NowPlaying().bottom);
+  EXPECT_FALSE(NowPlaying().overFullScreen);
+}
+
+// GetPrivateProfileIntA answers 0 for a value that is not a number; these keys keep their
+// default instead, so "FullScreen=abc" does not switch the quiet rule on.
+TEST_F(SettingsTest, PlacementValuesFromTheFile) {
+  struct Case {
+    const char* lines;
+    int32_t monitor;
+    bool bottom;
+    bool overFullScreen;
+  };
+  for (const Case& c : {Case{"", 0, false, true},
+                        Case{"Monitor=-1\nPosition=1\nFullScreen=0", -1, true, false},
+                        Case{"Monitor=3 ; right\nPosition=2\nFullScreen=2", 3, false, true},
+                        Case{"Monitor=abc\nPosition=bottom\nFullScreen=abc", 0, false, true},
+                        Case{"Monitor=\nPosition=\nFullScreen=", 0, false, true},
+                        Case{"Monitor=\" -1\"\nPosition=+1\nFullScreen=0x1", -1, true, true}}) {
+    SCOPED_TRACE(c.lines);
+    host.settingsFile = std::string("[Main]\n") + c.lines + "\n";
+    NowPlaying().monitor = 7;
+    NowPlaying().bottom = !c.bottom;
+    NowPlaying().overFullScreen = !c.overFullScreen;
+    LoadSettings(host);
+    EXPECT_EQ(NowPlaying().monitor, c.monitor);
+    EXPECT_EQ(NowPlaying().bottom, c.bottom);
+    EXPECT_EQ(NowPlaying().overFullScreen, c.overFullScreen);
+  }
 }
 
 TEST_F(SettingsTest, MemoryEconomyIsOnOnlyForExactlyOne) {
