@@ -43,8 +43,7 @@ void RearmTimer(NowPlayingHost& host, uint32_t interval) {
 // inside them; they answer false when the quit hot key ended the process meanwhile.
 
 // The strip fades in from alpha 0 to 200 while the label slides in from the right.
-[[nodiscard]] bool Appear(NowPlayingHost& host, NowPlayingState& state,
-                          const ScreenArea& monitor) {
+[[nodiscard]] bool Appear(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
   host.LabelSetTop(kLabelRestTop);
   const uint32_t start = host.GetTickCount();
   if (state.memoryEconomy) {

@@ -47,7 +47,36 @@ struct ShapeCase {
   const char* besideProgram;  // settings.ini beside a copy of the program; null: none
   int height;
   bool memEconomy;
+  bool bottom = false;  // along the bottom of the work area
+  int monitor = 0;      // 1..n in the system's order; 0 the primary
 };
+
+struct MonitorFind {
+  int wanted;
+  int seen;
+  MONITORINFO info;
+};
+
+BOOL CALLBACK NoteMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto* find = reinterpret_cast<MonitorFind*>(data);
+  if (++find->seen != find->wanted) return TRUE;
+  GetMonitorInfoA(monitor, &find->info);
+  return FALSE;
+}
+
+// The rectangle and work area of monitor `number` (0 the primary) as the system reports them;
+// false when there is no such monitor.
+bool FindMonitor(int number, MONITORINFO& info) {
+  MonitorFind find = {number, 0, {}};
+  find.info.cbSize = sizeof find.info;
+  if (number == 0) {
+    GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &find.info);
+  } else {
+    EnumDisplayMonitors(nullptr, nullptr, NoteMonitor, reinterpret_cast<LPARAM>(&find));
+  }
+  info = find.info;
+  return number == 0 || find.seen == number;
+}
 
 const ShapeCase kShapes[] = {
     {"no settings file", nullptr, nullptr, 50, true},
@@ -56,12 +85,17 @@ const ShapeCase kShapes[] = {
     {"MemEconomy 0, Size 12", "[Font]\nSize=12\n[Main]\nMemEconomy=0\n", nullptr, 42, false},
     {"a file beside the program is ignored", nullptr, "[Main]\nMemEconomy=0\n[Font]\nSize=40\n", 50,
      true},
+    {"Position 1: along the bottom", "[Main]\nPosition=1\n", nullptr, 50, true, true},
 };
 
-TEST(StartUp, PopupShapeFollowsTheSettings) {
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  for (const ShapeCase& c : kShapes) {
+void ExpectShapes(const ShapeCase* cases, size_t count) {
+  for (const ShapeCase* at = cases; at != cases + count; ++at) {
+    const ShapeCase& c = *at;
     SCOPED_TRACE(c.name);
+    MONITORINFO monitor;
+    ASSERT_TRUE(FindMonitor(c.monitor, monitor));
+    const int screenWidth = monitor.rcMonitor.right - monitor.rcMonitor.left;
+    const int top = c.bottom ? monitor.rcWork.bottom - c.height : monitor.rcMonitor.top;
     WorkDir dir;
     WorkDir programDir;
     std::string exe;
@@ -96,10 +130,10 @@ TEST(StartUp, PopupShapeFollowsTheSettings) {
     ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
     EXPECT_FALSE(IsIconic(popup));
     RECT rect = RectOf(popup);
-    EXPECT_EQ(0, rect.left);
-    EXPECT_EQ(0, rect.top);
-    EXPECT_EQ(screenWidth, rect.right);
-    EXPECT_EQ(c.height, rect.bottom);
+    EXPECT_EQ(monitor.rcMonitor.left, rect.left);
+    EXPECT_EQ(top, rect.top);
+    EXPECT_EQ(screenWidth, rect.right - rect.left);
+    EXPECT_EQ(c.height, rect.bottom - rect.top);
 
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(COMPLEXREGION, GetWindowRgn(popup, region)) << "rounded, so not a rectangle";
@@ -126,6 +160,22 @@ TEST(StartUp, PopupShapeFollowsTheSettings) {
     EXPECT_EQ(c.height, out.label.bottom - out.label.top) << "as high as the popup";
     EXPECT_EQ(kNotRunning, out.text);
   }
+}
+
+TEST(StartUp, PopupShapeFollowsTheSettings) {
+  ExpectShapes(kShapes, sizeof kShapes / sizeof kShapes[0]);
+}
+
+// scripts/test.sh runs this once more on a display with two monitors, one over the other.
+TEST(StartUp, MonitorPutsTheStripOnThatMonitor) {
+  MONITORINFO second;
+  if (!FindMonitor(2, second)) GTEST_SKIP() << "one monitor only";
+  const ShapeCase cases[] = {
+      {"Monitor 2, at the bottom", "[Main]\nMonitor=2\nPosition=1\nMemEconomy=0\n", nullptr, 50,
+       false, true, 2},
+      {"Monitor 3 is not there: the primary", "[Main]\nMonitor=3\n", nullptr, 50, true},
+  };
+  ExpectShapes(cases, 2);
 }
 
 }  // namespace

@@ -126,12 +126,12 @@ TEST_F(SettingsTest, PlacementValuesFromTheFile) {
     bool bottom;
     bool overFullScreen;
   };
-  for (const Case& c : {Case{"", 0, false, true},
-                        Case{"Monitor=-1\nPosition=1\nFullScreen=0", -1, true, false},
-                        Case{"Monitor=3 ; right\nPosition=2\nFullScreen=2", 3, false, true},
-                        Case{"Monitor=abc\nPosition=bottom\nFullScreen=abc", 0, false, true},
-                        Case{"Monitor=\nPosition=\nFullScreen=", 0, false, true},
-                        Case{"Monitor=\" -1\"\nPosition=+1\nFullScreen=0x1", -1, true, true}}) {
+  for (const Case& c :
+       {Case{"", 0, false, true}, Case{"Monitor=-1\nPosition=1\nFullScreen=0", -1, true, false},
+        Case{"Monitor=3 ; right\nPosition=2\nFullScreen=2", 3, false, true},
+        Case{"Monitor=abc\nPosition=bottom\nFullScreen=abc", 0, false, true},
+        Case{"Monitor=\nPosition=\nFullScreen=", 0, false, true},
+        Case{"Monitor=\" -1\"\nPosition=+1\nFullScreen=0x1", -1, true, true}}) {
     SCOPED_TRACE(c.lines);
     host.settingsFile = std::string("[Main]\n") + c.lines + "\n";
     NowPlaying().monitor = 7;
