@@ -4,18 +4,16 @@
 
 namespace {
 
-// A [Main] integer that must start with a number. GetPrivateProfileIntA answers 0 for
-// "FullScreen=abc", which would switch the quiet rule on; here a value that does not start
-// with a number gives the default, and one that does is read by GetPrivateProfileIntA.
-[[nodiscard]] int32_t ReadNumber(NowPlayingHost& host, const char* key, int32_t defaultValue) {
+// GetPrivateProfileIntA answers 0 for a value that is not a number, which for FullScreen would
+// switch the quiet rule on: only a value that starts with a number reads as one here.
+[[nodiscard]] bool StartsWithNumber(NowPlayingHost& host, const char* key) {
   char text[kSettingTextSize] = {};
   host.ReadSettingText("Main", key, "", text, sizeof text);
   text[sizeof text - 1] = '\0';
   const char* at = text;
   while (*at == ' ' || *at == '\t') ++at;
   if (*at == '-' || *at == '+') ++at;
-  if (*at < '0' || *at > '9') return defaultValue;
-  return static_cast<int32_t>(host.ReadSettingInt("Main", key, defaultValue));
+  return *at >= '0' && *at <= '9';
 }
 
 // Without a monitor or an edge of its own the strip stays where start-up put it.
@@ -27,10 +25,12 @@ namespace {
 
 void LoadPlacement(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
-  state.monitor = ReadNumber(host, "Monitor", kMonitorPrimary);
-  state.bottom = ReadNumber(host, "Position", 0) == kPositionBottom;
+  // A value that is not a number reads as 0 here, which is the default of both.
+  state.monitor = static_cast<int32_t>(host.ReadSettingInt("Main", "Monitor", kMonitorPrimary));
+  state.bottom = host.ReadSettingInt("Main", "Position", 0) == kPositionBottom;
   // Only exactly 0 keeps quiet: any other number comes out, as always.
-  state.overFullScreen = ReadNumber(host, "FullScreen", 1) != 0;
+  state.overFullScreen =
+      !StartsWithNumber(host, "FullScreen") || host.ReadSettingInt("Main", "FullScreen", 1) != 0;
 }
 
 bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {

@@ -42,8 +42,8 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "font.size 20",
                              "read Font Name Tahoma",
                              "font.name Tahoma",
-                             "read Main Monitor ",
-                             "read Main Position ",
+                             "read Main Monitor 0",
+                             "read Main Position 0",
                              "read Main FullScreen ",
                              "form.height 50",
                              "label.height 50",
@@ -94,9 +94,7 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "font.size 40",
                              "read Font Name Tahoma",
                              "font.name Courier New",
-                             "read Main Monitor ",
                              "read Main Monitor 0",
-                             "read Main Position ",
                              "read Main Position 0",
                              "read Main FullScreen ",
                              "read Main FullScreen 1",
@@ -117,8 +115,8 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
   EXPECT_FALSE(NowPlaying().overFullScreen);
 }
 
-// GetPrivateProfileIntA answers 0 for a value that is not a number; these keys keep their
-// default instead, so "FullScreen=abc" does not switch the quiet rule on.
+// GetPrivateProfileIntA answers 0 for a value that is not a number: the default of Monitor and
+// Position, but "FullScreen=abc" must not switch the quiet rule on.
 TEST_F(SettingsTest, PlacementValuesFromTheFile) {
   struct Case {
     const char* lines;
