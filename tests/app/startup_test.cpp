@@ -51,31 +51,18 @@ struct ShapeCase {
   int monitor = 0;      // 1..n in the system's order; 0 the primary
 };
 
-struct MonitorFind {
-  int wanted;
-  int seen;
-  MONITORINFO info;
-};
-
-BOOL CALLBACK NoteMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-  auto* find = reinterpret_cast<MonitorFind*>(data);
-  if (++find->seen != find->wanted) return TRUE;
-  GetMonitorInfoA(monitor, &find->info);
-  return FALSE;
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info = {sizeof info, {}, {}, 0};
+  GetMonitorInfoA(monitor, &info);
+  reinterpret_cast<std::vector<MONITORINFO>*>(list)->push_back(info);
+  return TRUE;
 }
 
-// The rectangle and work area of monitor `number` (0 the primary) as the system reports them;
-// false when there is no such monitor.
-bool FindMonitor(int number, MONITORINFO& info) {
-  MonitorFind find = {number, 0, {}};
-  find.info.cbSize = sizeof find.info;
-  if (number == 0) {
-    GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &find.info);
-  } else {
-    EnumDisplayMonitors(nullptr, nullptr, NoteMonitor, reinterpret_cast<LPARAM>(&find));
-  }
-  info = find.info;
-  return number == 0 || find.seen == number;
+// The monitors as the system reports them, in its order.
+std::vector<MONITORINFO> Monitors() {
+  std::vector<MONITORINFO> list;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+  return list;
 }
 
 const ShapeCase kShapes[] = {
@@ -92,8 +79,13 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
   for (const ShapeCase* at = cases; at != cases + count; ++at) {
     const ShapeCase& c = *at;
     SCOPED_TRACE(c.name);
-    MONITORINFO monitor;
-    ASSERT_TRUE(FindMonitor(c.monitor, monitor));
+    const std::vector<MONITORINFO> monitors = Monitors();
+    ASSERT_LE(static_cast<size_t>(c.monitor), monitors.size());
+    MONITORINFO monitor = monitors[0];
+    for (const MONITORINFO& m : monitors) {
+      if (c.monitor == 0 && (m.dwFlags & MONITORINFOF_PRIMARY)) monitor = m;
+    }
+    if (c.monitor > 0) monitor = monitors[c.monitor - 1];
     const int screenWidth = monitor.rcMonitor.right - monitor.rcMonitor.left;
     const int top = c.bottom ? monitor.rcWork.bottom - c.height : monitor.rcMonitor.top;
     WorkDir dir;
@@ -168,8 +160,7 @@ TEST(StartUp, PopupShapeFollowsTheSettings) {
 
 // scripts/test.sh runs this once more on a display with two monitors, one over the other.
 TEST(StartUp, MonitorPutsTheStripOnThatMonitor) {
-  MONITORINFO second;
-  if (!FindMonitor(2, second)) GTEST_SKIP() << "one monitor only";
+  if (Monitors().size() < 2) GTEST_SKIP() << "one monitor only";
   const ShapeCase cases[] = {
       {"Monitor 2, at the bottom", "[Main]\nMonitor=2\nPosition=1\nMemEconomy=0\n", nullptr, 50,
        false, true, 2},

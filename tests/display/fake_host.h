@@ -68,12 +68,11 @@ class FakeHost : public NowPlayingHost {
   uint32_t regions = 0;
 
   // The monitors in the system's order; `primary` and `foreground` (the one that holds the
-  // foreground window) index into them. `fullScreenOn`: the monitor that a full-screen program
-  // covers in the foreground.
+  // foreground window) index into them. `fullScreen`: the answer to "is one in front".
   std::vector<ScreenArea> monitors = {{0, 0, 1280, 800, 800}};
   size_t primary = 0;
   size_t foreground = 0;
-  std::optional<size_t> fullScreenOn;
+  bool fullScreen = false;
 
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
   bool exited = false;
@@ -201,10 +200,7 @@ class FakeHost : public NowPlayingHost {
   }
   bool FullScreenInFront(const ScreenArea& area) override {
     Record("fullscreen? " + std::to_string(area.left) + " " + std::to_string(area.top));
-    if (!fullScreenOn) return false;
-    const ScreenArea& covered = monitors[*fullScreenOn];
-    return covered.left == area.left && covered.top == area.top && covered.right == area.right &&
-           covered.bottom == area.bottom;
+    return fullScreen;
   }
 
   uint32_t GetTickCount() override {

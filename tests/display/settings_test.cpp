@@ -74,9 +74,6 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
       "CheckTitle=250\r\n"
       "MemEconomy=0\r\n"
       "Color=$FF0000\r\n"
-      "Monitor=2\r\n"
-      "Position=1\r\n"
-      "FullScreen=0\r\n"
       "[Font]\r\n"
       "Size=40\r\n"
       "Name=Courier New\r\n";
@@ -97,7 +94,6 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "read Main Monitor 0",
                              "read Main Position 0",
                              "read Main FullScreen ",
-                             "read Main FullScreen 1",
                              "form.height 70",
                              "label.height 70",
                              "region 1024 70 50",
@@ -110,9 +106,6 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
   EXPECT_EQ(NowPlaying().keepInterval, 1500u);
   EXPECT_EQ(NowPlaying().checkInterval, 250u);
   EXPECT_FALSE(NowPlaying().memoryEconomy);
-  EXPECT_EQ(NowPlaying().monitor, 2);
-  EXPECT_TRUE(NowPlaying().bottom);
-  EXPECT_FALSE(NowPlaying().overFullScreen);
 }
 
 // GetPrivateProfileIntA answers 0 for a value that is not a number: the default of Monitor and
@@ -124,17 +117,12 @@ TEST_F(SettingsTest, PlacementValuesFromTheFile) {
     bool bottom;
     bool overFullScreen;
   };
-  for (const Case& c :
-       {Case{"", 0, false, true}, Case{"Monitor=-1\nPosition=1\nFullScreen=0", -1, true, false},
-        Case{"Monitor=3 ; right\nPosition=2\nFullScreen=2", 3, false, true},
-        Case{"Monitor=abc\nPosition=bottom\nFullScreen=abc", 0, false, true},
-        Case{"Monitor=\nPosition=\nFullScreen=", 0, false, true},
-        Case{"Monitor=\" -1\"\nPosition=+1\nFullScreen=0x1", -1, true, true}}) {
+  for (const Case& c : {Case{"Monitor=-1\nPosition=1\nFullScreen=0", -1, true, false},
+                        Case{"Monitor=abc\nPosition=2\nFullScreen=abc", 0, false, true},
+                        Case{"Monitor=3 ; right\nFullScreen=", 3, false, true},
+                        Case{"FullScreen=\" -0\"", 0, false, false}}) {
     SCOPED_TRACE(c.lines);
     host.settingsFile = std::string("[Main]\n") + c.lines + "\n";
-    NowPlaying().monitor = 7;
-    NowPlaying().bottom = !c.bottom;
-    NowPlaying().overFullScreen = !c.overFullScreen;
     LoadSettings(host);
     EXPECT_EQ(NowPlaying().monitor, c.monitor);
     EXPECT_EQ(NowPlaying().bottom, c.bottom);
