@@ -43,10 +43,10 @@ bool Win32Host::MonitorGetArea(int32_t monitor, ScreenArea& area) {
 
 bool Win32Host::FullScreenInFront(const ScreenArea& monitor) {
   HWND front = ::GetForegroundWindow();
-  // Clicking the desktop makes it (or, since Windows 10, a "WorkerW" window of the shell that
-  // covers the screen behind the icons) the foreground window: that is no program in front.
+  // The popup is the program's only window that can be in front. Clicking the desktop makes it
+  // (or, since Windows 10, a "WorkerW" window of the shell that covers the screen behind the
+  // icons) the foreground window: that is no program in front either.
   char className[16];
-  // The popup is the program's only window that can be in front.
   if (!front || front == form_.Handle || front == ::GetDesktopWindow() ||
       front == ::GetShellWindow() ||
       (::GetClassNameA(front, className, sizeof className) &&

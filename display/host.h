@@ -45,6 +45,7 @@ class NowPlayingHost {
   // SetWindowRgn (no redraw). Answers the region's handle.
   virtual uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) = 0;
   virtual void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) = 0;
+  // Moves and sizes the form in one step, on the virtual screen.
   virtual void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
 
   // The label on the form; positions are in the form's client area.
