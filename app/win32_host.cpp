@@ -149,6 +149,10 @@ void Win32Host::FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virt
   (void)::RegisterHotKey(form_.Handle, id, modifiers, virtualKey);
 }
 
+void Win32Host::FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  form_.SetBounds(left, top, width, height);
+}
+
 void Win32Host::LabelSetLeft(int32_t left) {
   form_.Label->SetLeft(left);
 }
@@ -157,6 +161,9 @@ void Win32Host::LabelSetTop(int32_t top) {
 }
 void Win32Host::LabelSetHeight(int32_t height) {
   form_.Label->SetHeight(height);
+}
+void Win32Host::LabelSetWidth(int32_t width) {
+  form_.Label->SetWidth(width);
 }
 int32_t Win32Host::LabelGetWidth() {
   return form_.Label->GetWidth();

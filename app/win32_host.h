@@ -20,10 +20,12 @@ class Win32Host final : public NowPlayingHost {
   void FormSetWindowPosTopmost() override;
   uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override;
   void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
+  void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
 
   void LabelSetLeft(int32_t left) override;
   void LabelSetTop(int32_t top) override;
   void LabelSetHeight(int32_t height) override;
+  void LabelSetWidth(int32_t width) override;
   int32_t LabelGetWidth() override;
   int32_t LabelGetHeight() override;
   void LabelSetCaption(const Text& caption) override;
@@ -40,6 +42,10 @@ class Win32Host final : public NowPlayingHost {
   uint32_t PlayerFindWindow() override;
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
+
+  // In monitors.cpp.
+  bool MonitorGetArea(int32_t monitor, ScreenArea& area) override;
+  bool FullScreenInFront(const ScreenArea& monitor) override;
 
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;

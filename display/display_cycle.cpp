@@ -1,5 +1,6 @@
 #include "display/display_cycle.h"
 
+#include "display/placement.h"
 #include "display/state.h"
 #include "display/title_probe.h"
 #include "toolkit/format.h"
@@ -42,7 +43,7 @@ void RearmTimer(NowPlayingHost& host, uint32_t interval) {
 // inside them; they answer false when the quit hot key ended the process meanwhile.
 
 // The strip fades in from alpha 0 to 200 while the label slides in from the right.
-[[nodiscard]] bool Appear(NowPlayingHost& host, NowPlayingState& state) {
+[[nodiscard]] bool Appear(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
   host.LabelSetTop(kLabelRestTop);
   const uint32_t start = host.GetTickCount();
   if (state.memoryEconomy) {
@@ -50,6 +51,8 @@ void RearmTimer(NowPlayingHost& host, uint32_t interval) {
     host.FormShowWindow(kSwShowNormal);
     host.FormShowWindow(kSwShow);
   }
+  // A minimised window would only move its icon: the strip moves once it is restored.
+  PlaceStrip(host, state, monitor);
   // Unsigned differences, so that a tick count wrapping around still ends the loop.
   while (host.GetTickCount() - start < kAnimationMs && !state.cancel) {
     uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
@@ -99,6 +102,9 @@ void DisplayCycle(NowPlayingHost& host) {
   // display is on.
   if (!(changed || state.shown || state.forced)) return;
   if (!(state.automatic || state.forced || state.shown)) return;
+  // Over a full-screen program a new title is only recorded (the probe has stored it).
+  ScreenArea monitor;
+  if (!state.shown && !ChooseMonitor(host, state, monitor)) return;
 
   // No tick may re-enter while the animation pumps messages.
   host.TimerSetEnabled(false);
@@ -128,7 +134,7 @@ void DisplayCycle(NowPlayingHost& host) {
     return;
   }
 
-  if (!(state.shown ? Appear(host, state) : Disappear(host, state))) return;
+  if (!(state.shown ? Appear(host, state, monitor) : Disappear(host, state))) return;
 
   // The flags are read afresh: a show-now run nested in the animation may have moved them.
   if (state.cancel) {

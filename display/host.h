@@ -20,6 +20,16 @@ struct PlayerAnswer {
   bool answered;
 };
 
+// A monitor on the virtual screen, as Win32's RECT (right and bottom lie just outside), with
+// the bottom of its work area: the edge above a taskbar at the bottom.
+struct ScreenArea {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+  int32_t workBottom = 0;
+};
+
 // Window handles are 32-bit; 0 means none.
 class NowPlayingHost {
  public:
@@ -42,11 +52,14 @@ class NowPlayingHost {
   // SetWindowRgn (no redraw). Answers the region's handle.
   virtual uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) = 0;
   virtual void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) = 0;
+  // Moves and sizes the form in one step, on the virtual screen.
+  virtual void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
 
   // The label on the form; positions are in the form's client area.
   virtual void LabelSetLeft(int32_t left) = 0;
   virtual void LabelSetTop(int32_t top) = 0;
   virtual void LabelSetHeight(int32_t height) = 0;
+  virtual void LabelSetWidth(int32_t width) = 0;
   [[nodiscard]] virtual int32_t LabelGetWidth() = 0;   // read back from the window
   [[nodiscard]] virtual int32_t LabelGetHeight() = 0;  // read back from the window
   virtual void LabelSetCaption(const Text& caption) = 0;
@@ -73,6 +86,13 @@ class NowPlayingHost {
   // The answer is the count of bytes copied into the buffer.
   [[nodiscard]] virtual PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer,
                                                       uint32_t size) = 0;
+
+  // The monitors. `monitor` is 1..n in EnumDisplayMonitors' order, 0 the primary, -1 the one
+  // that holds the foreground window; answers false, leaving `area` alone, when there is none.
+  [[nodiscard]] virtual bool MonitorGetArea(int32_t monitor, ScreenArea& area) = 0;
+  // Whether the foreground window belongs to another program, is not the desktop or one of the
+  // shell's, and covers the whole of `monitor` (a game, a video, a slide show).
+  [[nodiscard]] virtual bool FullScreenInFront(const ScreenArea& monitor) = 0;
 
   // The system. ExitProcess does not return in the program; the logic still returns at
   // once after calling it, without touching anything else.

@@ -1,5 +1,6 @@
 #include "display/settings.h"
 
+#include "display/placement.h"
 #include "display/state.h"
 
 namespace {
@@ -72,6 +73,7 @@ void LoadSettings(NowPlayingHost& host) {
   host.ReadSettingText("Font", "Name", kDefaultFontName, name, sizeof name);
   name[sizeof name - 1] = '\0';
   host.FontSetName(Text(name));
+  LoadPlacement(host);
 
   // The point number doubles as a pixel count: the strip is the font size plus 30 high.
   host.FormSetHeight(static_cast<int32_t>(static_cast<uint32_t>(host.FontSize()) + 30u));

@@ -23,6 +23,11 @@ struct NowPlayingState {
   uint32_t color = 0;          // the parsed Color setting
   uint32_t region = 0;         // the rounded region, owned by the window from then on
 
+  // Where the strip comes out, and whether over a full-screen program (see placement.h).
+  int32_t monitor = 0;         // 0 the primary, 1..n, -1 the foreground window's
+  bool bottom = false;         // along the bottom of the work area instead of the top
+  bool overFullScreen = true;  // new titles come out also over a full-screen program
+
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.
   bool exiting = false;

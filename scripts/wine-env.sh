@@ -2,6 +2,7 @@
 # unless a display is given, a virtual X display with a window manager in it.
 #   WINE_ROOT   folder for the prefix and the display's files (required)
 #   NEED_COMPOSITOR=1  also run a compositor, so screenshots show the real translucency
+#   WINE_TWO_MONITORS=1  a display with two monitors (see below)
 export WINEPREFIX="$WINE_ROOT/wineprefix"
 export WINEDEBUG=-all
 # Without winedbg disabled a crashing program starts the debugger and hangs.
@@ -16,7 +17,15 @@ wine_env_start() {
   mkdir -p "$WINE_ROOT"
   if [ -z "${DISPLAY:-}" ] || [ -n "${WINE_OWN_DISPLAY:-}" ]; then
     local fdfile="$WINE_ROOT/display.$$"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    local screens=(-screen 0 1280x800x24)
+    # Two monitors for Wine: Xinerama joins a second, smaller screen, and without RandR Wine
+    # takes its monitors from Xinerama. Xvfb puts both screens at the origin, one over the
+    # other, which also shrinks full-screen windows to the second one: only the tests of the
+    # Monitor setting run on this display.
+    if [ -n "${WINE_TWO_MONITORS:-}" ]; then
+      screens=(+xinerama -extension RANDR "${screens[@]}" -screen 1 1024x768x24)
+    fi
+    Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
     wine_env_started+=($!)
     for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
     export DISPLAY=":$(head -n1 "$fdfile")"

@@ -250,5 +250,33 @@ TEST(Display, AScrollingCaptionIsOneTitleShownOnce) {
   EXPECT_EQ("", Holds(popup, 0, 3000)) << "nor in the second form";
 }
 
+TEST(Display, FullScreenZeroKeepsNewTitlesQuietWhileAFullScreenWindowIsInFront) {
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nFullScreen=0\nKeepTitle=1000\nCheckTitle=200\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  Player player;
+  ASSERT_TRUE(player.Start({"list 60 Golf - One|60 Hotel - Two", "state 0"}));
+  ASSERT_TRUE(player.Send("fullscreen 1"));
+  HWND front = GetForegroundWindow();
+  RECT covered = RectOf(front);
+  EXPECT_EQ(0, covered.left);
+  EXPECT_EQ(0, covered.top);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), covered.right);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), covered.bottom);
+
+  ASSERT_TRUE(player.Send("state 1"));  // a new title
+  EXPECT_FALSE(WaitUntil([&] { return AlphaOf(popup) != 0; }, 3000)) << "quiet in full screen";
+  ASSERT_TRUE(player.Send("fullscreen 0"));
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == player.Window(); }, 5000));
+  EXPECT_FALSE(WaitUntil([&] { return AlphaOf(popup) != 0; }, 1500))
+      << "the title seen in full screen does not come out later";
+  ASSERT_TRUE(player.Send("next"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  EXPECT_EQ(0u, LabelText(popup).rfind("Hotel - Two [1:00] - 0:0", 0)) << LabelText(popup);
+}
+
 }  // namespace
 }  // namespace e2e

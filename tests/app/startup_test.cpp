@@ -47,7 +47,23 @@ struct ShapeCase {
   const char* besideProgram;  // settings.ini beside a copy of the program; null: none
   int height;
   bool memEconomy;
+  bool bottom = false;  // along the bottom of the work area
+  int monitor = 0;      // 1..n in the system's order; 0 the primary
 };
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info = {sizeof info, {}, {}, 0};
+  GetMonitorInfoA(monitor, &info);
+  reinterpret_cast<std::vector<MONITORINFO>*>(list)->push_back(info);
+  return TRUE;
+}
+
+// The monitors as the system reports them, in its order.
+std::vector<MONITORINFO> Monitors() {
+  std::vector<MONITORINFO> list;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+  return list;
+}
 
 const ShapeCase kShapes[] = {
     {"no settings file", nullptr, nullptr, 50, true},
@@ -56,12 +72,22 @@ const ShapeCase kShapes[] = {
     {"MemEconomy 0, Size 12", "[Font]\nSize=12\n[Main]\nMemEconomy=0\n", nullptr, 42, false},
     {"a file beside the program is ignored", nullptr, "[Main]\nMemEconomy=0\n[Font]\nSize=40\n", 50,
      true},
+    {"Position 1: along the bottom", "[Main]\nPosition=1\n", nullptr, 50, true, true},
 };
 
-TEST(StartUp, PopupShapeFollowsTheSettings) {
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  for (const ShapeCase& c : kShapes) {
+void ExpectShapes(const ShapeCase* cases, size_t count) {
+  for (const ShapeCase* at = cases; at != cases + count; ++at) {
+    const ShapeCase& c = *at;
     SCOPED_TRACE(c.name);
+    const std::vector<MONITORINFO> monitors = Monitors();
+    ASSERT_LE(static_cast<size_t>(c.monitor), monitors.size());
+    MONITORINFO monitor = monitors[0];
+    for (const MONITORINFO& m : monitors) {
+      if (c.monitor == 0 && (m.dwFlags & MONITORINFOF_PRIMARY)) monitor = m;
+    }
+    if (c.monitor > 0) monitor = monitors[c.monitor - 1];
+    const int screenWidth = monitor.rcMonitor.right - monitor.rcMonitor.left;
+    const int top = c.bottom ? monitor.rcWork.bottom - c.height : monitor.rcMonitor.top;
     WorkDir dir;
     WorkDir programDir;
     std::string exe;
@@ -96,10 +122,10 @@ TEST(StartUp, PopupShapeFollowsTheSettings) {
     ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
     EXPECT_FALSE(IsIconic(popup));
     RECT rect = RectOf(popup);
-    EXPECT_EQ(0, rect.left);
-    EXPECT_EQ(0, rect.top);
-    EXPECT_EQ(screenWidth, rect.right);
-    EXPECT_EQ(c.height, rect.bottom);
+    EXPECT_EQ(monitor.rcMonitor.left, rect.left);
+    EXPECT_EQ(top, rect.top);
+    EXPECT_EQ(screenWidth, rect.right - rect.left);
+    EXPECT_EQ(c.height, rect.bottom - rect.top);
 
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(COMPLEXREGION, GetWindowRgn(popup, region)) << "rounded, so not a rectangle";
@@ -130,6 +156,21 @@ TEST(StartUp, PopupShapeFollowsTheSettings) {
     EXPECT_EQ(c.height, out.label.bottom - out.label.top) << "as high as the popup";
     EXPECT_EQ(kNotRunning, LabelTextWide(popup));
   }
+}
+
+TEST(StartUp, PopupShapeFollowsTheSettings) {
+  ExpectShapes(kShapes, sizeof kShapes / sizeof kShapes[0]);
+}
+
+// scripts/test.sh runs this once more on a display with two monitors, one over the other.
+TEST(StartUp, MonitorPutsTheStripOnThatMonitor) {
+  if (Monitors().size() < 2) GTEST_SKIP() << "one monitor only";
+  const ShapeCase cases[] = {
+      {"Monitor 2, at the bottom", "[Main]\nMonitor=2\nPosition=1\nMemEconomy=0\n", nullptr, 50,
+       false, true, 2},
+      {"Monitor 3 is not there: the primary", "[Main]\nMonitor=3\n", nullptr, 50, true},
+  };
+  ExpectShapes(cases, 2);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/hot_keys.h"
+#include "display/settings.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
 
@@ -268,6 +269,70 @@ TEST_F(DisplayCycleTest, MemoryEconomyRestoresTheFormToAppearAndMinimisesItAfter
   DisplayCycle(host);
   EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + disappearing +
                           Log{"show 0", "show 6", "timer.interval 500", "timer.enabled 1"}));
+}
+
+TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
+  const ScreenArea left = {-1920, -100, 0, 980, 940};
+  const ScreenArea right = {0, 0, 1280, 800, 760};
+  struct Case {
+    int32_t monitor;
+    bool bottom;
+    size_t primary;
+    Log asked;
+    std::string bounds;  // left top width height
+    std::string width;
+  };
+  const std::vector<Case> cases = {
+      {0, true, 1, {"monitor 0"}, "0 710 1280 50", "1280"},
+      {1, false, 1, {"monitor 1"}, "-1920 -100 1920 50", "1920"},
+      {1, true, 1, {"monitor 1"}, "-1920 890 1920 50", "1920"},
+      {-1, false, 0, {"monitor -1"}, "0 0 1280 50", "1280"},
+      // No such monitor: the primary.
+      {3, false, 1, {"monitor 3", "monitor 0"}, "0 0 1280 50", "1280"},
+      {-2, true, 0, {"monitor -2", "monitor 0"}, "-1920 890 1920 50", "1920"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bounds);
+    ResetNowPlaying();
+    NowPlaying().memoryEconomy = true;
+    NowPlaying().monitor = c.monitor;
+    NowPlaying().bottom = c.bottom;
+    host.monitors = {left, right};
+    host.primary = c.primary;
+    host.foreground = 1;
+    host.formHeight = 50;
+    host.player.Play("1. Song - Winamp");
+    DisplayCycle(host);
+    Log log = host.Take();
+    log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
+    // Moved once restored, before the first frame; the label and the corners take the width.
+    EXPECT_EQ(log, (c.asked + Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8",
+                                  "show 0", "show 1", "show 5", "form.bounds " + c.bounds,
+                                  "label.width " + c.width, "region " + c.width + " 50 50"}));
+  }
+}
+
+TEST_F(DisplayCycleTest, OverAFullScreenProgramANewTitleIsRecordedButNotShown) {
+  NowPlaying().overFullScreen = false;
+  host.monitors = {{-1920, 0, 0, 1080, 1080}};  // the full-screen test asks for this one
+  host.fullScreen = true;
+  host.player.Play("1. Quiet - Winamp");
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), (Log{"monitor 0", "fullscreen? -1920 0"}));
+  EXPECT_EQ(NowPlaying().lastTitle, "Quiet");
+  DisplayCycle(host);
+  EXPECT_EQ(host.Take(), Log{}) << "not news any more";
+
+  // Show-now still shows, and the strip goes away as always.
+  OnHotKey(host, kHotKeyShowNow);
+  EXPECT_EQ(Values(host.Take(), "caption"), Log{"Quiet [0:00] - 0:00"});
+  DisplayCycle(host);
+  EXPECT_EQ(Values(host.Take(), "alpha").back(), "0");
+
+  host.fullScreen = false;
+  host.player.Play("2. Loud - Winamp");
+  DisplayCycle(host);
+  EXPECT_TRUE(NowPlaying().shown);
 }
 
 TEST_F(DisplayCycleTest, GoesOnOnlyForNewsWithAutomaticDisplayAForcedDisplayOrAStripOut) {

@@ -69,6 +69,13 @@ class FakeHost : public NowPlayingHost {
   int32_t fontPoints = 8;
   uint32_t regions = 0;
 
+  // The monitors in the system's order; `primary` and `foreground` (the one that holds the
+  // foreground window) index into them. `fullScreen`: the answer to "is one in front".
+  std::vector<ScreenArea> monitors = {{0, 0, 1280, 800, 800}};
+  size_t primary = 0;
+  size_t foreground = 0;
+  bool fullScreen = false;
+
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
   bool exited = false;
 
@@ -119,9 +126,15 @@ class FakeHost : public NowPlayingHost {
            Hex(virtualKey));
   }
 
+  void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
+    Record("form.bounds " + std::to_string(left) + " " + std::to_string(top) + " " +
+           std::to_string(width) + " " + std::to_string(height));
+  }
+
   void LabelSetLeft(int32_t left) override { Record("left " + std::to_string(left)); }
   void LabelSetTop(int32_t top) override { Record("top " + std::to_string(top)); }
   void LabelSetHeight(int32_t height) override { Record("label.height " + std::to_string(height)); }
+  void LabelSetWidth(int32_t width) override { Record("label.width " + std::to_string(width)); }
   int32_t LabelGetWidth() override {
     Touch("LabelGetWidth");
     return labelWidth;
@@ -180,6 +193,21 @@ class FakeHost : public NowPlayingHost {
     std::memcpy(buffer, player.caption.data(), count);
     if (player.terminateCaption) buffer[count] = '\0';
     return {player.captionAnswer.value_or(static_cast<int32_t>(count)), true};
+  }
+
+  bool MonitorGetArea(int32_t monitor, ScreenArea& area) override {
+    Record("monitor " + std::to_string(monitor));
+    const size_t index = monitor == 0    ? primary
+                         : monitor == -1 ? foreground
+                         : monitor > 0   ? static_cast<size_t>(monitor - 1)
+                                         : monitors.size();
+    if (index >= monitors.size()) return false;
+    area = monitors[index];
+    return true;
+  }
+  bool FullScreenInFront(const ScreenArea& area) override {
+    Record("fullscreen? " + std::to_string(area.left) + " " + std::to_string(area.top));
+    return fullScreen;
   }
 
   uint32_t GetTickCount() override {

@@ -42,6 +42,9 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "font.size 20",
                              "read Font Name Tahoma",
                              "font.name Tahoma",
+                             "read Main Monitor 0",
+                             "read Main Position 0",
+                             "read Main FullScreen ",
                              "form.height 50",
                              "label.height 50",
                              "region 1280 50 50",
@@ -88,6 +91,9 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "font.size 40",
                              "read Font Name Tahoma",
                              "font.name Courier New",
+                             "read Main Monitor 0",
+                             "read Main Position 0",
+                             "read Main FullScreen ",
                              "form.height 70",
                              "label.height 70",
                              "region 1024 70 50",
@@ -100,6 +106,28 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
   EXPECT_EQ(NowPlaying().keepInterval, 1500u);
   EXPECT_EQ(NowPlaying().checkInterval, 250u);
   EXPECT_FALSE(NowPlaying().memoryEconomy);
+}
+
+// GetPrivateProfileIntA answers 0 for a value that is not a number: the default of Monitor and
+// Position, but "FullScreen=abc" must not switch the quiet rule on.
+TEST_F(SettingsTest, PlacementValuesFromTheFile) {
+  struct Case {
+    const char* lines;
+    int32_t monitor;
+    bool bottom;
+    bool overFullScreen;
+  };
+  for (const Case& c : {Case{"Monitor=-1\nPosition=1\nFullScreen=0", -1, true, false},
+                        Case{"Monitor=abc\nPosition=2\nFullScreen=abc", 0, false, true},
+                        Case{"Monitor=3 ; right\nFullScreen=", 3, false, true},
+                        Case{"FullScreen=\" -0\"", 0, false, false}}) {
+    SCOPED_TRACE(c.lines);
+    host.settingsFile = std::string("[Main]\n") + c.lines + "\n";
+    LoadSettings(host);
+    EXPECT_EQ(NowPlaying().monitor, c.monitor);
+    EXPECT_EQ(NowPlaying().bottom, c.bottom);
+    EXPECT_EQ(NowPlaying().overFullScreen, c.overFullScreen);
+  }
 }
 
 TEST_F(SettingsTest, MemoryEconomyIsOnOnlyForExactlyOne) {

@@ -55,10 +55,12 @@ class FuzzHost : public NowPlayingHost {
   void FormSetWindowPosTopmost() override {}
   uint32_t FormSetRoundRegion(int32_t, int32_t, int32_t) override { return 1; }
   void FormRegisterHotKey(int32_t, uint32_t, uint32_t) override {}
+  void FormSetBounds(int32_t, int32_t, int32_t, int32_t) override {}
 
   void LabelSetLeft(int32_t) override {}
   void LabelSetTop(int32_t) override {}
   void LabelSetHeight(int32_t height) override { labelHeight = height; }
+  void LabelSetWidth(int32_t) override {}
   int32_t LabelGetWidth() override { return 1000; }
   int32_t LabelGetHeight() override { return labelHeight; }
   void LabelSetCaption(const Text& text) override { labelCaption = text; }
@@ -98,6 +100,12 @@ class FuzzHost : public NowPlayingHost {
   [[nodiscard]] bool Answers(uint32_t window) const {
     return playerRunning && !hung && window == playerWindow;
   }
+
+  bool MonitorGetArea(int32_t, ScreenArea& area) override {
+    area = {0, 0, 1280, 800, 760};
+    return true;
+  }
+  bool FullScreenInFront(const ScreenArea&) override { return false; }
 
   uint32_t GetTickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }

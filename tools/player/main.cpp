@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fullscreen.h"
 #include "player_state.h"
 
 namespace {
@@ -95,6 +96,9 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_COPYDATA: {
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      if (FullScreenCommand(static_cast<const char*>(data->lpData), data->cbData, window)) {
+        return TRUE;
+      }
       bool ok =
           g_player->Execute(static_cast<const char*>(data->lpData), data->cbData, GetTickCount());
       UpdateCaption(window);
