@@ -6,6 +6,9 @@ namespace {
 
 constexpr char kFullScreenClass[] = "PlayerFullScreen";
 constexpr DWORD kReadyTimeoutMs = 10000;
+// A window manager may still hand the front to the window it focused last, a moment after the
+// full-screen window took it: it counts as in front once it has held the front this long.
+constexpr DWORD kSteadyMs = 500;
 
 HWND g_fullScreen = nullptr;  // written by its thread before it signals `ready`
 HANDLE g_ready = nullptr;
@@ -33,6 +36,31 @@ DWORD WINAPI FullScreenThread(void* /*unused*/) {
   return 0;
 }
 
+// Pumps this thread's messages, where the window manager's late focus events arrive, and takes
+// the front back whenever they move it, until `window` has held it for kSteadyMs.
+bool HoldFront(HWND window) {
+  const DWORD start = GetTickCount();
+  DWORD steadySince = start;
+  while (GetTickCount() - start < kReadyTimeoutMs) {
+    if (GetForegroundWindow() != window) {
+      SetForegroundWindow(window);
+      steadySince = GetTickCount();
+    } else if (GetTickCount() - steadySince >= kSteadyMs) {
+      return true;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return false;
+      }
+      DispatchMessageW(&message);
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 bool FullScreenCommand(const char* command, size_t length, HWND player) {
@@ -45,7 +73,8 @@ bool FullScreenCommand(const char* command, size_t length, HWND player) {
     HANDLE thread = CreateThread(nullptr, 0, FullScreenThread, nullptr, 0, nullptr);
     if (!thread) return false;
     CloseHandle(thread);
-    return WaitForSingleObject(g_ready, kReadyTimeoutMs) == WAIT_OBJECT_0 && g_fullScreen;
+    return WaitForSingleObject(g_ready, kReadyTimeoutMs) == WAIT_OBJECT_0 && g_fullScreen &&
+           HoldFront(g_fullScreen);
   }
   if (std::memcmp(command, kOff, length) != 0) return false;
   // Another window comes to the front first: the test goes on at once, however long the
