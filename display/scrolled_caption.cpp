@@ -5,7 +5,6 @@
 namespace {
 
 constexpr std::string_view kScrollMark = " - Winamp *** ";
-constexpr std::string_view kWinampMark = " - Winamp";  // the mark's head
 
 [[nodiscard]] bool StartsWith(std::string_view text, std::string_view head) {
   return text.size() >= head.size() && Slice(text, 0, head.size()) == head;

@@ -7,6 +7,9 @@
 
 #include "toolkit/text.h"
 
+// What ends the title in every playing caption, and begins the scroll mark.
+inline constexpr std::string_view kWinampMark = " - Winamp";
+
 // True when `caption` is such a turned caption; `unturned` then holds the caption it turns
 // ("12. Artist - Title - Winamp"). Any other caption is left for the usual cut.
 [[nodiscard]] bool Unscroll(std::string_view caption, Text& unturned);

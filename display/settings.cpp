@@ -80,7 +80,7 @@ void LoadSettings(NowPlayingHost& host) {
   host.LabelSetHeight(host.FormGetHeight());
   const int32_t width = host.FormGetWidth();
   const int32_t height = host.FormGetHeight();
-  state.region = host.FormSetRoundRegion(width, height, 50);
+  state.region = host.FormSetRoundRegion(width, height, kCornerEllipse);
   host.FormSetColor(state.color);
   host.LabelSetColor(host.FormColor());
 

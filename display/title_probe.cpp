@@ -1,5 +1,6 @@
 #include "display/title_probe.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -9,8 +10,6 @@
 #include "display/state.h"
 
 namespace {
-
-constexpr std::string_view kWinampMark = " - Winamp";
 
 // A playing player's caption is "<word> <title> - Winamp<anything>": the title starts after
 // the first space, and everything from the last " - Winamp" on is dropped. A caption without
@@ -43,11 +42,11 @@ bool ProbeTitle(NowPlayingHost& host) {
   }
   const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, sizeof buffer).value;
   const void* end = std::memchr(buffer, '\0', sizeof buffer);
-  size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - buffer) : sizeof buffer;
+  const size_t terminated =
+      end ? static_cast<size_t>(static_cast<const char*>(end) - buffer) : sizeof buffer;
   // The text runs as far as the player says it copied, and no further than its zero byte.
-  if (count < 0) length = 0;
-  if (count >= 0 && static_cast<size_t>(count) < length) length = static_cast<size_t>(count);
-  std::string_view caption(buffer, length);
+  const size_t copied = count > 0 ? static_cast<size_t>(count) : 0;
+  std::string_view caption(buffer, std::min(copied, terminated));
 
   Text unturned;
   if (Unscroll(caption, unturned)) caption = unturned.View();
