@@ -2,6 +2,7 @@
 
 #include "app/win32_host.h"
 #include "display/hot_keys.h"
+#include "display/song_change.h"
 
 namespace {
 
@@ -21,4 +22,12 @@ const MessageTable* TForm1::Messages() const {
   static const MessageTable table = {TForm::Messages(), kForm1Handlers,
                                      sizeof kForm1Handlers / sizeof kForm1Handlers[0]};
   return &table;
+}
+
+// Registered messages are numbered from 0xC000 on, which Dispatch never looks up in the
+// tables: the announcement arrives here, and default processing then follows as for any
+// message the tables do not answer.
+void TForm1::DefaultHandler(TWindowMessage& message) {
+  if (SongChangeMessage != 0 && message.Msg == SongChangeMessage) OnSongChange(PopupHost());
+  TForm::DefaultHandler(message);
 }

@@ -10,7 +10,11 @@ class TForm1 : public TForm {
   using TForm::TForm;
 
   [[nodiscard]] const MessageTable* Messages() const override;
+  // Catches the player's registered announcement, which no handler table can hold.
+  void DefaultHandler(TWindowMessage& message) override;
 
   TLabel* Label = nullptr;
   TTimer* Timer = nullptr;
+  // The number of "WinampSongChange", registered at start; 0 when that failed.
+  uint32_t SongChangeMessage = 0;
 };
