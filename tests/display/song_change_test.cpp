@@ -72,6 +72,14 @@ TEST_F(SongChangeTest, RunsTheCycleOnlyOverAnIdleStripWhileTheTimerPolls) {
          DisplayCycle(h);
        },
        true},
+      // The probe runs; the timer keeps its interval and phase.
+      {"away, nothing new",
+       [&](AnnouncingHost& h) {
+         h.player.Play("2. Second - Winamp");
+         DisplayCycle(h);
+         DisplayCycle(h);
+       },
+       true},
       {"before the settings are loaded",
        [](AnnouncingHost&) { NowPlaying().settingsLoaded = false; }, false},
       {"strip out", display, false},
@@ -97,12 +105,6 @@ TEST_F(SongChangeTest, RunsTheCycleOnlyOverAnIdleStripWhileTheTimerPolls) {
     EXPECT_EQ(host.Take(), tick) << "as the timer's tick would";
     EXPECT_EQ(host.playerLog.empty(), !c.runs);
   }
-}
-
-TEST_F(SongChangeTest, NothingNewLeavesTheTimerAsItIs) {
-  OnSongChange(host);
-  EXPECT_EQ(host.Take(), Log{});
-  EXPECT_EQ(host.playerLog, Log{"find"}) << "the probe ran";
 }
 
 TEST_F(SongChangeTest, NeverRunsInsideARunOfTheCycle) {
