@@ -2,6 +2,7 @@
 
 #include "app/win32_host.h"
 #include "display/hot_keys.h"
+#include "display/placement.h"
 
 namespace {
 
@@ -21,4 +22,11 @@ const MessageTable* TForm1::Messages() const {
   static const MessageTable table = {TForm::Messages(), kForm1Handlers,
                                      sizeof kForm1Handlers / sizeof kForm1Handlers[0]};
   return &table;
+}
+
+// WM_DPICHANGED: the system moved the window to another resolution (its monitor's scale
+// changed, or it moved to a monitor of another scale). The strip is laid out afresh when it next
+// comes out, in the place it chooses itself, so the suggested rectangle is not used.
+void TForm1::DefaultHandler(TWindowMessage& message) {
+  if (message.Msg == WM_DPICHANGED) OnDpiChanged(HIWORD(message.WParam));
 }

@@ -10,6 +10,8 @@ class TForm1 : public TForm {
   using TForm::TForm;
 
   [[nodiscard]] const MessageTable* Messages() const override;
+  // Messages that no table handler took.
+  void DefaultHandler(TWindowMessage& message) override;
 
   TLabel* Label = nullptr;
   TTimer* Timer = nullptr;

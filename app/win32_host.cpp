@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "toolkit/helpers.h"
 #include "toolkit/pump.h"
 
 #ifdef TUNELAMP_FRAME_LOG
@@ -152,6 +153,9 @@ void Win32Host::FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virt
 void Win32Host::FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   form_.SetBounds(left, top, width, height);
 }
+uint32_t Win32Host::FormGetDpi() {
+  return WindowDpi(form_.Handle);
+}
 
 void Win32Host::LabelSetLeft(int32_t left) {
   form_.Label->SetLeft(left);
@@ -181,8 +185,8 @@ void Win32Host::LabelSetColor(uint32_t color) {
   form_.Label->SetColor(color);
 }
 
-void Win32Host::FontSetSize(int32_t points) {
-  form_.Label->Font->SetSize(points);
+void Win32Host::FontSetSize(int32_t points, uint32_t dpi) {
+  form_.Label->Font->SetSize(points, static_cast<int32_t>(dpi));
 }
 void Win32Host::FontSetName(const Text& name) {
   form_.Label->Font->SetName(name);

@@ -28,6 +28,11 @@ struct NowPlayingState {
   bool bottom = false;         // along the bottom of the work area instead of the top
   bool overFullScreen = true;  // new titles come out also over a full-screen program
 
+  // Resolutions in dots per inch (see placement.h).
+  uint32_t layoutDpi = 96;   // the one the font, the height, the corners and the label's edges have
+  uint32_t stripDpi = 96;    // the strip's, as last reported by the system or found at a display
+  uint32_t dpiReading = 96;  // its monitor's, as read at the start or the last display
+
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.
   bool exiting = false;

@@ -49,6 +49,10 @@ struct ShapeCase {
   bool memEconomy;
   bool bottom = false;  // along the bottom of the work area
   int monitor = 0;      // 1..n in the system's order; 0 the primary
+  DWORD dpi = 96;       // the display scale Tunelamp starts with
+  int restLeft = 20;    // where the label rests in the strip
+  int restTop = 8;
+  int corner = 50;  // the corners' ellipse
 };
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
@@ -73,6 +77,10 @@ const ShapeCase kShapes[] = {
     {"a file beside the program is ignored", nullptr, "[Main]\nMemEconomy=0\n[Font]\nSize=40\n", 50,
      true},
     {"Position 1: along the bottom", "[Main]\nPosition=1\n", nullptr, 50, true, true},
+    // At 150 % every length is half as long again, and the text still fits the strip.
+    {"150 %", nullptr, nullptr, 75, true, false, 0, 144, 30, 12, 75},
+    {"150 %, Size 12, along the bottom", "[Main]\nPosition=1\n[Font]\nSize=12\n", nullptr, 63, true,
+     true, 0, 144, 30, 12, 75},
 };
 
 void ExpectShapes(const ShapeCase* cases, size_t count) {
@@ -98,9 +106,12 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
       exe = programDir.Path() + "\\tunelamp.exe";
     }
     Tunelamp app;
-    ASSERT_TRUE(app.Start(dir, exe));
-    HWND popup = app.WaitPopup();
-    ASSERT_TRUE(popup);
+    {
+      ScreenScale scale(c.dpi);
+      ASSERT_TRUE(app.Start(dir, exe));
+      ASSERT_TRUE(app.WaitPopup());
+    }
+    HWND popup = app.Popup();
 
     // At rest: invisible, and minimised with memory economy.
     PumpFor(300);
@@ -135,12 +146,13 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
     EXPECT_EQ(0, box.top);
     EXPECT_NEAR(screenWidth, box.right, 1);
     EXPECT_NEAR(c.height, box.bottom, 1);
-    // Corners of 50 by 50 are cut off; the edges between them are not.
+    // Corners of 50 by 50 (at 96 dpi) are cut off; the edges between them are not.
     EXPECT_FALSE(PtInRegion(region, 1, 1));
     EXPECT_FALSE(PtInRegion(region, screenWidth - 2, 1));
     EXPECT_FALSE(PtInRegion(region, 1, c.height - 2));
     EXPECT_FALSE(PtInRegion(region, screenWidth - 2, c.height - 2));
-    EXPECT_TRUE(PtInRegion(region, 25, 0));
+    EXPECT_FALSE(PtInRegion(region, c.corner / 4, c.corner / 25)) << "under the corner's curve";
+    EXPECT_TRUE(PtInRegion(region, c.corner / 2 + c.corner / 10, 0));
     EXPECT_TRUE(PtInRegion(region, 0, c.height / 2));
     EXPECT_TRUE(PtInRegion(region, screenWidth / 2, c.height / 2));
     DeleteObject(region);
@@ -150,11 +162,17 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
     PumpFor(kSettleMs);
     Sample out = Snapshot(popup);
     ASSERT_EQ(200, out.alpha) << "still out";
-    EXPECT_EQ(20, out.label.left);
-    EXPECT_EQ(8, out.label.top);
+    EXPECT_EQ(c.restLeft, out.label.left);
+    EXPECT_EQ(c.restTop, out.label.top);
     EXPECT_EQ(screenWidth, out.label.right - out.label.left) << "as wide as the popup";
     EXPECT_EQ(c.height, out.label.bottom - out.label.top) << "as high as the popup";
     EXPECT_EQ(kNotRunning, LabelTextWide(popup));
+    // "у" and "щ" reach below the line: a text too large for the strip loses them at its edge.
+    const TextRows rows = FindTextRows(popup);
+    EXPECT_GE(rows.first, c.restTop) << "the text shows below the label's top";
+    EXPECT_LT(rows.last, rows.lastStrip) << "the text ends inside the strip";
+    EXPECT_GE(rows.lastStrip, c.height - 2);
+    EXPECT_EQ(200, AlphaOf(popup)) << "still out while the text was read";
   }
 }
 

@@ -56,6 +56,7 @@ class FuzzHost : public NowPlayingHost {
   uint32_t FormSetRoundRegion(int32_t, int32_t, int32_t) override { return 1; }
   void FormRegisterHotKey(int32_t, uint32_t, uint32_t) override {}
   void FormSetBounds(int32_t, int32_t, int32_t, int32_t) override {}
+  uint32_t FormGetDpi() override { return 96; }
 
   void LabelSetLeft(int32_t) override {}
   void LabelSetTop(int32_t) override {}
@@ -70,7 +71,7 @@ class FuzzHost : public NowPlayingHost {
   }
   void LabelSetColor(uint32_t color) override { labelColor = color; }
 
-  void FontSetSize(int32_t points) override { fontPoints = points; }
+  void FontSetSize(int32_t points, uint32_t) override { fontPoints = points; }
   void FontSetName(const Text& name) override {
     fontNameLength = name.Length();
     fontNameTerminated = name.CStr()[name.Length()] == '\0';
@@ -102,10 +103,10 @@ class FuzzHost : public NowPlayingHost {
   }
 
   bool MonitorGetArea(int32_t, ScreenArea& area) override {
-    area = {0, 0, 1280, 800, 760};
+    area = {{0, 0, 1280, 800}, {0, 0, 1280, 760}, 96};
     return true;
   }
-  bool FullScreenInFront(const ScreenArea&) override { return false; }
+  bool FrontWindowGet(FrontWindow&) override { return false; }
 
   uint32_t GetTickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }
