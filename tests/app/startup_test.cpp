@@ -180,6 +180,24 @@ TEST(StartUp, PopupShapeFollowsTheSettings) {
   ExpectShapes(kShapes, sizeof kShapes / sizeof kShapes[0]);
 }
 
+// The system tells the popup that its monitor's scale changed: the next display has the new size.
+TEST(StartUp, ANewScaleTakesEffectAtTheNextDisplay) {
+  WorkDir dir;
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  PostMessageA(popup, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+  app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  PumpFor(kSettleMs);
+  const Sample out = Snapshot(popup);
+  ASSERT_EQ(200, out.alpha) << "still out";
+  EXPECT_EQ(75, RectOf(popup).bottom - RectOf(popup).top);
+  EXPECT_EQ(30, out.label.left);
+  EXPECT_EQ(12, out.label.top);
+}
+
 // scripts/test.sh runs this once more on a display with two monitors, one over the other.
 TEST(StartUp, MonitorPutsTheStripOnThatMonitor) {
   if (Monitors().size() < 2) GTEST_SKIP() << "one monitor only";
