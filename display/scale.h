@@ -12,8 +12,11 @@ inline constexpr uint32_t kMostDpi = 960;
 // `value` × `dpi` ÷ 96, rounded to the nearest integer with halves away from zero, and -1 when
 // the result does not fit: Win32's MulDiv(value, dpi, 96). At 96 every value comes back as it is.
 [[nodiscard]] constexpr int32_t ScaleToDpi(int32_t value, uint32_t dpi) {
-  const int64_t product = static_cast<int64_t>(value) * static_cast<int64_t>(dpi);
-  const int64_t half = kBaseDpi / 2;
-  const int64_t scaled = (product < 0 ? product - half : product + half) / kBaseDpi;
-  return scaled > INT32_MAX || scaled < INT32_MIN ? -1 : static_cast<int32_t>(scaled);
+  // In floating point, which holds these products exactly and, unlike 64-bit integers, needs no
+  // division routine in the 32-bit program.
+  const double product = static_cast<double>(value) * dpi;
+  const double half = kBaseDpi / 2;
+  const double scaled = (product < 0 ? product - half : product + half) / kBaseDpi;
+  if (scaled >= 2147483648.0 || scaled <= -2147483649.0) return -1;
+  return static_cast<int32_t>(scaled);  // toward zero, after the half added away from it
 }

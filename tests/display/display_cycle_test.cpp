@@ -7,6 +7,7 @@
 
 #include "display/hot_keys.h"
 #include "display/placement.h"
+#include "display/scale.h"
 #include "display/settings.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
@@ -420,6 +421,30 @@ TEST(StripScale, EveryLengthFollowsTheResolution) {
     const Log tops = Values(out, "top");
     EXPECT_EQ(tops.front(), std::to_string(c.top));
     EXPECT_EQ(tops.back(), std::to_string(37 + c.top));
+  }
+}
+
+// As Win32's MulDiv(value, dpi, 96): to the nearest, halves away from zero, -1 past 32 bits.
+TEST(StripScale, RoundsAsMulDivDoes) {
+  struct Case {
+    int32_t value;
+    uint32_t dpi;
+    int32_t scaled;
+  };
+  const Case cases[] = {
+      {5, 144, 8},
+      {-5, 144, -8},
+      {1, 48, 1},
+      {-1, 48, -1},
+      {50, 120, 63},
+      {INT32_MAX, 96, INT32_MAX},
+      {INT32_MIN, 96, INT32_MIN},
+      {INT32_MAX, 97, -1},
+      {0, 960, 0},
+      {INT32_MIN, 95, -2125114027},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
   }
 }
 
