@@ -2,6 +2,9 @@
 // settings found in the working directory.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tests/app/harness.h"
 
 namespace e2e {
@@ -174,6 +177,78 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
     EXPECT_GE(rows.lastStrip, c.height - 2);
     EXPECT_EQ(200, AlphaOf(popup)) << "still out while the text was read";
   }
+}
+
+BOOL CALLBACK AddChildText(HWND child, LPARAM text) {
+  char piece[512] = {};
+  GetWindowTextA(child, piece, sizeof piece);
+  *reinterpret_cast<std::string*>(text) += piece;
+  return TRUE;
+}
+
+// Where the system refuses executable memory (Arbitrary Code Guard), the timer could never
+// tick: the program says why, once, in a message box, and ends with a code that is not 0.
+TEST(StartUp, WithoutExecutableMemoryItSaysSoOnceAndEnds) {
+  WorkDir dir;
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir, BinDir() + "\\tunelamp_noexec.exe"));
+  const DWORD pid = app.Proc().Pid();
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        box = FindTopLevel("#32770", pid);
+        return box && IsWindowVisible(box);
+      },
+      kStartTimeoutMs))
+      << "no message box";
+  char title[64] = {};
+  GetWindowTextA(box, title, sizeof title);
+  EXPECT_STREQ("Tunelamp", title);
+  std::string text;
+  EnumChildWindows(box, AddChildText, reinterpret_cast<LPARAM>(&text));
+  EXPECT_NE(std::string::npos, text.find("executable memory")) << text;
+  const HWND popup = FindTopLevel("TForm", pid);
+  EXPECT_FALSE(popup && IsWindowVisible(popup)) << "the strip never comes out";
+
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  DWORD code = 0;
+  ASSERT_TRUE(app.Proc().WaitExit(kExitTimeoutMs, &code)) << "it must end once the box is closed";
+  EXPECT_EQ(1u, code);
+}
+
+// No memory of the program is writable and executable at once, which is what exploit
+// mitigations and scanners look for: its window-procedure stubs are code, read-only.
+TEST(StartUp, NoMemoryIsWritableAndExecutableAtOnce) {
+  WorkDir dir;
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  ASSERT_TRUE(app.WaitPopup());
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, app.Proc().Pid());
+  ASSERT_TRUE(process);
+  size_t regions = 0;
+  size_t privateCode = 0;
+  std::string writableCode;
+  MEMORY_BASIC_INFORMATION info;
+  for (uintptr_t at = 0;
+       VirtualQueryEx(process, reinterpret_cast<void*>(at), &info, sizeof info) == sizeof info;) {
+    ++regions;
+    const DWORD protection = info.Protect & 0xFF;
+    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) {
+      if (protection == PAGE_EXECUTE_READ) ++privateCode;
+      if (protection == PAGE_EXECUTE_READWRITE || protection == PAGE_EXECUTE_WRITECOPY) {
+        char line[80];
+        wsprintfA(line, " %p (%lu bytes, %#lx)", info.BaseAddress, info.RegionSize, info.Protect);
+        writableCode += line;
+      }
+    }
+    const uintptr_t next = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  CloseHandle(process);
+  EXPECT_GT(regions, 10u) << "the walk must cover the process's memory";
+  EXPECT_GE(privateCode, 1u) << "the stub page: private, executable and read-only";
+  EXPECT_EQ("", writableCode) << "private memory writable and executable at once";
 }
 
 TEST(StartUp, PopupShapeFollowsTheSettings) {

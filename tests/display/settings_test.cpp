@@ -120,7 +120,8 @@ TEST_F(SettingsTest, PlacementValuesFromTheFile) {
   for (const Case& c : {Case{"Monitor=-1\nPosition=1\nFullScreen=0", -1, true, false},
                         Case{"Monitor=abc\nPosition=2\nFullScreen=abc", 0, false, true},
                         Case{"Monitor=3 ; right\nFullScreen=", 3, false, true},
-                        Case{"FullScreen=\" -0\"", 0, false, false}}) {
+                        Case{"FullScreen=\" -0\"", 0, false, false},
+                        Case{"Monitor=1x\nPosition=1st\nFullScreen=0, quiet", 1, true, false}}) {
     SCOPED_TRACE(c.lines);
     host.settingsFile = std::string("[Main]\n") + c.lines + "\n";
     LoadSettings(host);
