@@ -28,6 +28,10 @@ struct NowPlayingState {
   bool bottom = false;         // along the bottom of the work area instead of the top
   bool overFullScreen = true;  // new titles come out also over a full-screen program
 
+  // Which of the keys set in settings.ini could not be had, and why: shown instead of the
+  // title by the first display, until it has gone again. Empty when all is well.
+  Text keyNotice;
+
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.
   bool exiting = false;
