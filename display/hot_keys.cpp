@@ -93,7 +93,7 @@ void RegisterHotKeys(NowPlayingHost& host) {
         break;
     }
   }
-  if (told) NowPlaying().keyNotice = notice;
+  NowPlaying().keyNotice = told ? notice : Text();
 }
 
 void OnHotKey(NowPlayingHost& host, uint32_t id) {
