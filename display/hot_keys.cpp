@@ -93,7 +93,7 @@ void RegisterHotKeys(NowPlayingHost& host) {
         break;
     }
   }
-  NowPlaying().keyNotice = told ? notice : Text();
+  if (told) NowPlaying().keyNotice = notice;
 }
 
 void OnHotKey(NowPlayingHost& host, uint32_t id) {
