@@ -19,7 +19,7 @@ class Win32Host final : public NowPlayingHost {
   void FormShowWindow(int32_t command) override;
   void FormSetWindowPosTopmost() override;
   uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override;
-  void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
+  HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
   void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
   uint32_t FormGetDpi() override;
 
@@ -55,6 +55,7 @@ class Win32Host final : public NowPlayingHost {
   uint32_t ReadSettingInt(const char* section, const char* key, int32_t defaultValue) override;
   uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
                            char* buffer, uint32_t size) override;
+  bool SettingsHasSection(const char* section) override;
 
  private:
   TForm1& form_;

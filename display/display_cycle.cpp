@@ -89,6 +89,8 @@ void RearmTimer(NowPlayingHost& host, uint32_t interval) {
   }
   host.FormSetAlphaBlendValue(0);
   state.forced = false;
+  // The notice of keys that could not be had stands for the first display only.
+  state.keyNotice = Text();
   if (state.memoryEconomy) {
     host.FormShowWindow(kSwHide);
     host.FormShowWindow(kSwMinimize);
@@ -123,7 +125,9 @@ void DisplayCycle(NowPlayingHost& host) {
             .value;
   }
   const int32_t position = positionMs / 1000;
-  if (state.playerWindow != 0) {
+  if (!state.keyNotice.IsEmpty()) {
+    host.LabelSetCaption(state.keyNotice);
+  } else if (state.playerWindow != 0) {
     host.LabelSetCaption(ComposeCaption(state.lastTitle, length.value, position));
   } else {
     host.LabelSetCaptionInCodePage(Text(kPlayerNotRunning), kPlayerNotRunningCodePage);

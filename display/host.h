@@ -42,6 +42,10 @@ struct FrontWindow {
   uint32_t style = 0;
 };
 
+// What RegisterHotKey made of a key: taken, held by another program already
+// (ERROR_HOTKEY_ALREADY_REGISTERED), or refused for another reason.
+enum class HotKeyAnswer : uint8_t { kRegistered, kHeldElsewhere, kRefused };
+
 // Window handles are 32-bit; 0 means none.
 class NowPlayingHost {
  public:
@@ -63,7 +67,8 @@ class NowPlayingHost {
   // CreateRoundRectRgn(0, 0, width, height, ellipse, ellipse), handed to the window with
   // SetWindowRgn (no redraw). Answers the region's handle.
   virtual uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) = 0;
-  virtual void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) = 0;
+  [[nodiscard]] virtual HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers,
+                                                        uint32_t virtualKey) = 0;
   // Moves and sizes the form in one step, on the virtual screen.
   virtual void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
   // The resolution of the monitor the form's window is on, in dots per inch.
@@ -119,4 +124,7 @@ class NowPlayingHost {
                                                 int32_t defaultValue) = 0;
   virtual uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
                                    char* buffer, uint32_t size) = 0;
+  // Whether the file has a section of that name, also an empty one
+  // (GetPrivateProfileSectionNamesA).
+  [[nodiscard]] virtual bool SettingsHasSection(const char* section) = 0;
 };

@@ -1,5 +1,6 @@
 #include "display/settings.h"
 
+#include "display/hot_keys.h"
 #include "display/placement.h"
 #include "display/state.h"
 
@@ -84,10 +85,7 @@ void LoadSettings(NowPlayingHost& host) {
   host.FormSetColor(state.color);
   host.LabelSetColor(host.FormColor());
 
-  // A hot key another program owns is simply not ours; nothing reports it.
-  host.FormRegisterHotKey(kHotKeyShowNow, kModControlShift, kVirtualKeyX);
-  host.FormRegisterHotKey(kHotKeyAutomatic, kModControlShift, kVirtualKeyC);
-  host.FormRegisterHotKey(kHotKeyQuit, kModControlShift, kVirtualKeyV);
+  RegisterHotKeys(host);
 
   state.forced = false;
   state.automatic = true;

@@ -33,6 +33,10 @@ struct NowPlayingState {
   uint32_t stripDpi = 96;    // the strip's, as last reported by the system or found at a display
   uint32_t dpiReading = 96;  // its monitor's, as read at the start or the last display
 
+  // Which of the keys set in settings.ini could not be had, and why: shown instead of the
+  // title by the first display, until it has gone again. Empty when all is well.
+  Text keyNotice;
+
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.
   bool exiting = false;

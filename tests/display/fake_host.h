@@ -78,6 +78,9 @@ class FakeHost : public NowPlayingHost {
   std::optional<FrontWindow> front;
   uint32_t formDpi = 96;
 
+  std::map<std::pair<uint32_t, uint32_t>, HotKeyAnswer> hotKeyAnswers;
+  bool refuseNoRepeat = false;  // a system older than Windows 7
+
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
   bool exited = false;
 
@@ -123,9 +126,14 @@ class FakeHost : public NowPlayingHost {
            std::to_string(ellipse));
     return 0x5000 + ++regions;
   }
-  void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override {
-    Record("hotkey " + std::to_string(id) + " " + std::to_string(modifiers) + " " +
-           Hex(virtualKey));
+  // "hotkey <id> <modifiers> <virtual key>"; the answer from `hotKeyAnswers`, by modifiers and
+  // key as asked, else from `refuseNoRepeat` for a request with MOD_NOREPEAT, else registered.
+  HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override {
+    Record("hotkey " + std::to_string(id) + " " + Hex(modifiers) + " " + Hex(virtualKey));
+    const auto answer = hotKeyAnswers.find({modifiers, virtualKey});
+    if (answer != hotKeyAnswers.end()) return answer->second;
+    return refuseNoRepeat && (modifiers & 0x4000) ? HotKeyAnswer::kRefused
+                                                  : HotKeyAnswer::kRegistered;
   }
 
   void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
@@ -242,6 +250,10 @@ class FakeHost : public NowPlayingHost {
                            char* buffer, uint32_t size) override {
     Record(std::string("read ") + section + " " + key + " " + defaultValue);
     return Settings().ReadText(section, key, defaultValue, buffer, size);
+  }
+  bool SettingsHasSection(const char* section) override {
+    Record(std::string("section? ") + section);
+    return Settings().HasSection(section);
   }
 
   static std::string Hex(uint32_t value) {
