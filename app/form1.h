@@ -10,7 +10,7 @@ class TForm1 : public TForm {
   using TForm::TForm;
 
   [[nodiscard]] const MessageTable* Messages() const override;
-  // Catches the player's registered announcement, which no handler table can hold.
+  // Messages that no table handler took: a change of resolution, the player's announcement.
   void DefaultHandler(TWindowMessage& message) override;
 
   TLabel* Label = nullptr;

@@ -19,6 +19,12 @@ constexpr uint32_t kPopupExStyle = 0x188;
 constexpr uint8_t kNoBorder = 0;
 constexpr uint32_t kFirstCheckMs = 100;
 constexpr int32_t kLabelLeft = 20;
+// Ends a copy that cannot run here; 0 is an orderly end.
+constexpr UINT kExitCannotRun = 1;
+constexpr char kNoExecutableMemory[] =
+    "Tunelamp cannot run: Windows refuses it executable memory, which its timer needs to "
+    "notice new tracks.\n\nArbitrary Code Guard does this (Windows Security > App & browser "
+    "control > Exploit protection). Turn it off for tunelamp.exe to run Tunelamp.";
 
 // The events' data is the form; the logic reaches it through the process's host.
 void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) {
@@ -64,6 +70,11 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   form.OnMouseUp = {&PopupMouseUpEvent, &form};
 
   TTimer timer;
+  // Without its stub the timer would never tick: a program that runs on, deaf. Say why, once.
+  if (!timer.CanTick()) {
+    MessageBoxA(nullptr, kNoExecutableMemory, "Tunelamp", MB_OK | MB_ICONERROR);
+    ExitProcess(kExitCannotRun);
+  }
   form.Timer = &timer;
   timer.SetInterval(kFirstCheckMs);
   timer.SetOnTimer({&DisplayCycleEvent, &form});

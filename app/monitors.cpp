@@ -1,8 +1,9 @@
-// The monitors, for the strip's place and its quiet rule: which monitor is which, and whether a
-// full-screen program is in front of one.
+// The monitors, for the strip's place, size and quiet rule: which monitor is which, its work
+// area and resolution, and the window in front.
 #include <windows.h>
 
 #include "app/win32_host.h"
+#include "toolkit/helpers.h"
 
 namespace {
 
@@ -36,24 +37,26 @@ bool Win32Host::MonitorGetArea(int32_t monitor, ScreenArea& area) {
   MONITORINFO info;
   info.cbSize = sizeof info;
   if (!handle || !::GetMonitorInfoA(handle, &info)) return false;
-  area = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom,
-          info.rcWork.bottom};
+  const auto rect = [](const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; };
+  area = {rect(info.rcMonitor), rect(info.rcWork), MonitorDpi(handle)};
   return true;
 }
 
-bool Win32Host::FullScreenInFront(const ScreenArea& monitor) {
-  HWND front = ::GetForegroundWindow();
+bool Win32Host::FrontWindowGet(FrontWindow& front) {
+  HWND window = ::GetForegroundWindow();
   // The popup is the program's only window that can be in front. Clicking the desktop makes it
   // (or, since Windows 10, a "WorkerW" window of the shell that covers the screen behind the
   // icons) the foreground window: that is no program in front either.
   char className[16];
-  if (!front || front == form_.Handle || front == ::GetDesktopWindow() ||
-      front == ::GetShellWindow() ||
-      (::GetClassNameA(front, className, sizeof className) &&
-       ::lstrcmpA(className, "WorkerW") == 0)) {
+  RECT rect;
+  if (!window || window == form_.Handle || window == ::GetDesktopWindow() ||
+      window == ::GetShellWindow() ||
+      (::GetClassNameA(window, className, sizeof className) &&
+       ::lstrcmpA(className, "WorkerW") == 0) ||
+      !::GetWindowRect(window, &rect)) {
     return false;
   }
-  RECT rect;
-  return ::GetWindowRect(front, &rect) && rect.left <= monitor.left && rect.top <= monitor.top &&
-         rect.right >= monitor.right && rect.bottom >= monitor.bottom;
+  front = {{rect.left, rect.top, rect.right, rect.bottom},
+           static_cast<uint32_t>(::GetWindowLongA(window, GWL_STYLE))};
+  return true;
 }

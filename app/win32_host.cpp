@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "toolkit/helpers.h"
 #include "toolkit/pump.h"
 
 #ifdef TUNELAMP_FRAME_LOG
@@ -144,13 +145,17 @@ uint32_t Win32Host::FormSetRoundRegion(int32_t width, int32_t height, int32_t el
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(region));
 }
 
-void Win32Host::FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) {
-  // A key that another program owns is simply not registered.
-  (void)::RegisterHotKey(form_.Handle, id, modifiers, virtualKey);
+HotKeyAnswer Win32Host::FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) {
+  if (::RegisterHotKey(form_.Handle, id, modifiers, virtualKey)) return HotKeyAnswer::kRegistered;
+  return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED ? HotKeyAnswer::kHeldElsewhere
+                                                             : HotKeyAnswer::kRefused;
 }
 
 void Win32Host::FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   form_.SetBounds(left, top, width, height);
+}
+uint32_t Win32Host::FormGetDpi() {
+  return WindowDpi(form_.Handle);
 }
 
 void Win32Host::LabelSetLeft(int32_t left) {
@@ -181,8 +186,8 @@ void Win32Host::LabelSetColor(uint32_t color) {
   form_.Label->SetColor(color);
 }
 
-void Win32Host::FontSetSize(int32_t points) {
-  form_.Label->Font->SetSize(points);
+void Win32Host::FontSetSize(int32_t points, uint32_t dpi) {
+  form_.Label->Font->SetSize(points, static_cast<int32_t>(dpi));
 }
 void Win32Host::FontSetName(const Text& name) {
   form_.Label->Font->SetName(name);
@@ -230,4 +235,16 @@ uint32_t Win32Host::ReadSettingInt(const char* section, const char* key, int32_t
 uint32_t Win32Host::ReadSettingText(const char* section, const char* key, const char* defaultValue,
                                     char* buffer, uint32_t size) {
   return ::GetPrivateProfileStringA(section, key, defaultValue, buffer, size, kSettingsPath);
+}
+
+bool Win32Host::SettingsHasSection(const char* section) {
+  // The list of a section's keys cannot tell an empty section from a missing one; the list
+  // of section names can. Names past the buffer are not looked at: a settings file holds a
+  // handful of sections.
+  char names[2048];
+  const DWORD length = ::GetPrivateProfileSectionNamesA(names, sizeof names, kSettingsPath);
+  for (DWORD at = 0; at < length && names[at] != '\0'; at += lstrlenA(names + at) + 1) {
+    if (::lstrcmpiA(names + at, section) == 0) return true;
+  }
+  return false;
 }

@@ -19,8 +19,9 @@ class Win32Host final : public NowPlayingHost {
   void FormShowWindow(int32_t command) override;
   void FormSetWindowPosTopmost() override;
   uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override;
-  void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
+  HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
   void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  uint32_t FormGetDpi() override;
 
   void LabelSetLeft(int32_t left) override;
   void LabelSetTop(int32_t top) override;
@@ -32,7 +33,7 @@ class Win32Host final : public NowPlayingHost {
   void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) override;
   void LabelSetColor(uint32_t color) override;
 
-  void FontSetSize(int32_t points) override;
+  void FontSetSize(int32_t points, uint32_t dpi) override;
   void FontSetName(const Text& name) override;
   int32_t FontSize() override;
 
@@ -45,7 +46,7 @@ class Win32Host final : public NowPlayingHost {
 
   // In monitors.cpp.
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override;
-  bool FullScreenInFront(const ScreenArea& monitor) override;
+  bool FrontWindowGet(FrontWindow& front) override;
 
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;
@@ -54,6 +55,7 @@ class Win32Host final : public NowPlayingHost {
   uint32_t ReadSettingInt(const char* section, const char* key, int32_t defaultValue) override;
   uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
                            char* buffer, uint32_t size) override;
+  bool SettingsHasSection(const char* section) override;
 
  private:
   TForm1& form_;

@@ -1,6 +1,7 @@
 #include "display/display_cycle.h"
 
 #include "display/placement.h"
+#include "display/scale.h"
 #include "display/state.h"
 #include "display/title_probe.h"
 #include "toolkit/format.h"
@@ -57,47 +58,52 @@ class RunUnderWay {
 
 // The strip fades in from alpha 0 to 200 while the label slides in from the right.
 [[nodiscard]] bool Appear(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
-  host.LabelSetTop(kLabelRestTop);
+  host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
   const uint32_t start = host.GetTickCount();
   if (state.memoryEconomy) {
     host.FormShowWindow(kSwHide);
     host.FormShowWindow(kSwShowNormal);
     host.FormShowWindow(kSwShow);
   }
-  // A minimised window would only move its icon: the strip moves once it is restored.
-  PlaceStrip(host, state, monitor);
+  // A minimised window would only move its icon: the strip moves and takes its new size once
+  // it is restored.
+  if (FitStrip(host, state, monitor)) host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
+  const int32_t restLeft = ScaleToDpi(kLabelRestLeft, state.layoutDpi);
   // Unsigned differences, so that a tick count wrapping around still ends the loop.
   while (host.GetTickCount() - start < kAnimationMs && !state.cancel) {
     uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
     if (step > kAlphaShown) step = kAlphaShown;
     host.FormSetAlphaBlendValue(static_cast<uint8_t>(step));
     const int32_t width = host.LabelGetWidth();
-    host.LabelSetLeft(SlideEdge(width, kLabelRestLeft, static_cast<int32_t>(step)));
+    host.LabelSetLeft(SlideEdge(width, restLeft, static_cast<int32_t>(step)));
     host.FormProcessMessages();
     if (state.exiting) return false;
     host.Sleep(kFramePauseMs);
   }
   host.FormSetAlphaBlendValue(kAlphaShown);
-  host.LabelSetLeft(kLabelRestLeft);
+  host.LabelSetLeft(restLeft);
   return true;
 }
 
 // The strip fades out from alpha 200 to 0 while the label slides down out of it.
 [[nodiscard]] bool Disappear(NowPlayingHost& host, NowPlayingState& state) {
-  host.LabelSetLeft(kLabelRestLeft);
+  host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
+  const int32_t restTop = ScaleToDpi(kLabelRestTop, state.layoutDpi);
   const uint32_t start = host.GetTickCount();
   while (host.GetTickCount() - start < kAnimationMs && !state.cancel) {
     const uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
     const int32_t level = step > kAlphaShown ? 0 : kAlphaShown - static_cast<int32_t>(step);
     host.FormSetAlphaBlendValue(static_cast<uint8_t>(level));
     const int32_t height = host.LabelGetHeight();
-    host.LabelSetTop(SlideEdge(height, kLabelRestTop, level));
+    host.LabelSetTop(SlideEdge(height, restTop, level));
     host.FormProcessMessages();
     if (state.exiting) return false;
     host.Sleep(kFramePauseMs);
   }
   host.FormSetAlphaBlendValue(0);
   state.forced = false;
+  // The notice of keys that could not be had stands for the first display only.
+  state.keyNotice = Text();
   if (state.memoryEconomy) {
     host.FormShowWindow(kSwHide);
     host.FormShowWindow(kSwMinimize);
@@ -134,7 +140,9 @@ void DisplayCycle(NowPlayingHost& host) {
             .value;
   }
   const int32_t position = positionMs / 1000;
-  if (state.playerWindow != 0) {
+  if (!state.keyNotice.IsEmpty()) {
+    host.LabelSetCaption(state.keyNotice);
+  } else if (state.playerWindow != 0) {
     host.LabelSetCaption(ComposeCaption(state.lastTitle, length.value, position));
   } else {
     host.LabelSetCaptionInCodePage(Text(kPlayerNotRunning), kPlayerNotRunningCodePage);

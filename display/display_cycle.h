@@ -9,6 +9,7 @@
 inline constexpr uint32_t kAnimationMs = 2000;
 inline constexpr uint32_t kFramePauseMs = 10;
 inline constexpr int32_t kAlphaShown = 200;  // of the 255 a layered window allows
+// Where the label rests while the strip is out, at 96 dpi.
 inline constexpr int32_t kLabelRestLeft = 20;
 inline constexpr int32_t kLabelRestTop = 8;
 

@@ -20,15 +20,31 @@ struct PlayerAnswer {
   bool answered;
 };
 
-// A monitor on the virtual screen, as Win32's RECT (right and bottom lie just outside), with
-// the bottom of its work area: the edge above a taskbar at the bottom.
-struct ScreenArea {
+// A rectangle on the virtual screen, as Win32's RECT: right and bottom lie just outside.
+struct ScreenRect {
   int32_t left = 0;
   int32_t top = 0;
   int32_t right = 0;
   int32_t bottom = 0;
-  int32_t workBottom = 0;
 };
+
+// A monitor: its whole rectangle, its work area (without the taskbar and docked bars) and its
+// resolution in dots per inch (96 at 100 % scale).
+struct ScreenArea {
+  ScreenRect monitor;
+  ScreenRect work;
+  uint32_t dpi = 96;
+};
+
+// The window in front, as the quiet rule sees it: where it lies and its window style bits.
+struct FrontWindow {
+  ScreenRect rect;
+  uint32_t style = 0;
+};
+
+// What RegisterHotKey made of a key: taken, held by another program already
+// (ERROR_HOTKEY_ALREADY_REGISTERED), or refused for another reason.
+enum class HotKeyAnswer : uint8_t { kRegistered, kHeldElsewhere, kRefused };
 
 // Window handles are 32-bit; 0 means none.
 class NowPlayingHost {
@@ -51,9 +67,12 @@ class NowPlayingHost {
   // CreateRoundRectRgn(0, 0, width, height, ellipse, ellipse), handed to the window with
   // SetWindowRgn (no redraw). Answers the region's handle.
   virtual uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) = 0;
-  virtual void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) = 0;
+  [[nodiscard]] virtual HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers,
+                                                        uint32_t virtualKey) = 0;
   // Moves and sizes the form in one step, on the virtual screen.
   virtual void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
+  // The resolution of the monitor the form's window is on, in dots per inch.
+  [[nodiscard]] virtual uint32_t FormGetDpi() = 0;
 
   // The label on the form; positions are in the form's client area.
   virtual void LabelSetLeft(int32_t left) = 0;
@@ -68,8 +87,8 @@ class NowPlayingHost {
   virtual void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) = 0;
   virtual void LabelSetColor(uint32_t color) = 0;
 
-  // The label's font.
-  virtual void FontSetSize(int32_t points) = 0;
+  // The label's font. The size in points becomes pixels at `dpi` dots per inch.
+  virtual void FontSetSize(int32_t points, uint32_t dpi) = 0;
   virtual void FontSetName(const Text& name) = 0;
   [[nodiscard]] virtual int32_t FontSize() = 0;  // in points
 
@@ -90,9 +109,9 @@ class NowPlayingHost {
   // The monitors. `monitor` is 1..n in EnumDisplayMonitors' order, 0 the primary, -1 the one
   // that holds the foreground window; answers false, leaving `area` alone, when there is none.
   [[nodiscard]] virtual bool MonitorGetArea(int32_t monitor, ScreenArea& area) = 0;
-  // Whether the foreground window belongs to another program, is not the desktop or one of the
-  // shell's, and covers the whole of `monitor` (a game, a video, a slide show).
-  [[nodiscard]] virtual bool FullScreenInFront(const ScreenArea& monitor) = 0;
+  // The foreground window, when it belongs to another program and is not the desktop or one of
+  // the shell's; false, leaving `front` alone, otherwise.
+  [[nodiscard]] virtual bool FrontWindowGet(FrontWindow& front) = 0;
 
   // The system. ExitProcess does not return in the program; the logic still returns at
   // once after calling it, without touching anything else.
@@ -105,4 +124,7 @@ class NowPlayingHost {
                                                 int32_t defaultValue) = 0;
   virtual uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
                                    char* buffer, uint32_t size) = 0;
+  // Whether the file has a section of that name, also an empty one
+  // (GetPrivateProfileSectionNamesA).
+  [[nodiscard]] virtual bool SettingsHasSection(const char* section) = 0;
 };

@@ -77,39 +77,71 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   return static_cast<uint32_t>(count);
 }
 
+// The file's lines, each without its end and the blanks around it; blank lines are skipped.
+class Lines {
+ public:
+  explicit Lines(std::string_view bytes) : rest_(bytes) {
+    if (Slice(rest_, 0, kUtf8Bom.size()) == kUtf8Bom) rest_.remove_prefix(kUtf8Bom.size());
+  }
+
+  [[nodiscard]] bool Next(std::string_view& line) {
+    while (!rest_.empty()) {
+      const size_t end = rest_.find_first_of("\r\n");
+      line = Trim(Slice(rest_, 0, end));
+      rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end);
+      while (!rest_.empty() && (rest_.front() == '\r' || rest_.front() == '\n')) {
+        rest_.remove_prefix(1);
+      }
+      if (!line.empty()) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+// "[name]" opens a section; the name runs to the last "]" of the line.
+[[nodiscard]] bool SectionName(std::string_view line, std::string_view& name) {
+  if (line.front() != '[') return false;
+  const size_t close = line.rfind(']');
+  if (close == std::string_view::npos) return false;
+  name = Trim(Slice(line, 1, close - 1));
+  return true;
+}
+
 }  // namespace
 
 bool IniFile::Find(std::string_view section, std::string_view key, std::string_view& value) const {
-  std::string_view rest = bytes_;
-  if (Slice(rest, 0, kUtf8Bom.size()) == kUtf8Bom) rest.remove_prefix(kUtf8Bom.size());
-
+  Lines lines(bytes_);
   bool inside = false;
-  while (!rest.empty()) {
-    const size_t end = rest.find_first_of("\r\n");
-    std::string_view line = Slice(rest, 0, end);
-    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
-    while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n')) rest.remove_prefix(1);
-
-    line = Trim(line);
-    if (line.empty()) continue;
-    if (line.front() == '[') {
-      const size_t close = line.rfind(']');
-      if (close != std::string_view::npos) {
-        // Only the first section of a name counts; a later one of the same name is not read.
-        if (inside) return false;
-        inside = SameName(Trim(Slice(line, 1, close - 1)), section);
-        continue;
-      }
+  std::string_view line;
+  while (lines.Next(line)) {
+    std::string_view name;
+    if (SectionName(line, name)) {
+      // Only the first section of a name counts; a later one of the same name is not read.
+      if (inside) return false;
+      inside = SameName(name, section);
+      continue;
     }
     if (!inside) continue;
 
     const size_t equals = line.find('=');
-    const std::string_view name = Trim(Slice(line, 0, equals));
-    if (!SameName(name, key)) continue;
+    if (!SameName(Trim(Slice(line, 0, equals)), key)) continue;
     // The first key of the name answers, also when it has no value (then: the default).
     if (equals == std::string_view::npos) return false;
     value = Trim(Slice(line, equals + 1));
     return true;
+  }
+  return false;
+}
+
+bool IniFile::HasSection(std::string_view section) const {
+  Lines lines(bytes_);
+  std::string_view line;
+  std::string_view name;
+  while (lines.Next(line)) {
+    if (SectionName(line, name) && SameName(name, section)) return true;
   }
   return false;
 }

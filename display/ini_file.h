@@ -23,6 +23,10 @@ class IniFile {
   uint32_t ReadText(std::string_view section, std::string_view key, const char* defaultValue,
                     char* buffer, uint32_t size) const;
 
+  // Whether a section of that name opens anywhere in the file, also one without keys (as
+  // GetPrivateProfileSectionNamesA lists it).
+  [[nodiscard]] bool HasSection(std::string_view section) const;
+
  private:
   // The first key of that name in the first section of that name, when it has a value.
   [[nodiscard]] bool Find(std::string_view section, std::string_view key,

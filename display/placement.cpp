@@ -1,5 +1,6 @@
 #include "display/placement.h"
 
+#include "display/scale.h"
 #include "display/settings.h"
 
 namespace {
@@ -21,6 +22,17 @@ namespace {
   return state.monitor != kMonitorPrimary || state.bottom;
 }
 
+// Along the bottom the strip spans the work area, clear of a taskbar at either side; along the
+// top it spans the whole monitor.
+void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
+  const ScreenRect& span = state.bottom ? monitor.work : monitor.monitor;
+  const int32_t width = span.right - span.left;
+  const int32_t height = host.FormGetHeight();
+  host.FormSetBounds(span.left, state.bottom ? span.bottom - height : span.top, width, height);
+  host.LabelSetWidth(width);
+  RoundCorners(host, state, width);
+}
+
 }  // namespace
 
 void LoadPlacement(NowPlayingHost& host) {
@@ -33,21 +45,59 @@ void LoadPlacement(NowPlayingHost& host) {
       !StartsWithNumber(host, "FullScreen") || host.ReadSettingInt("Main", "FullScreen", 1) != 0;
 }
 
+uint32_t UsableDpi(uint32_t dpi) {
+  return dpi >= kLeastDpi && dpi <= kMostDpi ? dpi : kBaseDpi;
+}
+
+void SizeStrip(NowPlayingHost& host, const NowPlayingState& state) {
+  // The point number doubles as a pixel count at 96 dpi.
+  const uint32_t height = static_cast<uint32_t>(host.FontSize()) + kStripPadding;
+  host.FormSetHeight(ScaleToDpi(static_cast<int32_t>(height), state.layoutDpi));
+  host.LabelSetHeight(host.FormGetHeight());
+}
+
+void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width) {
+  // The window frees the region it had when it takes the new one.
+  const int32_t ellipse = ScaleToDpi(kCornerEllipse, state.layoutDpi);
+  state.region = host.FormSetRoundRegion(width, host.FormGetHeight(), ellipse);
+}
+
 bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
   if (!StripMoves(state) && state.overFullScreen) return true;
   if (!host.MonitorGetArea(state.monitor, monitor)) {
     (void)host.MonitorGetArea(kMonitorPrimary, monitor);
   }
-  return state.forced || state.overFullScreen || !host.FullScreenInFront(monitor);
+  if (state.forced || state.overFullScreen) return true;
+  FrontWindow front;
+  return !host.FrontWindowGet(front) || !IsFullScreen(front, monitor.monitor);
 }
 
-void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
-  if (!StripMoves(state)) return;
-  const int32_t width = monitor.right - monitor.left;
-  const int32_t height = host.FormGetHeight();
-  host.FormSetBounds(monitor.left, state.bottom ? monitor.workBottom - height : monitor.top, width,
-                     height);
-  host.LabelSetWidth(width);
-  // The window frees the region it had when it takes the new one.
-  state.region = host.FormSetRoundRegion(width, height, kCornerEllipse);
+bool IsFullScreen(const FrontWindow& window, const ScreenRect& monitor) {
+  const bool framed =
+      (window.style & kWindowCaption) == kWindowCaption || (window.style & kWindowSizingFrame) != 0;
+  return !framed && window.rect.left <= monitor.left && window.rect.top <= monitor.top &&
+         window.rect.right >= monitor.right && window.rect.bottom >= monitor.bottom;
+}
+
+bool FitStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
+  // A reading that differs from the last one is news; one that does not leaves what the system
+  // reported meanwhile (WM_DPICHANGED) standing.
+  const uint32_t reading = UsableDpi(StripMoves(state) ? monitor.dpi : host.FormGetDpi());
+  if (reading != state.dpiReading) state.dpiReading = state.stripDpi = reading;
+  const bool rescaled = state.stripDpi != state.layoutDpi;
+  if (rescaled) {
+    state.layoutDpi = state.stripDpi;
+    host.FontSetSize(host.FontSize(), state.layoutDpi);
+    SizeStrip(host, state);
+  }
+  if (StripMoves(state)) {
+    PlaceStrip(host, state, monitor);
+  } else if (rescaled) {
+    RoundCorners(host, state, host.FormGetWidth());
+  }
+  return rescaled;
+}
+
+void OnDpiChanged(uint32_t dpi) {
+  if (dpi >= kLeastDpi && dpi <= kMostDpi) NowPlaying().stripDpi = dpi;
 }

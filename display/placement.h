@@ -1,6 +1,7 @@
-// Where the strip comes out: on which monitor, along which edge, and whether a new title keeps
-// quiet while a full-screen program is in front. With every setting at its default nothing
-// here asks the system anything: the strip keeps the place and width start-up gave it.
+// Where the strip comes out and how large it is: on which monitor, along which edge, scaled to
+// that monitor's resolution, and whether a new title keeps quiet while a full-screen program is
+// in front. With every setting at its default on a 96-dpi screen the strip keeps the place,
+// width and size that start-up and the settings gave it.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +11,23 @@
 
 inline constexpr int32_t kMonitorPrimary = 0;
 inline constexpr int32_t kPositionBottom = 1;
-inline constexpr int32_t kCornerEllipse = 50;
+inline constexpr int32_t kCornerEllipse = 50;  // at 96 dpi, as every length of the strip
+inline constexpr int32_t kStripPadding = 30;   // the strip is the font's size in points plus this
+
+// Win32 window styles that make a window something other than a full-screen program.
+inline constexpr uint32_t kWindowCaption = 0x00C00000;      // WS_CAPTION
+inline constexpr uint32_t kWindowSizingFrame = 0x00040000;  // WS_THICKFRAME
 
 // Reads [Main] Monitor, Position and FullScreen, after the other keys.
 void LoadPlacement(NowPlayingHost& host);
+
+// A resolution as the host read it, or 96 when it is not one.
+[[nodiscard]] uint32_t UsableDpi(uint32_t dpi);
+
+// The strip's height from the font (its size in points plus 30, at the layout resolution) and
+// the label's from the window; then the rounded corners over the window's width.
+void SizeStrip(NowPlayingHost& host, const NowPlayingState& state);
+void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width);
 
 // Before the strip comes out: finds its monitor (the primary when the chosen one is not there)
 // and answers false when a new title must keep quiet because a full-screen program covers that
@@ -21,6 +35,16 @@ void LoadPlacement(NowPlayingHost& host);
 [[nodiscard]] bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state,
                                  ScreenArea& monitor);
 
-// Once the form is restored and still invisible: moves it along the chosen edge of `monitor`,
-// as wide as the monitor; the label and the rounded region take the new width.
-void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor);
+// A window that covers the whole monitor without a caption or a sizing border: a game, a video,
+// a slide show. A maximised window has a frame, and is no full-screen program.
+[[nodiscard]] bool IsFullScreen(const FrontWindow& window, const ScreenRect& monitor);
+
+// Once the form is restored and still invisible: lays the strip out anew when its monitor's
+// resolution changed, then moves it along the chosen edge of `monitor`, as wide as that edge
+// allows. Answers true when the resolution changed.
+[[nodiscard]] bool FitStrip(NowPlayingHost& host, NowPlayingState& state,
+                            const ScreenArea& monitor);
+
+// WM_DPICHANGED: the system moved the strip's window to another resolution; the next display
+// takes it. Values that are no resolution are ignored.
+void OnDpiChanged(uint32_t dpi);

@@ -3,6 +3,7 @@
 // whole caption again. Read either way, one track must still give one title.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "toolkit/text.h"
@@ -10,6 +11,19 @@
 // What ends the title in every playing caption, and begins the scroll mark.
 inline constexpr std::string_view kWinampMark = " - Winamp";
 
-// True when `caption` is such a turned caption; `unturned` then holds the caption it turns
-// ("12. Artist - Title - Winamp"). Any other caption is left for the usual cut.
-[[nodiscard]] bool Unscroll(std::string_view caption, Text& unturned);
+enum class ScrollStep : uint8_t {
+  NotTurned,  // no turned caption: the usual cut applies
+  Turned,     // `Unturned` holds the caption it turns
+  Broken,     // turned, but cut short: it cannot be rebuilt whole, and gives no title
+};
+
+// The caption a turned one turns ("12. Artist - Title - Winamp"). A title that itself ends in
+// " - Winamp" makes one step read two ways: `other` then holds the second reading.
+struct Unturned {
+  Text caption;
+  Text other;  // empty: one reading only
+};
+
+// `cut`: the caption filled the buffer to its end, so its end is lost, and perhaps half a
+// character with it.
+[[nodiscard]] ScrollStep Unscroll(std::string_view caption, bool cut, Unturned& unturned);

@@ -1,5 +1,6 @@
 #include "display/settings.h"
 
+#include "display/hot_keys.h"
 #include "display/placement.h"
 #include "display/state.h"
 
@@ -68,26 +69,23 @@ void LoadSettings(NowPlayingHost& host) {
   text[sizeof text - 1] = '\0';
   state.color = ParseInteger(std::string_view(text));
 
-  host.FontSetSize(static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize)));
+  // The strip starts on the primary monitor, and is laid out for its resolution.
+  state.layoutDpi = state.stripDpi = state.dpiReading = UsableDpi(host.FormGetDpi());
+  const int32_t points =
+      static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize));
+  host.FontSetSize(points, state.layoutDpi);
   char name[kSettingTextSize] = {};
   host.ReadSettingText("Font", "Name", kDefaultFontName, name, sizeof name);
   name[sizeof name - 1] = '\0';
   host.FontSetName(Text(name));
   LoadPlacement(host);
 
-  // The point number doubles as a pixel count: the strip is the font size plus 30 high.
-  host.FormSetHeight(static_cast<int32_t>(static_cast<uint32_t>(host.FontSize()) + 30u));
-  host.LabelSetHeight(host.FormGetHeight());
-  const int32_t width = host.FormGetWidth();
-  const int32_t height = host.FormGetHeight();
-  state.region = host.FormSetRoundRegion(width, height, kCornerEllipse);
+  SizeStrip(host, state);
+  RoundCorners(host, state, host.FormGetWidth());
   host.FormSetColor(state.color);
   host.LabelSetColor(host.FormColor());
 
-  // A hot key another program owns is simply not ours; nothing reports it.
-  host.FormRegisterHotKey(kHotKeyShowNow, kModControlShift, kVirtualKeyX);
-  host.FormRegisterHotKey(kHotKeyAutomatic, kModControlShift, kVirtualKeyC);
-  host.FormRegisterHotKey(kHotKeyQuit, kModControlShift, kVirtualKeyV);
+  RegisterHotKeys(host);
 
   state.forced = false;
   state.automatic = true;

@@ -7,14 +7,10 @@
 
 #include "display/host.h"
 
-// Hot-key ids, registered with Ctrl+Shift.
-inline constexpr int32_t kHotKeyShowNow = 0;     // X
-inline constexpr int32_t kHotKeyAutomatic = 1;   // C
-inline constexpr int32_t kHotKeyQuit = 2;        // V
-inline constexpr uint32_t kModControlShift = 6;  // MOD_CONTROL | MOD_SHIFT
-inline constexpr uint32_t kVirtualKeyX = 0x58;
-inline constexpr uint32_t kVirtualKeyC = 0x43;
-inline constexpr uint32_t kVirtualKeyV = 0x56;
+// Hot-key ids; the keys come from [Keys] (hot_keys.h).
+inline constexpr int32_t kHotKeyShowNow = 0;    // Ctrl+Shift+X by default
+inline constexpr int32_t kHotKeyAutomatic = 1;  // Ctrl+Shift+C
+inline constexpr int32_t kHotKeyQuit = 2;       // Ctrl+Shift+V
 
 inline constexpr uint32_t kDefaultKeepTitle = 3000;
 inline constexpr uint32_t kDefaultCheckTitle = 500;

@@ -28,6 +28,15 @@ struct NowPlayingState {
   bool bottom = false;         // along the bottom of the work area instead of the top
   bool overFullScreen = true;  // new titles come out also over a full-screen program
 
+  // Resolutions in dots per inch (see placement.h).
+  uint32_t layoutDpi = 96;   // the one the font, the height, the corners and the label's edges have
+  uint32_t stripDpi = 96;    // the strip's, as last reported by the system or found at a display
+  uint32_t dpiReading = 96;  // its monitor's, as read at the start or the last display
+
+  // Which of the keys set in settings.ini could not be had, and why: shown instead of the
+  // title by the first display, until it has gone again. Empty when all is well.
+  Text keyNotice;
+
   // What the player's announcements look at (song_change.h).
   bool settingsLoaded = false;  // the settings loader has run
   // The timer is enabled with an interval above 0, as the cycle last left it; start-up

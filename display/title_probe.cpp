@@ -48,11 +48,21 @@ bool ProbeTitle(NowPlayingHost& host) {
   const size_t copied = count > 0 ? static_cast<size_t>(count) : 0;
   std::string_view caption(buffer, std::min(copied, terminated));
 
-  Text unturned;
-  if (Unscroll(caption, unturned)) caption = unturned.View();
+  // A caption that fills the buffer to its end may have been cut there.
+  const bool cut = caption.size() >= kCaptionBufferSize - 1;
+  Unturned unturned;
+  const ScrollStep step = Unscroll(caption, cut, unturned);
+  if (step == ScrollStep::Broken) return false;
+  if (step == ScrollStep::Turned) caption = unturned.caption.View();
   Text title;
   if (!CutTitle(caption, title)) return false;
   if (title == state.lastTitle) return false;
+  // A step that reads two ways: the reading that is the title already out wins.
+  Text other;
+  if (!unturned.other.IsEmpty() && CutTitle(unturned.other.View(), other) &&
+      other == state.lastTitle) {
+    return false;
+  }
   state.lastTitle = std::move(title);
   return true;
 }

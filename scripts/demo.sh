@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The demo: Tunelamp and the stand-in player under Wine, on a machine with no Winamp and no
 # screen. The player plays its built-in list; Tunelamp shows each new title at the top of the
-# screen. Screenshots of three displays and an animated GIF of the first one (fade and slide in,
-# stay, fade and slide out) land in the output folder, named at the end.
+# screen. Screenshots of three displays, an animated GIF of the first one (fade and slide in,
+# stay, fade and slide out) and a picture at 150 % display scale land in the output folder,
+# named at the end.
 #   scripts/demo.sh [OUTPUT_FOLDER]     (default out/demo)
 # With DISPLAY set the demo uses that screen; without one it makes its own, with a compositor
 # so that the pictures show the strip's real translucency. DEMO_BUILD names another build
@@ -139,8 +140,10 @@ wine "$bin/player.exe" >/dev/null 2>&1 &
 pids+=($!)
 echo "demo: the player plays its list; waiting for $displays titles"
 
-n=0
-while [ "$n" -lt "$displays" ]; do
+# catch NAME ROWS: waits for the strip to come out and come to rest, then keeps the screen as
+# NAME.png and its top ROWS rows as NAME-strip.png.
+catch() {
+  local deadline came previous="" current
   # Wait for the strip to start coming out.
   deadline=$(($(now_ms) + 60000))
   while :; do
@@ -152,23 +155,26 @@ while [ "$n" -lt "$displays" ]; do
     fi
   done
   came=$(now_ms)
-  previous=""
-  shot=0
-  # Follow it out and away again.
+  # Out and at rest: the two-second animation is over and the colour holds still.
   while :; do
     current="$(pixel_of "$out/current.png")"
-    [ "$current" = "$baseline" ] && break
-    # Out and at rest: the two-second animation is over and the colour holds still.
-    if [ "$shot" -eq 0 ] && [ "$current" = "$previous" ] && [ $(($(now_ms) - came)) -ge 2400 ]; then
-      n=$((n + 1))
-      cp "$out/current.png" "$out/title-$n.png"
-      convert "$out/current.png" -crop "${screen_width}x80+0+0" +repage "$out/title-$n-strip.png"
-      echo "demo: title $n out: $out/title-$n.png"
-      shot=1
+    if [ "$current" = "$previous" ] && [ $(($(now_ms) - came)) -ge 2400 ]; then
+      cp "$out/current.png" "$out/$1.png"
+      convert "$out/current.png" -crop "${screen_width}x$2+0+0" +repage "$out/$1-strip.png"
+      return
     fi
     previous="$current"
     screen "$out/current.png"
   done
+}
+
+n=0
+while [ "$n" -lt "$displays" ]; do
+  n=$((n + 1))
+  catch "title-$n" 80
+  echo "demo: title $n out: $out/title-$n.png"
+  # Wait for it to go away again.
+  while [ "$(pixel_of "$out/current.png")" != "$baseline" ]; do screen "$out/current.png"; done
 done
 rm -f "$out/current.png"
 wait "$film"
@@ -179,6 +185,20 @@ delay="$(cat "$out/frames/delay")"
 convert -delay "$delay" -loop 0 "${frames[@]}" -layers Optimize "$out/fade.gif"
 rm -rf "$out/frames"
 echo "demo: ${#frames[@]} pictures of the first display, $((delay * 10)) ms apart: $out/fade.gif"
+
+# Once more at 150 % scale: the prefix's LogPixels, which each new Wine process reads at its
+# start. Tunelamp is started afresh and shows the title playing at once.
+desktop='HKCU\Control Panel\Desktop'
+wine "$bin/player.exe" --hotkey 2
+# One copy at a time: the first must be gone before the second starts.
+for _ in $(seq 150); do kill -0 "${pids[0]}" 2>/dev/null || break; sleep 0.1; done
+wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+(cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
+pids+=($!)
+catch "scale-150" 120
+wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+rm -f "$out/current.png"
+echo "demo: at 150 %: $out/scale-150.png"
 
 # Quit Tunelamp with its hot key (Ctrl+Shift+V) and close the player.
 wine "$bin/player.exe" --hotkey 2

@@ -4,7 +4,8 @@
 #     built one after the other, give the same zip byte for byte;
 #   - the zip holds what the read-me promises, in that order;
 #   - its tunelamp.exe carries the project's version in its version resource and the manifest,
-#     read back with Debian's exiftool and wrestool.
+#     and the manifest asks for UTF-8 and for the caller's rights, read back with Debian's
+#     exiftool and wrestool.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -90,6 +91,10 @@ echo "$identity" | grep -q "version=\"$version.0\"" ||
   fail "the manifest's assemblyIdentity does not say version $version.0"
 echo "$manifest" | grep -q '<activeCodePage[^>]*>UTF-8</activeCodePage>' ||
   fail "the manifest does not ask for UTF-8 as the ANSI code page"
+# The caller's rights, inside trustInfo's security/requestedPrivileges, where Windows looks.
+echo "$manifest" | tr -d '\n' |
+  grep -q '<trustInfo xmlns="urn:schemas-microsoft-com:asm.v3">[[:space:]]*<security>[[:space:]]*<requestedPrivileges>[[:space:]]*<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' ||
+  fail "the manifest does not ask for the caller's rights (asInvoker) in its trustInfo block"
 
 if [ "$failures" -gt 0 ]; then
   echo "release-check: $failures check(s) failed" >&2

@@ -1,6 +1,7 @@
 #include "toolkit/graphics.h"
 
 #include "toolkit/controls.h"
+#include "toolkit/helpers.h"
 
 TFont::TFont() : Name("MS Sans Serif") {}
 
@@ -15,11 +16,12 @@ void TFont::SetName(const Text& face) {
 }
 
 void TFont::SetSize(int32_t points) {
-  Size = points;
   // Read the resolution each time: nothing caches it, so a changed screen setting counts.
-  HDC screen = GetDC(nullptr);
-  const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  SetSize(points, ScreenDpi());
+}
+
+void TFont::SetSize(int32_t points, int32_t dotsPerInch) {
+  Size = points;
   Height = -MulDiv(points, dotsPerInch, 72);
   RecreateFont();
   if (Owner) Owner->Invalidate();

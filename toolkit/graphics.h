@@ -19,6 +19,8 @@ class TFont : public TObject {
   void SetOwner(TWinControl* owner);
   void SetName(const Text& face);  // no repaint
   void SetSize(int32_t points);    // also sets Height for the screen's resolution; repaints
+  // The same for a resolution of `dotsPerInch`: a monitor's, which may differ from the screen's.
+  void SetSize(int32_t points, int32_t dotsPerInch);
 
   HFONT Handle = nullptr;
   TWinControl* Owner = nullptr;

@@ -1,6 +1,8 @@
 // System helpers of the toolkit: the screen's width and the resolution of colour values.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
 // A Windows colour 0x00BBGGRR, or, with the top bit set, system colour n as 0x80000000 + n.
@@ -15,3 +17,11 @@ inline constexpr TColor kButtonFaceColor = kSystemColorFlag | 15u;  // COLOR_BTN
 // A system colour becomes its current RGB value (only the low byte selects it); any other
 // colour is returned unchanged.
 [[nodiscard]] TColor ResolveColor(TColor color);
+
+// Dots per inch of the screen as a device context reports it (LOGPIXELSY): the one resolution
+// Windows before 8.1 has for all monitors.
+[[nodiscard]] int32_t ScreenDpi();
+// Dots per inch of a monitor (Windows 8.1 and later), else of the screen.
+[[nodiscard]] uint32_t MonitorDpi(HMONITOR monitor);
+// Dots per inch that the window has (Windows 10 1607 and later), else its monitor's.
+[[nodiscard]] uint32_t WindowDpi(HWND window);

@@ -1,6 +1,8 @@
 #include "toolkit/layered.h"
 
+#ifdef TUNELAMP_TEST_HOOKS
 ProcedureLookup LayeredProcedureLookupForTests = nullptr;
+#endif
 
 namespace {
 
@@ -11,8 +13,12 @@ using SetLayeredWindowAttributesProc = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD
 SetLayeredWindowAttributesProc LookUpSetLayeredWindowAttributes() {
   HMODULE user32 = GetModuleHandleA("User32");
   const char* const name = "SetLayeredWindowAttributes";
+#ifdef TUNELAMP_TEST_HOOKS
   FARPROC found = LayeredProcedureLookupForTests ? LayeredProcedureLookupForTests(user32, name)
                                                  : GetProcAddress(user32, name);
+#else
+  FARPROC found = GetProcAddress(user32, name);
+#endif
   return reinterpret_cast<SetLayeredWindowAttributesProc>(reinterpret_cast<void (*)()>(found));
 }
 

@@ -12,6 +12,8 @@
 inline constexpr uint32_t kAlphaBlendFlags[2] = {0, LWA_ALPHA};
 inline constexpr uint32_t kTransparentColorFlags[2] = {0, LWA_COLORKEY};
 
-// Tests only: when set, replaces GetProcAddress in the lookup of the attribute function.
+#ifdef TUNELAMP_TEST_HOOKS
+// Test builds only: when set, replaces GetProcAddress in the lookup of the attribute function.
 using ProcedureLookup = FARPROC(WINAPI*)(HMODULE module, LPCSTR name);
 extern ProcedureLookup LayeredProcedureLookupForTests;
+#endif

@@ -71,6 +71,12 @@ LRESULT __fastcall StubEntry(const void* record, uint32_t unusedEdx, HWND window
 [[nodiscard]] StubPage* StubPageListHead();
 [[nodiscard]] Stub* FreeStubListHead();
 
-// Where new stub pages come from; null restores VirtualAlloc. Lets the tests make it fail.
-using StubPageSource = void* (*)();
+#ifdef TUNELAMP_TEST_HOOKS
+// Test builds only: stand-ins for VirtualAlloc and VirtualProtect on stub pages, so the tests
+// can watch each step and make either fail; null restores the system's.
+using StubPageSource = LPVOID(WINAPI*)(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
+using StubPageProtection = BOOL(WINAPI*)(LPVOID address, SIZE_T size, DWORD protect,
+                                         PDWORD previous);
 void SetStubPageSource(StubPageSource source);
+void SetStubPageProtection(StubPageProtection protection);
+#endif

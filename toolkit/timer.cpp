@@ -92,6 +92,11 @@ void TTimer::Tick() {
   if (OnTimer.IsSet()) OnTimer(this);
 }
 
+bool TTimer::CanTick() const {
+  return WindowHandle &&
+         IsWindowStub(reinterpret_cast<WNDPROC>(GetWindowLongA(WindowHandle, GWL_WNDPROC)));
+}
+
 void TTimer::RouteWindowMessage(void* timer, TWindowMessage& message) {
   static_cast<TTimer*>(timer)->TimerWindowProc(message);
 }

@@ -12,8 +12,10 @@
 using TWindowMethod = Method<void(TWindowMessage& message)>;
 
 // Takes a free stub and binds it to the method; the stub's address is a window procedure.
-// Null only when no stub page could be made.
+// Null when no stub could be made: no memory, or the system refused to make it executable.
 [[nodiscard]] WNDPROC AllocateWindowStub(TWindowMethod method);
+// True when the procedure is a stub that AllocateWindowStub handed out.
+[[nodiscard]] bool IsWindowStub(WNDPROC procedure);
 
 // A hidden "TPUtilWindow"; its procedure becomes a stub bound to the method when the method is
 // set, else it stays DefWindowProcA. Null when the window could not be made.
@@ -38,6 +40,8 @@ class TTimer : public TObject {
   void TimerWindowProc(TWindowMessage& message);
   // Fires OnTimer when assigned. The WM_TIMER path does not go through here.
   virtual void Tick();
+  // False when the utility window or its stub could not be made: such a timer never ticks.
+  [[nodiscard]] bool CanTick() const;
 
   uint32_t Interval = 1000;
   HWND WindowHandle = nullptr;

@@ -281,6 +281,65 @@ bool FocusWindow::PressKeys(const std::string& keys) const {
                  " windowactivate --sync key " + keys);
 }
 
+namespace {
+constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+constexpr char kLogPixels[] = "LogPixels";
+}  // namespace
+
+ScreenScale::ScreenScale(DWORD dpi) {
+  DWORD size = sizeof previous_;
+  had_ = RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, RRF_RT_REG_DWORD, nullptr,
+                      &previous_, &size) == ERROR_SUCCESS;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi, sizeof dpi);
+}
+
+ScreenScale::~ScreenScale() {
+  if (had_) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &previous_,
+                    sizeof previous_);
+  } else {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, kLogPixels);
+  }
+}
+
+TextRows FindTextRows(HWND popup) {
+  const RECT rect = RectOf(popup);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  SelectObject(memory, old);
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  // Rows inside the rounded region have the strip's colour in the middle, where no text reaches;
+  // text is looked for clear of the corners, where what lies behind the strip shows.
+  const auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; };
+  const auto dark = [](uint32_t p) {
+    return ((p >> 16) & 0xFF) < 80 && ((p >> 8) & 0xFF) < 80 && (p & 0xFF) < 80;
+  };
+  const uint32_t strip = at(width / 2, height / 2);
+  TextRows rows;
+  for (int y = 0; y < height; ++y) {
+    if (at(width / 2, y) != strip) continue;
+    rows.lastStrip = y;
+    for (int x = height; x < width - height; ++x) {
+      if (!dark(at(x, y))) continue;
+      if (rows.first < 0) rows.first = y;
+      rows.last = y;
+      break;
+    }
+  }
+  return rows;
+}
+
 bool ClickAt(int x, int y) {
   return RunUnix(std::string(kXdotool) + " mousemove " + std::to_string(x) + " " +
                  std::to_string(y) + " click 1");

@@ -143,6 +143,29 @@ class FocusWindow {
   std::string title_;
 };
 
+// The display scale of the programs started while it lives: the prefix's LogPixels, which each
+// new process reads at its start (96 is 100 %, 144 is 150 %). Put back as it was at the end.
+class ScreenScale {
+ public:
+  explicit ScreenScale(DWORD dpi);
+  ScreenScale(const ScreenScale&) = delete;
+  ScreenScale& operator=(const ScreenScale&) = delete;
+  ~ScreenScale();
+
+ private:
+  bool had_ = false;
+  DWORD previous_ = 0;
+};
+
+// Where the popup's text shows, as read from the screen: the first and last rows of its client
+// area with dark pixels on the strip's colour (-1: none), and the strip's last row.
+struct TextRows {
+  int first = -1;
+  int last = -1;
+  int lastStrip = -1;
+};
+[[nodiscard]] TextRows FindTextRows(HWND popup);
+
 // A real click of the left button at a point of the screen, through xdotool.
 [[nodiscard]] bool ClickAt(int x, int y);
 

@@ -2,6 +2,9 @@
 // settings found in the working directory.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tests/app/harness.h"
 
 namespace e2e {
@@ -49,6 +52,10 @@ struct ShapeCase {
   bool memEconomy;
   bool bottom = false;  // along the bottom of the work area
   int monitor = 0;      // 1..n in the system's order; 0 the primary
+  DWORD dpi = 96;       // the display scale Tunelamp starts with
+  int restLeft = 20;    // where the label rests in the strip
+  int restTop = 8;
+  int corner = 50;  // the corners' ellipse
 };
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
@@ -73,6 +80,10 @@ const ShapeCase kShapes[] = {
     {"a file beside the program is ignored", nullptr, "[Main]\nMemEconomy=0\n[Font]\nSize=40\n", 50,
      true},
     {"Position 1: along the bottom", "[Main]\nPosition=1\n", nullptr, 50, true, true},
+    // At 150 % every length is half as long again, and the text still fits the strip.
+    {"150 %", nullptr, nullptr, 75, true, false, 0, 144, 30, 12, 75},
+    {"150 %, Size 12, along the bottom", "[Main]\nPosition=1\n[Font]\nSize=12\n", nullptr, 63, true,
+     true, 0, 144, 30, 12, 75},
 };
 
 void ExpectShapes(const ShapeCase* cases, size_t count) {
@@ -98,9 +109,12 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
       exe = programDir.Path() + "\\tunelamp.exe";
     }
     Tunelamp app;
-    ASSERT_TRUE(app.Start(dir, exe));
-    HWND popup = app.WaitPopup();
-    ASSERT_TRUE(popup);
+    {
+      ScreenScale scale(c.dpi);
+      ASSERT_TRUE(app.Start(dir, exe));
+      ASSERT_TRUE(app.WaitPopup());
+    }
+    HWND popup = app.Popup();
 
     // At rest: invisible, and minimised with memory economy.
     PumpFor(300);
@@ -135,12 +149,13 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
     EXPECT_EQ(0, box.top);
     EXPECT_NEAR(screenWidth, box.right, 1);
     EXPECT_NEAR(c.height, box.bottom, 1);
-    // Corners of 50 by 50 are cut off; the edges between them are not.
+    // Corners of 50 by 50 (at 96 dpi) are cut off; the edges between them are not.
     EXPECT_FALSE(PtInRegion(region, 1, 1));
     EXPECT_FALSE(PtInRegion(region, screenWidth - 2, 1));
     EXPECT_FALSE(PtInRegion(region, 1, c.height - 2));
     EXPECT_FALSE(PtInRegion(region, screenWidth - 2, c.height - 2));
-    EXPECT_TRUE(PtInRegion(region, 25, 0));
+    EXPECT_FALSE(PtInRegion(region, c.corner / 4, c.corner / 25)) << "under the corner's curve";
+    EXPECT_TRUE(PtInRegion(region, c.corner / 2 + c.corner / 10, 0));
     EXPECT_TRUE(PtInRegion(region, 0, c.height / 2));
     EXPECT_TRUE(PtInRegion(region, screenWidth / 2, c.height / 2));
     DeleteObject(region);
@@ -150,16 +165,112 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
     PumpFor(kSettleMs);
     Sample out = Snapshot(popup);
     ASSERT_EQ(200, out.alpha) << "still out";
-    EXPECT_EQ(20, out.label.left);
-    EXPECT_EQ(8, out.label.top);
+    EXPECT_EQ(c.restLeft, out.label.left);
+    EXPECT_EQ(c.restTop, out.label.top);
     EXPECT_EQ(screenWidth, out.label.right - out.label.left) << "as wide as the popup";
     EXPECT_EQ(c.height, out.label.bottom - out.label.top) << "as high as the popup";
     EXPECT_EQ(kNotRunning, LabelTextWide(popup));
+    // "у" and "щ" reach below the line: a text too large for the strip loses them at its edge.
+    const TextRows rows = FindTextRows(popup);
+    EXPECT_GE(rows.first, c.restTop) << "the text shows below the label's top";
+    EXPECT_LT(rows.last, rows.lastStrip) << "the text ends inside the strip";
+    EXPECT_GE(rows.lastStrip, c.height - 2);
+    EXPECT_EQ(200, AlphaOf(popup)) << "still out while the text was read";
   }
+}
+
+BOOL CALLBACK AddChildText(HWND child, LPARAM text) {
+  char piece[512] = {};
+  GetWindowTextA(child, piece, sizeof piece);
+  *reinterpret_cast<std::string*>(text) += piece;
+  return TRUE;
+}
+
+// Where the system refuses executable memory (Arbitrary Code Guard), the timer could never
+// tick: the program says why, once, in a message box, and ends with a code that is not 0.
+TEST(StartUp, WithoutExecutableMemoryItSaysSoOnceAndEnds) {
+  WorkDir dir;
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir, BinDir() + "\\tunelamp_noexec.exe"));
+  const DWORD pid = app.Proc().Pid();
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        box = FindTopLevel("#32770", pid);
+        return box && IsWindowVisible(box);
+      },
+      kStartTimeoutMs))
+      << "no message box";
+  char title[64] = {};
+  GetWindowTextA(box, title, sizeof title);
+  EXPECT_STREQ("Tunelamp", title);
+  std::string text;
+  EnumChildWindows(box, AddChildText, reinterpret_cast<LPARAM>(&text));
+  EXPECT_NE(std::string::npos, text.find("executable memory")) << text;
+  const HWND popup = FindTopLevel("TForm", pid);
+  EXPECT_FALSE(popup && IsWindowVisible(popup)) << "the strip never comes out";
+
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  DWORD code = 0;
+  ASSERT_TRUE(app.Proc().WaitExit(kExitTimeoutMs, &code)) << "it must end once the box is closed";
+  EXPECT_EQ(1u, code);
+}
+
+// No memory of the program is writable and executable at once, which is what exploit
+// mitigations and scanners look for: its window-procedure stubs are code, read-only.
+TEST(StartUp, NoMemoryIsWritableAndExecutableAtOnce) {
+  WorkDir dir;
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  ASSERT_TRUE(app.WaitPopup());
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, app.Proc().Pid());
+  ASSERT_TRUE(process);
+  size_t regions = 0;
+  size_t privateCode = 0;
+  std::string writableCode;
+  MEMORY_BASIC_INFORMATION info;
+  for (uintptr_t at = 0;
+       VirtualQueryEx(process, reinterpret_cast<void*>(at), &info, sizeof info) == sizeof info;) {
+    ++regions;
+    const DWORD protection = info.Protect & 0xFF;
+    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) {
+      if (protection == PAGE_EXECUTE_READ) ++privateCode;
+      if (protection == PAGE_EXECUTE_READWRITE || protection == PAGE_EXECUTE_WRITECOPY) {
+        char line[80];
+        wsprintfA(line, " %p (%lu bytes, %#lx)", info.BaseAddress, info.RegionSize, info.Protect);
+        writableCode += line;
+      }
+    }
+    const uintptr_t next = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  CloseHandle(process);
+  EXPECT_GT(regions, 10u) << "the walk must cover the process's memory";
+  EXPECT_GE(privateCode, 1u) << "the stub page: private, executable and read-only";
+  EXPECT_EQ("", writableCode) << "private memory writable and executable at once";
 }
 
 TEST(StartUp, PopupShapeFollowsTheSettings) {
   ExpectShapes(kShapes, sizeof kShapes / sizeof kShapes[0]);
+}
+
+// The system tells the popup that its monitor's scale changed: the next display has the new size.
+TEST(StartUp, ANewScaleTakesEffectAtTheNextDisplay) {
+  WorkDir dir;
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  PostMessageA(popup, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+  app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  PumpFor(kSettleMs);
+  const Sample out = Snapshot(popup);
+  ASSERT_EQ(200, out.alpha) << "still out";
+  EXPECT_EQ(75, RectOf(popup).bottom - RectOf(popup).top);
+  EXPECT_EQ(30, out.label.left);
+  EXPECT_EQ(12, out.label.top);
 }
 
 // scripts/test.sh runs this once more on a display with two monitors, one over the other.

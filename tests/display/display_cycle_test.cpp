@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "display/hot_keys.h"
+#include "display/placement.h"
+#include "display/scale.h"
 #include "display/settings.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
@@ -13,6 +15,11 @@
 namespace {
 
 using Log = std::vector<std::string>;
+
+constexpr uint32_t kPopupStyle = 0x80000000;   // WS_POPUP
+constexpr uint32_t kFramedStyle = 0x00CF0000;  // WS_OVERLAPPEDWINDOW
+constexpr uint32_t kMaximised = 0x01000000;    // WS_MAXIMIZE
+constexpr uint32_t kThinBorder = 0x00800000;   // WS_BORDER
 
 Log operator+(Log a, const Log& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -272,8 +279,11 @@ TEST_F(DisplayCycleTest, MemoryEconomyRestoresTheFormToAppearAndMinimisesItAfter
 }
 
 TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
-  const ScreenArea left = {-1920, -100, 0, 980, 940};
-  const ScreenArea right = {0, 0, 1280, 800, 760};
+  const ScreenArea left = {{-1920, -100, 0, 980}, {-1920, -100, 0, 940}, 96};
+  const ScreenArea right = {{0, 0, 1280, 800}, {0, 0, 1280, 760}, 96};
+  // Taskbars at the left side and at the top.
+  const ScreenArea side = {{1280, 0, 3200, 1080}, {1342, 0, 3200, 1080}, 96};
+  const ScreenArea top = {{3200, 0, 5120, 1080}, {3200, 40, 5120, 1080}, 96};
   struct Case {
     int32_t monitor;
     bool bottom;
@@ -287,8 +297,14 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
       {1, false, 1, {"monitor 1"}, "-1920 -100 1920 50", "1920"},
       {1, true, 1, {"monitor 1"}, "-1920 890 1920 50", "1920"},
       {-1, false, 0, {"monitor -1"}, "0 0 1280 50", "1280"},
+      // Along the bottom the strip keeps clear of a taskbar at the side; along the top it covers
+      // the whole monitor, also over a taskbar there.
+      {3, true, 1, {"monitor 3"}, "1342 1030 1858 50", "1858"},
+      {3, false, 1, {"monitor 3"}, "1280 0 1920 50", "1920"},
+      {4, false, 1, {"monitor 4"}, "3200 0 1920 50", "1920"},
+      {4, true, 1, {"monitor 4"}, "3200 1030 1920 50", "1920"},
       // No such monitor: the primary.
-      {3, false, 1, {"monitor 3", "monitor 0"}, "0 0 1280 50", "1280"},
+      {5, false, 1, {"monitor 5", "monitor 0"}, "0 0 1280 50", "1280"},
       {-2, true, 0, {"monitor -2", "monitor 0"}, "-1920 890 1920 50", "1920"},
   };
   for (const Case& c : cases) {
@@ -297,7 +313,7 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
     NowPlaying().memoryEconomy = true;
     NowPlaying().monitor = c.monitor;
     NowPlaying().bottom = c.bottom;
-    host.monitors = {left, right};
+    host.monitors = {left, right, side, top};
     host.primary = c.primary;
     host.foreground = 1;
     host.formHeight = 50;
@@ -314,11 +330,11 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
 
 TEST_F(DisplayCycleTest, OverAFullScreenProgramANewTitleIsRecordedButNotShown) {
   NowPlaying().overFullScreen = false;
-  host.monitors = {{-1920, 0, 0, 1080, 1080}};  // the full-screen test asks for this one
-  host.fullScreen = true;
+  host.monitors = {{{-1920, 0, 0, 1080}, {-1920, 0, 0, 1040}, 96}};  // the one asked for
+  host.front = FrontWindow{{-1920, 0, 0, 1080}, kPopupStyle};
   host.player.Play("1. Quiet - Winamp");
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"monitor 0", "fullscreen? -1920 0"}));
+  EXPECT_EQ(host.Take(), (Log{"monitor 0", "front?"}));
   EXPECT_EQ(NowPlaying().lastTitle, "Quiet");
   DisplayCycle(host);
   EXPECT_EQ(host.Take(), Log{}) << "not news any more";
@@ -329,10 +345,154 @@ TEST_F(DisplayCycleTest, OverAFullScreenProgramANewTitleIsRecordedButNotShown) {
   DisplayCycle(host);
   EXPECT_EQ(Values(host.Take(), "alpha").back(), "0");
 
-  host.fullScreen = false;
+  host.front.reset();
   host.player.Play("2. Loud - Winamp");
   DisplayCycle(host);
   EXPECT_TRUE(NowPlaying().shown);
+}
+
+// What counts as a full-screen program in front of the monitor {1920, 0, 3840, 1080}.
+TEST(FullScreenRule, AWindowWithoutCaptionOrSizingBorderThatCoversTheMonitor) {
+  const ScreenRect monitor = {1920, 0, 3840, 1080};
+  struct Case {
+    const char* what;
+    ScreenRect rect;
+    uint32_t style;
+    bool fullScreen;
+  };
+  const Case cases[] = {
+      {"borderless, the monitor exactly", {1920, 0, 3840, 1080}, kPopupStyle, true},
+      {"borderless, larger than the monitor", {1900, -20, 3860, 1100}, kPopupStyle, true},
+      {"borderless with a thin border", {1920, 0, 3840, 1080}, kPopupStyle | kThinBorder, true},
+      {"maximised, its frame overhanging",
+       {1912, -8, 3848, 1088},
+       kFramedStyle | kMaximised,
+       false},
+      {"a caption alone", {1920, 0, 3840, 1080}, kPopupStyle | kWindowCaption, false},
+      {"a sizing border alone", {1920, 0, 3840, 1080}, kPopupStyle | kWindowSizingFrame, false},
+      {"borderless, a row short", {1920, 0, 3840, 1079}, kPopupStyle, false},
+      {"borderless, on the monitor beside", {0, 0, 1920, 1080}, kPopupStyle, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsFullScreen(FrontWindow{c.rect, c.style}, monitor), c.fullScreen) << c.what;
+  }
+}
+
+// Every length of the strip is one at 96 dpi, scaled to its monitor's resolution: the height
+// (the font size in points plus 30), the corners, the label's resting edges and the slides that
+// end there; the font's points become pixels at that resolution.
+TEST(StripScale, EveryLengthFollowsTheResolution) {
+  struct Case {
+    uint32_t dpi;
+    int height;
+    int corner;
+    int left;
+    int top;
+  };
+  const Case cases[] = {
+      {96, 50, 50, 20, 8},     {120, 63, 63, 25, 10}, {144, 75, 75, 30, 12},
+      {192, 100, 100, 40, 16}, {110, 57, 57, 23, 9},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    ResetNowPlaying();
+    FakeHost host;
+    host.formDpi = c.dpi;
+    host.labelWidth = 999;
+    host.labelHeight = 37;
+    LoadSettings(host);
+    const Log loaded = host.Take();
+    const std::string font =
+        c.dpi == 96 ? "font.size 20" : "font.size 20 at " + std::to_string(c.dpi);
+    const std::string height = std::to_string(c.height);
+    for (const std::string& entry : {font, "form.height " + height, "label.height " + height,
+                                     "region 1280 " + height + " " + std::to_string(c.corner)}) {
+      EXPECT_NE(std::find(loaded.begin(), loaded.end(), entry), loaded.end()) << entry;
+    }
+
+    host.player.Play("1. Song - Winamp");
+    DisplayCycle(host);  // in from the right, resting at (left, top)
+    Log lefts = Values(host.Take(), "left");
+    EXPECT_EQ(lefts.front(), std::to_string(999 + c.left));
+    EXPECT_EQ(lefts.back(), std::to_string(c.left));
+    DisplayCycle(host);  // down from the resting top
+    const Log out = host.Take();
+    EXPECT_EQ(Values(out, "left"), Log{std::to_string(c.left)});
+    const Log tops = Values(out, "top");
+    EXPECT_EQ(tops.front(), std::to_string(c.top));
+    EXPECT_EQ(tops.back(), std::to_string(37 + c.top));
+  }
+}
+
+// As Win32's MulDiv(value, dpi, 96): to the nearest, halves away from zero, -1 past 32 bits.
+TEST(StripScale, RoundsAsMulDivDoes) {
+  struct Case {
+    int32_t value;
+    uint32_t dpi;
+    int32_t scaled;
+  };
+  const Case cases[] = {
+      {5, 144, 8},
+      {-5, 144, -8},
+      {1, 48, 1},
+      {-1, 48, -1},
+      {50, 120, 63},
+      {INT32_MAX, 96, INT32_MAX},
+      {INT32_MIN, 96, INT32_MIN},
+      {INT32_MAX, 97, -1},
+      {0, 960, 0},
+      {INT32_MIN, 95, -2125114027},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
+  }
+}
+
+TEST_F(DisplayCycleTest, ANewResolutionTakesEffectAtTheNextDisplay) {
+  LoadSettings(host);
+  host.Take();
+  const auto display = [&](const std::string& caption) {
+    host.player.Play(caption);
+    DisplayCycle(host);
+    Log log = host.Take();
+    DisplayCycle(host);  // and away again
+    host.Take();
+    log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
+    return log;
+  };
+  const Log restored = {"top 8", "show 0", "show 1", "show 5"};
+
+  // The monitor turned to 150 %: laid out anew once restored, before the first frame.
+  host.formDpi = 144;
+  EXPECT_EQ(display("1. One - Winamp"),
+            (Log{"timer.enabled 0", "caption One [0:00] - 0:00"} + restored +
+             Log{"font.size 20 at 144", "form.height 75", "label.height 75", "region 1280 75 75",
+                 "top 12"}));
+  // The system moved the strip's window to 120 dpi (WM_DPICHANGED) while its monitor still reads
+  // 144: the system's word counts. Values that are no resolution are ignored.
+  for (const uint32_t dpi : {120u, 0u, 23u, 961u, 0xFFFFu}) OnDpiChanged(dpi);
+  EXPECT_EQ(display("2. Two - Winamp"),
+            (Log{"timer.enabled 0", "caption Two [0:00] - 0:00", "top 12", "show 0", "show 1",
+                 "show 5", "font.size 20 at 120", "form.height 63", "label.height 63",
+                 "region 1280 63 63", "top 10"}));
+  // Nothing new: the strip keeps its layout.
+  EXPECT_EQ(display("3. Three - Winamp"), (Log{"timer.enabled 0", "caption Three [0:00] - 0:00",
+                                               "top 10", "show 0", "show 1", "show 5"}));
+  // Back at 100 %: exactly as at the start.
+  host.formDpi = 96;
+  EXPECT_EQ(display("4. Four - Winamp"),
+            (Log{"timer.enabled 0", "caption Four [0:00] - 0:00", "top 10"} +
+             Log{"show 0", "show 1", "show 5", "font.size 20", "form.height 50", "label.height 50",
+                 "region 1280 50 50", "top 8"}));
+
+  // A strip placed on a monitor of its own takes that monitor's resolution.
+  NowPlaying().monitor = 2;
+  host.monitors.push_back({{1280, 0, 3200, 1080}, {1280, 0, 3200, 1040}, 192});
+  EXPECT_EQ(
+      display("5. Five - Winamp"),
+      (Log{"monitor 2", "timer.enabled 0", "caption Five [0:00] - 0:00"} + restored +
+       Log{"font.size 20 at 192", "form.height 100", "label.height 100",
+           "form.bounds 1280 0 1920 100", "label.width 1920", "region 1920 100 100", "top 16"}));
 }
 
 TEST_F(DisplayCycleTest, GoesOnOnlyForNewsWithAutomaticDisplayAForcedDisplayOrAStripOut) {

@@ -70,11 +70,16 @@ class FakeHost : public NowPlayingHost {
   uint32_t regions = 0;
 
   // The monitors in the system's order; `primary` and `foreground` (the one that holds the
-  // foreground window) index into them. `fullScreen`: the answer to "is one in front".
-  std::vector<ScreenArea> monitors = {{0, 0, 1280, 800, 800}};
+  // foreground window) index into them. `front`: another program's window in front, if any.
+  // `formDpi`: the resolution of the monitor the form is on.
+  std::vector<ScreenArea> monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 800}, 96}};
   size_t primary = 0;
   size_t foreground = 0;
-  bool fullScreen = false;
+  std::optional<FrontWindow> front;
+  uint32_t formDpi = 96;
+
+  std::map<std::pair<uint32_t, uint32_t>, HotKeyAnswer> hotKeyAnswers;
+  bool refuseNoRepeat = false;  // a system older than Windows 7
 
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
   bool exited = false;
@@ -121,14 +126,24 @@ class FakeHost : public NowPlayingHost {
            std::to_string(ellipse));
     return 0x5000 + ++regions;
   }
-  void FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override {
-    Record("hotkey " + std::to_string(id) + " " + std::to_string(modifiers) + " " +
-           Hex(virtualKey));
+  // "hotkey <id> <modifiers> <virtual key>"; the answer from `hotKeyAnswers`, by modifiers and
+  // key as asked, else from `refuseNoRepeat` for a request with MOD_NOREPEAT, else registered.
+  HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override {
+    Record("hotkey " + std::to_string(id) + " " + Hex(modifiers) + " " + Hex(virtualKey));
+    const auto answer = hotKeyAnswers.find({modifiers, virtualKey});
+    if (answer != hotKeyAnswers.end()) return answer->second;
+    return refuseNoRepeat && (modifiers & 0x4000) ? HotKeyAnswer::kRefused
+                                                  : HotKeyAnswer::kRegistered;
   }
 
   void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
+    formHeight = height;
     Record("form.bounds " + std::to_string(left) + " " + std::to_string(top) + " " +
            std::to_string(width) + " " + std::to_string(height));
+  }
+  uint32_t FormGetDpi() override {
+    Touch("FormGetDpi");
+    return formDpi;
   }
 
   void LabelSetLeft(int32_t left) override { Record("left " + std::to_string(left)); }
@@ -152,9 +167,10 @@ class FakeHost : public NowPlayingHost {
   }
   void LabelSetColor(uint32_t color) override { Record("label.color " + Hex(color)); }
 
-  void FontSetSize(int32_t points) override {
+  // "font.size 20" at 96 dpi, "font.size 20 at 144" at any other resolution.
+  void FontSetSize(int32_t points, uint32_t dpi) override {
     fontPoints = points;
-    Record("font.size " + std::to_string(points));
+    Record("font.size " + std::to_string(points) + (dpi == 96 ? "" : " at " + std::to_string(dpi)));
   }
   void FontSetName(const Text& name) override { Record("font.name " + std::string(name.View())); }
   int32_t FontSize() override {
@@ -205,9 +221,10 @@ class FakeHost : public NowPlayingHost {
     area = monitors[index];
     return true;
   }
-  bool FullScreenInFront(const ScreenArea& area) override {
-    Record("fullscreen? " + std::to_string(area.left) + " " + std::to_string(area.top));
-    return fullScreen;
+  bool FrontWindowGet(FrontWindow& window) override {
+    Record("front?");
+    if (front) window = *front;
+    return front.has_value();
   }
 
   uint32_t GetTickCount() override {
@@ -233,6 +250,10 @@ class FakeHost : public NowPlayingHost {
                            char* buffer, uint32_t size) override {
     Record(std::string("read ") + section + " " + key + " " + defaultValue);
     return Settings().ReadText(section, key, defaultValue, buffer, size);
+  }
+  bool SettingsHasSection(const char* section) override {
+    Record(std::string("section? ") + section);
+    return Settings().HasSection(section);
   }
 
   static std::string Hex(uint32_t value) {

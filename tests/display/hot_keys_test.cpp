@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/display_cycle.h"
@@ -91,6 +94,127 @@ TEST_F(HotKeysTest, AClickHidesTheStripAtOnceAndAsksForACancel) {
   EXPECT_TRUE(NowPlaying().cancel);
   EXPECT_FALSE(NowPlaying().shown);
   EXPECT_EQ(host.playerLog, Log{});
+}
+
+// Only the caption lines of a log.
+Log Captions(const Log& log) {
+  Log captions;
+  for (const std::string& entry : log) {
+    if (entry.rfind("caption", 0) == 0) captions.push_back(entry);
+  }
+  return captions;
+}
+
+struct KeysRow {
+  const char* what;
+  std::optional<std::string> file;
+  std::map<std::pair<uint32_t, uint32_t>, HotKeyAnswer> answers;
+  bool refuseNoRepeat;
+  Log calls;  // the hot-key requests, in order
+  std::string notice;
+};
+
+constexpr HotKeyAnswer kHeld = HotKeyAnswer::kHeldElsewhere;
+constexpr HotKeyAnswer kRefused = HotKeyAnswer::kRefused;
+const Log kDefaultCalls = {"hotkey 0 0x00004006 0x00000058", "hotkey 1 0x00004006 0x00000043",
+                           "hotkey 2 0x00004006 0x00000056"};
+
+TEST_F(HotKeysTest, KeysFromTheFileTheirRequestsAndTheNotice) {
+  const KeysRow rows[] = {
+      {"no file: the defaults, failures silent",
+       std::nullopt,
+       {{{0x4006, 0x58}, kHeld}, {{0x4006, 0x43}, kRefused}, {{6, 0x43}, kRefused}},
+       false,
+       {"hotkey 0 0x00004006 0x00000058", "hotkey 1 0x00004006 0x00000043",
+        "hotkey 1 0x00000006 0x00000043", "hotkey 2 0x00004006 0x00000056"},
+       ""},
+      {"no MOD_NOREPEAT before Windows 7: each key asked again without it",
+       "[Keys]\n",
+       {},
+       true,
+       {"hotkey 0 0x00004006 0x00000058", "hotkey 0 0x00000006 0x00000058",
+        "hotkey 1 0x00004006 0x00000043", "hotkey 1 0x00000006 0x00000043",
+        "hotkey 2 0x00004006 0x00000056", "hotkey 2 0x00000006 0x00000056"},
+       ""},
+      {"an empty [Keys] section: the defaults, and a failure is told",
+       "[Main]\nKeepTitle=1\n[keys]\n",
+       {{{0x4006, 0x56}, kHeld}},
+       false,
+       kDefaultCalls,
+       "Tunelamp keys not set: Ctrl+Shift+V in use by another program"},
+      {"keys of the user's, one missing, one None",
+       "[Keys]\nShowNow = ctrl + alt + f7\nAutomatic=None\n",
+       {},
+       false,
+       {"hotkey 0 0x00004003 0x00000076", "hotkey 2 0x00004006 0x00000056"},
+       ""},
+      {"an empty value is no key", "[Keys]\nShowNow=\nAutomatic=\nQuit=\n", {}, false, {}, ""},
+      {"not a key, refused both ways, held elsewhere",
+       "[Keys]\nShowNow=Ctrl+Shit+X\nAutomatic=Ctrl+Alt+Pause\nQuit=Shift+F13\n",
+       {{{0x4003, 0x13}, kRefused}, {{3, 0x13}, kRefused}, {{0x4004, 0x7C}, kHeld}},
+       true,
+       {"hotkey 1 0x00004003 0x00000013", "hotkey 1 0x00000003 0x00000013",
+        "hotkey 2 0x00004004 0x0000007C"},
+       "Tunelamp keys not set: ShowNow=Ctrl+Shit+X not a key; Ctrl+Alt+Pause refused by the "
+       "system; Shift+F13 in use by another program"},
+      {"one key for two actions",
+       "[Keys]\nShowNow=Alt+F7\nAutomatic=NumPad5\nQuit=alt + F7\n",
+       {},
+       false,
+       {"hotkey 0 0x00004001 0x00000076", "hotkey 1 0x00004000 0x00000065"},
+       "Tunelamp keys not set: Alt+F7 already set for ShowNow"},
+      {"a long value in other letters",
+       "[Keys]\nQuit=\xC4" + std::string(45, 'q') + "\n",
+       {},
+       false,
+       {"hotkey 0 0x00004006 0x00000058", "hotkey 1 0x00004006 0x00000043"},
+       "Tunelamp keys not set: Quit=?" + std::string(39, 'q') + "... not a key"},
+  };
+  for (const KeysRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    ResetNowPlaying();
+    FakeHost fake;
+    fake.settingsFile = row.file;
+    fake.hotKeyAnswers = row.answers;
+    fake.refuseNoRepeat = row.refuseNoRepeat;
+    RegisterHotKeys(fake);
+    Log calls;
+    for (const std::string& entry : fake.Take()) {
+      if (entry.rfind("hotkey ", 0) == 0) calls.push_back(entry);
+    }
+    EXPECT_EQ(calls, row.calls);
+    EXPECT_EQ(NowPlaying().keyNotice, row.notice);
+  }
+}
+
+TEST_F(HotKeysTest, TheNoticeTakesTheTitlesPlaceForTheFirstDisplayOnly) {
+  host.settingsFile = "[Keys]\nQuit=Ctrl+Q+W\n";
+  RegisterHotKeys(host);
+  const std::string notice = "caption Tunelamp keys not set: Quit=Ctrl+Q+W not a key";
+  host.player.Play("1. Song - Winamp");
+  DisplayCycle(host);  // appears
+  DisplayCycle(host);  // goes away
+  EXPECT_EQ(Captions(host.Take()), (Log{notice, notice}));
+
+  host.player.caption = "2. Next - Winamp";
+  DisplayCycle(host);
+  EXPECT_EQ(Captions(host.Take()), Log{"caption Next [0:00] - 0:00"});
+}
+
+TEST_F(HotKeysTest, AClickOnTheNoticeEndsItsDisplay) {
+  host.settingsFile = "[Keys]\nQuit=Ctrl+Q+W\n";
+  RegisterHotKeys(host);
+  // Clicked while away, the strip was not read: the notice waits for the next display.
+  OnPopupMouseUp(host);
+  OnHotKey(host, 0);
+  OnHotKey(host, 0);
+  const Log captions = Captions(host.Take());
+  ASSERT_EQ(captions.size(), 2u);
+  EXPECT_EQ(captions[1], "caption Tunelamp keys not set: Quit=Ctrl+Q+W not a key");
+
+  OnPopupMouseUp(host);
+  OnHotKey(host, 0);
+  EXPECT_EQ(Captions(host.Take()), Log{std::string("caption@1251 ") + kPlayerNotRunning});
 }
 
 }  // namespace

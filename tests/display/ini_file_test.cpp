@@ -132,6 +132,20 @@ TEST(IniFile, AnswersAsTheProfileFunctions) {
   }
 }
 
+// As Wine's GetPrivateProfileSectionNamesA listed the sections of the same files.
+TEST(IniFile, FindsSectionsAlsoWithoutKeys) {
+  struct Case {
+    const char* file;
+    bool keys;
+  };
+  for (const Case& c : {Case{"[Main]\n[Keys]", true}, Case{"\xef\xbb\xbf  [ keys ]junk\r\n", true},
+                        Case{"[Keys\nQuit=c\n", false}, Case{"[Keys]x]\n", false},
+                        Case{"Keys=1\n[Main]\n", false}, Case{"", false}}) {
+    SCOPED_TRACE(c.file);
+    EXPECT_EQ(IniFile(c.file).HasSection("Keys"), c.keys);
+  }
+}
+
 TEST(IniFile, CutsTextToTheBuffer) {
   const std::string file = "[Main]\nK=abcdef\nQ=\"abc\"\n";
   const IniFile ini(file);

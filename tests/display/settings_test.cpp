@@ -50,9 +50,13 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "region 1280 50 50",
                              "form.color 0x00E69500",
                              "label.color 0x00E69500",
-                             "hotkey 0 6 0x00000058",
-                             "hotkey 1 6 0x00000043",
-                             "hotkey 2 6 0x00000056",
+                             "section? Keys",
+                             "read Keys ShowNow Ctrl+Shift+X",
+                             "hotkey 0 0x00004006 0x00000058",
+                             "read Keys Automatic Ctrl+Shift+C",
+                             "hotkey 1 0x00004006 0x00000043",
+                             "read Keys Quit Ctrl+Shift+V",
+                             "hotkey 2 0x00004006 0x00000056",
                              "show 6",
                          }));
   const NowPlayingState& state = NowPlaying();
@@ -99,9 +103,13 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "region 1024 70 50",
                              "form.color 0x00FF0000",
                              "label.color 0x00FF0000",
-                             "hotkey 0 6 0x00000058",
-                             "hotkey 1 6 0x00000043",
-                             "hotkey 2 6 0x00000056",
+                             "section? Keys",
+                             "read Keys ShowNow Ctrl+Shift+X",
+                             "hotkey 0 0x00004006 0x00000058",
+                             "read Keys Automatic Ctrl+Shift+C",
+                             "hotkey 1 0x00004006 0x00000043",
+                             "read Keys Quit Ctrl+Shift+V",
+                             "hotkey 2 0x00004006 0x00000056",
                          }));
   EXPECT_EQ(NowPlaying().keepInterval, 1500u);
   EXPECT_EQ(NowPlaying().checkInterval, 250u);
@@ -120,7 +128,8 @@ TEST_F(SettingsTest, PlacementValuesFromTheFile) {
   for (const Case& c : {Case{"Monitor=-1\nPosition=1\nFullScreen=0", -1, true, false},
                         Case{"Monitor=abc\nPosition=2\nFullScreen=abc", 0, false, true},
                         Case{"Monitor=3 ; right\nFullScreen=", 3, false, true},
-                        Case{"FullScreen=\" -0\"", 0, false, false}}) {
+                        Case{"FullScreen=\" -0\"", 0, false, false},
+                        Case{"Monitor=1x\nPosition=1st\nFullScreen=0, quiet", 1, true, false}}) {
     SCOPED_TRACE(c.lines);
     host.settingsFile = std::string("[Main]\n") + c.lines + "\n";
     LoadSettings(host);
@@ -143,7 +152,7 @@ TEST_F(SettingsTest, MemoryEconomyIsOnOnlyForExactlyOne) {
     NowPlaying().memoryEconomy = !c.on;
     LoadSettings(host);
     EXPECT_EQ(NowPlaying().memoryEconomy, c.on);
-    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "hotkey 2 6 0x00000056");
+    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "hotkey 2 0x00004006 0x00000056");
   }
 }
 

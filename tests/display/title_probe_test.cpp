@@ -78,20 +78,72 @@ TEST_F(TitleProbeTest, CutsTheTitleOutOfTheCaption) {
   }
 }
 
-// The player turns "12. Artist - Title - Winamp *** " one character at a time, alone or
-// followed by the whole caption again: every step is the same one title.
-TEST_F(TitleProbeTest, EveryStepOfAScrollingCaptionGivesTheOneTitle) {
-  const std::string caption = "12. Artist - Title - Winamp";
-  const std::string circle = caption + " *** ";
-  for (size_t turn = 0; turn < circle.size(); ++turn) {
-    const std::string turned = circle.substr(turn) + circle.substr(0, turn);
-    for (const std::string& shown : {turned, circle.substr(turn) + caption}) {
-      SCOPED_TRACE(shown);
-      ResetNowPlaying();
-      host.player.Play(shown);
-      EXPECT_TRUE(ProbeTitle(host));
-      EXPECT_EQ(LastTitle(), "Artist - Title");
+// The text split into its UTF-8 characters: the player turns its caption by characters.
+std::vector<std::string> Characters(const std::string& text) {
+  std::vector<std::string> characters;
+  for (const char byte : text) {
+    if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80 || characters.empty()) {
+      characters.emplace_back();
     }
+    characters.back() += byte;
+  }
+  return characters;
+}
+
+struct ScrollRow {
+  const char* what;
+  std::string caption;
+  std::string title;
+  std::string otherReading;  // what one step also reads as, without the title to go by
+  size_t cutSteps;           // steps longer than the buffer holds
+};
+
+// The player turns "12. Artist - Title - Winamp *** " one character at a time, alone or
+// followed by the whole caption again: every step is the same one title. A step the buffer
+// cuts cannot be rebuilt whole and is no news; the title stays.
+TEST_F(TitleProbeTest, EveryStepOfAScrollingCaptionGivesTheOneTitle) {
+  const std::string artist = "7. Artist - ";
+  const std::vector<ScrollRow> rows = {
+      {"a short caption", "12. Artist - Title - Winamp", "Artist - Title", "", 0},
+      {"170 CJK characters: the second form is cut at 23 steps",
+       artist + Repeat("日", 170) + " - Winamp", "Artist - " + Repeat("日", 170), "", 23},
+      {"1,020 bytes: the first form is cut too", artist + Repeat("日", 333) + " - Winamp",
+       "Artist - " + Repeat("日", 333), "", 359 + 357},  // all steps but the last two
+      {"a title that ends in the mark", "1. Song - Winamp - Winamp", "Song - Winamp", "Song", 0},
+  };
+  for (const ScrollRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::vector<std::string> circle = Characters(row.caption + " *** ");
+    size_t cut = 0;
+    size_t otherReadings = 0;
+    for (size_t turn = 0; turn < circle.size(); ++turn) {
+      std::string turned;
+      for (size_t k = 0; k < circle.size(); ++k) turned += circle[(turn + k) % circle.size()];
+      std::string rest;
+      for (size_t k = turn; k < circle.size(); ++k) rest += circle[k];
+      for (const std::string& shown : {turned, rest + row.caption}) {
+        SCOPED_TRACE(shown);
+        const bool isCut = shown.size() >= kCaptionBufferSize - 1;
+        cut += isCut;
+        host.player.Play(shown);
+        // Seen while the title is out: never news.
+        NowPlaying().lastTitle = Text(row.title.c_str());
+        EXPECT_FALSE(ProbeTitle(host));
+        EXPECT_EQ(LastTitle(), row.title);
+        // Seen first: the title, or no news when the buffer cut it.
+        NowPlaying().lastTitle = Text("kept");
+        if (!ProbeTitle(host)) {
+          EXPECT_TRUE(isCut);
+          EXPECT_EQ(LastTitle(), "kept");
+        } else if (LastTitle() == row.otherReading) {
+          ++otherReadings;
+        } else {
+          EXPECT_EQ(LastTitle(), row.title);
+        }
+      }
+    }
+    EXPECT_EQ(cut, row.cutSteps);
+    EXPECT_EQ(otherReadings, row.otherReading.empty() ? 0u : 1u);
   }
 }
 

@@ -37,6 +37,10 @@ class FuzzHost : public NowPlayingHost {
   size_t fontNameLength = 0;
   bool fontNameTerminated = true;
 
+  // Every request answers this, except that a refused one is taken without MOD_NOREPEAT.
+  HotKeyAnswer hotKeyAnswer = HotKeyAnswer::kRegistered;
+  int hotKeys = 0;  // requests made
+
   IniFile settings;
   Text labelCaption;
   uint32_t labelCodePage = 0;  // 0: the process's
@@ -54,8 +58,14 @@ class FuzzHost : public NowPlayingHost {
   void FormShowWindow(int32_t) override {}
   void FormSetWindowPosTopmost() override {}
   uint32_t FormSetRoundRegion(int32_t, int32_t, int32_t) override { return 1; }
-  void FormRegisterHotKey(int32_t, uint32_t, uint32_t) override {}
+  HotKeyAnswer FormRegisterHotKey(int32_t, uint32_t modifiers, uint32_t) override {
+    ++hotKeys;
+    return hotKeyAnswer == HotKeyAnswer::kRefused && !(modifiers & 0x4000)
+               ? HotKeyAnswer::kRegistered
+               : hotKeyAnswer;
+  }
   void FormSetBounds(int32_t, int32_t, int32_t, int32_t) override {}
+  uint32_t FormGetDpi() override { return 96; }
 
   void LabelSetLeft(int32_t) override {}
   void LabelSetTop(int32_t) override {}
@@ -70,7 +80,7 @@ class FuzzHost : public NowPlayingHost {
   }
   void LabelSetColor(uint32_t color) override { labelColor = color; }
 
-  void FontSetSize(int32_t points) override { fontPoints = points; }
+  void FontSetSize(int32_t points, uint32_t) override { fontPoints = points; }
   void FontSetName(const Text& name) override {
     fontNameLength = name.Length();
     fontNameTerminated = name.CStr()[name.Length()] == '\0';
@@ -102,10 +112,10 @@ class FuzzHost : public NowPlayingHost {
   }
 
   bool MonitorGetArea(int32_t, ScreenArea& area) override {
-    area = {0, 0, 1280, 800, 760};
+    area = {{0, 0, 1280, 800}, {0, 0, 1280, 760}, 96};
     return true;
   }
-  bool FullScreenInFront(const ScreenArea&) override { return false; }
+  bool FrontWindowGet(FrontWindow&) override { return false; }
 
   uint32_t GetTickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }
@@ -118,6 +128,7 @@ class FuzzHost : public NowPlayingHost {
                            char* buffer, uint32_t size) override {
     return settings.ReadText(section, key, defaultValue, buffer, size);
   }
+  bool SettingsHasSection(const char* section) override { return settings.HasSection(section); }
 };
 
 // Takes fixed-size fields off the front of the fuzzer's bytes; missing bytes read as zero.

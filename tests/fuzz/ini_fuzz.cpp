@@ -80,10 +80,11 @@ void CheckReader(const IniFile& ini, std::string_view file, const std::string& s
   }
 }
 
-void CheckLoader(const IniFile& ini) {
+void CheckLoader(const IniFile& ini, HotKeyAnswer hotKeyAnswer) {
   ResetNowPlaying();
   FuzzHost host;
   host.settings = ini;
+  host.hotKeyAnswer = hotKeyAnswer;
   LoadSettings(host);
   const NowPlayingState& state = NowPlaying();
 
@@ -103,6 +104,11 @@ void CheckLoader(const IniFile& ini) {
   FUZZ_CHECK(host.fontNameLength <= 255);
   FUZZ_CHECK(host.fontNameTerminated);
   FUZZ_CHECK(state.automatic && !state.shown && !state.cancel && !state.forced);
+  // Each key is asked for at most twice; the notice is one line of plain ASCII, and only a
+  // [Keys] section brings one.
+  FUZZ_CHECK(host.hotKeys <= 6);
+  for (const char c : state.keyNotice.View()) FUZZ_CHECK(c >= ' ' && c < 0x7F);
+  FUZZ_CHECK(ini.HasSection("Keys") || state.keyNotice.IsEmpty());
 }
 
 }  // namespace
@@ -115,6 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A default is a C text: it ends at its first zero byte.
   const std::string fallback = std::string(input.Piece(64)).c_str();
   const auto defaultNumber = static_cast<int32_t>(input.Word());
+  // The system's answer to every hot key, from the same word, so the inputs keep their layout.
+  const auto hotKeyAnswer = static_cast<HotKeyAnswer>(static_cast<uint32_t>(defaultNumber) % 3);
   const std::string_view file = input.Rest();
   const IniFile ini(file);
 
@@ -122,6 +130,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The loader's own keys, which the fuzzer will not often spell by chance.
   CheckReader(ini, file, "Font", "Name", "Tahoma", 256, 20);
   CheckReader(ini, file, "Main", "KeepTitle", "", 30, 3000);
-  CheckLoader(ini);
+  CheckLoader(ini, hotKeyAnswer);
   return 0;
 }

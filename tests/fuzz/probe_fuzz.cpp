@@ -88,18 +88,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (plays) count = host.PlayerGetCaption(host.playerWindow, buffer, sizeof buffer).value;
   const std::string_view read(buffer, std::min<size_t>(strnlen(buffer, sizeof buffer),
                                                        static_cast<size_t>(std::max(count, 0))));
-  Text unturned;
-  const bool scrolled = Unscroll(read, unturned);
-  if (scrolled) {
+  // A caption that fills the buffer may have been cut: turned, it gives no title.
+  Unturned unturned;
+  const ScrollStep step = Unscroll(read, read.size() >= kCaptionBufferSize - 1, unturned);
+  // A step that reads two ways gives no news where its other reading is the last title.
+  std::string otherTitle;
+  const bool otherIsLast =
+      !unturned.other.IsEmpty() &&
+      ModelCut(unturned.other.CStr(), static_cast<int32_t>(unturned.other.Length()), otherTitle) &&
+      otherTitle == before;
+  if (step == ScrollStep::Turned) {
     // The caption it turns is shorter: at least a piece of the mark is gone.
-    FUZZ_CHECK(unturned.Length() < read.size());
+    FUZZ_CHECK(unturned.caption.Length() < read.size());
+    FUZZ_CHECK(unturned.other.Length() < read.size());
     std::memset(buffer, 0, sizeof buffer);
-    std::memcpy(buffer, unturned.CStr(), std::min(unturned.Length(), sizeof buffer - 1));
-    count = static_cast<int32_t>(unturned.Length());
+    std::memcpy(buffer, unturned.caption.CStr(),
+                std::min(unturned.caption.Length(), sizeof buffer - 1));
+    count = static_cast<int32_t>(unturned.caption.Length());
+  } else {
+    FUZZ_CHECK(unturned.other.IsEmpty());
   }
   std::string modelTitle;
-  const bool hasTitle = plays && ModelCut(buffer, count, modelTitle);
-  const bool modelNews = hasTitle && modelTitle != before;
+  const bool hasTitle = plays && step != ScrollStep::Broken && ModelCut(buffer, count, modelTitle);
+  const bool modelNews = hasTitle && modelTitle != before && !otherIsLast;
 
   const bool news = ProbeTitle(host);
   FUZZ_CHECK(state.playerWindow == (host.playerRunning ? host.playerWindow : 0u));

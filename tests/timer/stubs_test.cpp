@@ -90,7 +90,18 @@ TWindowMethod IndexMethod(uintptr_t index) {
   return {&AnswerIndex, reinterpret_cast<void*>(index)};
 }
 
+MEMORY_BASIC_INFORMATION RegionOf(uintptr_t address) {
+  MEMORY_BASIC_INFORMATION info = {};
+  VirtualQuery(reinterpret_cast<const void*>(address), &info, sizeof info);
+  return info;
+}
+
 void ExpectPageHeader(uintptr_t page) {
+  const MEMORY_BASIC_INFORMATION region = RegionOf(page);
+  EXPECT_EQ(region.Protect, static_cast<DWORD>(PAGE_EXECUTE_READ)) << "code, and not writable";
+  EXPECT_EQ(region.State, static_cast<DWORD>(MEM_COMMIT));
+  EXPECT_EQ(region.Type, static_cast<DWORD>(MEM_PRIVATE));
+  EXPECT_EQ(region.RegionSize, 4096u);
   EXPECT_EQ(ByteAt(page + 4), 0x59) << "pop ecx";
   EXPECT_EQ(ByteAt(page + 5), 0xE9) << "jmp rel32";
   EXPECT_EQ(WordAt(page + 6), AddressOf(reinterpret_cast<const void*>(&StubEntry)) - (page + 10));
@@ -170,39 +181,156 @@ TEST(StubPages, ThePageChainEndsInAPageWithoutPredecessor) {
   ExpectPageHeader(page);
 }
 
-void* NoPage() {
-  return nullptr;
+// Every change of a stub page's memory, with the protection the page had just before it.
+struct PageStep {
+  uintptr_t page;
+  DWORD before;  // 0: not there yet (the allocation)
+  DWORD asked;
+};
+std::vector<PageStep> g_steps;
+
+LPVOID WINAPI RecordAllocation(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
+  EXPECT_EQ(size, 4096u);
+  EXPECT_EQ(type, static_cast<DWORD>(MEM_COMMIT));
+  LPVOID page = VirtualAlloc(address, size, type, protect);
+  g_steps.push_back({AddressOf(page), 0, protect});
+  return page;
+}
+BOOL WINAPI RecordProtection(LPVOID address, SIZE_T size, DWORD protect, PDWORD previous) {
+  EXPECT_EQ(size, 4096u);
+  g_steps.push_back({AddressOf(address), RegionOf(AddressOf(address)).Protect, protect});
+  return VirtualProtect(address, size, protect, previous);
 }
 
-TEST(StubPages, WithoutANewPageAWindowKeepsDefWindowProcAAndATimerNeverTicks) {
+// Puts the system's own calls back at the end of a scope.
+struct PageHooks {
+  PageHooks(StubPageSource source, StubPageProtection protection) {
+    g_steps.clear();
+    SetStubPageSource(source);
+    SetStubPageProtection(protection);
+  }
+  PageHooks(const PageHooks&) = delete;
+  PageHooks& operator=(const PageHooks&) = delete;
+  ~PageHooks() {
+    SetStubPageSource(nullptr);
+    SetStubPageProtection(nullptr);
+  }
+};
+
+TEST(StubPages, AreWrittenReadWriteAndRunExecuteRead) {
   ExhaustFreeStubs();
-  const StubPage* const pages = StubPageListHead();
-  SetStubPageSource(&NoPage);
+  const PageHooks hooks(&RecordAllocation, &RecordProtection);
+  const WNDPROC first = AllocateWindowStub(IndexMethod(1));
+  ASSERT_NE(first, nullptr);
+  const uintptr_t page = AddressOf(StubPageListHead());
+  const WNDPROC second = AllocateWindowStub(IndexMethod(2));
+  ASSERT_NE(second, nullptr);
 
-  MessageLog log;
-  EXPECT_EQ(AllocateWindowStub(log.Method()), nullptr);
-  const HWND window = CreateUtilityWindow(log.Method());
-  const WindowGuard guard(window);
-  ASSERT_TRUE(IsWindow(window));
-  EXPECT_EQ(WindowProcedureOf(window), &DefWindowProcA);
-  EXPECT_EQ(SendMessageA(window, WM_QUERYOPEN, 0, 0), TRUE);
-  EXPECT_TRUE(log.seen.empty());
+  const struct {
+    const char* what;
+    DWORD before;
+    DWORD asked;
+  } expected[] = {
+      {"allocated read-write", 0, PAGE_READWRITE},
+      {"written, then made code", PAGE_READWRITE, PAGE_EXECUTE_READ},
+      {"opened for the first binding", PAGE_EXECUTE_READ, PAGE_READWRITE},
+      {"code again", PAGE_READWRITE, PAGE_EXECUTE_READ},
+      {"opened for the second binding", PAGE_EXECUTE_READ, PAGE_READWRITE},
+      {"code again", PAGE_READWRITE, PAGE_EXECUTE_READ},
+  };
+  ASSERT_EQ(g_steps.size(), sizeof expected / sizeof expected[0]);
+  for (size_t k = 0; k < g_steps.size(); ++k) {
+    SCOPED_TRACE(expected[k].what);
+    EXPECT_EQ(g_steps[k].page, page);
+    EXPECT_EQ(g_steps[k].before, expected[k].before);
+    EXPECT_EQ(g_steps[k].asked, expected[k].asked);
+  }
+  ExpectPageHeader(page);
+  EXPECT_EQ(CallWithoutHelp(first, nullptr, WM_USER, 0, 0).result, 1);
+  EXPECT_EQ(CallWithoutHelp(second, nullptr, WM_USER, 0, 0).result, 2);
+}
 
-  TickLog ticks;
-  {
+LPVOID WINAPI NoPage(LPVOID, SIZE_T, DWORD, DWORD) {
+  return nullptr;
+}
+// Arbitrary Code Guard: pages may be allocated and written, never made executable.
+BOOL WINAPI RefuseExecute(LPVOID address, SIZE_T size, DWORD protect, PDWORD previous) {
+  if (protect == PAGE_EXECUTE_READ) return FALSE;
+  return RecordProtection(address, size, protect, previous);
+}
+// Code that may not be written again.
+BOOL WINAPI RefuseWrite(LPVOID address, SIZE_T size, DWORD protect, PDWORD previous) {
+  if (protect == PAGE_READWRITE) return FALSE;
+  return RecordProtection(address, size, protect, previous);
+}
+
+struct RefusalRow {
+  const char* name;
+  bool newPage;  // the binding needs a new page
+  StubPageSource source;
+  StubPageProtection protection;
+};
+
+const RefusalRow kRefusalRows[] = {
+    {"no memory for a new page", true, &NoPage, nullptr},
+    {"a new page refused execution", true, &RecordAllocation, &RefuseExecute},
+    {"a page refused writing for a binding", false, nullptr, &RefuseWrite},
+    {"a page refused execution after a binding", false, nullptr, &RefuseExecute},
+};
+
+TEST(StubPages, WhenNoStubCanBeMadeAWindowKeepsDefWindowProcAAndATimerNeverTicks) {
+  for (const RefusalRow& row : kRefusalRows) {
+    SCOPED_TRACE(row.name);
+    if (row.newPage) {
+      ExhaustFreeStubs();
+    } else if (!FreeStubListHead()) {
+      (void)AllocateWindowStub(IndexMethod(0));
+    }
+    const StubPage* const pages = StubPageListHead();
+    const Stub* const freeStubs = FreeStubListHead();
+    MessageLog log;
+    TickLog ticks;
+    {
+      const PageHooks hooks(row.source, row.protection);
+      EXPECT_EQ(AllocateWindowStub(log.Method()), nullptr);
+      EXPECT_EQ(StubPageListHead(), pages);
+      EXPECT_EQ(FreeStubListHead(), freeStubs);
+      for (const PageStep& step : g_steps) {
+        if (step.before == 0 && step.page != 0) {
+          EXPECT_EQ(RegionOf(step.page).State, static_cast<DWORD>(MEM_FREE))
+              << "a page that cannot become code is given back";
+        }
+      }
+      const HWND window = CreateUtilityWindow(log.Method());
+      const WindowGuard guard(window);
+      ASSERT_TRUE(IsWindow(window));
+      EXPECT_EQ(WindowProcedureOf(window), &DefWindowProcA);
+      EXPECT_EQ(SendMessageA(window, WM_QUERYOPEN, 0, 0), TRUE);
+      EXPECT_TRUE(log.seen.empty());
+
+      TTimer timer;
+      const WindowGuard timerWindow(timer.WindowHandle);
+      ASSERT_TRUE(IsWindow(timer.WindowHandle));
+      EXPECT_FALSE(timer.CanTick());
+      timer.SetOnTimer(ticks.Event());
+      SendMessageA(timer.WindowHandle, WM_TIMER, 1, 0);
+      timer.Tick();  // the event itself is intact
+    }
+    // A page refused execution after a binding is left writable, and so no code: the system
+    // took it away. Make it code again for the stubs of the other tests.
+    if (pages && RegionOf(AddressOf(pages)).Protect == PAGE_READWRITE) {
+      DWORD previous;
+      ASSERT_TRUE(VirtualProtect(const_cast<StubPage*>(pages), 4096, PAGE_EXECUTE_READ, &previous));
+    }
+    for (const StubPage* page = StubPageListHead(); page; page = page->previous) {
+      ExpectPageHeader(AddressOf(page));
+    }
+    EXPECT_EQ(ticks.times.size(), 1u) << "only Tick fired the event";
+
     TTimer timer;
     const WindowGuard timerWindow(timer.WindowHandle);
-    ASSERT_TRUE(IsWindow(timer.WindowHandle));
-    timer.SetOnTimer(ticks.Event());
-    SendMessageA(timer.WindowHandle, WM_TIMER, 1, 0);
-    timer.Tick();  // the event itself is intact
+    EXPECT_TRUE(timer.CanTick()) << "stubs come again once the system gives memory";
   }
-  EXPECT_EQ(ticks.times.size(), 1u) << "only Tick fired the event";
-  EXPECT_EQ(StubPageListHead(), pages);
-
-  SetStubPageSource(nullptr);
-  EXPECT_NE(AllocateWindowStub(log.Method()), nullptr) << "pages come again once memory does";
-  EXPECT_NE(StubPageListHead(), pages);
 }
 
 }  // namespace

@@ -71,13 +71,19 @@ TEST_F(Fonts, SetSizeGivesTheHeightForTheScreenAndRepaintsTheLabel) {
   struct Case {
     int32_t points;
     LONG height;
+    int32_t dpi = 0;  // 0: the screen's; else a monitor's, given
   };
-  const Case cases[] = {{10, -13}, {8, -11}, {9, -12}, {12, -16}, {10, -13}, {-10, 13}};
+  const Case cases[] = {{10, -13}, {8, -11},       {9, -12},       {12, -16},      {10, -13},
+                        {-10, 13}, {10, -17, 120}, {20, -40, 144}, {20, -53, 192}, {20, -27, 96}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.points << " points");
+    SCOPED_TRACE(testing::Message() << c.points << " points at " << c.dpi);
     HFONT before = FontOf(label);
     ValidateRect(label->Handle, nullptr);
-    label->Font->SetSize(c.points);
+    if (c.dpi == 0) {
+      label->Font->SetSize(c.points);
+    } else {
+      label->Font->SetSize(c.points, c.dpi);
+    }
     HFONT after = FontOf(label);
     EXPECT_NE(after, before) << "a new font object every time, also for the same size";
     EXPECT_EQ(Describe(after).lfHeight, c.height);

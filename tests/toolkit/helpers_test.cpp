@@ -36,4 +36,17 @@ TEST(Helpers, ScreenWidthIsTheWidthOfThePrimaryDisplay) {
   EXPECT_GT(ScreenWidth(), 0);
 }
 
+// One monitor, one resolution: whichever way it is asked for, the answer is the screen's.
+TEST(Helpers, AWindowAndItsMonitorHaveTheScreensResolution) {
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  ASSERT_TRUE(window);
+  EXPECT_GE(ScreenDpi(), 72);
+  EXPECT_EQ(WindowDpi(window), static_cast<uint32_t>(ScreenDpi()));
+  EXPECT_EQ(MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY)),
+            static_cast<uint32_t>(ScreenDpi()));
+  EXPECT_EQ(MonitorDpi(nullptr), static_cast<uint32_t>(ScreenDpi())) << "no monitor: the screen";
+  DestroyWindow(window);
+}
+
 }  // namespace

@@ -1,0 +1,120 @@
+// The keys of settings.ini's [Keys]: Tunelamp holds them while it runs and leaves the defaults to
+// other programs; a key it cannot have is named at the first display, and only with [Keys].
+#include <gtest/gtest.h>
+
+#include "tests/app/harness.h"
+
+namespace e2e {
+namespace {
+
+// Another program's hot keys, registered on a window of this process.
+class OtherProgram {
+ public:
+  OtherProgram()
+      : window_(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr)) {}
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+  ~OtherProgram() {
+    for (int id = 0; id < ids_; ++id) UnregisterHotKey(window_, id);
+    DestroyWindow(window_);
+  }
+
+  // 0 when the key is now this program's, else GetLastError's answer.
+  [[nodiscard]] DWORD Take(UINT modifiers, UINT key) {
+    if (!RegisterHotKey(window_, ids_, modifiers, key)) return GetLastError();
+    ++ids_;
+    return 0;
+  }
+
+ private:
+  HWND window_;
+  int ids_ = 0;
+};
+
+constexpr UINT kCtrlShift = MOD_CONTROL | MOD_SHIFT;
+constexpr UINT kCtrlAlt = MOD_CONTROL | MOD_ALT;
+
+TEST(Keys, KeysSetInTheFileAreHeldAndTheDefaultsAreFree) {
+  WorkDir dir;
+  dir.Write("settings.ini",
+            "[Main]\nKeepTitle=1000\n[Keys]\nShowNow=Ctrl+Alt+F10\nAutomatic = ctrl + alt + f11\n"
+            "Quit=Ctrl+Alt+Shift+F12\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+
+  OtherProgram other;
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlAlt, VK_F10));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlAlt, VK_F11));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED),
+            other.Take(kCtrlAlt | MOD_SHIFT, VK_F12));
+  EXPECT_EQ(0u, other.Take(kCtrlShift, 'X'));
+  EXPECT_EQ(0u, other.Take(kCtrlShift, 'C'));
+  EXPECT_EQ(0u, other.Take(kCtrlShift, 'V'));
+
+  // Every key was had: the first display shows what it always shows.
+  app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  EXPECT_EQ(kNotRunning, LabelTextWide(popup));
+
+  // The user's quit key, pressed for real. (Under Xvfb the X server keeps Ctrl+Alt with a
+  // function key for itself, to switch consoles; with Shift as well it reaches Wine.)
+  FocusWindow focus;
+  ASSERT_TRUE(focus.PressKeys("ctrl+alt+shift+F12"));
+  DWORD code = 99;
+  ASSERT_TRUE(app.Proc().WaitExit(15000, &code));
+  EXPECT_EQ(0u, code);
+}
+
+TEST(Keys, AKeyHeldElsewhereIsNamedAtTheFirstDisplayOnly) {
+  OtherProgram other;
+  ASSERT_EQ(0u, other.Take(kCtrlShift, 'V'));  // before Tunelamp starts
+  WorkDir dir;
+  // Quit keeps its default, which the other program holds.
+  dir.Write("settings.ini",
+            "[Main]\nKeepTitle=800\nCheckTitle=200\n[Keys]\nShowNow=Ctrl+Shit+X\nAutomatic=None\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  // A value that is not a key and None register nothing.
+  EXPECT_EQ(0u, other.Take(kCtrlShift, 'X'));
+  EXPECT_EQ(0u, other.Take(kCtrlShift, 'C'));
+
+  Player player;
+  ASSERT_TRUE(player.Start({"list 600 Quebec - First|600 Romeo - Second"}));
+  const std::string notice =
+      "Tunelamp keys not set: ShowNow=Ctrl+Shit+X not a key; Ctrl+Shift+V in use by another "
+      "program";
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  EXPECT_EQ(notice, LabelText(popup));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+  EXPECT_EQ(notice, LabelText(popup)) << "also on the way out";
+
+  ASSERT_TRUE(player.Send("next"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  EXPECT_EQ(0u, LabelText(popup).find("Romeo - Second [10:00] - 0:0")) << LabelText(popup);
+}
+
+TEST(Keys, WithoutAKeysSectionAKeyHeldElsewhereIsPassedOverInSilence) {
+  OtherProgram other;
+  ASSERT_EQ(0u, other.Take(kCtrlShift, 'C'));
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nKeepTitle=800\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'X'));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'V'));
+
+  Player player;
+  ASSERT_TRUE(player.Start({"list 600 Sierra - Silent"}));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  EXPECT_EQ(0u, LabelText(popup).find("Sierra - Silent [10:00] - 0:0")) << LabelText(popup);
+}
+
+}  // namespace
+}  // namespace e2e
