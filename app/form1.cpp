@@ -3,6 +3,7 @@
 #include "app/win32_host.h"
 #include "display/hot_keys.h"
 #include "display/placement.h"
+#include "display/song_change.h"
 
 namespace {
 
@@ -27,6 +28,10 @@ const MessageTable* TForm1::Messages() const {
 // WM_DPICHANGED: the system moved the window to another resolution (its monitor's scale
 // changed, or it moved to a monitor of another scale). The strip is laid out afresh when it next
 // comes out, in the place it chooses itself, so the suggested rectangle is not used.
+// The player's announcement "WinampSongChange" arrives here too: registered messages are
+// numbered from 0xC000 on, which Dispatch never looks up in the tables. Default processing
+// follows either, as for any message the tables do not answer.
 void TForm1::DefaultHandler(TWindowMessage& message) {
   if (message.Msg == WM_DPICHANGED) OnDpiChanged(HIWORD(message.WParam));
+  if (SongChangeMessage != 0 && message.Msg == SongChangeMessage) OnSongChange(PopupHost());
 }

@@ -10,9 +10,11 @@ class TForm1 : public TForm {
   using TForm::TForm;
 
   [[nodiscard]] const MessageTable* Messages() const override;
-  // Messages that no table handler took.
+  // Messages that no table handler took: a change of resolution, the player's announcement.
   void DefaultHandler(TWindowMessage& message) override;
 
   TLabel* Label = nullptr;
   TTimer* Timer = nullptr;
+  // The number of "WinampSongChange", registered at start; 0 when that failed.
+  uint32_t SongChangeMessage = 0;
 };

@@ -7,6 +7,7 @@
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
 #include "display/settings.h"
+#include "display/song_change.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
 
@@ -58,6 +59,8 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   // Locals of an entry that never returns: they live as long as the process.
   TForm1 form(nullptr, Text(), false);
   BindPopupHost(form);
+  // The player broadcasts it to every top-level window right after it sets a new caption.
+  form.SongChangeMessage = RegisterWindowMessageA(kSongChangeMessage);
   form.SetExStyle(form.ExStyle | kPopupExStyle);
   form.SetLeft(0);
   form.SetTop(0);

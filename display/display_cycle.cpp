@@ -38,7 +38,20 @@ namespace {
 void RearmTimer(NowPlayingHost& host, uint32_t interval) {
   host.TimerSetInterval(interval);
   host.TimerSetEnabled(true);
+  NowPlaying().ticking = interval != 0;
 }
+
+// Counts the runs under way for as long as one lasts, whichever way it returns.
+class RunUnderWay {
+ public:
+  explicit RunUnderWay(NowPlayingState& state) : state_(state) { ++state_.cycleRuns; }
+  ~RunUnderWay() { --state_.cycleRuns; }
+  RunUnderWay(const RunUnderWay&) = delete;
+  RunUnderWay& operator=(const RunUnderWay&) = delete;
+
+ private:
+  NowPlayingState& state_;
+};
 
 // Both animations pump messages every frame, so a click (cancel) or a hot key is handled
 // inside them; they answer false when the quit hot key ended the process meanwhile.
@@ -102,6 +115,7 @@ void RearmTimer(NowPlayingHost& host, uint32_t interval) {
 
 void DisplayCycle(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
+  const RunUnderWay run(state);
   // The probe runs on every tick, before any flag is looked at.
   const bool changed = ProbeTitle(host);
   // Go on when the strip is out, a display was forced, or a new title came while automatic
@@ -114,6 +128,7 @@ void DisplayCycle(NowPlayingHost& host) {
 
   // No tick may re-enter while the animation pumps messages.
   host.TimerSetEnabled(false);
+  state.ticking = false;
   const PlayerAnswer length =
       host.PlayerSendQuery(state.playerWindow, kQueryTrackLength.wParam, kQueryTrackLength.lParam);
   // A player that left the length unanswered would only make the strip wait once more for

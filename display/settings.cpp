@@ -89,5 +89,6 @@ void LoadSettings(NowPlayingHost& host) {
 
   state.forced = false;
   state.automatic = true;
+  state.settingsLoaded = true;
   if (state.memoryEconomy) host.FormShowWindow(kSwMinimize);
 }

@@ -37,6 +37,15 @@ struct NowPlayingState {
   // title by the first display, until it has gone again. Empty when all is well.
   Text keyNotice;
 
+  // What the player's announcements look at (song_change.h).
+  bool settingsLoaded = false;  // the settings loader has run
+  // The timer is enabled with an interval above 0, as the cycle last left it; start-up
+  // starts it at 100 ms.
+  bool ticking = true;
+  uint32_t cycleRuns = 0;        // runs of the display cycle under way, nested ones included
+  bool songChangeRan = false;    // an announcement has run the cycle before, ...
+  uint32_t songChangeRunAt = 0;  // ... at this tick count
+
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.
   bool exiting = false;

@@ -2,7 +2,8 @@
 # A long run of tunelamp.exe beside the stand-in player under Wine: the player changes track
 # TRACKS times (default 150, a few minutes) while the strip is clicked away, called up by hot
 # key and fed odd captions; afterwards Tunelamp must still answer, show and quit, and hold no
-# more objects, handles or memory than after its first few displays.
+# more objects, handles or memory than after its first few displays. Last comes a flood of the
+# player's announcement ("WinampSongChange"): Tunelamp must keep working and stay cheap.
 #   scripts/soak.sh          the test command's size
 #   scripts/soak.sh 2000     the full run (about 50 minutes)
 # The programs come from build/win/bin (built there when missing) or from SOAK_BIN. A Wine

@@ -250,6 +250,73 @@ TEST(Display, AScrollingCaptionIsOneTitleShownOnce) {
   EXPECT_EQ("", Holds(popup, 0, 3000)) << "nor in the second form";
 }
 
+// The player announces each new caption ("WinampSongChange"): a new title comes out at once
+// instead of at the next check, but an announcement never touches a display under way. The
+// checks are 5 s apart, so none can pass for an announcement.
+TEST(Display, AnAnnouncedTitleComesOutAtOnceAndOnlyOverAnIdleStrip) {
+  constexpr DWORD kKeep = 1000;
+  constexpr DWORD kCheck = 5000;
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nKeepTitle=1000\nCheckTitle=5000\nMemEconomy=0\n");
+  Player player;
+  ASSERT_TRUE(
+      player.Start({"list 600 Quebec - One|600 Romeo - Two|600 Sierra - Three|600 "
+                    "Tango - Four"}));
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  // The first title comes out at the first check; from its end on the checks are 5 s apart.
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+
+  DWORD sent = GetTickCount();
+  ASSERT_TRUE(player.Send("next"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) > 0; }, 15000, 5));
+  EXPECT_LT(GetTickCount() - sent, 1000u) << "announced: out at once";
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 5000));
+  const std::string romeo = LabelText(popup);
+  EXPECT_EQ(0u, romeo.find("Romeo - Two [10:00] - 0:0")) << romeo;
+
+  // Announced while the strip is out: it stays out, as it was, for the rest of its time.
+  const DWORD out = GetTickCount();
+  ASSERT_TRUE(player.Send("title Uniform - Renamed"));
+  std::vector<Sample> samples = Record(
+      popup, [](const Sample& s) { return s.alpha != 200; }, 15000);
+  EXPECT_GE(samples.back().tick - out, kKeep - 300) << "kept for its whole time";
+  EXPECT_LE(samples.back().tick - out, kKeep + 1500) << "and no longer";
+  // Read well before its time is up: the way out sets the new caption before the first fall.
+  for (const Sample& s : samples) {
+    if (s.tick - out < kKeep / 2) {
+      EXPECT_EQ(romeo, s.text);
+    }
+  }
+
+  // Announced while it fades out: the fade goes on to its end, and the next check shows it.
+  ASSERT_TRUE(player.Send("next"));
+  samples = Record(
+      popup, [](const Sample& s) { return s.alpha == 0; }, 15000);
+  for (size_t k = 1; k < samples.size(); ++k) {
+    EXPECT_LE(samples[k].alpha, samples[k - 1].alpha) << "sample " << k;
+  }
+  const DWORD away = GetTickCount();
+  EXPECT_EQ("", Holds(popup, 0, 2500)) << "a missed announcement waits for the check";
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) > 0; }, 15000, 5));
+  EXPECT_LT(GetTickCount() - away, kCheck + 2000);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 5000));
+  EXPECT_EQ(0u, LabelText(popup).find("Sierra - Three [10:00] - 0:0")) << LabelText(popup);
+
+  // A player that announces nothing: its new title waits for the next check.
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+  const DWORD quiet = GetTickCount();
+  ASSERT_TRUE(player.Send("announce 0"));
+  ASSERT_TRUE(player.Send("next"));
+  EXPECT_EQ("", Holds(popup, 0, 2500)) << "not announced: the check finds it";
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) > 0; }, 15000, 5));
+  EXPECT_LT(GetTickCount() - quiet, kCheck + 2000);
+  EXPECT_EQ(0u, LabelText(popup).find("Tango - Four [10:00] - 0:0")) << LabelText(popup);
+}
+
 TEST(Display, FullScreenZeroKeepsNewTitlesQuietWhileAFullScreenWindowIsInFront) {
   WorkDir dir;
   dir.Write("settings.ini", "[Main]\nFullScreen=0\nKeepTitle=1000\nCheckTitle=200\n");

@@ -16,9 +16,29 @@ struct Step {
   LRESULT state;
   LRESULT length;
   LRESULT position;  // -2: runs on; -3: frozen somewhere; -1: stopped; else frozen there (ms)
+  int announced;     // "WinampSongChange" broadcasts the command brought
 };
 
+// Counts the player's announcements, as any top-level window receives them.
+UINT g_songChange = 0;
+int g_announced = 0;
+
+LRESULT CALLBACK CountAnnouncements(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == g_songChange) ++g_announced;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
+  g_songChange = RegisterWindowMessageA("WinampSongChange");
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = CountAnnouncements;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "AnnouncementCounter";
+  ASSERT_TRUE(RegisterClassA(&windowClass));
+  HWND counter = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, windowClass.hInstance, nullptr);
+  ASSERT_TRUE(counter);
+  g_announced = 0;
   Player player;
   ASSERT_TRUE(player.Start({"list 245 Alpha Artist - First Song|59 Beta Band - Second Song"}));
   char className[32] = {};
@@ -27,24 +47,32 @@ TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
   EXPECT_EQ(player.Window(), FindWindowA("Winamp v1.x", nullptr));
 
   const Step steps[] = {
-      {nullptr, "1. Alpha Artist - First Song - Winamp", 1, 245, -2},
-      {"position 83000", "1. Alpha Artist - First Song - Winamp", 1, 245, -2},
-      {"state 3", "1. Alpha Artist - First Song - Winamp [Paused]", 3, 245, -3},
-      {"position 1500", "1. Alpha Artist - First Song - Winamp [Paused]", 3, 245, 1500},
-      {"next", "2. Beta Band - Second Song - Winamp [Paused]", 3, 59, 0},
-      {"state 0", "2. Beta Band - Second Song - Winamp [Stopped]", 0, 59, -1},
-      {"answer-state 7", "2. Beta Band - Second Song - Winamp [Stopped]", 7, 59, -1},
-      {"answer-state", "2. Beta Band - Second Song - Winamp [Stopped]", 0, 59, -1},
-      {"state 1", "2. Beta Band - Second Song - Winamp", 1, 59, -2},
-      {"caption 7. Odd caption - Winamp [Extra]", "7. Odd caption - Winamp [Extra]", 1, 59, -2},
-      {"title New - Name", "2. New - Name - Winamp", 1, 59, -2},
-      {"length -1", "2. New - Name - Winamp", 1, -1, -2},
-      {"track 1", "1. Alpha Artist - First Song - Winamp", 1, 245, -2},
+      {nullptr, "1. Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
+      {"position 83000", "1. Alpha Artist - First Song - Winamp", 1, 245, -2, 0},
+      {"state 3", "1. Alpha Artist - First Song - Winamp [Paused]", 3, 245, -3, 1},
+      {"position 1500", "1. Alpha Artist - First Song - Winamp [Paused]", 3, 245, 1500, 0},
+      {"next", "2. Beta Band - Second Song - Winamp [Paused]", 3, 59, 0, 1},
+      {"state 0", "2. Beta Band - Second Song - Winamp [Stopped]", 0, 59, -1, 1},
+      {"answer-state 7", "2. Beta Band - Second Song - Winamp [Stopped]", 7, 59, -1, 0},
+      {"answer-state", "2. Beta Band - Second Song - Winamp [Stopped]", 0, 59, -1, 0},
+      {"state 1", "2. Beta Band - Second Song - Winamp", 1, 59, -2, 1},
+      {"caption 7. Odd caption - Winamp [Extra]", "7. Odd caption - Winamp [Extra]", 1, 59, -2, 1},
+      {"title New - Name", "2. New - Name - Winamp", 1, 59, -2, 1},
+      {"length -1", "2. New - Name - Winamp", 1, -1, -2, 0},
+      {"announce 0", "2. New - Name - Winamp", 1, -1, -2, 0},
+      {"title Quiet - Name", "2. Quiet - Name - Winamp", 1, -1, -2, 0},
+      {"announce 1", "2. Quiet - Name - Winamp", 1, -1, -2, 0},
+      {"track 1", "1. Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.command ? step.command : "start");
+    // The first caption is announced too, maybe while Start waited for the window.
+    const int announcedBefore = step.command ? g_announced : 0;
     if (step.command) {
       ASSERT_TRUE(player.Send(step.command));
+    }
+    if (step.announced > 0) {
+      EXPECT_TRUE(WaitUntil([&] { return g_announced - announcedBefore >= step.announced; }, 5000));
     }
     EXPECT_EQ(step.caption, player.Caption());
     EXPECT_EQ(step.state, player.Query(0, kQueryState));
@@ -62,15 +90,19 @@ TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
       EXPECT_EQ(step.position, first);
       EXPECT_EQ(step.position, second);
     }
+    EXPECT_EQ(step.announced, g_announced - announcedBefore);
   }
   // A command the player does not know leaves everything as it was.
-  for (const char* bad : {"state 2", "bogus", "length x", "track 3", "list 10", "next 1"}) {
+  for (const char* bad :
+       {"state 2", "bogus", "length x", "track 3", "list 10", "next 1", "announce 2", "announce"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(player.Send(bad));
     EXPECT_EQ("1. Alpha Artist - First Song - Winamp", player.Caption());
     EXPECT_EQ(245, player.Query(1, kQueryTime));
   }
   EXPECT_EQ(0, player.Query(0, 999)) << "other queries answer 0";
+  DestroyWindow(counter);
+  UnregisterClassA(windowClass.lpszClassName, windowClass.hInstance);
 }
 
 TEST(StandInPlayer, PlaysOnToTheNextTrackAndCloses) {

@@ -6,8 +6,11 @@
 // captions and answers, switches automatic display off and on, makes the player hang for a
 // few seconds, stops and restarts it. Through all of it Tunelamp must answer messages promptly and
 // must not end. At the end it must still show a new title and come out on the show-now hot key, and
-// the objects and memory it holds must be where they were after the first few displays. It ends
-// Tunelamp with the quit hot key, which must end the process with exit code 0.
+// the objects and memory it holds must be where they were after the first few displays. Then a
+// thread of the watcher broadcasts the player's announcement "WinampSongChange" in a tight loop:
+// Tunelamp must still show a new title, dismiss it on a click and cost little more CPU than a
+// window that ignores the broadcasts (soak.exe --listen, a process of its own). It ends
+// Tunelamp with the quit hot key, during the flood, which must end the process with exit code 0.
 //
 // Every figure is read from outside through what Windows reports about the process:
 // GetGuiResources (GDI and USER objects), the system's process list and
@@ -21,10 +24,13 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -39,6 +45,14 @@ constexpr long long kHandleSlack = 2;
 constexpr long long kWorkingSetSlackKb = 1024;
 constexpr long long kPrivateSlackKb = 512;
 constexpr long long kCommittedSlackKb = 64;
+// The flood of announcements: how long CPU is measured at rest and in the flood. In the flood
+// Tunelamp may spend twice what it spends at rest and what a window that ignores the broadcasts
+// spends (Wine's delivery of each), and 1 % of one core more.
+constexpr DWORD kRestMs = 5000;
+constexpr DWORD kFloodMs = 10000;
+constexpr long long kFloodCpuFactor = 2;
+constexpr long long kFloodCpuSlackPercent = 1;
+constexpr char kListenerClass[] = "SoakListener";
 
 // What the popup shows without a player; label texts are compared as UTF-8.
 constexpr char kNotRunning[] = "WinAMP не запущен!";
@@ -159,6 +173,7 @@ struct Figures {
   long long workingSetKb = -1;
   long long privateKb = -1;
   long long committedKb = -1;  // private memory committed, region by region
+  long long cpuMs = -1;        // user and kernel time so far
 };
 
 // The private memory the process has committed, summed over its regions (VirtualQueryEx).
@@ -207,11 +222,20 @@ void FromProcessList(DWORD pid, Figures& figures) {
       if (figures.privateKb < 0 && process->PrivatePageCount != 0) {
         figures.privateKb = static_cast<long long>(process->PrivatePageCount / 1024);
       }
+      const long long cpu = process->UserTime.QuadPart + process->KernelTime.QuadPart;
+      if (cpu != 0) figures.cpuMs = cpu / 10000;  // from 100 ns units
       return;
     }
     if (process->NextEntryOffset == 0) return;
     at += process->NextEntryOffset;
   }
+}
+
+// User and kernel time of a process so far, in ms; -1 when the system gives none.
+long long CpuMs(const Process& process) {
+  Figures figures;
+  FromProcessList(process.pid, figures);
+  return figures.cpuMs;
 }
 
 Figures Measure(const Process& tunelamp) {
@@ -246,10 +270,58 @@ std::string Show(long long value) {
 
 void Print(const char* when, const Figures& f) {
   Say("figures %-7s gdi=%s user=%s handles=%s threads=%s windows=%s working_set_kb=%s "
-      "private_kb=%s committed_kb=%s",
+      "private_kb=%s committed_kb=%s cpu_ms=%s",
       when, Show(f.gdi).c_str(), Show(f.user).c_str(), Show(f.handles).c_str(),
       Show(f.threads).c_str(), Show(f.windows).c_str(), Show(f.workingSetKb).c_str(),
-      Show(f.privateKb).c_str(), Show(f.committedKb).c_str());
+      Show(f.privateKb).c_str(), Show(f.committedKb).c_str(), Show(f.cpuMs).c_str());
+}
+
+// Broadcasts the player's announcement from a thread of its own, as fast as it can, from Start
+// until Stop.
+class Flood {
+ public:
+  Flood() = default;
+  Flood(const Flood&) = delete;
+  Flood& operator=(const Flood&) = delete;
+  ~Flood() { Stop(); }
+  void Start() {
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        SendNotifyMessageA(HWND_BROADCAST, message_, 0, 0);
+        ++sent_;
+      }
+    });
+  }
+  [[nodiscard]] long Sent() const { return sent_; }
+  void Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  const UINT message_ = RegisterWindowMessageA("WinampSongChange");
+  std::atomic<bool> stop_{false};
+  std::atomic<long> sent_{0};
+  std::thread thread_;
+};
+
+// soak.exe --listen: the yardstick for the flood. Two hidden top-level windows, as Tunelamp has
+// (the popup and its timer's window), that leave every message to DefWindowProcA.
+int Listen() {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = kListenerClass;
+  if (!RegisterClassA(&windowClass)) return 1;
+  for (int i = 0; i < 2; ++i) {
+    if (!CreateWindowExA(WS_EX_TOOLWINDOW, kListenerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                         nullptr, windowClass.hInstance, nullptr)) {
+      return 1;
+    }
+  }
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
 }
 
 class Soak {
@@ -281,6 +353,9 @@ class Soak {
   // Posts the show-now hot key; the strip must fade in anew and come out with `prefix`.
   bool ComesOutOnShowNow(const std::string& prefix);
   bool CompareFigures(const Figures& before, const Figures& after);
+  // Starts the flood and keeps it up: a new title and a click must still work, and Tunelamp's
+  // CPU in it must stay near its CPU at rest and the listener's. False when something failed.
+  bool UnderFlood(Flood& flood, Process& listener);
   // Tells what the popup shows beside what was expected.
   void Report(const std::string& expected);
   // Prints why the run failed; answers the exit code of a failed run.
@@ -527,6 +602,72 @@ bool Soak::CompareFigures(const Figures& before, const Figures& after) {
   return ok;
 }
 
+bool Soak::UnderFlood(Flood& flood, Process& listener) {
+  if (!listener.Start("soak.exe", "--listen") ||
+      !WaitUntil([&] { return Windows(kListenerClass, listener.pid).found != nullptr; },
+                 kStartTimeoutMs)) {
+    (void)Fail("the listener does not start");
+    return false;
+  }
+  // At rest first: the strip away, Tunelamp polling, no flood.
+  const bool settled = Settle();
+  const long long restStart = CpuMs(tunelamp_);
+  const DWORD restAt = GetTickCount();
+  Pump(kRestMs);
+  const long long restEnd = CpuMs(tunelamp_);
+  const long long restMs = settled && restStart >= 0 && restEnd >= 0
+                               ? (restEnd - restStart) * kFloodMs / (GetTickCount() - restAt)
+                               : -1;
+
+  flood.Start();
+  const std::string title = "Soak Artist - Flooded";
+  SendPlayer("title " + title);
+  if (!ShowsCaption(title + " [10:00] - ")) {
+    (void)Fail("a new title is not shown during the flood");
+    return false;
+  }
+  PostMessageA(popup_, WM_LBUTTONUP, 0, MAKELPARAM(200, 10));
+  ++clicks_;
+  if (!WaitUntil([&] { return AlphaOf(popup_) == 0; }, kAnswerTimeoutMs)) {
+    (void)Fail("a click does not dismiss the strip during the flood");
+    return false;
+  }
+  if (!Alive("during the flood") || !Settle()) {
+    (void)Fail("Tunelamp does not settle during the flood");
+    return false;
+  }
+
+  // The same stretch of the flood, the strip away again.
+  const long long tunelampStart = CpuMs(tunelamp_);
+  const long long listenerStart = CpuMs(listener);
+  const long sentBefore = flood.Sent();
+  const DWORD start = GetTickCount();
+  Pump(kFloodMs);
+  const long long tunelampEnd = CpuMs(tunelamp_);
+  const long long listenerEnd = CpuMs(listener);
+  const long long wallMs = GetTickCount() - start;
+  const long sent = flood.Sent() - sentBefore;
+  if (!Alive("during the flood")) return false;
+  if (restMs < 0 || tunelampStart < 0 || listenerStart < 0 || tunelampEnd < 0 || listenerEnd < 0) {
+    Say("soak: flood of %ld broadcasts in %lld ms; CPU n/a", sent, wallMs);
+    return true;
+  }
+  // Scaled to kFloodMs, as the rest figure is.
+  const long long tunelampMs = (tunelampEnd - tunelampStart) * kFloodMs / wallMs;
+  const long long listenerMs = (listenerEnd - listenerStart) * kFloodMs / wallMs;
+  Say("soak: flood of %ld broadcasts in %lld ms; CPU per %lu ms: tunelamp %lld ms at rest, %lld "
+      "ms in the flood; a process whose windows ignore the broadcasts %lld ms",
+      sent, wallMs, kFloodMs, restMs, tunelampMs, listenerMs);
+  const long long allowedMs =
+      kFloodCpuFactor * (restMs + listenerMs) + kFloodMs * kFloodCpuSlackPercent / 100;
+  if (tunelampMs > allowedMs) {
+    (void)Fail("Tunelamp spent %lld ms of CPU per %lu ms in the flood (allowed %lld ms)",
+               tunelampMs, kFloodMs, allowedMs);
+    return false;
+  }
+  return true;
+}
+
 int Soak::Run() {
   const DWORD started = GetTickCount();
   Say("soak: %d track changes", tracks_);
@@ -592,12 +733,20 @@ int Soak::Run() {
   Print("last", last);
   const bool kept = CompareFigures(first, last);
 
-  // The quit hot key ends it, cleanly.
+  // A flood of announcements; the quit hot key ends Tunelamp cleanly while it lasts.
+  Flood flood;
+  Process listener;
+  const bool flooded = UnderFlood(flood, listener);
+  const DWORD quitAt = GetTickCount();
   PostMessageA(popup_, WM_HOTKEY, 2, 0);
   DWORD code = 99;
   const bool ended = WaitForSingleObject(tunelamp_.handle, kStartTimeoutMs) == WAIT_OBJECT_0 &&
                      GetExitCodeProcess(tunelamp_.handle, &code) && code == 0;
+  const DWORD quitMs = GetTickCount() - quitAt;
+  flood.Stop();
+  listener.Kill();
   player_.Kill();
+  Say("soak: the quit hot key took %lu ms during the flood", quitMs);
   Say("soak: %d tracks in %lu s: %d clicks, %d show-now, %d odd captions, %d player restarts, "
       "%d player hangs, slowest answer %lu ms",
       tracks_, (GetTickCount() - started) / 1000, clicks_, showNows_, oddCaptions_, playerRestarts_,
@@ -606,7 +755,7 @@ int Soak::Run() {
     tunelamp_.Kill();
     return Fail("the quit hot key did not end Tunelamp with exit code 0 (%lu)", code);
   }
-  if (!kept) return 1;
+  if (!kept || !flooded) return 1;
   Say("soak: passed");
   return 0;
 }
@@ -614,6 +763,7 @@ int Soak::Run() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--listen") == 0) return Listen();
   const int tracks = argc > 1 ? std::atoi(argv[1]) : 150;
   if (tracks < 1) {
     std::printf("usage: soak.exe TRACKS\n");

@@ -2,9 +2,11 @@
 // baseline program from outside, through what Windows reports, and prints one result per line
 // for scripts/bench.sh.
 //
-//   watch.exe delay N CHECK_MS   N displays: renames the player's track, then times how long
+//   watch.exe delay N CHECK_MS announced|quiet
+//                                N displays: renames the player's track, then times how long
 //                                the popup takes to show an alpha above 0; waits for each
-//                                display to end. Prints "delay K MS".
+//                                display to end. Prints "delay K MS". First turns the player's
+//                                "WinampSongChange" broadcast on (announced) or off (quiet).
 //   watch.exe settle TIMEOUT_MS [display]
 //                                waits until the popup exists and no display runs (alpha 0
 //                                twice, 300 ms apart); with "display", first until the
@@ -75,11 +77,15 @@ bool SendPlayerCommand(HWND player, const char* command) {
   return SendMessageA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)) != 0;
 }
 
-int Delay(int samples, int checkMs) {
+int Delay(int samples, int checkMs, bool announced) {
   HWND popup = FindWindowA(kPopupClass, nullptr);
   HWND player = FindWindowA(kPlayerClass, nullptr);
   if (!popup || !player) {
     std::printf("error no popup or player\n");
+    return 1;
+  }
+  if (!SendPlayerCommand(player, announced ? "announce 1" : "announce 0")) {
+    std::printf("error player refused announce\n");
     return 1;
   }
   for (int k = 1; k <= samples; ++k) {
@@ -178,7 +184,8 @@ void PrintMemory(const char* name, const char* windowClass) {
 }
 
 int Usage() {
-  std::printf("usage: watch.exe delay N CHECK_MS | settle MS [display] | pace N | mem\n");
+  std::printf(
+      "usage: watch.exe delay N CHECK_MS announced|quiet | settle MS [display] | pace N | mem\n");
   return 2;
 }
 
@@ -187,11 +194,14 @@ int Usage() {
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const char* mode = argv[1];
-  if (!std::strcmp(mode, "delay") && argc == 4) {
+  if (!std::strcmp(mode, "delay") && argc == 5) {
     const int samples = std::atoi(argv[2]);
     const int checkMs = std::atoi(argv[3]);
-    if (samples < 1 || checkMs < 1) return Usage();
-    return Delay(samples, checkMs);
+    const bool announced = !std::strcmp(argv[4], "announced");
+    if (samples < 1 || checkMs < 1 || (!announced && std::strcmp(argv[4], "quiet"))) {
+      return Usage();
+    }
+    return Delay(samples, checkMs, announced);
   }
   if (!std::strcmp(mode, "settle") && (argc == 3 || argc == 4)) {
     const bool firstDisplay = argc == 4 && !std::strcmp(argv[3], "display");

@@ -28,6 +28,7 @@ constexpr int kRefused = 2;
 constexpr UINT kHangMessage = WM_APP + 1;
 
 PlayerState* g_player = nullptr;
+UINT g_songChange = 0;  // "WinampSongChange", registered at start
 char g_shownCaption[kCaptionBytes] = {};
 WCHAR g_shownCaptionWide[kCaptionBytes] = {};
 
@@ -42,6 +43,9 @@ void UpdateCaption(HWND window) {
     g_shownCaptionWide[0] = 0;
   }
   SetWindowTextW(window, g_shownCaptionWide);
+  // As Winamp does right after it sets a new caption: to every top-level window, without
+  // waiting for any of them.
+  if (g_player->Announces()) SendNotifyMessageW(HWND_BROADCAST, g_songChange, 0, 0);
 }
 
 // A command line argument as UTF-8, the text the commands are read in.
@@ -132,6 +136,7 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int RunPlayer(HINSTANCE instance, int argc, char** argv) {
   static PlayerState player(GetTickCount());
   g_player = &player;
+  g_songChange = RegisterWindowMessageW(L"WinampSongChange");
   for (int i = 1; i < argc; ++i) {
     if (!player.Execute(argv[i], std::strlen(argv[i]), GetTickCount())) return kRefused;
   }

@@ -225,6 +225,10 @@ bool PlayerState::Execute(const char* command, size_t length, uint32_t now) {
       hangMs_ = static_cast<uint32_t>(number);
     }
     return true;
+  } else if (Equals(command, verbLength, "announce")) {
+    if (!ParseInt(arg, end, number) || number < 0 || number > 1) return false;
+    announce_ = number == 1;
+    return true;
   } else if (Equals(command, verbLength, "close") && !space) {
     close_ = true;
     return true;

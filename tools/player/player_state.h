@@ -43,6 +43,8 @@ class PlayerState {
   // The window caption, zero-terminated, at most kCaptionBytes - 1 bytes.
   void Caption(char (&out)[kCaptionBytes]) const;
   [[nodiscard]] bool CloseRequested() const { return close_; }
+  // Whether a change of the caption is announced ("WinampSongChange"), as Winamp does.
+  [[nodiscard]] bool Announces() const { return announce_; }
 
  private:
   [[nodiscard]] bool SetList(const char* text, const char* end);
@@ -65,4 +67,5 @@ class PlayerState {
   uint32_t scrollStart_ = 0;
   uint32_t turn_ = 0;  // characters turned
   uint32_t hangMs_ = 0;
+  bool announce_ = true;
 };
