@@ -189,12 +189,12 @@ TEST_F(DisplayCycleTest, ComposesTheCaptionFromTitleLengthAndPosition) {
       {59, 0, "T [0:59] - 0:00"},
       {60, 60000, "T [1:00] - 1:00"},
       {3600, 59999, "T [60:00] - 0:59"},
-      // The player's answers split as unsigned numbers; the position first loses its
-      // milliseconds by a division that truncates toward zero.
-      {-1, 0, "T [71582788:15] - 0:00"},
+      // A stream, or a file still opening, has no length: -1. A position below 0 is 0:00.
+      {-1, 0, "T - 0:00"},
+      {-1, 754000, "T - 12:34"},
       {0, -999, "T [0:00] - 0:00"},
-      {0, -1000, "T [0:00] - 71582788:15"},
-      {INT32_MIN, INT32_MIN, "T [35791394:08] - 71546996:53"},
+      {0, -1000, "T [0:00] - 0:00"},
+      {INT32_MIN, INT32_MIN, "T - 0:00"},
       {INT32_MAX, INT32_MAX, "T [35791394:07] - 35791:23"},
   };
   for (const Case& c : cases) {
@@ -203,6 +203,74 @@ TEST_F(DisplayCycleTest, ComposesTheCaptionFromTitleLengthAndPosition) {
     host.player.Play("1. T - Winamp", c.length, c.position);
     DisplayCycle(host);
     EXPECT_EQ(Values(host.Take(), "caption"), Log{c.caption});
+  }
+}
+
+// With LivePosition or Progress the strip that is out follows the player once a second: a
+// length that was unknown fills in, the title stays as it came out, and the line along the
+// bottom edge is position / length of the strip's width, 3 px high at 96 dpi.
+TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
+  struct Row {
+    bool live;
+    bool progress;
+    uint32_t dpi;
+    int32_t formHeight;
+    Log atDisplay;  // the caption and the line as the strip comes out (length unknown)
+    Log atTick;     // a second later, the length known, the player on another title
+    Log whole;      // the line past the end
+  };
+  const std::vector<Row> rows = {
+      {true,
+       false,
+       96,
+       50,
+       {"caption Radio - Song - 0:05"},
+       {"caption Radio - Song [3:20] - 0:50"},
+       {}},
+      {false,
+       true,
+       96,
+       50,
+       {"caption Radio - Song - 0:05", "progress 0 47 0 3"},
+       {"progress 0 47 320 3"},
+       {"0 47 1280 3"}},
+      {true,
+       true,
+       144,
+       75,
+       {"caption Radio - Song - 0:05", "progress 0 70 0 5"},
+       {"caption Radio - Song [3:20] - 0:50", "progress 0 70 320 5"},
+       {"0 70 1280 5"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.dpi);
+    ResetNowPlaying();
+    NowPlaying().keepInterval = 3000;
+    NowPlaying().livePosition = row.live;
+    NowPlaying().progress = row.progress;
+    NowPlaying().layoutDpi = NowPlaying().stripDpi = NowPlaying().dpiReading = row.dpi;
+    host.formDpi = row.dpi;
+    host.formHeight = row.formHeight;
+    host.player.Play("1. Radio - Song - Winamp", -1, 5000);
+    DisplayCycle(host);
+    Log log = host.Take();
+    EXPECT_EQ(Log(log.begin(), log.begin() + 2), (Log{"timer.enabled 0", "live.enabled 0"}));
+    EXPECT_EQ(Log(log.begin() + 2, log.begin() + 2 + static_cast<long>(row.atDisplay.size())),
+              row.atDisplay);
+    EXPECT_EQ(log.back(), "live.enabled 1");
+    host.player.Play("2. Radio - Other Song - Winamp", 200, 50000);
+    OnLiveTick(host);
+    EXPECT_EQ(host.Take(), row.atTick);
+    // Past the end the line is whole; the next tick of the popup's timer takes the strip away.
+    host.player.positionMs = 250000;
+    OnLiveTick(host);
+    EXPECT_EQ(Values(host.Take(), "progress"), row.whole);
+    DisplayCycle(host);
+    log = host.Take();
+    EXPECT_EQ(log[1], "live.enabled 0");
+    EXPECT_EQ(Values(log, "live.enabled"), Log{"0"});
+    OnLiveTick(host);
+    EXPECT_EQ(host.Take(), Log{"live.enabled 0"});
   }
 }
 
@@ -390,8 +458,14 @@ TEST(StripScale, EveryLengthFollowsTheResolution) {
     int top;
   };
   const Case cases[] = {
-      {96, 50, 50, 20, 8},     {120, 63, 63, 25, 10}, {144, 75, 75, 30, 12},
-      {192, 100, 100, 40, 16}, {110, 57, 57, 23, 9},
+      {96, 50, 50, 20, 8},
+      {120, 63, 63, 25, 10},
+      {144, 75, 75, 30, 12},
+      {192, 100, 100, 40, 16},
+      {110, 57, 57, 23, 9},
+      // The most a monitor can report, and just past it: no resolution, so 96.
+      {960, 500, 500, 200, 80},
+      {961, 50, 50, 20, 8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dpi);
@@ -403,7 +477,7 @@ TEST(StripScale, EveryLengthFollowsTheResolution) {
     LoadSettings(host);
     const Log loaded = host.Take();
     const std::string font =
-        c.dpi == 96 ? "font.size 20" : "font.size 20 at " + std::to_string(c.dpi);
+        c.height == 50 ? "font.size 20" : "font.size 20 at " + std::to_string(c.dpi);
     const std::string height = std::to_string(c.height);
     for (const std::string& entry : {font, "form.height " + height, "label.height " + height,
                                      "region 1280 " + height + " " + std::to_string(c.corner)}) {
