@@ -41,10 +41,6 @@ PlayerAnswer AskPlayer(uint32_t window, UINT message, WPARAM wParam, LPARAM lPar
 // Storage for the host: made once by start-up, never destroyed (no global constructor).
 alignas(Win32Host) unsigned char hostStorage[sizeof(Win32Host)];
 Win32Host* host = nullptr;
-// And for the progress line and the live timer, made when first asked for.
-alignas(TLabel) unsigned char progressStorage[sizeof(TLabel)];
-alignas(TTimer) unsigned char liveTimerStorage[sizeof(TTimer)];
-
 void LiveTickEvent(void* /*host*/, TObject* /*sender*/) {
   OnLiveTick(*host);
 }
@@ -196,7 +192,7 @@ void Win32Host::LabelSetColor(uint32_t color) {
 
 void Win32Host::ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   if (!progress_) {
-    progress_ = new (progressStorage) TLabel(&form_, Text());
+    progress_ = new TLabel(&form_, Text());
     // Above the label, which spans the whole strip: both clip their siblings, so neither paints
     // over the other.
     ::SetWindowPos(progress_->Handle, HWND_TOP, 0, 0, 0, 0,
@@ -229,7 +225,7 @@ void Win32Host::TimerSetInterval(uint32_t milliseconds) {
 
 void Win32Host::LiveTimerSetEnabled(bool enabled) {
   if (!liveTimer_) {
-    liveTimer_ = new (liveTimerStorage) TTimer;
+    liveTimer_ = new TTimer;
     liveTimer_->SetEnabled(false);
     liveTimer_->SetInterval(kLiveTickMs);
     liveTimer_->SetOnTimer({&LiveTickEvent, this});

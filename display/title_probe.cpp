@@ -42,15 +42,13 @@ namespace {
   return copy.size() + 4 >= size;
 }
 
-// Single-threaded: the long reading lives outside the stack.
-char longBuffer[kCaptionMostSize];
-
 }  // namespace
 
 bool ProbeTitle(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
-  char buffer[kCaptionBufferSize];
-  std::memset(buffer, 0, sizeof buffer);
+  // Read into its first 1024 bytes, and all of it when the caption is read again.
+  char buffer[kCaptionMostSize];
+  std::memset(buffer, 0, kCaptionBufferSize);
 
   state.playerWindow = host.PlayerFindWindow();
   if (state.playerWindow == 0) return false;
@@ -59,10 +57,10 @@ bool ProbeTitle(NowPlayingHost& host) {
           .value == 0) {
     return false;
   }
-  const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, sizeof buffer).value;
-  std::string_view caption = Copied(buffer, sizeof buffer, count);
+  const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, kCaptionBufferSize).value;
+  std::string_view caption = Copied(buffer, kCaptionBufferSize, count);
   bool cut = false;
-  if (MayBeCut(caption, sizeof buffer)) {
+  if (MayBeCut(caption, kCaptionBufferSize)) {
     // WM_GETTEXTLENGTH answers the whole length, or more in another code page: a buffer of that
     // size holds the caption whole, up to the most this probe reads.
     const PlayerAnswer length = host.PlayerGetCaptionLength(state.playerWindow);
@@ -70,9 +68,8 @@ bool ProbeTitle(NowPlayingHost& host) {
     cut = !length.answered;
     if (length.answered && whole > caption.size()) {
       const uint32_t size = whole < kCaptionMostSize ? whole + 1 : kCaptionMostSize;
-      std::memset(longBuffer, 0, size);
-      caption = Copied(longBuffer, size,
-                       host.PlayerGetCaption(state.playerWindow, longBuffer, size).value);
+      std::memset(buffer, 0, size);
+      caption = Copied(buffer, size, host.PlayerGetCaption(state.playerWindow, buffer, size).value);
       cut = whole >= kCaptionMostSize && MayBeCut(caption, size);
     }
   }
