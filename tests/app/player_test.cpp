@@ -93,8 +93,8 @@ TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
     EXPECT_EQ(step.announced, g_announced - announcedBefore);
   }
   // A command the player does not know leaves everything as it was.
-  for (const char* bad :
-       {"state 2", "bogus", "length x", "track 3", "list 10", "next 1", "announce 2", "announce"}) {
+  for (const char* bad : {"state 2", "bogus", "length x", "track 3", "list 10", "next 1",
+                          "announce 2", "announce", "open -1", "open"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(player.Send(bad));
     EXPECT_EQ("1. Alpha Artist - First Song - Winamp", player.Caption());
