@@ -40,10 +40,12 @@ void AppendTime(Text& caption, uint32_t seconds) {
 }
 
 // The line along the strip's bottom edge: position / length of its width; none while the length
-// is unknown. The window's rounded region clips it at the corners.
+// is unknown. The window's rounded region clips it at the corners. The label spans the strip,
+// and keeps its size while memory economy has the form minimised, as it is when a display
+// starts.
 void DrawProgress(NowPlayingHost& host, const NowPlayingState& state, int32_t lengthSeconds,
                   int32_t positionMs) {
-  const int32_t width = host.FormGetWidth();
+  const int32_t width = host.LabelGetWidth();
   int32_t done = 0;
   if (lengthSeconds > 0 && positionMs > 0) {
     // In floating point, as ScaleToDpi, so that the 32-bit program needs no division routine.
@@ -51,7 +53,7 @@ void DrawProgress(NowPlayingHost& host, const NowPlayingState& state, int32_t le
     done = part >= 1 ? width : static_cast<int32_t>(width * part);
   }
   const int32_t height = ScaleToDpi(kProgressHeight, state.layoutDpi);
-  host.ProgressSetBounds(0, host.FormGetHeight() - height, done, height);
+  host.ProgressSetBounds(0, host.LabelGetHeight() - height, done, height);
 }
 
 // Length and position, as the display asks for them: a player that left the length unanswered

@@ -317,7 +317,7 @@ TEST(Display, AStreamAndTheRealPlayersOrderAtANewTrack) {
 // is position / length of the strip's width, growing as the track plays.
 TEST(Display, TheProgressLineFollowsThePosition) {
   WorkDir dir;
-  dir.Write("settings.ini", "[Main]\nKeepTitle=0\nMemEconomy=0\nProgress=1\n");
+  dir.Write("settings.ini", "[Main]\nKeepTitle=0\nProgress=1\n");
   Player player;
   ASSERT_TRUE(player.Start({"list 40 Yankee - Progress", "position 10000"}));
   Tunelamp app;

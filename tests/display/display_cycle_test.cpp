@@ -214,7 +214,7 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     bool live;
     bool progress;
     uint32_t dpi;
-    int32_t formHeight;
+    int32_t stripHeight;
     Log atDisplay;  // the caption and the line as the strip comes out (length unknown)
     Log atTick;     // a second later, the length known, the player on another title
     Log whole;      // the line past the end
@@ -246,11 +246,14 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     SCOPED_TRACE(row.dpi);
     ResetNowPlaying();
     NowPlaying().keepInterval = 3000;
+    NowPlaying().memoryEconomy = true;
+    host.minimised = true;
     NowPlaying().livePosition = row.live;
     NowPlaying().progress = row.progress;
     NowPlaying().layoutDpi = NowPlaying().stripDpi = NowPlaying().dpiReading = row.dpi;
     host.formDpi = row.dpi;
-    host.formHeight = row.formHeight;
+    host.labelWidth = 1280;
+    host.labelHeight = row.stripHeight;
     host.player.Play("1. Radio - Song - Winamp", -1, 5000);
     DisplayCycle(host);
     Log log = host.Take();

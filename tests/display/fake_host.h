@@ -72,6 +72,7 @@ class FakeHost : public NowPlayingHost {
   uint32_t formColor = 0x8000000F;
   int32_t fontPoints = 8;
   uint32_t regions = 0;
+  bool minimised = false;
 
   // The monitors in the system's order; `primary` and `foreground` (the one that holds the
   // foreground window) index into them. `front`: another program's window in front, if any.
@@ -98,13 +99,14 @@ class FakeHost : public NowPlayingHost {
     formHeight = height;
     Record("form.height " + std::to_string(height));
   }
+  // A minimised window reports the size of its icon, as on Windows; its children keep theirs.
   int32_t FormGetHeight() override {
     Touch("FormGetHeight");
-    return formHeightReadback.value_or(formHeight);
+    return minimised ? 28 : formHeightReadback.value_or(formHeight);
   }
   int32_t FormGetWidth() override {
     Touch("FormGetWidth");
-    return formWidth;
+    return minimised ? 160 : formWidth;
   }
   void FormSetColor(uint32_t color) override {
     formColor = color;
@@ -123,7 +125,10 @@ class FakeHost : public NowPlayingHost {
       action();
     }
   }
-  void FormShowWindow(int32_t command) override { Record("show " + std::to_string(command)); }
+  void FormShowWindow(int32_t command) override {
+    if (command == kSwMinimize || command == kSwShowNormal) minimised = command == kSwMinimize;
+    Record("show " + std::to_string(command));
+  }
   void FormSetWindowPosTopmost() override { Record("topmost"); }
   uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override {
     Record("region " + std::to_string(width) + " " + std::to_string(height) + " " +

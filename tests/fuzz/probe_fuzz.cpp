@@ -88,21 +88,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char buffer[kCaptionMostSize] = {};
   int32_t count = 0;
   if (plays) count = host.PlayerGetCaption(host.playerWindow, buffer, kCaptionBufferSize).value;
-  const auto copied = [&](uint32_t size) {
+  const auto copied = [&](uint32_t room) {
     return std::string_view(
-        buffer, std::min<size_t>(strnlen(buffer, size), static_cast<size_t>(std::max(count, 0))));
+        buffer, std::min<size_t>(strnlen(buffer, room), static_cast<size_t>(std::max(count, 0))));
   };
   std::string_view read = copied(kCaptionBufferSize);
   // A copy that may have been cut is read again as long as the player says the caption is,
   // up to the most the probe reads; only one longer than that is cut.
   bool cut = false;
   if (plays && read.size() + 4 >= kCaptionBufferSize && host.caption.size() > read.size()) {
-    const uint32_t size =
+    const uint32_t room =
         static_cast<uint32_t>(std::min<size_t>(host.caption.size() + 1, kCaptionMostSize));
     std::memset(buffer, 0, sizeof buffer);
-    count = host.PlayerGetCaption(host.playerWindow, buffer, size).value;
-    read = copied(size);
-    cut = host.caption.size() >= kCaptionMostSize && read.size() + 4 >= size;
+    count = host.PlayerGetCaption(host.playerWindow, buffer, room).value;
+    read = copied(room);
+    cut = host.caption.size() >= kCaptionMostSize && read.size() + 4 >= room;
   }
   Unturned unturned;
   const ScrollStep step = Unscroll(read, cut, unturned);
