@@ -215,32 +215,19 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     bool progress;
     uint32_t dpi;
     int32_t stripHeight;
-    Log atDisplay;  // the caption and the line as the strip comes out (length unknown)
-    Log atTick;     // a second later, the length known, the player on another title
-    Log whole;      // the line past the end
+    int32_t lineTop;  // the line along the bottom edge
+    int32_t lineHeight;
   };
   const std::vector<Row> rows = {
-      {true,
-       false,
-       96,
-       50,
-       {"caption Radio - Song - 0:05"},
-       {"caption Radio - Song [3:20] - 0:50"},
-       {}},
-      {false,
-       true,
-       96,
-       50,
-       {"caption Radio - Song - 0:05", "progress 0 47 0 3"},
-       {"progress 0 47 320 3"},
-       {"0 47 1280 3"}},
-      {true,
-       true,
-       144,
-       75,
-       {"caption Radio - Song - 0:05", "progress 0 70 0 5"},
-       {"caption Radio - Song [3:20] - 0:50", "progress 0 70 320 5"},
-       {"0 70 1280 5"}},
+      {true, false, 96, 50, 0, 0}, {false, true, 96, 50, 47, 3}, {true, true, 144, 75, 70, 5}};
+  const auto line = [](const Row& row, int width) {
+    return row.progress ? Log{"0 " + std::to_string(row.lineTop) + " " + std::to_string(width) +
+                              " " + std::to_string(row.lineHeight)}
+                        : Log{};
+  };
+  const auto entries = [](const std::string& kind, Log values) {
+    for (std::string& value : values) value = kind + " " + value;
+    return values;
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.dpi);
@@ -258,16 +245,20 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     DisplayCycle(host);
     Log log = host.Take();
     EXPECT_EQ(Log(log.begin(), log.begin() + 2), (Log{"timer.enabled 0", "live.enabled 0"}));
-    EXPECT_EQ(Log(log.begin() + 2, log.begin() + 2 + static_cast<long>(row.atDisplay.size())),
-              row.atDisplay);
+    // The length unknown: no line.
+    const Log atDisplay = Log{"caption Radio - Song - 0:05"} + entries("progress", line(row, 0));
+    EXPECT_EQ(Log(log.begin() + 2, log.begin() + 2 + static_cast<long>(atDisplay.size())),
+              atDisplay);
     EXPECT_EQ(log.back(), "live.enabled 1");
+    // A second later: the length known, the player on another title.
     host.player.Play("2. Radio - Other Song - Winamp", 200, 50000);
     OnLiveTick(host);
-    EXPECT_EQ(host.Take(), row.atTick);
+    EXPECT_EQ(host.Take(), (row.live ? Log{"caption Radio - Song [3:20] - 0:50"} : Log{}) +
+                               entries("progress", line(row, 320)));
     // Past the end the line is whole; the next tick of the popup's timer takes the strip away.
     host.player.positionMs = 250000;
     OnLiveTick(host);
-    EXPECT_EQ(Values(host.Take(), "progress"), row.whole);
+    EXPECT_EQ(Values(host.Take(), "progress"), line(row, 1280));
     DisplayCycle(host);
     log = host.Take();
     EXPECT_EQ(log[1], "live.enabled 0");
