@@ -112,6 +112,18 @@ TEST(StandInPlayer, PlaysOnToTheNextTrackAndCloses) {
   EXPECT_EQ(600, player.Query(1, kQueryTime));
   EXPECT_LT(player.Query(0, kQueryTime), 5000) << "the new track starts from the beginning";
 
+  // Opened as Winamp opens a file: the play list's title while not playing, then (the thread
+  // busy meanwhile) the tags' title, then playing.
+  ASSERT_TRUE(player.Send("open 300"));
+  ASSERT_TRUE(player.Send("list 600 one.mp3>Tagged - One"));
+  EXPECT_EQ("1. one.mp3 - Winamp", player.Caption());
+  // Answered before the start, whichever step the thread is at: the next ones follow at once.
+  EXPECT_EQ(0, player.Query(0, kQueryState));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return player.Caption() == "1. Tagged - One - Winamp" && player.Query(0, 104) == 1; },
+      5000));
+  EXPECT_EQ(600, player.Query(1, kQueryTime));
+
   ASSERT_TRUE(player.Send("close"));
   DWORD code = 99;
   ASSERT_TRUE(player.Proc().WaitExit(kExitTimeoutMs, &code));
