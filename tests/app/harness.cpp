@@ -348,8 +348,10 @@ TextRows FindTextRows(HWND popup) {
 }
 
 bool ClickAt(int x, int y) {
-  return RunUnix(std::string(kXdotool) + " mousemove " + std::to_string(x) + " " +
-                 std::to_string(y) + " click 1");
+  // As for the keys: the pointer is over the strip, and Wine has seen it get there, before the
+  // button goes down (a click that came with the move was once lost in a fresh session).
+  return RunUnix(std::string(kTimeout) + " 20 /usr/bin/xdotool mousemove --sync " +
+                 std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 click 1");
 }
 
 }  // namespace e2e
