@@ -41,6 +41,8 @@ PlayerAnswer AskPlayer(uint32_t window, UINT message, WPARAM wParam, LPARAM lPar
 // Storage for the host: made once by start-up, never destroyed (no global constructor).
 alignas(Win32Host) unsigned char hostStorage[sizeof(Win32Host)];
 Win32Host* host = nullptr;
+
+// The live timer's tick (LivePosition, Progress); its data is the host.
 void LiveTickEvent(void* /*host*/, TObject* /*sender*/) {
   OnLiveTick(*host);
 }
