@@ -45,6 +45,8 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "read Main Monitor 0",
                              "read Main Position 0",
                              "read Main FullScreen ",
+                             "read Main LivePosition 0",
+                             "read Main Progress 0",
                              "form.height 50",
                              "label.height 50",
                              "region 1280 50 50",
@@ -78,6 +80,8 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
       "CheckTitle=250\r\n"
       "MemEconomy=0\r\n"
       "Color=$FF0000\r\n"
+      "LivePosition=1\r\n"
+      "Progress=2\r\n"
       "[Font]\r\n"
       "Size=40\r\n"
       "Name=Courier New\r\n";
@@ -98,6 +102,8 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "read Main Monitor 0",
                              "read Main Position 0",
                              "read Main FullScreen ",
+                             "read Main LivePosition 0",
+                             "read Main Progress 0",
                              "form.height 70",
                              "label.height 70",
                              "region 1024 70 50",
@@ -114,6 +120,9 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
   EXPECT_EQ(NowPlaying().keepInterval, 1500u);
   EXPECT_EQ(NowPlaying().checkInterval, 250u);
   EXPECT_FALSE(NowPlaying().memoryEconomy);
+  // Only 1 switches either on.
+  EXPECT_TRUE(NowPlaying().livePosition);
+  EXPECT_FALSE(NowPlaying().progress);
 }
 
 // GetPrivateProfileIntA answers 0 for a value that is not a number: the default of Monitor and
