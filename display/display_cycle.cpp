@@ -2,6 +2,7 @@
 
 #include "display/placement.h"
 #include "display/scale.h"
+#include "display/settings_watch.h"
 #include "display/state.h"
 #include "display/title_probe.h"
 #include "toolkit/format.h"
@@ -111,9 +112,7 @@ class RunUnderWay {
   return true;
 }
 
-}  // namespace
-
-void DisplayCycle(NowPlayingHost& host) {
+void RunCycle(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   const RunUnderWay run(state);
   // The probe runs on every tick, before any flag is looked at.
@@ -169,4 +168,12 @@ void DisplayCycle(NowPlayingHost& host) {
   } else {
     RearmTimer(host, state.shown ? state.keepInterval : state.checkInterval);
   }
+}
+
+}  // namespace
+
+void DisplayCycle(NowPlayingHost& host) {
+  RunCycle(host);
+  // Settings saved during a display take effect once it has ended.
+  ApplyWaitingSettings(host);
 }

@@ -52,6 +52,51 @@ uint32_t ParseInteger(std::string_view text) {
   return value;
 }
 
+namespace {
+
+void ReadMain(NowPlayingHost& host, SettingValues& values) {
+  values.keepInterval = host.ReadSettingInt("Main", "KeepTitle", kDefaultKeepTitle);
+  values.checkInterval = host.ReadSettingInt("Main", "CheckTitle", kDefaultCheckTitle);
+  values.memoryEconomy = host.ReadSettingInt("Main", "MemEconomy", 1) == 1;
+  char text[kSettingTextSize] = {};
+  host.ReadSettingText("Main", "Color", kDefaultColor, text, sizeof text);
+  text[sizeof text - 1] = '\0';
+  values.color = ParseInteger(std::string_view(text));
+}
+
+[[nodiscard]] int32_t ReadFontSize(NowPlayingHost& host) {
+  return static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize));
+}
+
+[[nodiscard]] Text ReadFontName(NowPlayingHost& host) {
+  char name[kSettingTextSize] = {};
+  host.ReadSettingText("Font", "Name", kDefaultFontName, name, sizeof name);
+  name[sizeof name - 1] = '\0';
+  return Text(name);
+}
+
+}  // namespace
+
+void ReadSettings(NowPlayingHost& host, SettingValues& values) {
+  ReadMain(host, values);
+  values.fontPoints = ReadFontSize(host);
+  values.fontName = ReadFontName(host);
+  ReadPlacement(host, values);
+}
+
+void TakeTimings(NowPlayingState& state, const SettingValues& values) {
+  state.keepInterval = values.keepInterval;
+  state.checkInterval = values.checkInterval;
+}
+
+void TakePlace(NowPlayingState& state, const SettingValues& values) {
+  state.memoryEconomy = values.memoryEconomy;
+  state.color = values.color;
+  state.monitor = values.monitor;
+  state.bottom = values.bottom;
+  state.overFullScreen = values.overFullScreen;
+}
+
 void LoadSettings(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   // Invisible from here on, until the display cycle brings the strip out.
@@ -61,27 +106,25 @@ void LoadSettings(NowPlayingHost& host) {
   host.FormSetWindowPosTopmost();
   state.cancel = false;
 
-  state.keepInterval = host.ReadSettingInt("Main", "KeepTitle", kDefaultKeepTitle);
-  state.checkInterval = host.ReadSettingInt("Main", "CheckTitle", kDefaultCheckTitle);
-  state.memoryEconomy = host.ReadSettingInt("Main", "MemEconomy", 1) == 1;
-  char text[kSettingTextSize] = {};
-  host.ReadSettingText("Main", "Color", kDefaultColor, text, sizeof text);
-  text[sizeof text - 1] = '\0';
-  state.color = ParseInteger(std::string_view(text));
+  // The files as they are before the reading: a save from here on is read again.
+  host.SettingsGetStamps(state.seenHere, state.seenBeside);
+  // The same readers as a reading after a save (ReadSettings), the font taken as it is read.
+  SettingValues values;
+  ReadMain(host, values);
 
   // The strip starts on the primary monitor, and is laid out for its resolution.
   state.layoutDpi = state.stripDpi = state.dpiReading = UsableDpi(host.FormGetDpi());
-  const int32_t points =
-      static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize));
-  host.FontSetSize(points, state.layoutDpi);
-  char name[kSettingTextSize] = {};
-  host.ReadSettingText("Font", "Name", kDefaultFontName, name, sizeof name);
-  name[sizeof name - 1] = '\0';
-  host.FontSetName(Text(name));
-  LoadPlacement(host);
+  host.FontSetSize(ReadFontSize(host), state.layoutDpi);
+  host.FontSetName(ReadFontName(host));
+  ReadPlacement(host, values);
+  TakeTimings(state, values);
+  TakePlace(state, values);
 
   SizeStrip(host, state);
-  RoundCorners(host, state, host.FormGetWidth());
+  // Start-up put the strip at the origin, as wide as the screen.
+  const int32_t width = host.FormGetWidth();
+  state.fitted = {0, 0, width, 0};
+  RoundCorners(host, state, width);
   host.FormSetColor(state.color);
   host.LabelSetColor(host.FormColor());
 

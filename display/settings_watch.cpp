@@ -1,0 +1,101 @@
+#include "display/settings_watch.h"
+
+#include "display/hot_keys.h"
+#include "display/placement.h"
+#include "display/settings.h"
+#include "display/state.h"
+
+namespace {
+
+[[nodiscard]] bool Same(const FileStamp& a, const FileStamp& b) {
+  return a.present == b.present && a.written == b.written && a.size == b.size;
+}
+
+// No display under way: the strip is neither out nor coming out or going away.
+[[nodiscard]] bool Away(const NowPlayingState& state) {
+  return !state.shown && state.cycleRuns == 0;
+}
+
+// The look, the place and the memory economy, on a strip that is away. The place itself is
+// taken at the next display.
+void Apply(NowPlayingHost& host, NowPlayingState& state, const SettingValues& values,
+           const Text& notice) {
+  if (values.monitor != state.monitor || values.bottom != state.bottom) state.screenChanged = true;
+  const bool economyWas = state.memoryEconomy;
+  TakePlace(state, values);
+  host.FontSetSize(values.fontPoints, state.layoutDpi);
+  host.FontSetName(values.fontName);
+  SizeStrip(host, state);
+  RoundCorners(host, state, host.FormGetWidth());
+  host.FormSetColor(state.color);
+  host.LabelSetColor(host.FormColor());
+  state.keyNotice = notice;
+  if (state.memoryEconomy == economyWas) return;
+  // Minimised as a display ends, or restored without taking the keyboard from anyone.
+  if (state.memoryEconomy) {
+    host.FormShowWindow(kSwHide);
+    host.FormShowWindow(kSwMinimize);
+  } else {
+    host.FormShowWindow(kSwShowNoActivate);
+  }
+}
+
+void Reload(NowPlayingHost& host, NowPlayingState& state) {
+  SettingValues values;
+  ReadSettings(host, values);
+  const bool newCheck = values.checkInterval != state.checkInterval;
+  TakeTimings(state, values);
+
+  // The keys are given back and asked for anew at once; what could not be had is told at the
+  // next display, not in the middle of this one.
+  for (const int32_t id : {kHotKeyShowNow, kHotKeyAutomatic, kHotKeyQuit}) {
+    host.FormUnregisterHotKey(id);
+  }
+  const Text standing = state.keyNotice;
+  state.keyNotice = Text();
+  RegisterHotKeys(host);
+  const Text notice = state.keyNotice;
+  state.keyNotice = standing;
+
+  if (!Away(state)) {
+    state.waiting = values;
+    state.waitingNotice = notice;
+    state.settingsWaiting = true;
+    return;
+  }
+  Apply(host, state, values, notice);
+  // Away, the timer waits with the check interval: a new one starts now.
+  if (newCheck) {
+    host.TimerSetInterval(state.checkInterval);
+    host.TimerSetEnabled(true);
+    state.ticking = state.checkInterval != 0;
+  }
+}
+
+}  // namespace
+
+void WatchSettings(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  if (!state.settingsLoaded || state.exiting) return;
+  FileStamp here;
+  FileStamp beside;
+  host.SettingsGetStamps(here, beside);
+  if (!Same(here, state.seenHere) || !Same(beside, state.seenBeside)) {
+    state.seenHere = here;
+    state.seenBeside = beside;
+    state.settling = true;
+    return;
+  }
+  // Unchanged for a look: an editor that was saving has finished. A file that another program
+  // holds shut is tried again at the next look.
+  if (!state.settling || !host.SettingsCanOpen()) return;
+  state.settling = false;
+  Reload(host, state);
+}
+
+void ApplyWaitingSettings(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  if (!state.settingsWaiting || !Away(state) || state.exiting) return;
+  state.settingsWaiting = false;
+  Apply(host, state, state.waiting, state.waitingNotice);
+}
