@@ -46,9 +46,9 @@ constexpr size_t kNoticeValueMost = 40;
 
 }  // namespace
 
-void RegisterHotKeys(NowPlayingHost& host) {
+void RegisterHotKeys(NowPlayingHost& host, Text& notice) {
   const bool told = host.SettingsHasSection("Keys");
-  Text notice;
+  notice = Text();
   const auto note = [&notice](const Text& what, const Text& why) {
     notice += notice.IsEmpty() ? kNoticeHead : "; ";
     notice += what;
@@ -93,7 +93,11 @@ void RegisterHotKeys(NowPlayingHost& host) {
         break;
     }
   }
-  if (told) NowPlaying().keyNotice = notice;
+  if (!told) notice = Text();
+}
+
+void RegisterHotKeys(NowPlayingHost& host) {
+  RegisterHotKeys(host, NowPlaying().keyNotice);
 }
 
 void OnHotKey(NowPlayingHost& host, uint32_t id) {

@@ -16,56 +16,20 @@ namespace {
   return !state.shown && state.cycleRuns == 0;
 }
 
-// The look, the place and the memory economy, on a strip that is away. The place itself is
-// taken at the next display.
-void Apply(NowPlayingHost& host, NowPlayingState& state, const SettingValues& values,
-           const Text& notice) {
-  if (values.monitor != state.monitor || values.bottom != state.bottom) state.screenChanged = true;
-  const bool economyWas = state.memoryEconomy;
-  TakePlace(state, values);
-  host.FontSetSize(values.fontPoints, state.layoutDpi);
-  host.FontSetName(values.fontName);
-  SizeStrip(host, state);
-  RoundCorners(host, state, host.FormGetWidth());
-  host.FormSetColor(state.color);
-  host.LabelSetColor(host.FormColor());
-  state.keyNotice = notice;
-  if (state.memoryEconomy == economyWas) return;
-  // Minimised as a display ends, or restored without taking the keyboard from anyone.
-  if (state.memoryEconomy) {
-    host.FormShowWindow(kSwHide);
-    host.FormShowWindow(kSwMinimize);
-  } else {
-    host.FormShowWindow(kSwShowNoActivate);
-  }
-}
-
 void Reload(NowPlayingHost& host, NowPlayingState& state) {
-  SettingValues values;
+  SettingValues& values = state.waiting;
   ReadSettings(host, values);
   const bool newCheck = values.checkInterval != state.checkInterval;
   TakeTimings(state, values);
-
   // The keys are given back and asked for anew at once; what could not be had is told at the
   // next display, not in the middle of this one.
-  for (const int32_t id : {kHotKeyShowNow, kHotKeyAutomatic, kHotKeyQuit}) {
-    host.FormUnregisterHotKey(id);
-  }
-  const Text standing = state.keyNotice;
-  state.keyNotice = Text();
-  RegisterHotKeys(host);
-  const Text notice = state.keyNotice;
-  state.keyNotice = standing;
-
-  if (!Away(state)) {
-    state.waiting = values;
-    state.waitingNotice = notice;
-    state.settingsWaiting = true;
-    return;
-  }
-  Apply(host, state, values, notice);
+  for (int32_t id = kHotKeyShowNow; id <= kHotKeyQuit; ++id) host.FormUnregisterHotKey(id);
+  RegisterHotKeys(host, state.waitingNotice);
+  state.settingsWaiting = true;
+  const bool away = Away(state);
+  ApplyWaitingSettings(host);
   // Away, the timer waits with the check interval: a new one starts now.
-  if (newCheck) {
+  if (newCheck && away) {
     host.TimerSetInterval(state.checkInterval);
     host.TimerSetEnabled(true);
     state.ticking = state.checkInterval != 0;
@@ -93,9 +57,29 @@ void WatchSettings(NowPlayingHost& host) {
   Reload(host, state);
 }
 
+// The look, the place and the memory economy, on a strip that is away. The place itself is
+// taken at the next display.
 void ApplyWaitingSettings(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   if (!state.settingsWaiting || !Away(state) || state.exiting) return;
   state.settingsWaiting = false;
-  Apply(host, state, state.waiting, state.waitingNotice);
+  const SettingValues& values = state.waiting;
+  if (values.monitor != state.monitor || values.bottom != state.bottom) state.screenChanged = true;
+  const bool economyWas = state.memoryEconomy;
+  TakePlace(state, values);
+  host.FontSetSize(values.fontPoints, state.layoutDpi);
+  host.FontSetName(values.fontName);
+  SizeStrip(host, state);
+  RoundCorners(host, state, host.FormGetWidth());
+  host.FormSetColor(state.color);
+  host.LabelSetColor(host.FormColor());
+  state.keyNotice = state.waitingNotice;
+  if (state.memoryEconomy == economyWas) return;
+  // Minimised as a display ends, or restored without taking the keyboard from anyone.
+  if (state.memoryEconomy) {
+    host.FormShowWindow(kSwHide);
+    host.FormShowWindow(kSwMinimize);
+  } else {
+    host.FormShowWindow(kSwShowNoActivate);
+  }
 }

@@ -2,6 +2,8 @@
 // other programs; a key it cannot have is named at the first display, and only with [Keys].
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tests/app/harness.h"
 
 namespace e2e {
@@ -114,6 +116,28 @@ TEST(Keys, WithoutAKeysSectionAKeyHeldElsewhereIsPassedOverInSilence) {
   ASSERT_TRUE(player.Start({"list 600 Sierra - Silent"}));
   ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
   EXPECT_EQ(0u, LabelText(popup).find("Sierra - Silent [10:00] - 0:0")) << LabelText(popup);
+}
+
+// Saved while Tunelamp runs, with the display timer at rest (CheckTitle=0): the new key is held
+// and the one given up is free within two seconds.
+TEST(Keys, ASavedChangeIsHeldAndTheKeyGivenUpIsFreeWithinTwoSeconds) {
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nCheckTitle=0\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  ASSERT_TRUE(app.WaitPopup());
+  PumpFor(kSettleMs);
+
+  OtherProgram other;
+  dir.Write("settings.ini", "[Main]\nCheckTitle=0\n[Keys]\nShowNow=Ctrl+Alt+F9\n");
+  const DWORD saved = GetTickCount();
+  ASSERT_TRUE(WaitUntil([&] { return other.Take(kCtrlShift, 'X') == 0; }, 2000));
+  const DWORD freed = GetTickCount() - saved;
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlAlt, VK_F9));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'C'));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'V'));
+  RecordProperty("freed_ms", static_cast<int>(freed));
+  printf("Ctrl+Shift+X free %lu ms after the save\n", static_cast<unsigned long>(freed));
 }
 
 }  // namespace
