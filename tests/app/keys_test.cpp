@@ -2,8 +2,6 @@
 // other programs; a key it cannot have is named at the first display, and only with [Keys].
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "tests/app/harness.h"
 
 namespace e2e {
@@ -130,14 +128,12 @@ TEST(Keys, ASavedChangeIsHeldAndTheKeyGivenUpIsFreeWithinTwoSeconds) {
 
   OtherProgram other;
   dir.Write("settings.ini", "[Main]\nCheckTitle=0\n[Keys]\nShowNow=Ctrl+Alt+F9\n");
-  const DWORD saved = GetTickCount();
   ASSERT_TRUE(WaitUntil([&] { return other.Take(kCtrlShift, 'X') == 0; }, 2000));
-  const DWORD freed = GetTickCount() - saved;
+  // All three are given back before any is asked for again, reading the file between.
+  PumpFor(kSettleMs);
   EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlAlt, VK_F9));
   EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'C'));
   EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'V'));
-  RecordProperty("freed_ms", static_cast<int>(freed));
-  printf("Ctrl+Shift+X free %lu ms after the save\n", static_cast<unsigned long>(freed));
 }
 
 }  // namespace

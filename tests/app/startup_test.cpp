@@ -299,9 +299,8 @@ TEST(StartUp, MonitorMinus2IsTheOneUnderThePointer) {
   std::vector<LONG> widths;
   for (const POINT at : {POINT{1500, 850}, POINT{100, 100}}) {
     SCOPED_TRACE(std::to_string(at.x) + "," + std::to_string(at.y));
-    ASSERT_TRUE(SetCursorPos(at.x, at.y));
     POINT now = {};
-    ASSERT_TRUE(GetCursorPos(&now) && now.x == at.x && now.y == at.y) << now.x << "," << now.y;
+    ASSERT_TRUE(SetCursorPos(at.x, at.y) && GetCursorPos(&now) && now.x == at.x && now.y == at.y);
     MONITORINFO monitor = {sizeof monitor, {}, {}, 0};
     ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(at, MONITOR_DEFAULTTONULL), &monitor));
     app.HotKey(0);
@@ -312,40 +311,36 @@ TEST(StartUp, MonitorMinus2IsTheOneUnderThePointer) {
     EXPECT_EQ(monitor.rcMonitor.top, rect.top);
     EXPECT_EQ(monitor.rcMonitor.right, rect.right);
     widths.push_back(rect.right - rect.left);
+    app.Click();
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
   }
   EXPECT_NE(widths.front(), widths.back()) << "the pointer's monitor decides";
 }
 
-// A new screen size while Tunelamp runs: the next display spans the monitor as it is then.
+// A new screen size while Tunelamp runs (Wine's virtual desktop can make one; Xvfb cannot): the
+// next display spans the monitor as it is then.
 TEST(StartUp, ANewScreenSizeTakesEffectAtTheNextDisplay) {
-  DEVMODEA mode = {};
-  mode.dmSize = sizeof mode;
-  ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
-  const DEVMODEA before = mode;
   WorkDir dir;
   dir.Write("settings.ini", "[Main]\nMemEconomy=0\nKeepTitle=500\n");
   Tunelamp app;
   ASSERT_TRUE(app.Start(dir));
   HWND popup = app.WaitPopup();
   ASSERT_TRUE(popup);
-  mode.dmPelsWidth = before.dmPelsWidth == 1024 ? 800 : 1024;
-  mode.dmPelsHeight = before.dmPelsWidth == 1024 ? 600 : 768;
+  DEVMODEA mode = {};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = GetSystemMetrics(SM_CXSCREEN) == 1024 ? 800 : 1024;
+  mode.dmPelsHeight = mode.dmPelsWidth * 3 / 4;
   mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
   const LONG changed = ChangeDisplaySettingsExA(nullptr, &mode, nullptr, CDS_FULLSCREEN, nullptr);
-  if (changed != DISP_CHANGE_SUCCESSFUL) {
-    GTEST_SKIP() << "this display cannot change its size: ChangeDisplaySettingsExA answered "
-                 << changed;
-  }
+  if (changed != DISP_CHANGE_SUCCESSFUL) GTEST_SKIP() << "no new size here: " << changed;
   PumpFor(kSettleMs);
   app.HotKey(0);
   const bool out = WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000);
-  const LONG width = GetSystemMetrics(SM_CXSCREEN);
   const RECT rect = RectOf(popup);
   ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);
   ASSERT_TRUE(out);
-  EXPECT_EQ(static_cast<LONG>(mode.dmPelsWidth), width);
   EXPECT_EQ(0, rect.left);
-  EXPECT_EQ(width, rect.right);
+  EXPECT_EQ(static_cast<LONG>(mode.dmPelsWidth), rect.right);
 }
 
 }  // namespace

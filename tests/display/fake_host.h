@@ -95,7 +95,6 @@ class FakeHost : public NowPlayingHost {
   uint64_t besideWritten = 0;
   bool settingsLocked = false;  // another program holds the file in use open without sharing
   int stampQueries = 0;         // GetFileAttributesExW of both places
-  int openTries = 0;
 
   // An editor's save (or, with nullopt, the file deleted) at the clock's time.
   void Save(std::optional<std::string> text, bool beside = false) {
@@ -297,7 +296,6 @@ class FakeHost : public NowPlayingHost {
   }
   bool SettingsCanOpen() override {
     Touch("SettingsCanOpen");
-    ++openTries;
     return !settingsLocked || !(settingsFile || besideFile);
   }
 
