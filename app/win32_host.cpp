@@ -300,8 +300,7 @@ bool Win32Host::SettingsCanOpen() {
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     // Gone meanwhile: the defaults. Held shut by another program, or refused: not now.
-    const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND;
   }
   ::CloseHandle(file);
   return true;

@@ -46,9 +46,9 @@ constexpr size_t kNoticeValueMost = 40;
 
 }  // namespace
 
-void RegisterHotKeys(NowPlayingHost& host, Text& notice) {
+void RegisterHotKeys(NowPlayingHost& host) {
   const bool told = host.SettingsHasSection("Keys");
-  notice = Text();
+  Text notice;
   const auto note = [&notice](const Text& what, const Text& why) {
     notice += notice.IsEmpty() ? kNoticeHead : "; ";
     notice += what;
@@ -93,11 +93,7 @@ void RegisterHotKeys(NowPlayingHost& host, Text& notice) {
         break;
     }
   }
-  if (!told) notice = Text();
-}
-
-void RegisterHotKeys(NowPlayingHost& host) {
-  RegisterHotKeys(host, NowPlaying().keyNotice);
+  if (told) NowPlaying().keyNotice = notice;
 }
 
 void OnHotKey(NowPlayingHost& host, uint32_t id) {

@@ -10,8 +10,6 @@
 // a key that could not be had becomes the notice of the first display; without one, a
 // failure stays silent.
 void RegisterHotKeys(NowPlayingHost& host);
-// The same, with the notice given to `notice` (empty when there is none to tell).
-void RegisterHotKeys(NowPlayingHost& host, Text& notice);
 
 // WM_HOTKEY on the form; `id` is the message's WParam. 0 shows now, 1 switches automatic
 // display, 2 ends the process; other ids are ignored.

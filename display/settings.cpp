@@ -52,9 +52,7 @@ uint32_t ParseInteger(std::string_view text) {
   return value;
 }
 
-namespace {
-
-void ReadMain(NowPlayingHost& host, SettingValues& values) {
+void ReadSettings(NowPlayingHost& host, SettingValues& values, bool fontAtOnce) {
   values.keepInterval = host.ReadSettingInt("Main", "KeepTitle", kDefaultKeepTitle);
   values.checkInterval = host.ReadSettingInt("Main", "CheckTitle", kDefaultCheckTitle);
   values.memoryEconomy = host.ReadSettingInt("Main", "MemEconomy", 1) == 1;
@@ -62,25 +60,13 @@ void ReadMain(NowPlayingHost& host, SettingValues& values) {
   host.ReadSettingText("Main", "Color", kDefaultColor, text, sizeof text);
   text[sizeof text - 1] = '\0';
   values.color = ParseInteger(std::string_view(text));
-}
 
-[[nodiscard]] int32_t ReadFontSize(NowPlayingHost& host) {
-  return static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize));
-}
-
-[[nodiscard]] Text ReadFontName(NowPlayingHost& host) {
-  char name[kSettingTextSize] = {};
-  host.ReadSettingText("Font", "Name", kDefaultFontName, name, sizeof name);
-  name[sizeof name - 1] = '\0';
-  return Text(name);
-}
-
-}  // namespace
-
-void ReadSettings(NowPlayingHost& host, SettingValues& values) {
-  ReadMain(host, values);
-  values.fontPoints = ReadFontSize(host);
-  values.fontName = ReadFontName(host);
+  values.fontPoints = static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize));
+  if (fontAtOnce) host.FontSetSize(values.fontPoints, NowPlaying().layoutDpi);
+  host.ReadSettingText("Font", "Name", kDefaultFontName, text, sizeof text);
+  text[sizeof text - 1] = '\0';
+  values.fontName = Text(text);
+  if (fontAtOnce) host.FontSetName(values.fontName);
   ReadPlacement(host, values);
 }
 
@@ -108,15 +94,10 @@ void LoadSettings(NowPlayingHost& host) {
 
   // The files as they are before the reading: a save from here on is read again.
   host.SettingsGetStamps(state.seenHere, state.seenBeside);
-  // The same readers as a reading after a save (ReadSettings), the font taken as it is read.
-  SettingValues values;
-  ReadMain(host, values);
-
   // The strip starts on the primary monitor, and is laid out for its resolution.
   state.layoutDpi = state.stripDpi = state.dpiReading = UsableDpi(host.FormGetDpi());
-  host.FontSetSize(ReadFontSize(host), state.layoutDpi);
-  host.FontSetName(ReadFontName(host));
-  ReadPlacement(host, values);
+  SettingValues values;
+  ReadSettings(host, values, true);
   TakeTimings(state, values);
   TakePlace(state, values);
 

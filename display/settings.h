@@ -27,8 +27,9 @@ inline constexpr uint32_t kSettingTextSize = 256;  // 255 characters and the ter
 
 void LoadSettings(NowPlayingHost& host);
 
-// Every value but the keys, by the readers LoadSettings uses, in its order.
-void ReadSettings(NowPlayingHost& host, SettingValues& values);
+// Every value but the keys, in the order the start reads them. At the start (`fontAtOnce`) the
+// label's font takes its size and name as each is read.
+void ReadSettings(NowPlayingHost& host, SettingValues& values, bool fontAtOnce = false);
 // Into the process's values: the intervals; the look, the place and the memory economy.
 void TakeTimings(NowPlayingState& state, const SettingValues& values);
 void TakePlace(NowPlayingState& state, const SettingValues& values);

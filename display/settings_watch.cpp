@@ -1,5 +1,7 @@
 #include "display/settings_watch.h"
 
+#include <utility>
+
 #include "display/hot_keys.h"
 #include "display/placement.h"
 #include "display/settings.h"
@@ -19,21 +21,16 @@ namespace {
 void Reload(NowPlayingHost& host, NowPlayingState& state) {
   SettingValues& values = state.waiting;
   ReadSettings(host, values);
-  const bool newCheck = values.checkInterval != state.checkInterval;
   TakeTimings(state, values);
   // The keys are given back and asked for anew at once; what could not be had is told at the
   // next display, not in the middle of this one.
   for (int32_t id = kHotKeyShowNow; id <= kHotKeyQuit; ++id) host.FormUnregisterHotKey(id);
-  RegisterHotKeys(host, state.waitingNotice);
+  Text standing = std::move(state.keyNotice);  // what a display under way may show
+  RegisterHotKeys(host);
+  state.waitingNotice = std::move(state.keyNotice);
+  state.keyNotice = std::move(standing);
   state.settingsWaiting = true;
-  const bool away = Away(state);
   ApplyWaitingSettings(host);
-  // Away, the timer waits with the check interval: a new one starts now.
-  if (newCheck && away) {
-    host.TimerSetInterval(state.checkInterval);
-    host.TimerSetEnabled(true);
-    state.ticking = state.checkInterval != 0;
-  }
 }
 
 }  // namespace

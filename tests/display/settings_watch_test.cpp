@@ -58,9 +58,8 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
   };
   const Row rows[] = {
       {"no file, then one", std::nullopt,
-       [](FakeHost& h) { h.Save("[Main]\nColor=$FF\nCheckTitle=0\n[Font]\nSize=30\n"); },
-       kGivenBack + kDefaultKeys +
-           Log{"form.height 60", "form.color 0x000000FF", "timer.interval 0", "timer.enabled 1"}},
+       [](FakeHost& h) { h.Save("[Main]\nColor=$FF\n[Font]\nSize=30\n"); },
+       kGivenBack + kDefaultKeys + Log{"form.height 60", "form.color 0x000000FF"}},
       {"a file, then none: the defaults, keys included", "[Main]\nMemEconomy=0\n" + keys,
        [](FakeHost& h) { h.Save(std::nullopt); },
        kGivenBack + kDefaultKeys + kOrange + Log{"show 0", "show 6"}},
