@@ -93,7 +93,8 @@ bool FitStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& mo
   const bool read = StripMoves(state) || state.screenChanged;
   const uint32_t reading = UsableDpi(read ? monitor.dpi : host.FormGetDpi());
   if (reading != state.dpiReading) state.dpiReading = state.stripDpi = reading;
-  const bool rescaled = state.stripDpi != state.layoutDpi;
+  const bool rescaled = state.stripDpi != state.layoutDpi || state.relayout;
+  state.relayout = false;
   if (rescaled) {
     state.layoutDpi = state.stripDpi;
     host.FontSetSize(host.FontSize(), state.layoutDpi);

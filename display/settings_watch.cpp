@@ -54,8 +54,8 @@ void WatchSettings(NowPlayingHost& host) {
   Reload(host, state);
 }
 
-// The look, the place and the memory economy, on a strip that is away. The place itself is
-// taken at the next display.
+// The look, the place and the memory economy, on a strip that is away. The place and the size
+// are taken at the next display.
 void ApplyWaitingSettings(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   if (!state.settingsWaiting || !Away(state) || state.exiting) return;
@@ -66,8 +66,8 @@ void ApplyWaitingSettings(NowPlayingHost& host) {
   TakePlace(state, values);
   host.FontSetSize(values.fontPoints, state.layoutDpi);
   host.FontSetName(values.fontName);
-  SizeStrip(host, state);
-  RoundCorners(host, state, host.FormGetWidth());
+  // A minimised window would not keep a new size: the strip is sized once it is restored.
+  state.relayout = true;
   host.FormSetColor(state.color);
   host.LabelSetColor(host.FormColor());
   state.keyNotice = state.waitingNotice;

@@ -64,6 +64,7 @@ struct NowPlayingState {
   // (left, top, right), and whether the system reported a new screen or work area since.
   ScreenRect fitted;
   bool screenChanged = false;
+  bool relayout = false;  // a new font waits for the next display to size the strip
 
   // Saved settings (settings_watch.h): the files as the last look found them, a change not yet
   // read, and values read during a display that wait for its end.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "display/display_cycle.h"
+#include "display/hot_keys.h"
 #include "display/settings.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
@@ -43,7 +44,7 @@ const Log kDefaultKeys = {"hotkey 0 0x00004006 0x00000058", "hotkey 1 0x00004006
                           "hotkey 2 0x00004006 0x00000056"};
 const Log kF7Keys = {"hotkey 0 0x00004003 0x00000076", "hotkey 1 0x00004006 0x00000043",
                      "hotkey 2 0x00004006 0x00000056"};
-const Log kOrange = {"form.height 50", "form.color 0x00E69500"};
+const Log kOrange = {"form.color 0x00E69500"};
 
 // Away, a change is read at the first look that finds both files as the one before did; the
 // keys are all given back first. Nothing else is read or done at rest.
@@ -59,7 +60,7 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
   const Row rows[] = {
       {"no file, then one", std::nullopt,
        [](FakeHost& h) { h.Save("[Main]\nColor=$FF\n[Font]\nSize=30\n"); },
-       kGivenBack + kDefaultKeys + Log{"form.height 60", "form.color 0x000000FF"}},
+       kGivenBack + kDefaultKeys + Log{"form.color 0x000000FF"}},
       {"a file, then none: the defaults, keys included", "[Main]\nMemEconomy=0\n" + keys,
        [](FakeHost& h) { h.Save(std::nullopt); },
        kGivenBack + kDefaultKeys + kOrange + Log{"show 0", "show 6"}},
@@ -72,7 +73,7 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
          (void)Look(h);
          h.Save("[Main]\nColor=$FF00\n");
        },
-       kGivenBack + kDefaultKeys + Log{"form.height 50", "form.color 0x0000FF00"}},
+       kGivenBack + kDefaultKeys + Log{"form.color 0x0000FF00"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -100,7 +101,7 @@ TEST(SettingsWatch, ASaveDuringADisplayTakesEffectAtItsEnd) {
   ResetNowPlaying();
   FakeHost host;
   LoadSettings(host);
-  host.Save("[Main]\nColor=$FF\nKeepTitle=1000\n[Keys]\nQuit=Ctrl+Shift+X\n");
+  host.Save("[Main]\nColor=$FF\nKeepTitle=1000\n[Font]\nSize=30\n[Keys]\nQuit=Ctrl+Shift+X\n");
   (void)Look(host);
   host.onPump[50] = [&] {
     host.now += kSettingsLookMs;
@@ -113,9 +114,13 @@ TEST(SettingsWatch, ASaveDuringADisplayTakesEffectAtItsEnd) {
              Log{kDefaultKeys[0], kDefaultKeys[1], "timer.interval 1000", "timer.enabled 1"}));
   EXPECT_EQ(NowPlaying().keyNotice, "");
   DisplayCycle(host);
+  EXPECT_EQ(Changes(host.Take()), (Log{"timer.enabled 0", "show 0", "show 6", "timer.interval 500",
+                                       "timer.enabled 1", "form.color 0x000000FF"}));
+  // The new size once the strip is restored for its next display.
+  OnHotKey(host, kHotKeyShowNow);
   EXPECT_EQ(Changes(host.Take()),
-            (Log{"timer.enabled 0", "show 0", "show 6", "timer.interval 500", "timer.enabled 1",
-                 "form.height 50", "form.color 0x000000FF"}));
+            (Log{"timer.enabled 0", "show 0", "show 1", "show 5", "form.height 60",
+                 "timer.interval 1000", "timer.enabled 1"}));
   EXPECT_EQ(NowPlaying().keyNotice, "Tunelamp keys not set: Ctrl+Shift+X already set for ShowNow");
 }
 
