@@ -29,8 +29,9 @@ void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& 
   const ScreenRect& span = state.bottom ? monitor.work : monitor.monitor;
   const int32_t width = span.right - span.left;
   const int32_t height = host.FormGetHeight();
-  host.FormSetBounds(span.left, state.bottom ? span.bottom - height : span.top, width, height);
-  state.fitted = {span.left, span.top, span.right, 0};
+  const int32_t top = state.bottom ? span.bottom - height : span.top;
+  host.FormSetBounds(span.left, top, width, height);
+  state.fitted = {span.left, top, span.right, 0};
   host.LabelSetWidth(width);
   RoundCorners(host, state, width);
 }
@@ -100,7 +101,7 @@ bool FitStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& mo
     host.FontSetSize(host.FontSize(), state.layoutDpi);
     SizeStrip(host, state);
   }
-  // A strip at the default place moves only when its monitor's top edge did.
+  // A strip at the default place moves only when it is not along its monitor's top edge.
   const ScreenRect& span = monitor.monitor;
   const bool moved =
       state.screenChanged && (span.left != state.fitted.left || span.top != state.fitted.top ||

@@ -60,8 +60,9 @@ struct NowPlayingState {
   bool songChangeRan = false;    // an announcement has run the cycle before, ...
   uint32_t songChangeRunAt = 0;  // ... at this tick count
 
-  // A screen that changes (placement.h): where a strip at the default place was last fitted
-  // (left, top, right), and whether the system reported a new screen or work area since.
+  // A screen that changes (placement.h): where the strip was last put (its left, top and right
+  // edges), and whether the system reported a new screen or work area since, or the place was
+  // set anew.
   ScreenRect fitted;
   bool screenChanged = false;
   bool relayout = false;  // a new font waits for the next display to size the strip

@@ -124,4 +124,20 @@ TEST(SettingsWatch, ASaveDuringADisplayTakesEffectAtItsEnd) {
   EXPECT_EQ(NowPlaying().keyNotice, "Tunelamp keys not set: Ctrl+Shift+X already set for ShowNow");
 }
 
+// Saved back to the default place, the strip leaves the bottom edge at its next display.
+TEST(SettingsWatch, ThePlaceSavedBackToTheTopMovesTheStripThere) {
+  ResetNowPlaying();
+  FakeHost host;
+  host.Save("[Main]\nPosition=1\nMemEconomy=0\n");
+  LoadSettings(host);
+  OnHotKey(host, kHotKeyShowNow);
+  DisplayCycle(host);
+  host.Save("[Main]\nMemEconomy=0\n");
+  (void)Look(host);
+  (void)Look(host);
+  OnHotKey(host, kHotKeyShowNow);
+  const Log log = host.Take();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "form.bounds 0 0 1280 50"), 1);
+}
+
 }  // namespace
