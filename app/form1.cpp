@@ -28,10 +28,16 @@ const MessageTable* TForm1::Messages() const {
 // WM_DPICHANGED: the system moved the window to another resolution (its monitor's scale
 // changed, or it moved to a monitor of another scale). The strip is laid out afresh when it next
 // comes out, in the place it chooses itself, so the suggested rectangle is not used.
+// WM_DISPLAYCHANGE and a new work area (WM_SETTINGCHANGE with SPI_SETWORKAREA): a monitor
+// changed its size, came or went, or a taskbar moved; the strip is fitted to its monitor anew.
 // The player's announcement "WinampSongChange" arrives here too: registered messages are
 // numbered from 0xC000 on, which Dispatch never looks up in the tables. Default processing
 // follows either, as for any message the tables do not answer.
 void TForm1::DefaultHandler(TWindowMessage& message) {
   if (message.Msg == WM_DPICHANGED) OnDpiChanged(HIWORD(message.WParam));
+  if (message.Msg == WM_DISPLAYCHANGE ||
+      (message.Msg == WM_SETTINGCHANGE && message.WParam == SPI_SETWORKAREA)) {
+    OnScreenChanged(PopupHost());
+  }
   if (SongChangeMessage != 0 && message.Msg == SongChangeMessage) OnSongChange(PopupHost());
 }

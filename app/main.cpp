@@ -7,6 +7,7 @@
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
 #include "display/settings.h"
+#include "display/settings_watch.h"
 #include "display/song_change.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
@@ -33,6 +34,10 @@ void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) {
 
 void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
   DisplayCycle(PopupHost());
+}
+
+void WatchSettingsEvent(void* /*form*/, TObject* /*sender*/) {
+  WatchSettings(PopupHost());
 }
 
 void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,
@@ -78,6 +83,11 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   form.Timer = &timer;
   timer.SetInterval(kFirstCheckMs);
   timer.SetOnTimer({&DisplayCycleEvent, &form});
+
+  // Its own timer, so that saves are seen also while the display timer waits (CheckTitle=0).
+  TTimer settingsWatch;
+  settingsWatch.SetInterval(kSettingsLookMs);
+  settingsWatch.SetOnTimer({&WatchSettingsEvent, &form});
 
   TLabel label(&form, Text());
   form.Label = &label;

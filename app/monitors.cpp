@@ -29,6 +29,9 @@ bool Win32Host::MonitorGetArea(int32_t monitor, ScreenArea& area) {
     handle = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   } else if (monitor == -1) {
     handle = ::MonitorFromWindow(::GetForegroundWindow(), MONITOR_DEFAULTTONULL);
+  } else if (monitor == -2) {
+    POINT pointer;
+    if (::GetCursorPos(&pointer)) handle = ::MonitorFromPoint(pointer, MONITOR_DEFAULTTONULL);
   } else {
     MonitorSearch search = {monitor, 0, nullptr};
     ::EnumDisplayMonitors(nullptr, nullptr, CountMonitor, reinterpret_cast<LPARAM>(&search));

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr wchar_t kHere[] = L".\\settings.ini";
 constexpr wchar_t kFileName[] = L"settings.ini";
 // A program's path longer than this is not looked beside: the current directory's file counts
 // alone, as it always did.
@@ -17,7 +16,7 @@ constexpr DWORD kPathMost = 1024;
 const wchar_t* ProgramSettingsPath() {
   if (besideProgram[0] == L'\0') {
     DWORD length = ::GetModuleFileNameW(nullptr, besideProgram, kPathMost);
-    if (length == 0 || length >= kPathMost) return kHere;
+    if (length == 0 || length >= kPathMost) return kHereSettingsPath;
     while (length > 0 && besideProgram[length - 1] != L'\\') --length;
     ::lstrcpyW(besideProgram + length, kFileName);
   }
@@ -25,9 +24,9 @@ const wchar_t* ProgramSettingsPath() {
 }
 
 const wchar_t* SettingsFilePath() {
-  const DWORD attributes = ::GetFileAttributesW(kHere);
+  const DWORD attributes = ::GetFileAttributesW(kHereSettingsPath);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return kHere;
+    return kHereSettingsPath;
   }
   return ProgramSettingsPath();
 }

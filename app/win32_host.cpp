@@ -51,6 +51,15 @@ class Wide {
   wchar_t text_[kSettingTextSize];
 };
 
+// Once, for both places.
+[[gnu::noinline]] FileStamp StampOf(const wchar_t* path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return {};
+  const auto join = [](DWORD high, DWORD low) { return uint64_t{high} << 32 | low; };
+  return {true, join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
+          join(data.nFileSizeHigh, data.nFileSizeLow)};
+}
+
 // Storage for the host: made once by start-up, never destroyed (no global constructor).
 alignas(Win32Host) unsigned char hostStorage[sizeof(Win32Host)];
 Win32Host* host = nullptr;
@@ -168,6 +177,10 @@ HotKeyAnswer Win32Host::FormRegisterHotKey(int32_t id, uint32_t modifiers, uint3
   if (::RegisterHotKey(form_.Handle, id, modifiers, virtualKey)) return HotKeyAnswer::kRegistered;
   return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED ? HotKeyAnswer::kHeldElsewhere
                                                              : HotKeyAnswer::kRefused;
+}
+
+void Win32Host::FormUnregisterHotKey(int32_t id) {
+  ::UnregisterHotKey(form_.Handle, id);
 }
 
 void Win32Host::FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -307,4 +320,21 @@ bool Win32Host::SettingsHasSection(const char* section) {
     if (::lstrcmpiW(names + at, wanted.Get()) == 0) return true;
   }
   return false;
+}
+
+void Win32Host::SettingsGetStamps(FileStamp& here, FileStamp& beside) {
+  here = StampOf(kHereSettingsPath);
+  beside = StampOf(ProgramSettingsPath());
+}
+
+bool Win32Host::SettingsCanOpen() {
+  HANDLE file = ::CreateFileW(SettingsFilePath(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    // Gone meanwhile: the defaults. Held shut by another program, or refused: not now.
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  }
+  ::CloseHandle(file);
+  return true;
 }

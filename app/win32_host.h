@@ -20,6 +20,7 @@ class Win32Host final : public NowPlayingHost {
   void FormSetWindowPosTopmost() override;
   uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override;
   HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
+  void FormUnregisterHotKey(int32_t id) override;
   void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
   uint32_t FormGetDpi() override;
 
@@ -59,6 +60,8 @@ class Win32Host final : public NowPlayingHost {
   uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
                            char* buffer, uint32_t size) override;
   bool SettingsHasSection(const char* section) override;
+  void SettingsGetStamps(FileStamp& here, FileStamp& beside) override;
+  bool SettingsCanOpen() override;
 
  private:
   TForm1& form_;

@@ -2,6 +2,7 @@
 
 #include "display/placement.h"
 #include "display/scale.h"
+#include "display/settings_watch.h"
 #include "display/state.h"
 #include "display/title_probe.h"
 #include "toolkit/format.h"
@@ -151,9 +152,7 @@ class RunUnderWay {
   return true;
 }
 
-}  // namespace
-
-void DisplayCycle(NowPlayingHost& host) {
+void RunCycle(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   const RunUnderWay run(state);
   // The probe runs on every tick, before any flag is looked at.
@@ -206,6 +205,14 @@ void DisplayCycle(NowPlayingHost& host) {
     RearmTimer(host, state.shown ? state.keepInterval : state.checkInterval);
     if (state.shown && FollowsTrack(state)) host.LiveTimerSetEnabled(true);
   }
+}
+
+}  // namespace
+
+void DisplayCycle(NowPlayingHost& host) {
+  RunCycle(host);
+  // Settings saved during a display take effect once it has ended.
+  ApplyWaitingSettings(host);
 }
 
 void OnLiveTick(NowPlayingHost& host) {

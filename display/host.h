@@ -10,6 +10,7 @@
 // ShowWindow commands, with Win32's numbers.
 inline constexpr int32_t kSwHide = 0;
 inline constexpr int32_t kSwShowNormal = 1;
+inline constexpr int32_t kSwShowNoActivate = 4;
 inline constexpr int32_t kSwShow = 5;
 inline constexpr int32_t kSwMinimize = 6;
 
@@ -42,6 +43,14 @@ struct FrontWindow {
   uint32_t style = 0;
 };
 
+// A file as its folder lists it (GetFileAttributesExW): there or not, its last write time
+// (a FILETIME) and its size.
+struct FileStamp {
+  bool present = false;
+  uint64_t written = 0;
+  uint64_t size = 0;
+};
+
 // What RegisterHotKey made of a key: taken, held by another program already
 // (ERROR_HOTKEY_ALREADY_REGISTERED), or refused for another reason.
 enum class HotKeyAnswer : uint8_t { kRegistered, kHeldElsewhere, kRefused };
@@ -69,6 +78,7 @@ class NowPlayingHost {
   virtual uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) = 0;
   [[nodiscard]] virtual HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers,
                                                         uint32_t virtualKey) = 0;
+  virtual void FormUnregisterHotKey(int32_t id) = 0;
   // Moves and sizes the form in one step, on the virtual screen.
   virtual void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
   // The resolution of the monitor the form's window is on, in dots per inch.
@@ -115,7 +125,8 @@ class NowPlayingHost {
   [[nodiscard]] virtual PlayerAnswer PlayerGetCaptionLength(uint32_t window) = 0;
 
   // The monitors. `monitor` is 1..n in EnumDisplayMonitors' order, 0 the primary, -1 the one
-  // that holds the foreground window; answers false, leaving `area` alone, when there is none.
+  // that holds the foreground window, -2 the one under the mouse pointer; answers false, leaving
+  // `area` alone, when there is none.
   [[nodiscard]] virtual bool MonitorGetArea(int32_t monitor, ScreenArea& area) = 0;
   // The foreground window, when it belongs to another program and is not the desktop or one of
   // the shell's; false, leaving `front` alone, otherwise.
@@ -136,4 +147,8 @@ class NowPlayingHost {
   // Whether the file has a section of that name, also an empty one
   // (GetPrivateProfileSectionNamesA).
   [[nodiscard]] virtual bool SettingsHasSection(const char* section) = 0;
+  // settings.ini in both places it is looked for: the current directory and the program's folder.
+  virtual void SettingsGetStamps(FileStamp& here, FileStamp& beside) = 0;
+  // Whether the file in use opens for reading now; true when there is none.
+  [[nodiscard]] virtual bool SettingsCanOpen() = 0;
 };

@@ -1,5 +1,6 @@
 #include "display/placement.h"
 
+#include "display/display_cycle.h"
 #include "display/scale.h"
 #include "display/settings.h"
 
@@ -28,20 +29,28 @@ void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& 
   const ScreenRect& span = state.bottom ? monitor.work : monitor.monitor;
   const int32_t width = span.right - span.left;
   const int32_t height = host.FormGetHeight();
-  host.FormSetBounds(span.left, state.bottom ? span.bottom - height : span.top, width, height);
+  const int32_t top = state.bottom ? span.bottom - height : span.top;
+  host.FormSetBounds(span.left, top, width, height);
+  state.fitted = {span.left, top, span.right, 0};
   host.LabelSetWidth(width);
   RoundCorners(host, state, width);
 }
 
+// The chosen monitor as it is now, or the primary when that one is not there.
+void FindMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
+  if (!host.MonitorGetArea(state.monitor, monitor)) {
+    (void)host.MonitorGetArea(kMonitorPrimary, monitor);
+  }
+}
+
 }  // namespace
 
-void LoadPlacement(NowPlayingHost& host) {
-  NowPlayingState& state = NowPlaying();
+void ReadPlacement(NowPlayingHost& host, SettingValues& values) {
   // A value that is not a number reads as 0 here, which is the default of both.
-  state.monitor = static_cast<int32_t>(host.ReadSettingInt("Main", "Monitor", kMonitorPrimary));
-  state.bottom = host.ReadSettingInt("Main", "Position", 0) == kPositionBottom;
+  values.monitor = static_cast<int32_t>(host.ReadSettingInt("Main", "Monitor", kMonitorPrimary));
+  values.bottom = host.ReadSettingInt("Main", "Position", 0) == kPositionBottom;
   // Only exactly 0 keeps quiet: any other number comes out, as always.
-  state.overFullScreen =
+  values.overFullScreen =
       !StartsWithNumber(host, "FullScreen") || host.ReadSettingInt("Main", "FullScreen", 1) != 0;
 }
 
@@ -63,10 +72,8 @@ void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width) {
 }
 
 bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
-  if (!StripMoves(state) && state.overFullScreen) return true;
-  if (!host.MonitorGetArea(state.monitor, monitor)) {
-    (void)host.MonitorGetArea(kMonitorPrimary, monitor);
-  }
+  if (!StripMoves(state) && state.overFullScreen && !state.screenChanged) return true;
+  FindMonitor(host, state, monitor);
   if (state.forced || state.overFullScreen) return true;
   FrontWindow front;
   return !host.FrontWindowGet(front) || !IsFullScreen(front, monitor.monitor);
@@ -82,20 +89,41 @@ bool IsFullScreen(const FrontWindow& window, const ScreenRect& monitor) {
 bool FitStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
   // A reading that differs from the last one is news; one that does not leaves what the system
   // reported meanwhile (WM_DPICHANGED) standing.
-  const uint32_t reading = UsableDpi(StripMoves(state) ? monitor.dpi : host.FormGetDpi());
+  // The monitor was read for this display when the strip has a place of its own or the system
+  // reported a new screen.
+  const bool read = StripMoves(state) || state.screenChanged;
+  const uint32_t reading = UsableDpi(read ? monitor.dpi : host.FormGetDpi());
   if (reading != state.dpiReading) state.dpiReading = state.stripDpi = reading;
-  const bool rescaled = state.stripDpi != state.layoutDpi;
+  const bool rescaled = state.stripDpi != state.layoutDpi || state.relayout;
+  state.relayout = false;
   if (rescaled) {
     state.layoutDpi = state.stripDpi;
     host.FontSetSize(host.FontSize(), state.layoutDpi);
     SizeStrip(host, state);
   }
-  if (StripMoves(state)) {
+  // A strip at the default place moves only when it is not along its monitor's top edge.
+  const ScreenRect& span = monitor.monitor;
+  const bool moved =
+      state.screenChanged && (span.left != state.fitted.left || span.top != state.fitted.top ||
+                              span.right != state.fitted.right);
+  state.screenChanged = false;
+  if (StripMoves(state) || moved) {
     PlaceStrip(host, state, monitor);
   } else if (rescaled) {
     RoundCorners(host, state, host.FormGetWidth());
   }
   return rescaled;
+}
+
+void OnScreenChanged(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  state.screenChanged = true;
+  if (!state.shown || state.exiting) return;
+  ScreenArea monitor;
+  FindMonitor(host, state, monitor);
+  if (!FitStrip(host, state, monitor)) return;
+  host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
+  host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
 }
 
 void OnDpiChanged(uint32_t dpi) {

@@ -1,7 +1,7 @@
 // Where the strip comes out and how large it is: on which monitor, along which edge, scaled to
 // that monitor's resolution, and whether a new title keeps quiet while a full-screen program is
 // in front. With every setting at its default on a 96-dpi screen the strip keeps the place,
-// width and size that start-up and the settings gave it.
+// width and size that start-up and the settings gave it until the system reports a new screen.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,7 @@ inline constexpr uint32_t kWindowCaption = 0x00C00000;      // WS_CAPTION
 inline constexpr uint32_t kWindowSizingFrame = 0x00040000;  // WS_THICKFRAME
 
 // Reads [Main] Monitor, Position and FullScreen, after the other keys.
-void LoadPlacement(NowPlayingHost& host);
+void ReadPlacement(NowPlayingHost& host, SettingValues& values);
 
 // A resolution as the host read it, or 96 when it is not one.
 [[nodiscard]] uint32_t UsableDpi(uint32_t dpi);
@@ -41,9 +41,14 @@ void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width);
 
 // Once the form is restored and still invisible: lays the strip out anew when its monitor's
 // resolution changed, then moves it along the chosen edge of `monitor`, as wide as that edge
-// allows. Answers true when the resolution changed.
+// allows (at the default place: only after a new screen moved that edge). Answers true when the
+// resolution changed.
 [[nodiscard]] bool FitStrip(NowPlayingHost& host, NowPlayingState& state,
                             const ScreenArea& monitor);
+
+// WM_DISPLAYCHANGE, or a new work area: the next display fits the strip to its monitor, and a
+// strip that is out is fitted at once.
+void OnScreenChanged(NowPlayingHost& host);
 
 // WM_DPICHANGED: the system moved the strip's window to another resolution; the next display
 // takes it. Values that are no resolution are ignored.

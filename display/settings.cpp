@@ -52,6 +52,41 @@ uint32_t ParseInteger(std::string_view text) {
   return value;
 }
 
+void ReadSettings(NowPlayingHost& host, SettingValues& values, bool fontAtOnce) {
+  values.keepInterval = host.ReadSettingInt("Main", "KeepTitle", kDefaultKeepTitle);
+  values.checkInterval = host.ReadSettingInt("Main", "CheckTitle", kDefaultCheckTitle);
+  values.memoryEconomy = host.ReadSettingInt("Main", "MemEconomy", 1) == 1;
+  char text[kSettingTextSize] = {};
+  host.ReadSettingText("Main", "Color", kDefaultColor, text, sizeof text);
+  text[sizeof text - 1] = '\0';
+  values.color = ParseInteger(std::string_view(text));
+
+  values.fontPoints = static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize));
+  if (fontAtOnce) host.FontSetSize(values.fontPoints, NowPlaying().layoutDpi);
+  host.ReadSettingText("Font", "Name", kDefaultFontName, text, sizeof text);
+  text[sizeof text - 1] = '\0';
+  values.fontName = Text(text);
+  if (fontAtOnce) host.FontSetName(values.fontName);
+  ReadPlacement(host, values);
+  values.livePosition = host.ReadSettingInt("Main", "LivePosition", 0) == 1;
+  values.progress = host.ReadSettingInt("Main", "Progress", 0) == 1;
+}
+
+void TakeTimings(NowPlayingState& state, const SettingValues& values) {
+  state.keepInterval = values.keepInterval;
+  state.checkInterval = values.checkInterval;
+}
+
+void TakePlace(NowPlayingState& state, const SettingValues& values) {
+  state.memoryEconomy = values.memoryEconomy;
+  state.color = values.color;
+  state.monitor = values.monitor;
+  state.bottom = values.bottom;
+  state.overFullScreen = values.overFullScreen;
+  state.livePosition = values.livePosition;
+  state.progress = values.progress;
+}
+
 void LoadSettings(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   // Invisible from here on, until the display cycle brings the strip out.
@@ -61,29 +96,20 @@ void LoadSettings(NowPlayingHost& host) {
   host.FormSetWindowPosTopmost();
   state.cancel = false;
 
-  state.keepInterval = host.ReadSettingInt("Main", "KeepTitle", kDefaultKeepTitle);
-  state.checkInterval = host.ReadSettingInt("Main", "CheckTitle", kDefaultCheckTitle);
-  state.memoryEconomy = host.ReadSettingInt("Main", "MemEconomy", 1) == 1;
-  char text[kSettingTextSize] = {};
-  host.ReadSettingText("Main", "Color", kDefaultColor, text, sizeof text);
-  text[sizeof text - 1] = '\0';
-  state.color = ParseInteger(std::string_view(text));
-
+  // The files as they are before the reading: a save from here on is read again.
+  host.SettingsGetStamps(state.seenHere, state.seenBeside);
   // The strip starts on the primary monitor, and is laid out for its resolution.
   state.layoutDpi = state.stripDpi = state.dpiReading = UsableDpi(host.FormGetDpi());
-  const int32_t points =
-      static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize));
-  host.FontSetSize(points, state.layoutDpi);
-  char name[kSettingTextSize] = {};
-  host.ReadSettingText("Font", "Name", kDefaultFontName, name, sizeof name);
-  name[sizeof name - 1] = '\0';
-  host.FontSetName(Text(name));
-  LoadPlacement(host);
-  state.livePosition = host.ReadSettingInt("Main", "LivePosition", 0) == 1;
-  state.progress = host.ReadSettingInt("Main", "Progress", 0) == 1;
+  SettingValues values;
+  ReadSettings(host, values, true);
+  TakeTimings(state, values);
+  TakePlace(state, values);
 
   SizeStrip(host, state);
-  RoundCorners(host, state, host.FormGetWidth());
+  // Start-up put the strip at the origin, as wide as the screen.
+  const int32_t width = host.FormGetWidth();
+  state.fitted = {0, 0, width, 0};
+  RoundCorners(host, state, width);
   host.FormSetColor(state.color);
   host.LabelSetColor(host.FormColor());
 

@@ -1,4 +1,4 @@
-// The settings loader: reads ".\settings.ini" once, gives the popup its final look,
+// The settings loader: reads settings.ini at the start, gives the popup its final look,
 // registers the hot keys and sets the display flags to their starting values.
 #pragma once
 
@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "display/host.h"
+#include "display/state.h"
 
 // Hot-key ids; the keys come from [Keys] (hot_keys.h).
 inline constexpr int32_t kHotKeyShowNow = 0;    // Ctrl+Shift+X by default
@@ -25,3 +26,10 @@ inline constexpr uint32_t kSettingTextSize = 256;  // 255 characters and the ter
 [[nodiscard]] uint32_t ParseInteger(std::string_view text);
 
 void LoadSettings(NowPlayingHost& host);
+
+// Every value but the keys, in the order the start reads them. At the start (`fontAtOnce`) the
+// label's font takes its size and name as each is read.
+void ReadSettings(NowPlayingHost& host, SettingValues& values, bool fontAtOnce = false);
+// Into the process's values: the intervals; the look, the place and the memory economy.
+void TakeTimings(NowPlayingState& state, const SettingValues& values);
+void TakePlace(NowPlayingState& state, const SettingValues& values);

@@ -4,7 +4,23 @@
 
 #include <cstdint>
 
+#include "display/host.h"
 #include "toolkit/text.h"
+
+// Every value settings.ini gives but the keys, as read (settings.h).
+struct SettingValues {
+  uint32_t keepInterval = 0;
+  uint32_t checkInterval = 0;
+  bool memoryEconomy = false;
+  uint32_t color = 0;
+  int32_t fontPoints = 0;
+  Text fontName;
+  int32_t monitor = 0;
+  bool bottom = false;
+  bool overFullScreen = true;
+  bool livePosition = false;
+  bool progress = false;
+};
 
 struct NowPlayingState {
   // Refreshed by every probe, also with 0; the display cycle sends its queries here.
@@ -24,7 +40,7 @@ struct NowPlayingState {
   uint32_t region = 0;         // the rounded region, owned by the window from then on
 
   // Where the strip comes out, and whether over a full-screen program (see placement.h).
-  int32_t monitor = 0;         // 0 the primary, 1..n, -1 the foreground window's
+  int32_t monitor = 0;         // 0 the primary, 1..n, -1 the foreground window's, -2 the pointer's
   bool bottom = false;         // along the bottom of the work area instead of the top
   bool overFullScreen = true;  // new titles come out also over a full-screen program
 
@@ -52,6 +68,22 @@ struct NowPlayingState {
   uint32_t cycleRuns = 0;        // runs of the display cycle under way, nested ones included
   bool songChangeRan = false;    // an announcement has run the cycle before, ...
   uint32_t songChangeRunAt = 0;  // ... at this tick count
+
+  // A screen that changes (placement.h): where the strip was last put (its left, top and right
+  // edges), and whether the system reported a new screen or work area since, or the place was
+  // set anew.
+  ScreenRect fitted;
+  bool screenChanged = false;
+  bool relayout = false;  // a new font waits for the next display to size the strip
+
+  // Saved settings (settings_watch.h): the files as the last look found them, a change not yet
+  // read, and values read during a display that wait for its end.
+  FileStamp seenHere;
+  FileStamp seenBeside;
+  bool settling = false;
+  bool settingsWaiting = false;
+  SettingValues waiting;
+  Text waitingNotice;
 
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.

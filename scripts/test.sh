@@ -48,6 +48,16 @@ wine_env_stop
 WINE_TWO_MONITORS=1 wine_env_start
 monitor_log="$root/build/win/monitor-test.log"
 wine build/win/bin/app_tests.exe --gtest_color=no \
-  --gtest_filter=StartUp.MonitorPutsTheStripOnThatMonitor 2>&1 | tee "$monitor_log"
+  --gtest_filter=StartUp.MonitorPutsTheStripOnThatMonitor:StartUp.MonitorMinus2IsTheOneUnderThePointer \
+  2>&1 | tee "$monitor_log"
 # A skipped test (Wine saw one monitor only) is no pass; a process that died can exit with 0.
-grep -q '^\[  PASSED  \] 1 test\.' "$monitor_log"
+grep -q '^\[  PASSED  \] 2 tests\.' "$monitor_log"
+
+echo "== a new screen size, in Wine's virtual desktop"
+wine_env_stop
+wine_env_start
+screen_log="$root/build/win/screen-test.log"
+timeout 300 wine explorer /desktop=tunelamp,1280x800 build/win/bin/app_tests.exe --gtest_color=no \
+  --gtest_filter=StartUp.ANewScreenSizeTakesEffectAtTheNextDisplay 2>&1 | tee "$screen_log"
+# Skipped (the size could not change) is no pass either: then no test passed.
+grep -q '^\[  PASSED  \] 1 test\.' "$screen_log"

@@ -18,12 +18,13 @@ wine_env_start() {
   if [ -z "${DISPLAY:-}" ] || [ -n "${WINE_OWN_DISPLAY:-}" ]; then
     local fdfile="$WINE_ROOT/display.$$"
     local screens=(-screen 0 1280x800x24)
-    # Two monitors for Wine: Xinerama joins a second, smaller screen, and without RandR Wine
+    # Two monitors for Wine: Xinerama joins a second, larger screen, and without RandR Wine
     # takes its monitors from Xinerama. Xvfb puts both screens at the origin, one over the
-    # other, which also shrinks full-screen windows to the second one: only the tests of the
-    # Monitor setting run on this display.
+    # other, which also changes full-screen windows: only the tests of the Monitor setting run
+    # on this display. Where they overlap the system names the primary as the one under the
+    # mouse pointer; beyond 1280x800 the pointer is on the second alone.
     if [ -n "${WINE_TWO_MONITORS:-}" ]; then
-      screens=(+xinerama -extension RANDR "${screens[@]}" -screen 1 1024x768x24)
+      screens=(+xinerama -extension RANDR "${screens[@]}" -screen 1 1600x900x24)
     fi
     Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
     wine_env_started+=($!)

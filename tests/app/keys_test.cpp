@@ -127,5 +127,25 @@ TEST(Keys, WithoutAKeysSectionAKeyHeldElsewhereIsPassedOverInSilence) {
   EXPECT_EQ(0u, LabelText(popup).find("Sierra - Silent [10:00] - 0:0")) << LabelText(popup);
 }
 
+// Saved while Tunelamp runs, with the display timer at rest (CheckTitle=0): the new key is held
+// and the one given up is free within two seconds.
+TEST(Keys, ASavedChangeIsHeldAndTheKeyGivenUpIsFreeWithinTwoSeconds) {
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nCheckTitle=0\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  ASSERT_TRUE(app.WaitPopup());
+  PumpFor(kSettleMs);
+
+  OtherProgram other;
+  dir.Write("settings.ini", "[Main]\nCheckTitle=0\n[Keys]\nShowNow=Ctrl+Alt+F9\n");
+  ASSERT_TRUE(WaitUntil([&] { return other.Take(kCtrlShift, 'X') == 0; }, 2000));
+  // All three are given back before any is asked for again, reading the file between.
+  PumpFor(kSettleMs);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlAlt, VK_F9));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'C'));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'V'));
+}
+
 }  // namespace
 }  // namespace e2e

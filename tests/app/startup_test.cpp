@@ -286,5 +286,62 @@ TEST(StartUp, MonitorPutsTheStripOnThatMonitor) {
   ExpectShapes(cases, 2);
 }
 
+// Monitor=-2: the monitor under the mouse pointer at the display. On the two-monitor display the
+// screens overlap at the origin: a point beyond the smaller one is on the larger only.
+TEST(StartUp, MonitorMinus2IsTheOneUnderThePointer) {
+  if (Monitors().size() < 2) GTEST_SKIP() << "one monitor only";
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nMonitor=-2\nMemEconomy=0\nKeepTitle=60000\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  std::vector<LONG> widths;
+  for (const POINT at : {POINT{1500, 850}, POINT{100, 100}}) {
+    SCOPED_TRACE(std::to_string(at.x) + "," + std::to_string(at.y));
+    POINT now = {};
+    ASSERT_TRUE(SetCursorPos(at.x, at.y) && GetCursorPos(&now) && now.x == at.x && now.y == at.y);
+    MONITORINFO monitor = {sizeof monitor, {}, {}, 0};
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(at, MONITOR_DEFAULTTONULL), &monitor));
+    app.HotKey(0);
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+    PumpFor(kSettleMs);
+    const RECT rect = RectOf(popup);
+    EXPECT_EQ(monitor.rcMonitor.left, rect.left);
+    EXPECT_EQ(monitor.rcMonitor.top, rect.top);
+    EXPECT_EQ(monitor.rcMonitor.right, rect.right);
+    widths.push_back(rect.right - rect.left);
+    app.Click();
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+  }
+  EXPECT_NE(widths.front(), widths.back()) << "the pointer's monitor decides";
+}
+
+// A new screen size while Tunelamp runs (Wine's virtual desktop can make one; Xvfb cannot): the
+// next display spans the monitor as it is then.
+TEST(StartUp, ANewScreenSizeTakesEffectAtTheNextDisplay) {
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nMemEconomy=0\nKeepTitle=500\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  DEVMODEA mode = {};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = GetSystemMetrics(SM_CXSCREEN) == 1024 ? 800 : 1024;
+  mode.dmPelsHeight = mode.dmPelsWidth * 3 / 4;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  const LONG changed = ChangeDisplaySettingsExA(nullptr, &mode, nullptr, CDS_FULLSCREEN, nullptr);
+  if (changed != DISP_CHANGE_SUCCESSFUL) GTEST_SKIP() << "no new size here: " << changed;
+  PumpFor(kSettleMs);
+  app.HotKey(0);
+  const bool out = WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000);
+  const RECT rect = RectOf(popup);
+  ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(0, rect.left);
+  EXPECT_EQ(static_cast<LONG>(mode.dmPelsWidth), rect.right);
+}
+
 }  // namespace
 }  // namespace e2e

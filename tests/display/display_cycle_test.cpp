@@ -353,6 +353,7 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
     Log asked;
     std::string bounds;  // left top width height
     std::string width;
+    std::optional<size_t> pointer = std::nullopt;  // the monitor under the mouse pointer
   };
   const std::vector<Case> cases = {
       {0, true, 1, {"monitor 0"}, "0 710 1280 50", "1280"},
@@ -368,6 +369,9 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
       // No such monitor: the primary.
       {5, false, 1, {"monitor 5", "monitor 0"}, "0 0 1280 50", "1280"},
       {-2, true, 0, {"monitor -2", "monitor 0"}, "-1920 890 1920 50", "1920"},
+      // -2: the monitor under the mouse pointer.
+      {-2, false, 1, {"monitor -2"}, "3200 0 1920 50", "1920", 3},
+      {-2, true, 1, {"monitor -2"}, "1342 1030 1858 50", "1858", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bounds);
@@ -378,6 +382,7 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
     host.monitors = {left, right, side, top};
     host.primary = c.primary;
     host.foreground = 1;
+    host.pointer = c.pointer;
     host.formHeight = 50;
     host.player.Play("1. Song - Winamp");
     DisplayCycle(host);
@@ -561,6 +566,42 @@ TEST_F(DisplayCycleTest, ANewResolutionTakesEffectAtTheNextDisplay) {
       (Log{"monitor 2", "timer.enabled 0", "caption Five [0:00] - 0:00"} + restored +
        Log{"font.size 20 at 192", "form.height 100", "label.height 100",
            "form.bounds 1280 0 1920 100", "label.width 1920", "region 1920 100 100", "top 16"}));
+}
+
+// At the default place the strip is fitted anew only after the system reported a new screen, and
+// moves only when its monitor's top edge did.
+TEST_F(DisplayCycleTest, ANewScreenFitsTheStripToItsMonitor) {
+  LoadSettings(host);
+  host.Take();
+  const auto display = [&](const std::string& caption) {
+    host.player.Play(caption);
+    DisplayCycle(host);
+    Log log = host.Take();
+    DisplayCycle(host);  // and away again
+    host.Take();
+    log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
+    return log;
+  };
+  const Log restored = {"top 8", "show 0", "show 1", "show 5"};
+  // A new work area, the same monitor: asked for, and nothing moves.
+  OnScreenChanged(host);
+  EXPECT_EQ(display("1. One - Winamp"),
+            (Log{"monitor 0", "timer.enabled 0", "caption One [0:00] - 0:00"} + restored));
+  host.monitors[0].monitor = {0, 0, 1920, 1080};
+  OnScreenChanged(host);
+  EXPECT_EQ(display("3. Three - Winamp"),
+            (Log{"monitor 0", "timer.enabled 0", "caption Three [0:00] - 0:00"} + restored +
+             Log{"form.bounds 0 0 1920 50", "label.width 1920", "region 1920 50 50"}));
+  // Out, the strip is fitted at once, and laid out for a new resolution.
+  host.player.Play("4. Four - Winamp");
+  DisplayCycle(host);
+  host.Take();
+  host.monitors[0].monitor = {0, 0, 1024, 768};
+  host.monitors[0].dpi = 120;
+  OnScreenChanged(host);
+  EXPECT_EQ(host.Take(), (Log{"monitor 0", "font.size 20 at 120", "form.height 63",
+                              "label.height 63", "form.bounds 0 0 1024 63", "label.width 1024",
+                              "region 1024 63 63", "left 25", "top 10"}));
 }
 
 TEST_F(DisplayCycleTest, GoesOnOnlyForNewsWithAutomaticDisplayAForcedDisplayOrAStripOut) {

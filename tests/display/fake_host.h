@@ -85,8 +85,27 @@ class FakeHost : public NowPlayingHost {
 
   std::map<std::pair<uint32_t, uint32_t>, HotKeyAnswer> hotKeyAnswers;
   bool refuseNoRepeat = false;  // a system older than Windows 7
+  // The combinations the form holds (modifiers without MOD_NOREPEAT, key) and their ids. As in
+  // Windows, a combination held already is refused, also to the window that holds it, and a
+  // second key under an id that has one is held beside it until UnregisterHotKey.
+  std::map<std::pair<uint32_t, uint32_t>, int32_t> heldKeys;
+  // The monitor under the mouse pointer, an index into `monitors`; none: GetCursorPos fails.
+  std::optional<size_t> pointer;
 
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
+  // settings.ini beside the program, read when the current directory has none.
+  std::optional<std::string> besideFile;
+  // Each file's last write time: Save() stamps it with the clock (FILETIME's 100-ns units).
+  uint64_t hereWritten = 0;
+  uint64_t besideWritten = 0;
+  bool settingsLocked = false;  // another program holds the file in use open without sharing
+  int stampQueries = 0;         // GetFileAttributesExW of both places
+
+  // An editor's save (or, with nullopt, the file deleted) at the clock's time.
+  void Save(std::optional<std::string> text, bool beside = false) {
+    (beside ? besideFile : settingsFile) = std::move(text);
+    (beside ? besideWritten : hereWritten) = uint64_t{now} * 10000 + ++saves_;
+  }
   bool exited = false;
 
   // The log so far, which is then cleared.
@@ -141,8 +160,17 @@ class FakeHost : public NowPlayingHost {
     Record("hotkey " + std::to_string(id) + " " + Hex(modifiers) + " " + Hex(virtualKey));
     const auto answer = hotKeyAnswers.find({modifiers, virtualKey});
     if (answer != hotKeyAnswers.end()) return answer->second;
-    return refuseNoRepeat && (modifiers & 0x4000) ? HotKeyAnswer::kRefused
-                                                  : HotKeyAnswer::kRegistered;
+    const std::pair<uint32_t, uint32_t> combination = {modifiers & ~0x4000u, virtualKey};
+    if (heldKeys.count(combination)) return HotKeyAnswer::kHeldElsewhere;
+    if (refuseNoRepeat && (modifiers & 0x4000)) return HotKeyAnswer::kRefused;
+    heldKeys[combination] = id;
+    return HotKeyAnswer::kRegistered;
+  }
+  void FormUnregisterHotKey(int32_t id) override {
+    Record("unhotkey " + std::to_string(id));
+    for (auto held = heldKeys.begin(); held != heldKeys.end();) {
+      held = held->second == id ? heldKeys.erase(held) : std::next(held);
+    }
   }
 
   void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
@@ -242,6 +270,7 @@ class FakeHost : public NowPlayingHost {
     Record("monitor " + std::to_string(monitor));
     const size_t index = monitor == 0    ? primary
                          : monitor == -1 ? foreground
+                         : monitor == -2 ? pointer.value_or(monitors.size())
                          : monitor > 0   ? static_cast<size_t>(monitor - 1)
                                          : monitors.size();
     if (index >= monitors.size()) return false;
@@ -283,6 +312,20 @@ class FakeHost : public NowPlayingHost {
     return Settings().HasSection(section);
   }
 
+  void SettingsGetStamps(FileStamp& here, FileStamp& beside) override {
+    Touch("SettingsGetStamps");
+    ++stampQueries;
+    const auto stamp = [](const std::optional<std::string>& file, uint64_t written) {
+      return file ? FileStamp{true, written, file->size()} : FileStamp{};
+    };
+    here = stamp(settingsFile, hereWritten);
+    beside = stamp(besideFile, besideWritten);
+  }
+  bool SettingsCanOpen() override {
+    Touch("SettingsCanOpen");
+    return !settingsLocked || !(settingsFile || besideFile);
+  }
+
   static std::string Hex(uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", value);
@@ -309,5 +352,9 @@ class FakeHost : public NowPlayingHost {
     if (player.hangAfterMessages > 0) --player.hangAfterMessages;
     return true;
   }
-  IniFile Settings() const { return settingsFile ? IniFile(*settingsFile) : IniFile(); }
+  IniFile Settings() const {
+    const std::optional<std::string>& file = settingsFile ? settingsFile : besideFile;
+    return file ? IniFile(*file) : IniFile();
+  }
+  uint64_t saves_ = 0;
 };

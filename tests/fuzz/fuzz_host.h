@@ -64,6 +64,7 @@ class FuzzHost : public NowPlayingHost {
                ? HotKeyAnswer::kRegistered
                : hotKeyAnswer;
   }
+  void FormUnregisterHotKey(int32_t) override {}
   void FormSetBounds(int32_t, int32_t, int32_t, int32_t) override {}
   uint32_t FormGetDpi() override { return 96; }
 
@@ -135,6 +136,8 @@ class FuzzHost : public NowPlayingHost {
     return settings.ReadText(section, key, defaultValue, buffer, size);
   }
   bool SettingsHasSection(const char* section) override { return settings.HasSection(section); }
+  void SettingsGetStamps(FileStamp& here, FileStamp& beside) override { here = beside = {}; }
+  bool SettingsCanOpen() override { return true; }
 };
 
 // Takes fixed-size fields off the front of the fuzzer's bytes; missing bytes read as zero.

@@ -6,6 +6,10 @@
 //   bench_baseline.exe probe MS   the same with a MS timer whose every tick asks the player
 //                                 what tunelamp's title probe asks: FindWindowA, the playing
 //                                 state and the caption. The least a poller can cost.
+//   bench_baseline.exe probe MS watch  the probe, and a second timer of 500 ms whose every
+//                                 tick asks for the last write time and size of settings.ini
+//                                 in the current directory and beside the program, as
+//                                 tunelamp's settings watch does.
 //
 // WM_CLOSE ends it.
 #include <windows.h>
@@ -20,10 +24,19 @@ constexpr char kPlainClass[] = "TunelampBenchBaseline";
 constexpr char kProbeClass[] = "TunelampBenchProbe";
 constexpr char kPlayerClass[] = "Winamp v1.x";
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT_PTR kWatchTimerId = 2;
+constexpr UINT kWatchMs = 500;
 constexpr UINT kPlainTimerMs = 500;
 constexpr LPARAM kQueryPlayingState = 104;
 
 bool probing = false;
+wchar_t besideProgram[MAX_PATH + 16];
+
+void LookAtSettings() {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  GetFileAttributesExW(L".\\settings.ini", GetFileExInfoStandard, &data);
+  GetFileAttributesExW(besideProgram, GetFileExInfoStandard, &data);
+}
 
 void ProbePlayer() {
   HWND player = FindWindowA(kPlayerClass, nullptr);
@@ -36,7 +49,11 @@ void ProbePlayer() {
 LRESULT CALLBACK BaselineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (probing) ProbePlayer();
+      if (wParam == kWatchTimerId) {
+        LookAtSettings();
+      } else if (probing) {
+        ProbePlayer();
+      }
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -64,6 +81,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
   HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 0,
                                 0, nullptr, nullptr, instance, nullptr);
   if (!window || !SetTimer(window, kTimerId, timerMs, nullptr)) return 1;
+  if (probing && std::strstr(commandLine, " watch")) {
+    DWORD length = GetModuleFileNameW(nullptr, besideProgram, MAX_PATH);
+    while (length > 0 && besideProgram[length - 1] != L'\\') --length;
+    lstrcpyW(besideProgram + length, L"settings.ini");
+    if (!SetTimer(window, kWatchTimerId, kWatchMs, nullptr)) return 1;
+  }
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
   return 0;

@@ -1,0 +1,143 @@
+#include "display/settings_watch.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "display/display_cycle.h"
+#include "display/hot_keys.h"
+#include "display/settings.h"
+#include "display/state.h"
+#include "tests/display/fake_host.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+// What the log holds of the keys, the strip's colour and height, the window and the timer.
+Log Changes(const Log& log) {
+  Log changes;
+  for (const std::string& entry : log) {
+    for (const char* kind :
+         {"hotkey ", "unhotkey ", "form.color ", "form.height ", "show ", "timer"})
+      if (entry.rfind(kind, 0) == 0) changes.push_back(entry);
+  }
+  return changes;
+}
+
+// One tick of the watch timer, half a second after the last.
+Log Look(FakeHost& host) {
+  host.now += kSettingsLookMs;
+  WatchSettings(host);
+  return Changes(host.Take());
+}
+
+Log operator+(Log a, const Log& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+const Log kGivenBack = {"unhotkey 0", "unhotkey 1", "unhotkey 2"};
+const Log kDefaultKeys = {"hotkey 0 0x00004006 0x00000058", "hotkey 1 0x00004006 0x00000043",
+                          "hotkey 2 0x00004006 0x00000056"};
+const Log kF7Keys = {"hotkey 0 0x00004003 0x00000076", "hotkey 1 0x00004006 0x00000043",
+                     "hotkey 2 0x00004006 0x00000056"};
+const Log kOrange = {"form.color 0x00E69500"};
+
+// Away, a change is read at the first look that finds both files as the one before did; the
+// keys are all given back first. Nothing else is read or done at rest.
+TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
+  const std::string keys = "[Keys]\nShowNow=Ctrl+Alt+F7\n";
+  struct Row {
+    const char* what;
+    std::optional<std::string> atStart;
+    std::function<void(FakeHost&)> event;
+    Log read;
+    bool heldShut = false;  // another program holds the file for one look
+  };
+  const Row rows[] = {
+      {"no file, then one", std::nullopt,
+       [](FakeHost& h) { h.Save("[Main]\nColor=$FF\n[Font]\nSize=30\n"); },
+       kGivenBack + kDefaultKeys + Log{"form.color 0x000000FF"}},
+      {"a file, then none: the defaults, keys included", "[Main]\nMemEconomy=0\n" + keys,
+       [](FakeHost& h) { h.Save(std::nullopt); },
+       kGivenBack + kDefaultKeys + kOrange + Log{"show 0", "show 6"}},
+      {"keys changed, only beside the program, held shut at first", std::nullopt,
+       [&](FakeHost& h) { h.Save("[Main]\nMemEconomy=0\n" + keys, true); },
+       kGivenBack + kF7Keys + kOrange + Log{"show 4"}, true},
+      {"half written when first seen", std::nullopt,
+       [&](FakeHost& h) {
+         h.Save("[Main]\nColor=$0");
+         (void)Look(h);
+         h.Save("[Main]\nColor=$FF00\n");
+       },
+       kGivenBack + kDefaultKeys + Log{"form.color 0x0000FF00"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ResetNowPlaying();
+    FakeHost host;
+    host.Save(row.atStart);
+    LoadSettings(host);
+    host.Take();
+    row.event(host);
+    EXPECT_EQ(Look(host), Log{}) << "perhaps still being written";
+    host.settingsLocked = row.heldShut;
+    EXPECT_EQ(row.heldShut ? Look(host) : Log{}, Log{}) << "tried again at the next look";
+    host.settingsLocked = false;
+    EXPECT_EQ(Look(host), row.read);
+    EXPECT_EQ(host.heldKeys.size(), 3u) << "the keys given up are free";
+    const int queries = host.stampQueries;
+    for (int look = 0; look < 120; ++look) ASSERT_EQ(Look(host), Log{}) << "a minute at rest";
+    EXPECT_EQ(host.stampQueries - queries, 120) << "one query of the stamps a look";
+  }
+}
+
+// A display under way ends as it began: the keys and the interval change at once, the colour once
+// the strip has gone away, and the new keys' notice waits for the next display.
+TEST(SettingsWatch, ASaveDuringADisplayTakesEffectAtItsEnd) {
+  ResetNowPlaying();
+  FakeHost host;
+  LoadSettings(host);
+  host.Save("[Main]\nColor=$FF\nKeepTitle=1000\n[Font]\nSize=30\n[Keys]\nQuit=Ctrl+Shift+X\n");
+  (void)Look(host);
+  host.onPump[50] = [&] {
+    host.now += kSettingsLookMs;
+    WatchSettings(host);
+  };
+  host.player.Play("1. Song - Winamp");
+  DisplayCycle(host);
+  EXPECT_EQ(Changes(host.Take()),
+            (Log{"timer.enabled 0", "show 0", "show 1", "show 5"} + kGivenBack +
+             Log{kDefaultKeys[0], kDefaultKeys[1], "timer.interval 1000", "timer.enabled 1"}));
+  EXPECT_EQ(NowPlaying().keyNotice, "");
+  DisplayCycle(host);
+  EXPECT_EQ(Changes(host.Take()), (Log{"timer.enabled 0", "show 0", "show 6", "timer.interval 500",
+                                       "timer.enabled 1", "form.color 0x000000FF"}));
+  // The new size once the strip is restored for its next display.
+  OnHotKey(host, kHotKeyShowNow);
+  EXPECT_EQ(Changes(host.Take()),
+            (Log{"timer.enabled 0", "show 0", "show 1", "show 5", "form.height 60",
+                 "timer.interval 1000", "timer.enabled 1"}));
+  EXPECT_EQ(NowPlaying().keyNotice, "Tunelamp keys not set: Ctrl+Shift+X already set for ShowNow");
+}
+
+// Saved back to the default place, the strip leaves the bottom edge at its next display.
+TEST(SettingsWatch, ThePlaceSavedBackToTheTopMovesTheStripThere) {
+  ResetNowPlaying();
+  FakeHost host;
+  host.Save("[Main]\nPosition=1\nMemEconomy=0\n");
+  LoadSettings(host);
+  OnHotKey(host, kHotKeyShowNow);
+  DisplayCycle(host);
+  host.Save("[Main]\nMemEconomy=0\n");
+  (void)Look(host);
+  (void)Look(host);
+  OnHotKey(host, kHotKeyShowNow);
+  const Log log = host.Take();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "form.bounds 0 0 1280 50"), 1);
+}
+
+}  // namespace
