@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/form1.h"
+#include "app/tray.h"
 #include "app/win32_host.h"
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
@@ -33,6 +34,7 @@ void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) {
 
 void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
   DisplayCycle(PopupHost());
+  TrayFollowTitle();
 }
 
 void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,

@@ -57,6 +57,10 @@ class Win32Host final : public NowPlayingHost {
                            char* buffer, uint32_t size) override;
   bool SettingsHasSection(const char* section) override;
 
+  // In tray.cpp.
+  void TraySetIcon(bool shown) override;
+  void SettingsEdit() override;
+
  private:
   TForm1& form_;
 };

@@ -127,4 +127,11 @@ class NowPlayingHost {
   // Whether the file has a section of that name, also an empty one
   // (GetPrivateProfileSectionNamesA).
   [[nodiscard]] virtual bool SettingsHasSection(const char* section) = 0;
+
+  // The icon in the notification area (Shell_NotifyIconW): added, or taken away; nothing when it
+  // is already so. Where the system has no notification area, nothing shows and nothing fails.
+  virtual void TraySetIcon(bool shown) = 0;
+  // Opens the settings file in use with the user's editor; when there is none, first writes the
+  // commented file with every key at its default. The one file the program ever writes.
+  virtual void SettingsEdit() = 0;
 };

@@ -86,6 +86,9 @@ void LoadSettings(NowPlayingHost& host) {
   host.LabelSetColor(host.FormColor());
 
   RegisterHotKeys(host);
+  // Read and applied here, so that a reload of the file adds or removes the icon too.
+  state.trayIcon = host.ReadSettingInt("Main", "TrayIcon", 0) == 1;
+  host.TraySetIcon(state.trayIcon);
 
   state.forced = false;
   state.automatic = true;

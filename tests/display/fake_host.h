@@ -82,6 +82,7 @@ class FakeHost : public NowPlayingHost {
   bool refuseNoRepeat = false;  // a system older than Windows 7
 
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
+  bool trayIcon = false;                    // the icon is in the notification area
   bool exited = false;
 
   // The log so far, which is then cleared.
@@ -255,6 +256,13 @@ class FakeHost : public NowPlayingHost {
     Record(std::string("section? ") + section);
     return Settings().HasSection(section);
   }
+
+  // "tray 1" / "tray 0" only when the icon comes or goes, as NIM_ADD and NIM_DELETE.
+  void TraySetIcon(bool shown) override {
+    if (shown != trayIcon) Record(std::string("tray ") + (shown ? "1" : "0"));
+    trayIcon = shown;
+  }
+  void SettingsEdit() override { Record("edit settings"); }
 
   static std::string Hex(uint32_t value) {
     char text[16];

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "display/settings_text.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
 
@@ -57,6 +59,7 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "hotkey 1 0x00004006 0x00000043",
                              "read Keys Quit Ctrl+Shift+V",
                              "hotkey 2 0x00004006 0x00000056",
+                             "read Main TrayIcon 0",
                              "show 6",
                          }));
   const NowPlayingState& state = NowPlaying();
@@ -110,6 +113,7 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "hotkey 1 0x00004006 0x00000043",
                              "read Keys Quit Ctrl+Shift+V",
                              "hotkey 2 0x00004006 0x00000056",
+                             "read Main TrayIcon 0",
                          }));
   EXPECT_EQ(NowPlaying().keepInterval, 1500u);
   EXPECT_EQ(NowPlaying().checkInterval, 250u);
@@ -152,8 +156,53 @@ TEST_F(SettingsTest, MemoryEconomyIsOnOnlyForExactlyOne) {
     NowPlaying().memoryEconomy = !c.on;
     LoadSettings(host);
     EXPECT_EQ(NowPlaying().memoryEconomy, c.on);
-    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "hotkey 2 0x00004006 0x00000056");
+    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "read Main TrayIcon 0");
   }
+}
+
+// Only 1 puts the icon in the notification area; a later load takes it away again.
+TEST_F(SettingsTest, TheTrayIconIsOnOnlyForOne) {
+  struct Case {
+    const char* file;
+    bool on;
+  };
+  for (const Case& c : {Case{"[Main]\nTrayIcon=1\n", true}, Case{"[Main]\nTrayIcon=0\n", false},
+                        Case{"[Main]\nTrayIcon= 1x\n", true}, Case{"[Main]\nTrayIcon=yes\n", false},
+                        Case{"[Main]\nTrayIcon=2\n", false}, Case{"[Main]\nTrayIcon=\n", false},
+                        Case{"[Font]\nTrayIcon=1\n", false}}) {
+    SCOPED_TRACE(c.file);
+    FakeHost fresh;
+    fresh.settingsFile = c.file;
+    LoadSettings(fresh);
+    EXPECT_EQ(NowPlaying().trayIcon, c.on);
+    EXPECT_EQ(fresh.trayIcon, c.on);
+    // Loaded again without the key, as after a change of the file: no icon.
+    fresh.settingsFile = "[Main]\n";
+    fresh.Take();
+    LoadSettings(fresh);
+    const Log log = fresh.Take();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "tray 0"), c.on ? 1 : 0);
+    EXPECT_FALSE(fresh.trayIcon);
+  }
+}
+
+// The file that "Edit settings" writes holds every key at its default (TrayIcon aside): loading
+// it does what loading no file does, and puts the icon up.
+TEST_F(SettingsTest, TheWrittenFileHoldsTheDefaults) {
+  LoadSettings(host);
+  Log expected = host.Take();
+  FakeHost written;
+  written.settingsFile = kDefaultSettingsText;
+  LoadSettings(written);
+  const auto tray = std::find(expected.begin(), expected.end(), "read Main TrayIcon 0");
+  ASSERT_NE(tray, expected.end());
+  expected.insert(tray + 1, "tray 1");
+  // FullScreen is read as text first, and as a number once it starts with one.
+  const auto fullScreen = std::find(expected.begin(), expected.end(), "read Main FullScreen ");
+  ASSERT_NE(fullScreen, expected.end());
+  expected.insert(fullScreen + 1, "read Main FullScreen 1");
+  EXPECT_EQ(written.Take(), expected);
+  EXPECT_EQ(NowPlaying().keyNotice, "") << "no key of it is refused";
 }
 
 TEST_F(SettingsTest, ThePopupTakesItsHeightFromTheFontAndTheWindow) {
