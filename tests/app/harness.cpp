@@ -340,9 +340,9 @@ TextRows FindTextRows(HWND popup) {
   return rows;
 }
 
-bool ClickAt(int x, int y) {
+bool ClickAt(int x, int y, int button) {
   return RunUnix(std::string(kXdotool) + " mousemove " + std::to_string(x) + " " +
-                 std::to_string(y) + " click 1");
+                 std::to_string(y) + " click " + std::to_string(button));
 }
 
 }  // namespace e2e
