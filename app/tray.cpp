@@ -8,6 +8,20 @@
 #include "display/state.h"
 #include "display/tray.h"
 #include "toolkit/helpers.h"
+#include "toolkit/timer.h"
+
+namespace {
+
+// Copies `text` with its terminator to `to`, when it fits before `end`; answers the end of the
+// copy (at the terminator), or null.
+wchar_t* CopyText(wchar_t* to, const wchar_t* end, const wchar_t* text) {
+  for (; to < end; ++to, ++text) {
+    if ((*to = *text) == L'\0') return to;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 #if __has_include("app/settings_file.h")
 #include "app/settings_file.h"
@@ -15,25 +29,17 @@
 namespace {
 
 // Until the lookup of the settings file lands: the file in the current directory, and the one
-// beside the program. One buffer serves both, made at the first use.
-wchar_t* PathBuffer() {
-  static wchar_t* const buffer = static_cast<wchar_t*>(LocalAlloc(LMEM_FIXED, MAX_PATH * 2));
-  return buffer;
-}
-
+// beside the program.
 const wchar_t* SettingsFilePath() {
-  wchar_t* const path = PathBuffer();
-  return path && GetFullPathNameW(L"settings.ini", MAX_PATH, path, nullptr) ? path : nullptr;
+  return L".\\settings.ini";
 }
 
 const wchar_t* ProgramSettingsPath() {
-  wchar_t* const path = PathBuffer();
-  const DWORD length = path ? GetModuleFileNameW(nullptr, path, MAX_PATH) : 0;
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  DWORD name = length;
+  static wchar_t* const path = new wchar_t[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  DWORD name = length < MAX_PATH ? length : 0;
   while (name > 0 && path[name - 1] != L'\\') --name;
-  if (name + sizeof L"settings.ini" / sizeof(wchar_t) > MAX_PATH) return nullptr;
-  lstrcpyW(path + name, L"settings.ini");
+  if (name == 0 || !CopyText(path + name, path + MAX_PATH, L"settings.ini")) return nullptr;
   return path;
 }
 
@@ -46,7 +52,6 @@ namespace {
 // high word of lParam, where the version-0 messages (Wine's) have 0.
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kIconId = 1;
-constexpr char kTrayClass[] = "TunelampTray";
 
 using ShellNotifyIconProc = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
 using ShellExecuteProc = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
@@ -56,7 +61,7 @@ UINT taskbarCreated = 0;
 bool wanted = false;  // the settings ask for the icon
 bool added = false;   // the notification area took it
 HICON icon = nullptr;
-Text tipTitle;  // the title in the tooltip
+Text* tipTitle = nullptr;  // the title in the tooltip, once there is one
 
 // Shell32 only when the icon is asked for, and only from the system folder.
 FARPROC Shell(const char* name) {
@@ -65,56 +70,52 @@ FARPROC Shell(const char* name) {
   return shell32 ? GetProcAddress(shell32, name) : nullptr;
 }
 
-BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW& data) {
+// One call of Shell_NotifyIconW for the icon. With NIF_TIP the tooltip gets the last title.
+BOOL Notify(DWORD message, UINT flags) {
   const auto notify = reinterpret_cast<ShellNotifyIconProc>(
       reinterpret_cast<void (*)()>(Shell("Shell_NotifyIconW")));
-  return notify ? notify(message, &data) : FALSE;
-}
-
-NOTIFYICONDATAW IconData(UINT flags) {
+  if (!notify) return FALSE;
   NOTIFYICONDATAW data = {};
   data.cbSize = sizeof data;
   data.hWnd = trayWindow;
   data.uID = kIconId;
   data.uFlags = flags;
-  return data;
+  data.uCallbackMessage = kTrayMessage;
+  data.hIcon = icon;
+  data.uVersion = NOTIFYICON_VERSION_4;
+  if (flags & NIF_TIP) {
+    if (!tipTitle) tipTitle = new Text;
+    *tipTitle = NowPlaying().lastTitle;
+    char16_t title[1024];
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, tipTitle->CStr(), static_cast<int>(tipTitle->Length()),
+                            reinterpret_cast<LPWSTR>(title), 1024);
+    static_assert(sizeof data.szTip == kTooltipSize * sizeof(char16_t), "the tooltip's room");
+    ComposeTooltip(title, length > 0 ? static_cast<uint32_t>(length) : 0,
+                   reinterpret_cast<char16_t(&)[kTooltipSize]>(data.szTip));
+  }
+  return notify(message, &data);
 }
 
-// Flags and tooltip for NIM_ADD and NIM_MODIFY: the last title as it is now.
-NOTIFYICONDATAW TipData(UINT flags) {
-  NOTIFYICONDATAW data = IconData(flags | NIF_TIP | NIF_SHOWTIP);
-  tipTitle = NowPlaying().lastTitle;
-  char16_t title[1024];
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, tipTitle.CStr(), static_cast<int>(tipTitle.Length()),
-                          reinterpret_cast<LPWSTR>(title), 1024);
-  char16_t tip[kTooltipSize];
-  ComposeTooltip(title, length > 0 ? static_cast<uint32_t>(length) : 0, tip);
-  static_assert(sizeof tip == sizeof data.szTip, "the tooltip's room");
-  CopyMemory(data.szTip, tip, sizeof tip);
-  return data;
-}
-
-// The small icon's size at the resolution of the monitor that holds the taskbar.
-HICON LoadTrayIcon() {
+// The small icon's size at the resolution of the monitor that holds the taskbar. The icon is
+// loaded again only when that size changes (Explorer restarted at another scale); the old one
+// is then left to the process's end, a few hundred bytes.
+void LoadTrayIcon() {
+  static int loadedSize = 0;
   const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
   const uint32_t dpi = MonitorDpi(MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY));
   const int size = MulDiv(GetSystemMetrics(SM_CXSMICON), static_cast<int>(dpi), ScreenDpi());
-  return static_cast<HICON>(
+  if (icon && size == loadedSize) return;
+  loadedSize = size;
+  icon = static_cast<HICON>(
       LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, 0));
 }
 
 void AddIcon() {
-  if (icon) DestroyIcon(icon);
-  icon = LoadTrayIcon();
-  NOTIFYICONDATAW data = TipData(NIF_MESSAGE | NIF_ICON);
-  data.uCallbackMessage = kTrayMessage;
-  data.hIcon = icon;
+  LoadTrayIcon();
   // Without a notification area this fails, and the program runs on without the icon.
-  added = NotifyIcon(NIM_ADD, data) != FALSE;
-  if (!added) return;
-  data.uVersion = NOTIFYICON_VERSION_4;
-  NotifyIcon(NIM_SETVERSION, data);
+  added = Notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP) != FALSE;
+  if (added) Notify(NIM_SETVERSION, 0);
 }
 
 // The menu at `at`. It takes the keyboard while it is open, and goes away at a click elsewhere
@@ -127,11 +128,9 @@ void ShowMenu(POINT at) {
               static_cast<UINT_PTR>(TrayCommand::kAutomatic), "Automatic display");
   AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(TrayCommand::kEditSettings), "Edit settings");
   AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(TrayCommand::kQuit), "Quit");
-  SetMenuDefaultItem(menu, static_cast<UINT>(TrayCommand::kShowNow), FALSE);
   SetForegroundWindow(trayWindow);
-  const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
-  const BOOL command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
-                                      at.x, at.y, 0, trayWindow, nullptr);
+  const BOOL command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x,
+                                      at.y, 0, trayWindow, nullptr);
   PostMessageA(trayWindow, WM_NULL, 0, 0);
   DestroyMenu(menu);
   OnTrayCommand(PopupHost(), static_cast<TrayCommand>(command));
@@ -153,30 +152,18 @@ void OnIconEvent(WPARAM wParam, LPARAM lParam) {
   if (version4 ? event == WM_CONTEXTMENU : event == WM_RBUTTONUP) ShowMenu(at);
 }
 
-LRESULT CALLBACK TrayProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kTrayMessage) {
-    OnIconEvent(wParam, lParam);
-    return 0;
+// The tray window's messages (its window is `trayWindow`).
+void TrayWindowMessage(void* /*unused*/, TWindowMessage& message) {
+  if (message.Msg == kTrayMessage) {
+    OnIconEvent(message.WParam, message.LParam);
+    return;
   }
   // Explorer started afresh, with an empty notification area; or one came up at last.
-  if (message == taskbarCreated && taskbarCreated != 0) {
+  if (message.Msg == taskbarCreated && taskbarCreated != 0) {
     if (wanted) AddIcon();
-    return 0;
+    return;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// A hidden top-level window of its own: it receives the icon's events and the broadcast of
-// "TaskbarCreated", and owns the menu, so the popup's own window never takes the foreground.
-void MakeTrayWindow() {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = TrayProcedure;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kTrayClass;
-  RegisterClassA(&windowClass);
-  trayWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kTrayClass, "Tunelamp", WS_POPUP, 0, 0, 0, 0,
-                               nullptr, nullptr, windowClass.hInstance, nullptr);
-  taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+  message.Result = DefWindowProcA(trayWindow, message.Msg, message.WParam, message.LParam);
 }
 
 // Writes the commented defaults to `path`, never over a file. True when the file is there.
@@ -207,30 +194,32 @@ void ShowTrayIcon(bool shown) {
   if (shown == wanted) return;
   wanted = shown;
   if (shown) {
-    if (!trayWindow) MakeTrayWindow();
+    // A hidden window of its own receives the icon's events and the broadcast of
+    // "TaskbarCreated", and owns the menu: the popup's window never takes the foreground.
+    if (!trayWindow) {
+      trayWindow = CreateUtilityWindow(TWindowMethod{&TrayWindowMessage, nullptr});
+      taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    }
     AddIcon();
   } else if (added) {
-    NOTIFYICONDATAW data = IconData(0);
-    NotifyIcon(NIM_DELETE, data);
+    Notify(NIM_DELETE, 0);
     added = false;
   }
 }
 
 void TrayFollowTitle() {
-  if (!added || tipTitle == NowPlaying().lastTitle) return;
-  NOTIFYICONDATAW data = TipData(0);
-  NotifyIcon(NIM_MODIFY, data);
+  if (!added || *tipTitle == NowPlaying().lastTitle) return;
+  Notify(NIM_MODIFY, NIF_TIP | NIF_SHOWTIP);
 }
 
 void EditSettingsFile() {
   const wchar_t* path = SettingsFilePath();
-  wchar_t here[MAX_PATH];
   if (!path || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
     // No file in use: one beside the program, or where the program runs when that folder is
     // not the user's to write (Program Files).
     path = ProgramSettingsPath();
     if (!WriteDefaults(path)) {
-      path = GetFullPathNameW(L"settings.ini", MAX_PATH, here, nullptr) ? here : nullptr;
+      path = L"settings.ini";
       if (!WriteDefaults(path)) return;
     }
   }
@@ -244,10 +233,11 @@ void EditSettingsFile() {
     return;
   }
   wchar_t notepad[MAX_PATH + 16];
-  wchar_t quoted[MAX_PATH + 3];
+  wchar_t quoted[MAX_PATH + 3] = L"\"";
   const UINT length = GetSystemDirectoryW(notepad, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
-  lstrcpyW(notepad + length, L"\\notepad.exe");
-  wsprintfW(quoted, L"\"%s\"", path);
+  wchar_t* const end = CopyText(quoted + 1, quoted + MAX_PATH + 1, path);
+  if (length == 0 || length >= MAX_PATH || !end) return;
+  CopyText(notepad + length, notepad + MAX_PATH + 16, L"\\notepad.exe");
+  CopyText(end, end + 2, L"\"");
   execute(nullptr, L"open", notepad, quoted, nullptr, SW_SHOWNORMAL);
 }
