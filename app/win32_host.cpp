@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "app/settings_file.h"
+#include "display/settings.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
 
@@ -13,8 +15,6 @@
 
 namespace {
 
-// The settings file is looked up in the current directory, not beside the program.
-constexpr char kSettingsPath[] = ".\\settings.ini";
 constexpr char kPlayerClass[] = "Winamp v1.x";
 
 // How long one query may keep the program waiting for the player. A healthy player answers
@@ -36,6 +36,19 @@ PlayerAnswer AskPlayer(uint32_t window, UINT message, WPARAM wParam, LPARAM lPar
   }
   return {static_cast<int32_t>(result), true};
 }
+
+// A section's or key's name, or a default, for the wide profile functions: the text in the
+// process's code page (ASCII in every call the program makes).
+class Wide {
+ public:
+  explicit Wide(const char* text) {
+    if (!::MultiByteToWideChar(CP_ACP, 0, text, -1, text_, kSettingTextSize)) text_[0] = L'\0';
+  }
+  [[nodiscard]] const wchar_t* Get() const { return text_; }
+
+ private:
+  wchar_t text_[kSettingTextSize];
+};
 
 // Storage for the host: made once by start-up, never destroyed (no global constructor).
 alignas(Win32Host) unsigned char hostStorage[sizeof(Win32Host)];
@@ -228,23 +241,37 @@ void Win32Host::ExitProcess(uint32_t exitCode) {
   ::ExitProcess(exitCode);
 }
 
+// The file's path may hold letters of any script, so it is read through the wide functions;
+// the values reach the logic in the process's code page, as the A functions give them.
 uint32_t Win32Host::ReadSettingInt(const char* section, const char* key, int32_t defaultValue) {
-  return ::GetPrivateProfileIntA(section, key, defaultValue, kSettingsPath);
+  return ::GetPrivateProfileIntW(Wide(section).Get(), Wide(key).Get(), defaultValue,
+                                 SettingsFilePath());
 }
 
 uint32_t Win32Host::ReadSettingText(const char* section, const char* key, const char* defaultValue,
                                     char* buffer, uint32_t size) {
-  return ::GetPrivateProfileStringA(section, key, defaultValue, buffer, size, kSettingsPath);
+  if (size == 0) return 0;
+  wchar_t value[kSettingTextSize];
+  ::GetPrivateProfileStringW(Wide(section).Get(), Wide(key).Get(), Wide(defaultValue).Get(), value,
+                             kSettingTextSize, SettingsFilePath());
+  // Up to three bytes a UTF-16 unit in UTF-8; the value is then cut to the caller's buffer.
+  char bytes[kSettingTextSize * 3];
+  if (!::WideCharToMultiByte(CP_ACP, 0, value, -1, bytes, sizeof bytes, nullptr, nullptr)) {
+    bytes[0] = '\0';
+  }
+  ::lstrcpynA(buffer, bytes, static_cast<int>(size));
+  return static_cast<uint32_t>(::lstrlenA(buffer));
 }
 
 bool Win32Host::SettingsHasSection(const char* section) {
   // The list of a section's keys cannot tell an empty section from a missing one; the list
   // of section names can. Names past the buffer are not looked at: a settings file holds a
   // handful of sections.
-  char names[2048];
-  const DWORD length = ::GetPrivateProfileSectionNamesA(names, sizeof names, kSettingsPath);
-  for (DWORD at = 0; at < length && names[at] != '\0'; at += lstrlenA(names + at) + 1) {
-    if (::lstrcmpiA(names + at, section) == 0) return true;
+  wchar_t names[1024];
+  const DWORD length = ::GetPrivateProfileSectionNamesW(names, 1024, SettingsFilePath());
+  const Wide wanted(section);
+  for (DWORD at = 0; at < length && names[at] != L'\0'; at += ::lstrlenW(names + at) + 1) {
+    if (::lstrcmpiW(names + at, wanted.Get()) == 0) return true;
   }
   return false;
 }

@@ -119,7 +119,8 @@ class NowPlayingHost {
   virtual void Sleep(uint32_t milliseconds) = 0;
   virtual void ExitProcess(uint32_t exitCode) = 0;
 
-  // ".\settings.ini" through GetPrivateProfileIntA and GetPrivateProfileStringA.
+  // settings.ini (the current directory's, else the one beside the program), read as
+  // GetPrivateProfileIntA and GetPrivateProfileStringA read it.
   [[nodiscard]] virtual uint32_t ReadSettingInt(const char* section, const char* key,
                                                 int32_t defaultValue) = 0;
   virtual uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,

@@ -1,5 +1,5 @@
 // Start-up as the desktop sees it: one copy at a time, and the popup's shape and place for the
-// settings found in the working directory.
+// settings found in the working directory or beside the program.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -77,8 +77,10 @@ const ShapeCase kShapes[] = {
     {"Size 40, MemEconomy 2", "[Main]\r\nMemEconomy=2\r\n[Font]\r\nSize=40\r\n", nullptr, 70,
      false},
     {"MemEconomy 0, Size 12", "[Font]\nSize=12\n[Main]\nMemEconomy=0\n", nullptr, 42, false},
-    {"a file beside the program is ignored", nullptr, "[Main]\nMemEconomy=0\n[Font]\nSize=40\n", 50,
-     true},
+    // Started from another folder, as the Run key or a shortcut without "Start in" starts it.
+    {"a file beside the program, none here", nullptr, "[Main]\nMemEconomy=0\n[Font]\nSize=40\n", 70,
+     false},
+    {"the working directory's file wins", "[Font]\nSize=12\n", "[Main]\nMemEconomy=0\n", 42, true},
     {"Position 1: along the bottom", "[Main]\nPosition=1\n", nullptr, 50, true, true},
     // At 150 % every length is half as long again, and the text still fits the strip.
     {"150 %", nullptr, nullptr, 75, true, false, 0, 144, 30, 12, 75},
