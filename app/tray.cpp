@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/settings_file.h"
 #include "app/win32_host.h"
 #include "display/settings_text.h"
 #include "display/state.h"
@@ -21,35 +22,8 @@ wchar_t* CopyText(wchar_t* to, const wchar_t* end, const wchar_t* text) {
   return nullptr;
 }
 
-}  // namespace
-
-#if __has_include("app/settings_file.h")
-#include "app/settings_file.h"
-#else
-namespace {
-
-// Until the lookup of the settings file lands: the file in the current directory, and the one
-// beside the program.
-const wchar_t* SettingsFilePath() {
-  return L".\\settings.ini";
-}
-
-const wchar_t* ProgramSettingsPath() {
-  static wchar_t* const path = new wchar_t[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  DWORD name = length < MAX_PATH ? length : 0;
-  while (name > 0 && path[name - 1] != L'\\') --name;
-  if (name == 0 || !CopyText(path + name, path + MAX_PATH, L"settings.ini")) return nullptr;
-  return path;
-}
-
-}  // namespace
-#endif
-
-namespace {
-
 // The icon's callback message, and its id; with NOTIFYICON_VERSION_4 the id comes back in the
-// high word of lParam, where the version-0 messages (Wine's) have 0.
+// high word of lParam, where the version-0 messages of older systems have 0.
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kIconId = 1;
 
@@ -139,7 +113,8 @@ void ShowMenu(POINT at) {
 // The icon's events. Version 4 (Windows Vista and later): NIN_SELECT is a click, NIN_KEYSELECT
 // Enter or Space on the focused icon, WM_CONTEXTMENU a right click, the context key or
 // Shift+F10, with the point in wParam; the plain button messages that also come are left alone.
-// Version 0 (older systems, and Wine): only the button messages, at the pointer.
+// Version 0 (systems before Vista, or a shell that refuses version 4): only the button messages,
+// at the pointer. Wine 8 sends version 4.
 void OnIconEvent(WPARAM wParam, LPARAM lParam) {
   const UINT event = LOWORD(lParam);
   const bool version4 = HIWORD(lParam) == kIconId;
