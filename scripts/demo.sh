@@ -202,8 +202,10 @@ rm -f "$out/current.png"
 echo "demo: at 150 %: $out/scale-150.png"
 
 # The icon in the notification area, with TrayIcon=1, and its menu opened by a right click: the
-# tray docks the first icon at its right end, in the middle of its 24 rows.
+# tray docks the first icon at its right end, in the middle of its 24 rows. The player is closed
+# first, so that no strip comes out over the tray (it has the icon's blue).
 wine "$bin/player.exe" --hotkey 2
+wine "$bin/player.exe" --send close
 for _ in $(seq 150); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; done
 printf '[Main]\r\nTrayIcon=1\r\n' >"$out/run/settings.ini"
 (cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
@@ -225,9 +227,8 @@ rm -f "$out/current.png" "$out/run/settings.ini"
 xdotool mousemove $((screen_width / 2)) $((screen_width / 4)) click 1
 echo "demo: the icon's menu: $out/tray-menu.png"
 
-# Quit Tunelamp with its hot key (Ctrl+Shift+V) and close the player.
+# Quit Tunelamp with its hot key (Ctrl+Shift+V).
 wine "$bin/player.exe" --hotkey 2
-wine "$bin/player.exe" --send close
 for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
 pids=()
 rm -rf "$out/run"
