@@ -28,6 +28,8 @@ constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kIconId = 1;
 
 using ShellNotifyIconProc = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+constexpr int kSystemFolder = 0x25;  // CSIDL_SYSTEM
+using SystemFolderProc = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 using ShellExecuteProc = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 
 HWND trayWindow = nullptr;
@@ -152,7 +154,7 @@ bool WriteDefaults(const wchar_t* path) {
   const bool whole =
       WriteFile(file, kDefaultSettingsText, size, &written, nullptr) && written == size;
   CloseHandle(file);
-  if (!whole) DeleteFileW(path);
+  // A disk too full for some 600 bytes keeps what it took; the editor then shows that.
   return whole;
 }
 
@@ -207,12 +209,16 @@ void EditSettingsFile() {
       32) {
     return;
   }
+  // The system folder through shell32 as well, which is loaded by now anyway.
+  const auto systemFolder =
+      reinterpret_cast<SystemFolderProc>(reinterpret_cast<void (*)()>(Shell("SHGetFolderPathW")));
   wchar_t notepad[MAX_PATH + 16];
   wchar_t quoted[MAX_PATH + 3] = L"\"";
-  const UINT length = GetSystemDirectoryW(notepad, MAX_PATH);
   wchar_t* const end = CopyText(quoted + 1, quoted + MAX_PATH + 1, path);
-  if (length == 0 || length >= MAX_PATH || !end) return;
-  CopyText(notepad + length, notepad + MAX_PATH + 16, L"\\notepad.exe");
+  if (!systemFolder || systemFolder(nullptr, kSystemFolder, nullptr, 0, notepad) != S_OK || !end) {
+    return;
+  }
+  CopyText(notepad + lstrlenW(notepad), notepad + MAX_PATH + 16, L"\\notepad.exe");
   CopyText(end, end + 2, L"\"");
   execute(nullptr, L"open", notepad, quoted, nullptr, SW_SHOWNORMAL);
 }
