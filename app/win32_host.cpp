@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/settings_file.h"
+#include "display/display_cycle.h"
 #include "display/settings.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
@@ -53,6 +54,11 @@ class Wide {
 // Storage for the host: made once by start-up, never destroyed (no global constructor).
 alignas(Win32Host) unsigned char hostStorage[sizeof(Win32Host)];
 Win32Host* host = nullptr;
+
+// The live timer's tick (LivePosition, Progress); its data is the host.
+void LiveTickEvent(void* /*host*/, TObject* /*sender*/) {
+  OnLiveTick(*host);
+}
 
 #ifdef TUNELAMP_FRAME_LOG
 // Benchmark build only: counts the frames of each animation. The display cycle stops the
@@ -199,6 +205,19 @@ void Win32Host::LabelSetColor(uint32_t color) {
   form_.Label->SetColor(color);
 }
 
+void Win32Host::ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+  if (!progress_) {
+    progress_ = new TLabel(&form_, Text());
+    // Above the label, which spans the whole strip: both clip their siblings, so neither paints
+    // over the other.
+    ::SetWindowPos(progress_->Handle, HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  // The label's text colour, looked up every time, as it may change while the program runs.
+  progress_->SetColor(form_.Label->TextColor);
+  progress_->SetBounds(left, top, width, height);
+}
+
 void Win32Host::FontSetSize(int32_t points, uint32_t dpi) {
   form_.Label->Font->SetSize(points, static_cast<int32_t>(dpi));
 }
@@ -219,6 +238,16 @@ void Win32Host::TimerSetInterval(uint32_t milliseconds) {
   form_.Timer->SetInterval(milliseconds);
 }
 
+void Win32Host::LiveTimerSetEnabled(bool enabled) {
+  if (!liveTimer_) {
+    liveTimer_ = new TTimer;
+    liveTimer_->SetEnabled(false);
+    liveTimer_->SetInterval(kLiveTickMs);
+    liveTimer_->SetOnTimer({&LiveTickEvent, this});
+  }
+  liveTimer_->SetEnabled(enabled);
+}
+
 uint32_t Win32Host::PlayerFindWindow() {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(::FindWindowA(kPlayerClass, nullptr)));
 }
@@ -229,6 +258,10 @@ PlayerAnswer Win32Host::PlayerSendQuery(uint32_t window, uint32_t wParam, int32_
 
 PlayerAnswer Win32Host::PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) {
   return AskPlayer(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+}
+
+PlayerAnswer Win32Host::PlayerGetCaptionLength(uint32_t window) {
+  return AskPlayer(window, WM_GETTEXTLENGTH, 0, 0);
 }
 
 uint32_t Win32Host::GetTickCount() {

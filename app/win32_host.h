@@ -32,6 +32,7 @@ class Win32Host final : public NowPlayingHost {
   void LabelSetCaption(const Text& caption) override;
   void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) override;
   void LabelSetColor(uint32_t color) override;
+  void ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
 
   void FontSetSize(int32_t points, uint32_t dpi) override;
   void FontSetName(const Text& name) override;
@@ -39,10 +40,12 @@ class Win32Host final : public NowPlayingHost {
 
   void TimerSetEnabled(bool enabled) override;
   void TimerSetInterval(uint32_t milliseconds) override;
+  void LiveTimerSetEnabled(bool enabled) override;
 
   uint32_t PlayerFindWindow() override;
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
+  PlayerAnswer PlayerGetCaptionLength(uint32_t window) override;
 
   // In monitors.cpp.
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override;
@@ -63,6 +66,9 @@ class Win32Host final : public NowPlayingHost {
 
  private:
   TForm1& form_;
+  // Made at their first use: with LivePosition and Progress off the program has neither.
+  TLabel* progress_ = nullptr;
+  TTimer* liveTimer_ = nullptr;
 };
 
 // The one host of the process, bound to the popup by start-up.

@@ -18,21 +18,61 @@ namespace {
               static_cast<uint32_t>(product / kAlphaShown));
 }
 
-// "<title> [m:ss] - m:ss". The player's answers are split as unsigned numbers, so a length
-// of -1 (unknown) shows as 71582788:15.
+void AppendTime(Text& caption, uint32_t seconds) {
+  caption += IntToText(static_cast<int32_t>(seconds / 60));
+  caption += ":";
+  caption += FormatText("%.2d", {seconds % 60});
+}
+
+// "<title> [m:ss] - m:ss". A stream, or a file the player is still opening, has no length (-1):
+// "<title> - m:ss". A position below 0 (a stopped player answers -1) shows as 0:00.
 [[nodiscard]] Text ComposeCaption(const Text& title, int32_t lengthSeconds,
                                   int32_t positionSeconds) {
-  const uint32_t length = static_cast<uint32_t>(lengthSeconds);
-  const uint32_t position = static_cast<uint32_t>(positionSeconds);
-  Text caption = title + " [";
-  caption += IntToText(static_cast<int32_t>(length / 60));
-  caption += ":";
-  caption += FormatText("%.2d", {length % 60});
-  caption += "] - ";
-  caption += IntToText(static_cast<int32_t>(position / 60));
-  caption += ":";
-  caption += FormatText("%.2d", {position % 60});
+  Text caption = title;
+  if (lengthSeconds >= 0) {
+    caption += " [";
+    AppendTime(caption, static_cast<uint32_t>(lengthSeconds));
+    caption += "]";
+  }
+  caption += " - ";
+  AppendTime(caption, positionSeconds < 0 ? 0 : static_cast<uint32_t>(positionSeconds));
   return caption;
+}
+
+// The line along the strip's bottom edge: position / length of its width; none while the length
+// is unknown. The window's rounded region clips it at the corners. The label spans the strip,
+// and keeps its size while memory economy has the form minimised, as it is when a display
+// starts.
+void DrawProgress(NowPlayingHost& host, const NowPlayingState& state, int32_t lengthSeconds,
+                  int32_t positionMs) {
+  const int32_t width = host.LabelGetWidth();
+  int32_t done = 0;
+  if (lengthSeconds > 0 && positionMs > 0) {
+    // In floating point, as ScaleToDpi, so that the 32-bit program needs no division routine.
+    const double part = positionMs / (lengthSeconds * 1000.0);
+    done = part >= 1 ? width : static_cast<int32_t>(width * part);
+  }
+  const int32_t height = ScaleToDpi(kProgressHeight, state.layoutDpi);
+  host.ProgressSetBounds(0, host.LabelGetHeight() - height, done, height);
+}
+
+// Length and position, as the display asks for them: a player that left the length unanswered
+// would only make the strip wait once more for the position, which reads as 0 as well.
+[[nodiscard]] PlayerAnswer AskTrack(NowPlayingHost& host, const NowPlayingState& state,
+                                    int32_t& positionMs) {
+  const PlayerAnswer length =
+      host.PlayerSendQuery(state.playerWindow, kQueryTrackLength.wParam, kQueryTrackLength.lParam);
+  positionMs = 0;
+  if (state.playerWindow == 0 || length.answered) {
+    positionMs =
+        host.PlayerSendQuery(state.playerWindow, kQueryPosition.wParam, kQueryPosition.lParam)
+            .value;
+  }
+  return length;
+}
+
+[[nodiscard]] bool FollowsTrack(const NowPlayingState& state) {
+  return state.livePosition || state.progress;
 }
 
 void RearmTimer(NowPlayingHost& host, uint32_t interval) {
@@ -129,24 +169,20 @@ void DisplayCycle(NowPlayingHost& host) {
   // No tick may re-enter while the animation pumps messages.
   host.TimerSetEnabled(false);
   state.ticking = false;
-  const PlayerAnswer length =
-      host.PlayerSendQuery(state.playerWindow, kQueryTrackLength.wParam, kQueryTrackLength.lParam);
-  // A player that left the length unanswered would only make the strip wait once more for
-  // the position: it reads as 0 as well.
+  if (FollowsTrack(state)) host.LiveTimerSetEnabled(false);
   int32_t positionMs = 0;
-  if (state.playerWindow == 0 || length.answered) {
-    positionMs =
-        host.PlayerSendQuery(state.playerWindow, kQueryPosition.wParam, kQueryPosition.lParam)
-            .value;
-  }
+  const PlayerAnswer length = AskTrack(host, state, positionMs);
   const int32_t position = positionMs / 1000;
+  state.showsTrack = false;
   if (!state.keyNotice.IsEmpty()) {
     host.LabelSetCaption(state.keyNotice);
   } else if (state.playerWindow != 0) {
     host.LabelSetCaption(ComposeCaption(state.lastTitle, length.value, position));
+    state.showsTrack = true;
   } else {
     host.LabelSetCaptionInCodePage(Text(kPlayerNotRunning), kPlayerNotRunningCodePage);
   }
+  if (state.progress) DrawProgress(host, state, state.showsTrack ? length.value : -1, positionMs);
   state.shown = !state.shown;
 
   // A click that came while the strip was idle swallows this move: no animation.
@@ -168,5 +204,27 @@ void DisplayCycle(NowPlayingHost& host) {
     state.cancel = false;
   } else {
     RearmTimer(host, state.shown ? state.keepInterval : state.checkInterval);
+    if (state.shown && FollowsTrack(state)) host.LiveTimerSetEnabled(true);
   }
+}
+
+void OnLiveTick(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  // A run of the cycle moves the strip itself; a tick queued before it stopped the timer waits.
+  if (state.exiting || state.cycleRuns != 0) return;
+  // Clicked away (it stays so until the cycle runs), or gone.
+  if (!state.shown || state.cancel || !FollowsTrack(state)) {
+    host.LiveTimerSetEnabled(false);
+    return;
+  }
+  if (!state.showsTrack) return;
+  int32_t positionMs = 0;
+  const PlayerAnswer length = AskTrack(host, state, positionMs);
+  // A player that does not answer leaves the strip as it is.
+  if (!length.answered) return;
+  // The title stays as it came out: the probe changes it only in a run that moves the strip.
+  if (state.livePosition) {
+    host.LabelSetCaption(ComposeCaption(state.lastTitle, length.value, positionMs / 1000));
+  }
+  if (state.progress) DrawProgress(host, state, length.value, positionMs);
 }

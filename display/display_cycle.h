@@ -12,6 +12,10 @@ inline constexpr int32_t kAlphaShown = 200;  // of the 255 a layered window allo
 // Where the label rests while the strip is out, at 96 dpi.
 inline constexpr int32_t kLabelRestLeft = 20;
 inline constexpr int32_t kLabelRestTop = 8;
+// The progress line's height, at 96 dpi.
+inline constexpr int32_t kProgressHeight = 3;
+// How often the strip that is out follows the player's position.
+inline constexpr uint32_t kLiveTickMs = 1000;
 
 // "WinAMP не запущен!" in Windows-1251, 18 bytes: the label shows these words on every
 // system, whatever its code page.
@@ -19,3 +23,7 @@ inline constexpr char kPlayerNotRunning[] = "WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF
 inline constexpr uint32_t kPlayerNotRunningCodePage = 1251;
 
 void DisplayCycle(NowPlayingHost& host);
+
+// The live timer's tick, while the strip is out with [Main] LivePosition or Progress on: asks
+// the player for length and position and shows them; the title stays.
+void OnLiveTick(NowPlayingHost& host);

@@ -87,6 +87,10 @@ class NowPlayingHost {
   virtual void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) = 0;
   virtual void LabelSetColor(uint32_t color) = 0;
 
+  // The progress line: a child of the form in the label's text colour, made at the first call;
+  // positions in the form's client area. A width of 0 shows no line.
+  virtual void ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
+
   // The label's font. The size in points becomes pixels at `dpi` dots per inch.
   virtual void FontSetSize(int32_t points, uint32_t dpi) = 0;
   virtual void FontSetName(const Text& name) = 0;
@@ -95,6 +99,8 @@ class NowPlayingHost {
   // The popup's timer, whose tick runs DisplayCycle.
   virtual void TimerSetEnabled(bool enabled) = 0;
   virtual void TimerSetInterval(uint32_t milliseconds) = 0;
+  // A second timer, made at the first call, whose ticks of 1000 ms run OnLiveTick.
+  virtual void LiveTimerSetEnabled(bool enabled) = 0;
 
   // The player: FindWindowA("Winamp v1.x", null), then WM_USER queries and WM_GETTEXT(size,
   // buffer), each sent with SendMessageTimeoutA so that a player that hangs gives up after
@@ -105,6 +111,8 @@ class NowPlayingHost {
   // The answer is the count of bytes copied into the buffer.
   [[nodiscard]] virtual PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer,
                                                       uint32_t size) = 0;
+  // WM_GETTEXTLENGTH: the caption's length in bytes, or more (never less) in another code page.
+  [[nodiscard]] virtual PlayerAnswer PlayerGetCaptionLength(uint32_t window) = 0;
 
   // The monitors. `monitor` is 1..n in EnumDisplayMonitors' order, 0 the primary, -1 the one
   // that holds the foreground window; answers false, leaving `area` alone, when there is none.

@@ -21,10 +21,14 @@ constexpr std::string_view kScrollMark = " - Winamp *** ";
 }
 
 // The mark whole, or an end of it opening the caption (down to its last space, which opens
-// the last step): a step of the scroll even when its end is lost. A playing caption opens
-// with its number.
+// the last step), or its start from " - Winamp" on ending the caption where the cut fell
+// inside it: a step of the scroll even when its end is lost. A playing caption opens with its
+// number.
 [[nodiscard]] bool CarriesMark(std::string_view caption) {
   if (caption.find(kScrollMark) != std::string_view::npos) return true;
+  for (size_t right = kWinampMark.size(); right < kScrollMark.size(); ++right) {
+    if (EndsWith(caption, Slice(kScrollMark, 0, right))) return true;
+  }
   for (size_t left = kScrollMark.size() - 1; left > 0; --left) {
     if (StartsWith(caption, Slice(kScrollMark, kScrollMark.size() - left))) return true;
   }

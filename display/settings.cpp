@@ -79,6 +79,8 @@ void LoadSettings(NowPlayingHost& host) {
   name[sizeof name - 1] = '\0';
   host.FontSetName(Text(name));
   LoadPlacement(host);
+  state.livePosition = host.ReadSettingInt("Main", "LivePosition", 0) == 1;
+  state.progress = host.ReadSettingInt("Main", "Progress", 0) == 1;
 
   SizeStrip(host, state);
   RoundCorners(host, state, host.FormGetWidth());

@@ -34,6 +34,13 @@ struct NowPlayingState {
   uint32_t stripDpi = 96;    // the strip's, as last reported by the system or found at a display
   uint32_t dpiReading = 96;  // its monitor's, as read at the start or the last display
 
+  // While the strip is out, once a second: [Main] LivePosition=1 brings the caption's position
+  // up to date, Progress=1 the line along its bottom edge. `showsTrack`: the strip shows a title
+  // (not a notice, nor the player's absence), which the two follow.
+  bool livePosition = false;
+  bool progress = false;
+  bool showsTrack = false;
+
   // Which of the keys set in settings.ini could not be had, and why: shown instead of the
   // title by the first display, until it has gone again. Empty when all is well.
   Text keyNotice;

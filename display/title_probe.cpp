@@ -26,12 +26,29 @@ namespace {
   return true;
 }
 
+// The caption in the buffer: as far as the player says it copied, and no further than its zero
+// byte.
+[[nodiscard]] std::string_view Copied(const char* buffer, uint32_t size, int32_t count) {
+  const void* end = std::memchr(buffer, '\0', size);
+  const size_t terminated =
+      end ? static_cast<size_t>(static_cast<const char*>(end) - buffer) : size;
+  const size_t copied = count > 0 ? static_cast<size_t>(count) : 0;
+  return std::string_view(buffer, std::min(copied, terminated));
+}
+
+// A copy never splits a character, so one that was cut can end up to three bytes (the rest of
+// a UTF-8 character) before the end of the buffer.
+[[nodiscard]] bool MayBeCut(std::string_view copy, uint32_t size) {
+  return copy.size() + 4 >= size;
+}
+
 }  // namespace
 
 bool ProbeTitle(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
-  char buffer[kCaptionBufferSize];
-  std::memset(buffer, 0, sizeof buffer);
+  // Read into its first 1024 bytes, and all of it when the caption is read again.
+  char buffer[kCaptionMostSize];
+  std::memset(buffer, 0, kCaptionBufferSize);
 
   state.playerWindow = host.PlayerFindWindow();
   if (state.playerWindow == 0) return false;
@@ -40,16 +57,22 @@ bool ProbeTitle(NowPlayingHost& host) {
           .value == 0) {
     return false;
   }
-  const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, sizeof buffer).value;
-  const void* end = std::memchr(buffer, '\0', sizeof buffer);
-  const size_t terminated =
-      end ? static_cast<size_t>(static_cast<const char*>(end) - buffer) : sizeof buffer;
-  // The text runs as far as the player says it copied, and no further than its zero byte.
-  const size_t copied = count > 0 ? static_cast<size_t>(count) : 0;
-  std::string_view caption(buffer, std::min(copied, terminated));
-
-  // A caption that fills the buffer to its end may have been cut there.
-  const bool cut = caption.size() >= kCaptionBufferSize - 1;
+  const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, kCaptionBufferSize).value;
+  std::string_view caption = Copied(buffer, kCaptionBufferSize, count);
+  bool cut = false;
+  if (MayBeCut(caption, kCaptionBufferSize)) {
+    // WM_GETTEXTLENGTH answers the whole length, or more in another code page: a buffer of that
+    // size holds the caption whole, up to the most this probe reads.
+    const PlayerAnswer length = host.PlayerGetCaptionLength(state.playerWindow);
+    const uint32_t whole = static_cast<uint32_t>(length.value);
+    cut = !length.answered;
+    if (length.answered && whole > caption.size()) {
+      const uint32_t size = whole < kCaptionMostSize ? whole + 1 : kCaptionMostSize;
+      std::memset(buffer, 0, size);
+      caption = Copied(buffer, size, host.PlayerGetCaption(state.playerWindow, buffer, size).value);
+      cut = whole >= kCaptionMostSize && MayBeCut(caption, size);
+    }
+  }
   Unturned unturned;
   const ScrollStep step = Unscroll(caption, cut, unturned);
   if (step == ScrollStep::Broken) return false;

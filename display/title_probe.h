@@ -16,6 +16,9 @@ inline constexpr PlayerQuery kQueryTrackLength{1, 105};   // seconds
 inline constexpr PlayerQuery kQueryPosition{0, 105};      // milliseconds
 
 inline constexpr uint32_t kCaptionBufferSize = 1024;
+// A caption that may not fit those 1024 bytes is read again whole, into at most this many
+// (4,095 bytes and the terminator): the taskbar's scroll of a title of 2,000 bytes fits.
+inline constexpr uint32_t kCaptionMostSize = 4096;
 
 // True when the player runs, is not stopped and shows a title other than the last one,
 // which it then becomes. Refreshes NowPlaying().playerWindow on every call.

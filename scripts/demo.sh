@@ -2,9 +2,9 @@
 # The demo: Tunelamp and the stand-in player under Wine, on a machine with no Winamp and no
 # screen. The player plays its built-in list; Tunelamp shows each new title at the top of the
 # screen. Screenshots of three displays, an animated GIF of the first one (fade and slide in,
-# stay, fade and slide out), a picture at 150 % display scale and one of the icon in the
-# notification area with its menu open (a tray runs in the demo's display) land in the output
-# folder, named at the end.
+# stay, fade and slide out), a picture at 150 % display scale, one with the progress line
+# (Progress=1) and one of the icon in the notification area with its menu open (a tray runs in
+# the demo's display) land in the output folder, named at the end.
 #   scripts/demo.sh [OUTPUT_FOLDER]     (default out/demo)
 # With DISPLAY set the demo uses that screen; without one it makes its own, with a compositor
 # so that the pictures show the strip's real translucency. DEMO_BUILD names another build
@@ -195,11 +195,23 @@ wine "$bin/player.exe" --hotkey 2
 for _ in $(seq 150); do kill -0 "${pids[0]}" 2>/dev/null || break; sleep 0.1; done
 wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 (cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
-pids+=($!)
+scaled=$!
+pids+=("$scaled")
 catch "scale-150" 120
 wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 rm -f "$out/current.png"
 echo "demo: at 150 %: $out/scale-150.png"
+
+# Once more at 100 % with Progress=1 and LivePosition=1: the line along the strip's bottom edge
+# shows how far the track has played, and the position follows it.
+wine "$bin/player.exe" --hotkey 2
+for _ in $(seq 150); do kill -0 "$scaled" 2>/dev/null || break; sleep 0.1; done
+printf '[Main]\r\nProgress=1\r\nLivePosition=1\r\n' >"$out/run/settings.ini"
+(cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
+pids+=($!)
+catch "progress" 80
+rm -f "$out/current.png" "$out/run/settings.ini"
+echo "demo: with Progress=1: $out/progress.png"
 
 # The icon in the notification area, with TrayIcon=1, and its menu opened by a right click: the
 # tray docks the first icon at its right end, in the middle of its 24 rows. The player is closed

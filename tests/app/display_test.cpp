@@ -129,9 +129,9 @@ TEST(Display, WhatEachKindOfPlayerShows) {
         "caption 3. Delta - Winamp Tribute - Odd - Winamp [Extra]"},
        "Delta - Winamp Tribute - Odd [1:01] - 2:05",
        nullptr},
-      {"unknown length",
+      {"unknown length: left out",
        {"list -1 Echo - Endless", "state 3", "position 0"},
-       "Echo - Endless [71582788:15] - 0:00",
+       "Echo - Endless - 0:00",
        nullptr},
       {"stopped: nothing, but show-now gives the length and 0:00",
        {"list 245 Foxtrot - Stopped Song", "state 0"},
@@ -248,6 +248,96 @@ TEST(Display, AScrollingCaptionIsOneTitleShownOnce) {
   EXPECT_EQ("", Holds(popup, 0, 3000)) << "not again while it scrolls";
   ASSERT_TRUE(player.Send("scroll 2"));
   EXPECT_EQ("", Holds(popup, 0, 3000)) << "nor in the second form";
+}
+
+// How a track reaches the strip: a stream shows each of its titles without a length; a file
+// that the player opens as Winamp does (caption from the play list while not playing, a busy
+// thread, the caption from the tags, then playing, each announced) is one display, with the
+// tags' title and its length. The checks come every 100 ms, so a step shown wrongly would show.
+TEST(Display, AStreamAndTheRealPlayersOrderAtANewTrack) {
+  struct Row {
+    const char* name;
+    std::string list;
+    std::string first;                  // what the strip shows at the start
+    std::vector<std::string> commands;  // then these
+    std::string next;                   // and the one display they bring
+  };
+  const Row rows[] = {
+      {"a stream",
+       "list -1 Radio Xray - Song One",
+       "Radio Xray - Song One - 0:0",
+       {"title Radio Xray - Song Two"},
+       "Radio Xray - Song Two - 0:0"},
+      {"the real player's order",
+       "list 600 Victor - First|300 whiskey.mp3>Whiskey - Tagged",
+       "Victor - First [10:00] - 0:0",
+       {"open 1500", "next"},
+       "Whiskey - Tagged [5:00] - 0:0"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    WorkDir dir;
+    dir.Write("settings.ini", "[Main]\nKeepTitle=800\nCheckTitle=100\nMemEconomy=0\n");
+    Player player;
+    ASSERT_TRUE(player.Start({row.list}));
+    Tunelamp app;
+    ASSERT_TRUE(app.Start(dir));
+    HWND popup = app.WaitPopup();
+    ASSERT_TRUE(popup);
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+    EXPECT_EQ(0u, LabelText(popup).find(row.first)) << LabelText(popup);
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+    for (const std::string& command : row.commands) ASSERT_TRUE(player.Send(command));
+    // The first display after the commands is the one, and no other follows.
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 30000));
+    EXPECT_EQ(0u, LabelText(popup).find(row.next)) << LabelText(popup);
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+    EXPECT_EQ("", Holds(popup, 0, 4000)) << "one display";
+  }
+}
+
+// Progress=1: a line along the strip's bottom edge, in the text's colour (black), whose length
+// is position / length of the strip's width, growing as the track plays.
+TEST(Display, TheProgressLineFollowsThePosition) {
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nKeepTitle=0\nProgress=1\n");
+  Player player;
+  ASSERT_TRUE(player.Start({"list 40 Yankee - Progress", "position 10000"}));
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  const RECT rect = RectOf(popup);
+  const int width = rect.right - rect.left;
+  // The black run along the second-last row, read from the screen, against the player's word.
+  // Drawn as the strip comes out, then once a second from the end of its fade-in: read past
+  // the first second, it is at most a second behind.
+  const auto line = [&](double* expected) {
+    PumpFor(1200);
+    const LRESULT position = player.Query(0, 105);
+    *expected = width * (position / 40000.0);
+    HDC screen = GetDC(nullptr);
+    int end = 0;
+    for (int x = 30; x < width - 30; ++x) {
+      if (GetPixel(screen, rect.left + x, rect.bottom - 2) == RGB(0, 0, 0)) end = x + 1;
+    }
+    // 3 pixels high, on the strip's last rows.
+    for (const int row : {1, 3}) {
+      EXPECT_EQ(RGB(0, 0, 0), GetPixel(screen, rect.left + 40, rect.bottom - row)) << row;
+    }
+    EXPECT_NE(RGB(0, 0, 0), GetPixel(screen, rect.left + 40, rect.bottom - 4));
+    ReleaseDC(nullptr, screen);
+    return end;
+  };
+  double expected = 0;
+  const int first = line(&expected);
+  // A second is 32 pixels here.
+  EXPECT_NEAR(expected, first, width / 40.0 + 4) << "at " << expected;
+  PumpFor(2500);
+  const int later = line(&expected);
+  EXPECT_NEAR(expected, later, width / 40.0 + 4) << "at " << expected;
+  EXPECT_GT(later, first + width / 40) << "it grows as the track plays";
 }
 
 // The player announces each new caption ("WinampSongChange"): a new title comes out at once

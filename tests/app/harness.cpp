@@ -262,7 +262,8 @@ bool RunUnix(const std::string& commandLine) {
 
 namespace {
 constexpr char kXdotool[] = "Z:\\usr\\bin\\xdotool";
-}
+constexpr char kTimeout[] = "Z:\\usr\\bin\\timeout";
+}  // namespace
 
 FocusWindow::FocusWindow() {
   title_ = "tunelamp-e2e-keys-" + std::to_string(GetCurrentProcessId());
@@ -276,9 +277,15 @@ FocusWindow::~FocusWindow() {
   DestroyWindow(window_);
 }
 
+// The window manager takes no activation request for a window it does not manage yet, and
+// "windowactivate --sync" then waits until it does: so the search waits until the window is
+// viewable, which under a window manager it is once managed. Keys pressed the moment the focus
+// arrives can come before Wine has taken the focus in, and a hot key then goes unseen (one such
+// lost press was seen with the window manager stalled at that moment): a short pause lets it.
+// `timeout` ends an xdotool that still hangs, since nothing here can wait for it.
 bool FocusWindow::PressKeys(const std::string& keys) const {
-  return RunUnix(std::string(kXdotool) + " search --limit 1 --name " + title_ +
-                 " windowactivate --sync key " + keys);
+  return RunUnix(std::string(kTimeout) + " 20 /usr/bin/xdotool search --sync --onlyvisible " +
+                 "--limit 1 --name " + title_ + " windowactivate --sync sleep 0.3 key " + keys);
 }
 
 namespace {
@@ -341,8 +348,11 @@ TextRows FindTextRows(HWND popup) {
 }
 
 bool ClickAt(int x, int y, int button) {
-  return RunUnix(std::string(kXdotool) + " mousemove " + std::to_string(x) + " " +
-                 std::to_string(y) + " click " + std::to_string(button));
+  // As for the keys: the pointer is over the strip, and Wine has seen it get there, before the
+  // button goes down (a click that came with the move was once lost in a fresh session).
+  return RunUnix(std::string(kTimeout) + " 20 /usr/bin/xdotool mousemove --sync " +
+                 std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 click " +
+                 std::to_string(button));
 }
 
 }  // namespace e2e

@@ -137,6 +137,8 @@ class FocusWindow {
   ~FocusWindow();
   // Presses `keys` ("ctrl+shift+x") with xdotool, as a person would, after focusing the window.
   [[nodiscard]] bool PressKeys(const std::string& keys) const;
+  // Whether the window is the one in front, as this process sees it.
+  [[nodiscard]] bool HasFocus() const { return GetForegroundWindow() == window_; }
 
  private:
   HWND window_ = nullptr;

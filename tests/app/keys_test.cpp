@@ -2,6 +2,8 @@
 // other programs; a key it cannot have is named at the first display, and only with [Keys].
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tests/app/harness.h"
 
 namespace e2e {
@@ -60,11 +62,20 @@ TEST(Keys, KeysSetInTheFileAreHeldAndTheDefaultsAreFree) {
   EXPECT_EQ(kNotRunning, LabelTextWide(popup));
 
   // The user's quit key, pressed for real. (Under Xvfb the X server keeps Ctrl+Alt with a
-  // function key for itself, to switch consoles; with Shift as well it reaches Wine.)
+  // function key for itself, to switch consoles; with Shift as well it reaches Wine.) Pressed
+  // once the strip is away and minimised, so that no window of the program is shown, hidden or
+  // activated meanwhile. A press lost on the way through the X server is noted and pressed once
+  // more; when neither quits, the test fails.
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0 && IsIconic(popup); }, 15000));
   FocusWindow focus;
-  ASSERT_TRUE(focus.PressKeys("ctrl+alt+shift+F12"));
   DWORD code = 99;
-  ASSERT_TRUE(app.Proc().WaitExit(15000, &code));
+  ASSERT_TRUE(focus.PressKeys("ctrl+alt+shift+F12"));
+  if (!app.Proc().WaitExit(7000, &code)) {
+    std::fprintf(stderr, "note: the first press did not quit; in front: %p, the focus window %s\n",
+                 static_cast<void*>(GetForegroundWindow()), focus.HasFocus() ? "has" : "lacks");
+    ASSERT_TRUE(focus.PressKeys("ctrl+alt+shift+F12"));
+    ASSERT_TRUE(app.Proc().WaitExit(8000, &code));
+  }
   EXPECT_EQ(0u, code);
 }
 

@@ -93,8 +93,8 @@ TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
     EXPECT_EQ(step.announced, g_announced - announcedBefore);
   }
   // A command the player does not know leaves everything as it was.
-  for (const char* bad :
-       {"state 2", "bogus", "length x", "track 3", "list 10", "next 1", "announce 2", "announce"}) {
+  for (const char* bad : {"state 2", "bogus", "length x", "track 3", "list 10", "next 1",
+                          "announce 2", "announce", "open -1", "open"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(player.Send(bad));
     EXPECT_EQ("1. Alpha Artist - First Song - Winamp", player.Caption());
@@ -111,6 +111,18 @@ TEST(StandInPlayer, PlaysOnToTheNextTrackAndCloses) {
   EXPECT_TRUE(WaitUntil([&] { return player.Caption() == "2. Long - Two - Winamp"; }, 10000));
   EXPECT_EQ(600, player.Query(1, kQueryTime));
   EXPECT_LT(player.Query(0, kQueryTime), 5000) << "the new track starts from the beginning";
+
+  // Opened as Winamp opens a file: the play list's title while not playing, then (the thread
+  // busy meanwhile) the tags' title, then playing.
+  ASSERT_TRUE(player.Send("open 300"));
+  ASSERT_TRUE(player.Send("list 600 one.mp3>Tagged - One"));
+  EXPECT_EQ("1. one.mp3 - Winamp", player.Caption());
+  // Answered before the start, whichever step the thread is at: the next ones follow at once.
+  EXPECT_EQ(0, player.Query(0, kQueryState));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return player.Caption() == "1. Tagged - One - Winamp" && player.Query(0, 104) == 1; },
+      5000));
+  EXPECT_EQ(600, player.Query(1, kQueryTime));
 
   ASSERT_TRUE(player.Send("close"));
   DWORD code = 99;

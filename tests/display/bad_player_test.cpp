@@ -82,8 +82,11 @@ TEST_F(BadPlayerTest, AnyCaptionEndsInATitleOrNoNews) {
       {"the mark cut short", "1. Artist - Title - Winam", false, "Before"},
       {"an empty title", "1.  - Winamp", true, ""},
       {"1023 characters", "1. " + title1011 + " - Winamp", true, title1011},
-      {"1024 characters: the mark does not fit", "1. " + title1011 + "x - Winamp", false, "Before"},
+      {"1024 characters, read again whole", "1. " + title1011 + "x - Winamp", true,
+       title1011 + "x"},
       {"5000 characters with the mark early", "1. A - Winamp" + std::string(4987, 'z'), true, "A"},
+      {"5000 characters with the mark past 4095", "1. " + std::string(4988, 'z') + " - Winamp",
+       false, "Before"},
       {"bytes above 0x7F", "1. \xC0\xFF\x80\xE9 - Winamp", true, "\xC0\xFF\x80\xE9"},
       {"control characters", "1. \t\x01\x1B - Winamp", true, "\t\x01\x1B"},
       {"a zero byte before the mark", Bytes("1. A\0B - Winamp"), false, "Before"},
@@ -113,21 +116,21 @@ struct AnswerRow {
   std::string caption;
 };
 
-// Length and position are split as unsigned 32-bit numbers after the position is divided by
-// 1000 with its sign.
+// The position is divided by 1000 with its sign; a length below 0 is left out, a position below
+// 0 shows as 0:00.
 TEST_F(BadPlayerTest, AnyLengthAndPositionMakeACaption) {
   const std::vector<AnswerRow> rows = {
       {"both 0", 0, 0, "Song [0:00] - 0:00"},
-      {"both -1", -1, -1, "Song [71582788:15] - 0:00"},
+      {"both -1", -1, -1, "Song - 0:00"},
       {"both 0x7FFFFFFF", 0x7FFFFFFF, 0x7FFFFFFF, "Song [35791394:07] - 35791:23"},
       {"length 0x7FFFFFFF, position -1", 0x7FFFFFFF, -1, "Song [35791394:07] - 0:00"},
-      {"length -1, position 0x7FFFFFFF", -1, 0x7FFFFFFF, "Song [71582788:15] - 35791:23"},
+      {"length -1, position 0x7FFFFFFF", -1, 0x7FFFFFFF, "Song - 35791:23"},
       {"length 0, position 0x7FFFFFFF", 0, 0x7FFFFFFF, "Song [0:00] - 35791:23"},
       {"length 0x7FFFFFFF, position 0", 0x7FFFFFFF, 0, "Song [35791394:07] - 0:00"},
-      {"length -1, position 0", -1, 0, "Song [71582788:15] - 0:00"},
+      {"length -1, position 0", -1, 0, "Song - 0:00"},
       {"length 0, position -1", 0, -1, "Song [0:00] - 0:00"},
-      {"a position of -1 s", 0, -1000, "Song [0:00] - 71582788:15"},
-      {"both the most negative", INT32_MIN, INT32_MIN, "Song [35791394:08] - 71546996:53"},
+      {"a position of -1 s", 0, -1000, "Song [0:00] - 0:00"},
+      {"both the most negative", INT32_MIN, INT32_MIN, "Song - 0:00"},
       {"just below a minute", 59, 59999, "Song [0:59] - 0:59"},
   };
   for (const AnswerRow& row : rows) {

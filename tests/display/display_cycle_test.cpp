@@ -189,12 +189,12 @@ TEST_F(DisplayCycleTest, ComposesTheCaptionFromTitleLengthAndPosition) {
       {59, 0, "T [0:59] - 0:00"},
       {60, 60000, "T [1:00] - 1:00"},
       {3600, 59999, "T [60:00] - 0:59"},
-      // The player's answers split as unsigned numbers; the position first loses its
-      // milliseconds by a division that truncates toward zero.
-      {-1, 0, "T [71582788:15] - 0:00"},
+      // A stream, or a file still opening, has no length: -1. A position below 0 is 0:00.
+      {-1, 0, "T - 0:00"},
+      {-1, 754000, "T - 12:34"},
       {0, -999, "T [0:00] - 0:00"},
-      {0, -1000, "T [0:00] - 71582788:15"},
-      {INT32_MIN, INT32_MIN, "T [35791394:08] - 71546996:53"},
+      {0, -1000, "T [0:00] - 0:00"},
+      {INT32_MIN, INT32_MIN, "T - 0:00"},
       {INT32_MAX, INT32_MAX, "T [35791394:07] - 35791:23"},
   };
   for (const Case& c : cases) {
@@ -203,6 +203,68 @@ TEST_F(DisplayCycleTest, ComposesTheCaptionFromTitleLengthAndPosition) {
     host.player.Play("1. T - Winamp", c.length, c.position);
     DisplayCycle(host);
     EXPECT_EQ(Values(host.Take(), "caption"), Log{c.caption});
+  }
+}
+
+// With LivePosition or Progress the strip that is out follows the player once a second: a
+// length that was unknown fills in, the title stays as it came out, and the line along the
+// bottom edge is position / length of the strip's width, 3 px high at 96 dpi.
+TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
+  struct Row {
+    bool live;
+    bool progress;
+    uint32_t dpi;
+    int32_t stripHeight;
+    int32_t lineTop;  // the line along the bottom edge
+    int32_t lineHeight;
+  };
+  const std::vector<Row> rows = {
+      {true, false, 96, 50, 0, 0}, {false, true, 96, 50, 47, 3}, {true, true, 144, 75, 70, 5}};
+  const auto line = [](const Row& row, int width) {
+    return row.progress ? Log{"0 " + std::to_string(row.lineTop) + " " + std::to_string(width) +
+                              " " + std::to_string(row.lineHeight)}
+                        : Log{};
+  };
+  const auto entries = [](const std::string& kind, Log values) {
+    for (std::string& value : values) value = kind + " " + value;
+    return values;
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.dpi);
+    ResetNowPlaying();
+    NowPlaying().keepInterval = 3000;
+    NowPlaying().memoryEconomy = true;
+    host.minimised = true;
+    NowPlaying().livePosition = row.live;
+    NowPlaying().progress = row.progress;
+    NowPlaying().layoutDpi = NowPlaying().stripDpi = NowPlaying().dpiReading = row.dpi;
+    host.formDpi = row.dpi;
+    host.labelWidth = 1280;
+    host.labelHeight = row.stripHeight;
+    host.player.Play("1. Radio - Song - Winamp", -1, 5000);
+    DisplayCycle(host);
+    Log log = host.Take();
+    EXPECT_EQ(Log(log.begin(), log.begin() + 2), (Log{"timer.enabled 0", "live.enabled 0"}));
+    // The length unknown: no line.
+    const Log atDisplay = Log{"caption Radio - Song - 0:05"} + entries("progress", line(row, 0));
+    EXPECT_EQ(Log(log.begin() + 2, log.begin() + 2 + static_cast<long>(atDisplay.size())),
+              atDisplay);
+    EXPECT_EQ(log.back(), "live.enabled 1");
+    // A second later: the length known, the player on another title.
+    host.player.Play("2. Radio - Other Song - Winamp", 200, 50000);
+    OnLiveTick(host);
+    EXPECT_EQ(host.Take(), (row.live ? Log{"caption Radio - Song [3:20] - 0:50"} : Log{}) +
+                               entries("progress", line(row, 320)));
+    // Past the end the line is whole; the next tick of the popup's timer takes the strip away.
+    host.player.positionMs = 250000;
+    OnLiveTick(host);
+    EXPECT_EQ(Values(host.Take(), "progress"), line(row, 1280));
+    DisplayCycle(host);
+    log = host.Take();
+    EXPECT_EQ(log[1], "live.enabled 0");
+    EXPECT_EQ(Values(log, "live.enabled"), Log{"0"});
+    OnLiveTick(host);
+    EXPECT_EQ(host.Take(), Log{"live.enabled 0"});
   }
 }
 
@@ -390,8 +452,14 @@ TEST(StripScale, EveryLengthFollowsTheResolution) {
     int top;
   };
   const Case cases[] = {
-      {96, 50, 50, 20, 8},     {120, 63, 63, 25, 10}, {144, 75, 75, 30, 12},
-      {192, 100, 100, 40, 16}, {110, 57, 57, 23, 9},
+      {96, 50, 50, 20, 8},
+      {120, 63, 63, 25, 10},
+      {144, 75, 75, 30, 12},
+      {192, 100, 100, 40, 16},
+      {110, 57, 57, 23, 9},
+      // The most a monitor can report, and just past it: no resolution, so 96.
+      {960, 500, 500, 200, 80},
+      {961, 50, 50, 20, 8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.dpi);
@@ -403,7 +471,7 @@ TEST(StripScale, EveryLengthFollowsTheResolution) {
     LoadSettings(host);
     const Log loaded = host.Take();
     const std::string font =
-        c.dpi == 96 ? "font.size 20" : "font.size 20 at " + std::to_string(c.dpi);
+        c.height == 50 ? "font.size 20" : "font.size 20 at " + std::to_string(c.dpi);
     const std::string height = std::to_string(c.height);
     for (const std::string& entry : {font, "form.height " + height, "label.height " + height,
                                      "region 1280 " + height + " " + std::to_string(c.corner)}) {

@@ -19,13 +19,17 @@
 #include "display/ini_file.h"
 
 // Winamp as the fake answers it. WM_GETTEXT copies like Windows: at most size - 1 bytes and
-// a terminating zero, answering the count copied unless `captionAnswer` says otherwise.
+// a terminating zero, never half a UTF-8 character (so a cut copy may end up to three bytes
+// early), answering the count copied unless `captionAnswer` says otherwise. WM_GETTEXTLENGTH
+// answers the whole length plus `lengthOverstated` (in another code page Windows may answer
+// more than the bytes the copy then holds).
 struct FakePlayer {
   bool running = false;
   uint32_t window = 0x00010020;
   int32_t state = 1;  // answer to the playing-state query
   std::string caption;
   std::optional<int32_t> captionAnswer;
+  int32_t lengthOverstated = 0;
   bool terminateCaption = true;  // false: a misbehaving player writes no zero byte
   int32_t lengthSeconds = 0;
   int32_t positionMs = 0;
@@ -68,6 +72,7 @@ class FakeHost : public NowPlayingHost {
   uint32_t formColor = 0x8000000F;
   int32_t fontPoints = 8;
   uint32_t regions = 0;
+  bool minimised = false;
 
   // The monitors in the system's order; `primary` and `foreground` (the one that holds the
   // foreground window) index into them. `front`: another program's window in front, if any.
@@ -95,13 +100,14 @@ class FakeHost : public NowPlayingHost {
     formHeight = height;
     Record("form.height " + std::to_string(height));
   }
+  // A minimised window reports the size of its icon, as on Windows; its children keep theirs.
   int32_t FormGetHeight() override {
     Touch("FormGetHeight");
-    return formHeightReadback.value_or(formHeight);
+    return minimised ? 28 : formHeightReadback.value_or(formHeight);
   }
   int32_t FormGetWidth() override {
     Touch("FormGetWidth");
-    return formWidth;
+    return minimised ? 160 : formWidth;
   }
   void FormSetColor(uint32_t color) override {
     formColor = color;
@@ -120,7 +126,10 @@ class FakeHost : public NowPlayingHost {
       action();
     }
   }
-  void FormShowWindow(int32_t command) override { Record("show " + std::to_string(command)); }
+  void FormShowWindow(int32_t command) override {
+    if (command == kSwMinimize || command == kSwShowNormal) minimised = command == kSwMinimize;
+    Record("show " + std::to_string(command));
+  }
   void FormSetWindowPosTopmost() override { Record("topmost"); }
   uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override {
     Record("region " + std::to_string(width) + " " + std::to_string(height) + " " +
@@ -167,6 +176,10 @@ class FakeHost : public NowPlayingHost {
     Record("caption@" + std::to_string(codePage) + " " + std::string(caption.View()));
   }
   void LabelSetColor(uint32_t color) override { Record("label.color " + Hex(color)); }
+  void ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
+    Record("progress " + std::to_string(left) + " " + std::to_string(top) + " " +
+           std::to_string(width) + " " + std::to_string(height));
+  }
 
   // "font.size 20" at 96 dpi, "font.size 20 at 144" at any other resolution.
   void FontSetSize(int32_t points, uint32_t dpi) override {
@@ -184,6 +197,9 @@ class FakeHost : public NowPlayingHost {
   }
   void TimerSetInterval(uint32_t milliseconds) override {
     Record("timer.interval " + std::to_string(milliseconds));
+  }
+  void LiveTimerSetEnabled(bool enabled) override {
+    Record("live.enabled " + std::to_string(enabled));
   }
 
   uint32_t PlayerFindWindow() override {
@@ -206,10 +222,21 @@ class FakeHost : public NowPlayingHost {
     if (!Answers(window)) return {0, false};
     if (size == 0) return {0, true};
     const size_t room = player.terminateCaption ? size - 1 : size;
-    const size_t count = std::min(player.caption.size(), room);
+    size_t count = std::min(player.caption.size(), room);
+    while (count > 0 && count < player.caption.size() &&
+           (static_cast<unsigned char>(player.caption[count]) & 0xC0) == 0x80) {
+      --count;
+    }
     std::memcpy(buffer, player.caption.data(), count);
     if (player.terminateCaption) buffer[count] = '\0';
     return {player.captionAnswer.value_or(static_cast<int32_t>(count)), true};
+  }
+
+  PlayerAnswer PlayerGetCaptionLength(uint32_t window) override {
+    Touch("PlayerGetCaptionLength");
+    playerLog.push_back("gettextlength");
+    if (!Answers(window)) return {0, false};
+    return {static_cast<int32_t>(player.caption.size()) + player.lengthOverstated, true};
   }
 
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override {

@@ -48,6 +48,8 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "read Main Monitor 0",
                              "read Main Position 0",
                              "read Main FullScreen ",
+                             "read Main LivePosition 0",
+                             "read Main Progress 0",
                              "form.height 50",
                              "label.height 50",
                              "region 1280 50 50",
@@ -82,6 +84,8 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
       "CheckTitle=250\r\n"
       "MemEconomy=0\r\n"
       "Color=$FF0000\r\n"
+      "LivePosition=1\r\n"
+      "Progress=2\r\n"
       "[Font]\r\n"
       "Size=40\r\n"
       "Name=Courier New\r\n";
@@ -102,6 +106,8 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "read Main Monitor 0",
                              "read Main Position 0",
                              "read Main FullScreen ",
+                             "read Main LivePosition 0",
+                             "read Main Progress 0",
                              "form.height 70",
                              "label.height 70",
                              "region 1024 70 50",
@@ -119,6 +125,9 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
   EXPECT_EQ(NowPlaying().keepInterval, 1500u);
   EXPECT_EQ(NowPlaying().checkInterval, 250u);
   EXPECT_FALSE(NowPlaying().memoryEconomy);
+  // Only 1 switches either on.
+  EXPECT_TRUE(NowPlaying().livePosition);
+  EXPECT_FALSE(NowPlaying().progress);
 }
 
 // GetPrivateProfileIntA answers 0 for a value that is not a number: the default of Monitor and
@@ -195,6 +204,15 @@ TEST_F(SettingsTest, TheWrittenFileHoldsTheDefaults) {
   expected.insert(fullScreen + 1, "read Main FullScreen 1");
   EXPECT_EQ(written.Take(), expected);
   EXPECT_EQ(NowPlaying().keyNotice, "") << "no key of it is refused";
+  // Every key the loader reads has its line, also one whose missing line would read the same.
+  const std::string text = kDefaultSettingsText;
+  for (const std::string& entry : expected) {
+    if (entry.rfind("read ", 0) != 0) continue;
+    const size_t key = entry.find(' ', 5) + 1;
+    EXPECT_NE(text.find("\n" + entry.substr(key, entry.find(' ', key) - key) + "="),
+              std::string::npos)
+        << entry;
+  }
 }
 
 TEST_F(SettingsTest, ThePopupTakesItsHeightFromTheFontAndTheWindow) {

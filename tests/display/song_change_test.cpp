@@ -146,6 +146,8 @@ TEST_F(SongChangeTest, AtMostOneRunIn100Ms) {
       {100000, {60, 120}, {false, true}},
       // Across the tick count's wrap-around.
       {0xFFFFFFC0u, {50, 100}, {false, true}},
+      // The first announcement of all runs, also less than 100 ms after the system started.
+      {50, {49, 100}, {false, true}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.later.size());

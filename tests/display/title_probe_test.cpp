@@ -58,8 +58,10 @@ TEST_F(TitleProbeTest, CutsTheTitleOutOfTheCaption) {
       {"a single space", " ", false, "kept"},
       {"a title in other scripts, as UTF-8", "1. Ночной город - Песня αβγ 日本語 - Winamp", true,
        "Ночной город - Песня αβγ 日本語"},
-      {"cut off in the middle of a character, and the mark with it",
-       "12. " + Repeat("日", 400) + " - Winamp", false, "kept"},
+      {"longer than 1024 bytes: read again whole", "12. " + Repeat("日", 400) + " - Winamp", true,
+       Repeat("日", 400)},
+      {"cut off past 4095 bytes, and the mark with it", "12. " + Repeat("日", 1400) + " - Winamp",
+       false, "kept"},
       // A caption the player scrolls in the taskbar (every step: ScrollingCaption below).
       {"the second form with the mark in the title",
        "Title - Winamp *** 12. A - Winamp - Title - Winamp", true, "A - Winamp - Title"},
@@ -95,20 +97,27 @@ struct ScrollRow {
   std::string caption;
   std::string title;
   std::string otherReading;  // what one step also reads as, without the title to go by
-  size_t cutSteps;           // steps longer than the buffer holds
+  size_t cutSteps;           // steps longer than the 4,095 bytes the probe reads at most
 };
 
 // The player turns "12. Artist - Title - Winamp *** " one character at a time, alone or
-// followed by the whole caption again: every step is the same one title. A step the buffer
-// cuts cannot be rebuilt whole and is no news; the title stays.
+// followed by the whole caption again: every step is the same one title. A step longer than
+// the probe reads cannot be rebuilt whole and is no news; the title stays.
 TEST_F(TitleProbeTest, EveryStepOfAScrollingCaptionGivesTheOneTitle) {
   const std::string artist = "7. Artist - ";
   const std::vector<ScrollRow> rows = {
       {"a short caption", "12. Artist - Title - Winamp", "Artist - Title", "", 0},
-      {"170 CJK characters: the second form is cut at 23 steps",
-       artist + Repeat("日", 170) + " - Winamp", "Artist - " + Repeat("日", 170), "", 23},
-      {"1,020 bytes: the first form is cut too", artist + Repeat("日", 333) + " - Winamp",
-       "Artist - " + Repeat("日", 333), "", 359 + 357},  // all steps but the last two
+      // Copied into 1024 bytes, its second form at turn 0 ends two bytes early.
+      {"170 CJK characters", artist + Repeat("日", 170) + " - Winamp",
+       "Artist - " + Repeat("日", 170), "", 0},
+      // Turned by 3, the first 1024 bytes end in " - Winamp ***".
+      {"1,001 letters", "1. Artist - " + std::string(1001, 'x') + " - Winamp",
+       "Artist - " + std::string(1001, 'x'), "", 0},
+      {"680 CJK characters: the second form is cut", artist + Repeat("日", 680) + " - Winamp",
+       "Artist - " + Repeat("日", 680), "", 19},
+      {"4,073 letters: every step is cut, some inside the mark",
+       "1. Artist - " + std::string(4073, 'x') + " - Winamp", "Artist - " + std::string(4073, 'x'),
+       "", 2 * 4099 - 1},
       {"a title that ends in the mark", "1. Song - Winamp - Winamp", "Song - Winamp", "Song", 0},
   };
   for (const ScrollRow& row : rows) {
@@ -122,15 +131,15 @@ TEST_F(TitleProbeTest, EveryStepOfAScrollingCaptionGivesTheOneTitle) {
       std::string rest;
       for (size_t k = turn; k < circle.size(); ++k) rest += circle[k];
       for (const std::string& shown : {turned, rest + row.caption}) {
-        SCOPED_TRACE(shown);
-        const bool isCut = shown.size() >= kCaptionBufferSize - 1;
+        SCOPED_TRACE(shown.substr(0, 40));
+        const bool isCut = shown.size() >= kCaptionMostSize;
         cut += isCut;
         host.player.Play(shown);
         // Seen while the title is out: never news.
         NowPlaying().lastTitle = Text(row.title.c_str());
         EXPECT_FALSE(ProbeTitle(host));
         EXPECT_EQ(LastTitle(), row.title);
-        // Seen first: the title, or no news when the buffer cut it.
+        // Seen first: the title, or no news when it was cut.
         NowPlaying().lastTitle = Text("kept");
         if (!ProbeTitle(host)) {
           EXPECT_TRUE(isCut);
@@ -216,9 +225,27 @@ TEST_F(TitleProbeTest, ReadsTheCaptionIntoAZeroedBufferOf1024Bytes) {
   EXPECT_TRUE(ProbeTitle(host));
   EXPECT_EQ(LastTitle(), std::string(1012, 'y'));
 
-  // With the terminator, the 1024th byte is lost and the mark with it.
+  // With the terminator the 1024th byte is lost: a copy that long asks for the length and reads
+  // the caption again into a buffer that holds it.
   ResetNowPlaying();
   host.player.terminateCaption = true;
+  host.playerLog.clear();
+  EXPECT_TRUE(ProbeTitle(host));
+  EXPECT_EQ(LastTitle(), std::string(1012, 'y'));
+  EXPECT_EQ(host.playerLog, (std::vector<std::string>{"find", "query 0 104", "gettext 1024",
+                                                      "gettextlength", "gettext 1025"}));
+  // A length stated too high (another code page) gives a larger buffer, never more than 4096.
+  for (const int32_t overstated : {1, 3072, 100000}) {
+    SCOPED_TRACE(overstated);
+    ResetNowPlaying();
+    host.player.lengthOverstated = overstated;
+    EXPECT_TRUE(ProbeTitle(host));
+    EXPECT_EQ(LastTitle(), std::string(1012, 'y'));
+  }
+  EXPECT_EQ(host.playerLog.back(), "gettext 4096");
+  // A player that stops answering before the length: the copy may be cut, so it is no news.
+  ResetNowPlaying();
+  host.player.hangAfterMessages = 2;
   EXPECT_FALSE(ProbeTitle(host));
   EXPECT_EQ(LastTitle(), "");
 }

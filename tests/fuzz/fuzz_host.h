@@ -79,6 +79,7 @@ class FuzzHost : public NowPlayingHost {
     labelCodePage = codePage;
   }
   void LabelSetColor(uint32_t color) override { labelColor = color; }
+  void ProgressSetBounds(int32_t, int32_t, int32_t, int32_t) override {}
 
   void FontSetSize(int32_t points, uint32_t) override { fontPoints = points; }
   void FontSetName(const Text& name) override {
@@ -89,6 +90,7 @@ class FuzzHost : public NowPlayingHost {
 
   void TimerSetEnabled(bool) override {}
   void TimerSetInterval(uint32_t) override {}
+  void LiveTimerSetEnabled(bool) override {}
 
   uint32_t PlayerFindWindow() override { return playerRunning ? playerWindow : 0; }
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
@@ -106,6 +108,10 @@ class FuzzHost : public NowPlayingHost {
     std::memcpy(buffer, caption.data(), count);
     if (terminate) buffer[count] = '\0';
     return {answerCount ? static_cast<int32_t>(count) : captionAnswer, true};
+  }
+  PlayerAnswer PlayerGetCaptionLength(uint32_t window) override {
+    if (!Answers(window)) return {0, false};
+    return {static_cast<int32_t>(caption.size()), true};
   }
   [[nodiscard]] bool Answers(uint32_t window) const {
     return playerRunning && !hung && window == playerWindow;

@@ -3,7 +3,7 @@
 // ends, agrees with a literal model of the cut (of the unturned caption when it scrolls),
 // reports a title only when it is new (and never with the trailing " - Winamp"), leaves the
 // last title alone when it answers false, and that the popup's caption is the title with the
-// answers split as unsigned numbers (0 and 0 from a player that hangs).
+// answers (0 and 0 from a player that hangs).
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -34,7 +34,7 @@ std::string Copy(const std::string& text, int64_t start, int64_t count) {
 // the mark, and the mark. Answers false where that loop would run for ever.
 bool ModelCut(const char* buffer, int32_t count, std::string& title) {
   std::string caption;
-  for (uint32_t i = 0; i < kCaptionBufferSize && buffer[i] != '\0'; ++i) caption += buffer[i];
+  for (uint32_t i = 0; i < kCaptionMostSize && buffer[i] != '\0'; ++i) caption += buffer[i];
   const size_t space = caption.find(' ');
   const int64_t p = space == std::string::npos ? 0 : static_cast<int64_t>(space) + 1;
   title = Copy(caption, p + 1, int64_t{count} - p);
@@ -51,12 +51,14 @@ std::string TwoDigits(uint32_t value) {
   return text.size() < 2 ? "0" + text : text;
 }
 
-// "<title> [m:ss] - m:ss", the answers split as unsigned 32-bit numbers.
+// "<title> [m:ss] - m:ss"; without the length when it is below 0, and a position below 0 as 0.
 std::string ModelCaption(const std::string& title, int32_t length, int32_t positionMs) {
-  const auto seconds = static_cast<uint32_t>(length);
-  const auto position = static_cast<uint32_t>(positionMs / 1000);
-  return title + " [" + std::to_string(seconds / 60) + ":" + TwoDigits(seconds % 60) + "] - " +
-         std::to_string(position / 60) + ":" + TwoDigits(position % 60);
+  const int32_t position = std::max(positionMs / 1000, 0);
+  std::string caption = title;
+  if (length >= 0) {
+    caption += " [" + std::to_string(length / 60) + ":" + TwoDigits(length % 60) + "]";
+  }
+  return caption + " - " + std::to_string(position / 60) + ":" + TwoDigits(position % 60);
 }
 
 }  // namespace
@@ -83,14 +85,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What the probe will read: the player's copy into a zeroed buffer, and its answer. A
   // caption that the player scrolls is cut as the caption it turns.
   const bool plays = host.playerRunning && !host.hung && host.playingState != 0;
-  char buffer[kCaptionBufferSize] = {};
+  char buffer[kCaptionMostSize] = {};
   int32_t count = 0;
-  if (plays) count = host.PlayerGetCaption(host.playerWindow, buffer, sizeof buffer).value;
-  const std::string_view read(buffer, std::min<size_t>(strnlen(buffer, sizeof buffer),
-                                                       static_cast<size_t>(std::max(count, 0))));
-  // A caption that fills the buffer may have been cut: turned, it gives no title.
+  if (plays) count = host.PlayerGetCaption(host.playerWindow, buffer, kCaptionBufferSize).value;
+  const auto copied = [&](uint32_t room) {
+    return std::string_view(
+        buffer, std::min<size_t>(strnlen(buffer, room), static_cast<size_t>(std::max(count, 0))));
+  };
+  std::string_view read = copied(kCaptionBufferSize);
+  // A copy that may have been cut is read again as long as the player says the caption is,
+  // up to the most the probe reads; only one longer than that is cut.
+  bool cut = false;
+  if (plays && read.size() + 4 >= kCaptionBufferSize && host.caption.size() > read.size()) {
+    const uint32_t room =
+        static_cast<uint32_t>(std::min<size_t>(host.caption.size() + 1, kCaptionMostSize));
+    std::memset(buffer, 0, sizeof buffer);
+    count = host.PlayerGetCaption(host.playerWindow, buffer, room).value;
+    read = copied(room);
+    cut = host.caption.size() >= kCaptionMostSize && read.size() + 4 >= room;
+  }
   Unturned unturned;
-  const ScrollStep step = Unscroll(read, read.size() >= kCaptionBufferSize - 1, unturned);
+  const ScrollStep step = Unscroll(read, cut, unturned);
   // A step that reads two ways gives no news where its other reading is the last title.
   std::string otherTitle;
   const bool otherIsLast =

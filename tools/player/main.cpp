@@ -26,26 +26,43 @@ constexpr int kRefused = 2;
 // Posted to itself: the window's thread stops answering for wParam ms (kHangForever: until
 // the program is killed). Posted, so that the command that asked for it is answered first.
 constexpr UINT kHangMessage = WM_APP + 1;
+// Posted to itself when a track opens as Winamp opens it: the thread is busy opening the file
+// for wParam ms, then sets the caption from its tags (kOpenedMessage) and starts playing
+// (kStartMessage), announcing each step.
+constexpr UINT kOpenMessage = WM_APP + 2;
+constexpr UINT kStartMessage = WM_APP + 3;
 
 PlayerState* g_player = nullptr;
 UINT g_songChange = 0;  // "WinampSongChange", registered at start
 char g_shownCaption[kCaptionBytes] = {};
 WCHAR g_shownCaptionWide[kCaptionBytes] = {};
 
-// Sets the window caption only when it changed, so a reader never sees it flicker. Winamp's
-// window is a Unicode window, and so is this one: the caption is set as UTF-16.
-void UpdateCaption(HWND window) {
+void Announce() {
+  // As Winamp does right after it sets a new caption: to every top-level window, without
+  // waiting for any of them.
+  if (g_player->Announces()) SendNotifyMessageW(HWND_BROADCAST, g_songChange, 0, 0);
+}
+
+// Sets the window caption only when it changed, so a reader never sees it flicker, and answers
+// whether it did. Winamp's window is a Unicode window, and so is this one: the caption is set as
+// UTF-16.
+bool UpdateCaption(HWND window) {
   char caption[kCaptionBytes];
   g_player->Caption(caption);
-  if (std::strcmp(caption, g_shownCaption) == 0) return;
+  if (std::strcmp(caption, g_shownCaption) == 0) return false;
   std::memcpy(g_shownCaption, caption, kCaptionBytes);
   if (!MultiByteToWideChar(CP_UTF8, 0, caption, -1, g_shownCaptionWide, kCaptionBytes)) {
     g_shownCaptionWide[0] = 0;
   }
   SetWindowTextW(window, g_shownCaptionWide);
-  // As Winamp does right after it sets a new caption: to every top-level window, without
-  // waiting for any of them.
-  if (g_player->Announces()) SendNotifyMessageW(HWND_BROADCAST, g_songChange, 0, 0);
+  Announce();
+  return true;
+}
+
+// After a command or a tick: the caption, and the opening of a track that just started.
+void AfterChange(HWND window) {
+  UpdateCaption(window);
+  if (const uint32_t ms = g_player->TakeOpening()) PostMessageW(window, kOpenMessage, ms, 0);
 }
 
 // A command line argument as UTF-8, the text the commands are read in.
@@ -105,7 +122,7 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       }
       bool ok =
           g_player->Execute(static_cast<const char*>(data->lpData), data->cbData, GetTickCount());
-      UpdateCaption(window);
+      AfterChange(window);
       InvalidateRect(window, nullptr, TRUE);
       // Closing from inside a cross-process SendMessage would leave the sender waiting on a
       // window that is gone; let the sender have its answer first. The same for a hang.
@@ -113,12 +130,25 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       if (const uint32_t hang = g_player->TakeHang()) PostMessageW(window, kHangMessage, hang, 0);
       return ok ? TRUE : FALSE;
     }
+    case kOpenMessage:
+      // Winamp's thread opens the file; Winamp sets the caption again afterwards (and
+      // announces it) whether or not the tags changed it.
+      Sleep(static_cast<DWORD>(wParam));
+      g_player->Opened();
+      if (!UpdateCaption(window)) Announce();
+      PostMessageW(window, kStartMessage, 0, 0);
+      return 0;
+    case kStartMessage:
+      g_player->Started(GetTickCount());
+      Announce();
+      InvalidateRect(window, nullptr, TRUE);
+      return 0;
     case kHangMessage:
       Sleep(static_cast<DWORD>(wParam) == kHangForever ? INFINITE : static_cast<DWORD>(wParam));
       return 0;
     case WM_TIMER:
       if (wParam == kClockTimer) {
-        if (g_player->Advance(GetTickCount())) UpdateCaption(window);
+        if (g_player->Advance(GetTickCount())) AfterChange(window);
         InvalidateRect(window, nullptr, TRUE);
       }
       return 0;
@@ -154,7 +184,7 @@ int RunPlayer(HINSTANCE instance, int argc, char** argv) {
   HWND window = CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 20, 460,
                                 130, nullptr, nullptr, instance, nullptr);
   if (!window) return kNoWindow;
-  UpdateCaption(window);
+  AfterChange(window);
   SetTimer(window, kClockTimer, kClockMs, nullptr);
 
   MSG message;

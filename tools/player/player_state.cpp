@@ -57,24 +57,45 @@ PlayerState::PlayerState(uint32_t now) : startTick_(now) {
   for (const BuiltInTrack& t : kBuiltIn) {
     Track& track = tracks_[count_++];
     CopyText(track.title, kTitleBytes, t.title, t.title + std::strlen(t.title));
+    CopyText(track.tags, kTitleBytes, t.title, t.title + std::strlen(t.title));
     track.lengthSeconds = t.lengthSeconds;
   }
 }
 
 uint32_t PlayerState::ElapsedMs(uint32_t now) const {
+  if (opening_ != Opening::kNo) return 0;
   return state_ == kPlaying ? baseMs_ + (now - startTick_) : baseMs_;
 }
 
+// While a file opens the player is not playing and knows no length.
 int32_t PlayerState::StateAnswer() const {
-  return stateForced_ ? forcedState_ : state_;
+  if (stateForced_) return forcedState_;
+  return opening_ != Opening::kNo ? kStopped : state_;
 }
 
 int32_t PlayerState::PositionAnswer(uint32_t now) const {
-  return state_ == kStopped ? -1 : static_cast<int32_t>(ElapsedMs(now));
+  return state_ == kStopped || opening_ != Opening::kNo ? -1 : static_cast<int32_t>(ElapsedMs(now));
 }
 
 int32_t PlayerState::LengthAnswer() const {
-  return tracks_[current_].lengthSeconds;
+  return opening_ != Opening::kNo ? -1 : tracks_[current_].lengthSeconds;
+}
+
+uint32_t PlayerState::TakeOpening() {
+  const bool pending = openPending_;
+  openPending_ = false;
+  return pending ? openMs_ : 0;
+}
+
+void PlayerState::Opened() {
+  if (opening_ == Opening::kPlayList) opening_ = Opening::kTags;
+}
+
+void PlayerState::Started(uint32_t now) {
+  if (opening_ != Opening::kTags) return;
+  opening_ = Opening::kNo;
+  baseMs_ = 0;
+  startTick_ = now;
 }
 
 void PlayerState::Caption(char (&out)[kCaptionBytes]) const {
@@ -84,8 +105,9 @@ void PlayerState::Caption(char (&out)[kCaptionBytes]) const {
   }
   const char* suffix = state_ == kPaused ? " [Paused]" : state_ == kStopped ? " [Stopped]" : "";
   char caption[kCaptionBytes];
+  const Track& track = tracks_[current_];
   std::snprintf(caption, kCaptionBytes, "%u. %s - Winamp%s", static_cast<unsigned>(current_ + 1),
-                tracks_[current_].title, suffix);
+                opening_ == Opening::kPlayList ? track.title : track.tags, suffix);
   if (scroll_ == 0) {
     std::memcpy(out, caption, kCaptionBytes);
     return;
@@ -112,6 +134,7 @@ void PlayerState::Caption(char (&out)[kCaptionBytes]) const {
 }
 
 void PlayerState::SetState(int32_t state, uint32_t now) {
+  opening_ = Opening::kNo;
   baseMs_ = state == kStopped ? 0 : ElapsedMs(now);
   startTick_ = now;
   state_ = state;
@@ -121,6 +144,11 @@ void PlayerState::GoTo(size_t index, uint32_t now) {
   current_ = index;
   baseMs_ = 0;
   startTick_ = now;
+  // A stopped or paused player only moves in its play list.
+  if (openMs_ != 0 && state_ == kPlaying) {
+    opening_ = Opening::kPlayList;
+    openPending_ = true;
+  }
 }
 
 bool PlayerState::Advance(uint32_t now) {
@@ -130,7 +158,7 @@ bool PlayerState::Advance(uint32_t now) {
     changed = !rawCaption_;
   }
   int32_t length = tracks_[current_].lengthSeconds;
-  if (state_ != kPlaying || length <= 0) return changed;
+  if (state_ != kPlaying || opening_ != Opening::kNo || length <= 0) return changed;
   if (ElapsedMs(now) < static_cast<uint32_t>(length) * 1000u) return changed;
   GoTo((current_ + 1) % count_, now);
   rawCaption_ = false;
@@ -143,7 +171,8 @@ uint32_t PlayerState::TakeHang() {
   return ms;
 }
 
-// "S TITLE|S TITLE|...": replaces the list; playing goes on from the first track.
+// "S TITLE|S TITLE|...": replaces the list; playing goes on from the first track. A TITLE of
+// "LIST>TAGS" is LIST in the play list and TAGS in the file.
 bool PlayerState::SetList(const char* text, const char* end) {
   Track parsed[kMaxTracks];
   size_t n = 0;
@@ -152,7 +181,9 @@ bool PlayerState::SetList(const char* text, const char* end) {
     const char* itemEnd = bar ? bar : end;
     const char* space = static_cast<const char*>(std::memchr(text, ' ', itemEnd - text));
     if (!space || n == kMaxTracks || !ParseInt(text, space, parsed[n].lengthSeconds)) return false;
-    CopyText(parsed[n].title, kTitleBytes, space + 1, itemEnd);
+    const char* tags = static_cast<const char*>(std::memchr(space + 1, '>', itemEnd - space - 1));
+    CopyText(parsed[n].title, kTitleBytes, space + 1, tags ? tags : itemEnd);
+    CopyText(parsed[n].tags, kTitleBytes, tags ? tags + 1 : space + 1, itemEnd);
     ++n;
     text = bar ? bar + 1 : end;
   }
@@ -187,6 +218,7 @@ bool PlayerState::Execute(const char* command, size_t length, uint32_t now) {
   } else if (Equals(command, verbLength, "title")) {
     if (!space) return false;
     CopyText(tracks_[current_].title, kTitleBytes, arg, end);
+    CopyText(tracks_[current_].tags, kTitleBytes, arg, end);
   } else if (Equals(command, verbLength, "caption")) {
     if (!space) return false;
     CopyText(caption_, kCaptionBytes, arg, end);
@@ -224,6 +256,10 @@ bool PlayerState::Execute(const char* command, size_t length, uint32_t now) {
     } else {
       hangMs_ = static_cast<uint32_t>(number);
     }
+    return true;
+  } else if (Equals(command, verbLength, "open")) {
+    if (!ParseInt(arg, end, number) || number < 0) return false;
+    openMs_ = static_cast<uint32_t>(number);
     return true;
   } else if (Equals(command, verbLength, "announce")) {
     if (!ParseInt(arg, end, number) || number < 0 || number > 1) return false;

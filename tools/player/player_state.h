@@ -20,8 +20,9 @@ constexpr uint32_t kScrollStepMs = 150;
 constexpr uint32_t kHangForever = 0xFFFFFFFF;
 
 struct Track {
-  char title[kTitleBytes];
-  int32_t lengthSeconds;  // 0 or less: the track never ends by itself
+  char title[kTitleBytes];  // as the play list has it
+  char tags[kTitleBytes];   // as the file's tags have it, once it is open
+  int32_t lengthSeconds;    // 0 or less: the track never ends by itself; -1 a stream
 };
 
 class PlayerState {
@@ -36,6 +37,14 @@ class PlayerState {
   [[nodiscard]] bool Advance(uint32_t now);
   // How long the window's thread is to stop answering, asked by the last command (0: not).
   [[nodiscard]] uint32_t TakeHang();
+  // With `open MS`, a new track opens as Winamp opens it: the caption from the play list while
+  // the player reports not playing and no length, then the thread busy for MS ms opening the
+  // file, then the caption from the tags, then playing. How long the thread is to be busy
+  // opening the track that just started (0: none is opening).
+  [[nodiscard]] uint32_t TakeOpening();
+  // The file is open: the caption from its tags; then it starts playing at `now`.
+  void Opened();
+  void Started(uint32_t now);
 
   [[nodiscard]] int32_t StateAnswer() const;
   [[nodiscard]] int32_t PositionAnswer(uint32_t now) const;  // ms, -1 when stopped
@@ -68,4 +77,7 @@ class PlayerState {
   uint32_t turn_ = 0;  // characters turned
   uint32_t hangMs_ = 0;
   bool announce_ = true;
+  uint32_t openMs_ = 0;  // 0: a new track plays at once
+  enum class Opening : uint8_t { kNo, kPlayList, kTags } opening_ = Opening::kNo;
+  bool openPending_ = false;
 };
