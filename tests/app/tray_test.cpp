@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "tests/app/harness.h"
 
@@ -41,9 +42,16 @@ HWND TrayIcon() {
   return TrayIcon() != nullptr;
 }
 
+// Wine's docked icon takes no click from a pointer that has not moved onto it since the icon
+// came (an earlier row may have left the pointer there): the pointer comes from below.
 [[nodiscard]] bool ClickIcon(int button) {
   const RECT rect = RectOf(TrayIcon());
-  return ClickAt((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, button);
+  const std::string x = std::to_string((rect.left + rect.right) / 2);
+  const std::string y = std::to_string((rect.top + rect.bottom) / 2);
+  return RunUnix("Z:\\usr\\bin\\timeout 20 /usr/bin/xdotool mousemove --sync " + x +
+                 " 300 sleep 0.2 "
+                 "mousemove --sync " +
+                 x + " " + y + " sleep 0.3 click " + std::to_string(button));
 }
 
 // The process's open menu (the system's menu class), or 0.
@@ -69,19 +77,24 @@ struct Running {
   }
 };
 
-TEST(Tray, TheIconIsThereOnlyWithTrayIconOneAndGoesWithTheQuitKey) {
+TEST(Tray, TheIconIsThereOnlyWithTrayIconOneAClickShowsNowAndItGoesWithTheQuitKey) {
   if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
   struct Row {
     const char* settings;
     bool icon;
   };
-  for (const Row& row : {Row{"[Main]\nTrayIcon=1\n", true}, Row{"[Main]\nTrayIcon=0\n", false},
-                         Row{nullptr, false}}) {
+  for (const Row& row : {Row{"[Main]\nTrayIcon=1\nKeepTitle=5000\n", true},
+                         Row{"[Main]\nTrayIcon=0\n", false}, Row{nullptr, false}}) {
     SCOPED_TRACE(row.settings ? row.settings : "no settings.ini");
     Running run;
     ASSERT_TRUE(run.Start(row.settings));
     if (row.icon) {
-      EXPECT_TRUE(WaitIcon());
+      ASSERT_TRUE(WaitIcon());
+      EXPECT_EQ(0, AlphaOf(run.popup));
+      ASSERT_TRUE(ClickIcon(1));
+      EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 10000)) << "show now";
+      EXPECT_EQ(kNotRunning, LabelTextWide(run.popup));
+      EXPECT_EQ(nullptr, OpenMenu(run.app.Proc().Pid()));
     } else {
       PumpFor(1500);
       EXPECT_EQ(nullptr, TrayIcon());
@@ -117,20 +130,6 @@ TEST(Tray, RightClickOpensTheMenuAClickElsewhereClosesItAndQuitEnds) {
   ASSERT_TRUE(ClickAt((again.left + again.right) / 2, again.bottom - 8));
   EXPECT_TRUE(run.EndsWithZero());
   EXPECT_TRUE(WaitUntil([] { return TrayIcon() == nullptr; }, 5000)) << "no dead icon";
-}
-
-TEST(Tray, LeftClickBringsTheStripOut) {
-  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
-  Running run;
-  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\nKeepTitle=5000\n"));
-  ASSERT_TRUE(WaitIcon());
-  EXPECT_EQ(0, AlphaOf(run.popup));
-  ASSERT_TRUE(ClickIcon(1));
-  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 10000));
-  EXPECT_EQ(kNotRunning, LabelTextWide(run.popup));
-  EXPECT_EQ(nullptr, OpenMenu(run.app.Proc().Pid()));
-  run.app.HotKey(2);
-  EXPECT_TRUE(run.EndsWithZero());
 }
 
 // Wine without a tray shows the icon in a framed window of its own ("Wine System Tray", at the

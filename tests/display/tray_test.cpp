@@ -92,8 +92,6 @@ TEST(TrayTooltip, TheTitleIsCutAtAWholeCharacterToFit) {
       {"a short title", u"Band - Song", head + u"Band - Song"},
       {"exactly at the edge", full, head + full},
       {"one past the edge", full + u"b", head + full},
-      {"Cyrillic, one unit each", std::u16string(200, u'\u0416'),
-       head + std::u16string(room, u'\u0416')},
       {"a pair that would be split", full.substr(1) + surrogatePair, head + full.substr(1)},
       {"a pair that just fits", full.substr(2) + surrogatePair + u"x",
        head + full.substr(2) + surrogatePair},
