@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/form1.h"
+#include "app/tray.h"
 #include "app/win32_host.h"
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
@@ -34,6 +35,7 @@ void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) {
 
 void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
   DisplayCycle(PopupHost());
+  TrayFollowTitle();
 }
 
 void WatchSettingsEvent(void* /*form*/, TObject* /*sender*/) {

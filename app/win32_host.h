@@ -63,6 +63,10 @@ class Win32Host final : public NowPlayingHost {
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override;
   bool SettingsCanOpen() override;
 
+  // In tray.cpp.
+  void TraySetIcon(bool shown) override;
+  void SettingsEdit() override;
+
  private:
   TForm1& form_;
   // Made at their first use: with LivePosition and Progress off the program has neither.

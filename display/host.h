@@ -151,4 +151,11 @@ class NowPlayingHost {
   virtual void SettingsGetStamps(FileStamp& here, FileStamp& beside) = 0;
   // Whether the file in use opens for reading now; true when there is none.
   [[nodiscard]] virtual bool SettingsCanOpen() = 0;
+
+  // The icon in the notification area (Shell_NotifyIconW): added, or taken away; nothing when it
+  // is already so. Where the system has no notification area, nothing shows and nothing fails.
+  virtual void TraySetIcon(bool shown) = 0;
+  // Opens the settings file in use with the user's editor; when there is none, first writes the
+  // commented file with every key at its default. The one file the program ever writes.
+  virtual void SettingsEdit() = 0;
 };

@@ -110,7 +110,10 @@ void OnHotKey(NowPlayingHost& host, uint32_t id) {
       state.automatic = !state.automatic;
       break;
     case kHotKeyQuit:
-      // Nothing is freed or unregistered: the system reclaims it all with the process.
+      // Nothing is freed or unregistered: the system reclaims it all with the process. The
+      // icon is the exception: the notification area would keep a dead one until a pointer
+      // passes over it.
+      if (state.trayIcon) host.TraySetIcon(false);
       state.exiting = true;
       host.ExitProcess(0);
       return;

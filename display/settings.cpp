@@ -87,6 +87,12 @@ void TakePlace(NowPlayingState& state, const SettingValues& values) {
   state.progress = values.progress;
 }
 
+void TakeTrayIcon(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  state.trayIcon = host.ReadSettingInt("Main", "TrayIcon", 0) == 1;
+  host.TraySetIcon(state.trayIcon);
+}
+
 void LoadSettings(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   // Invisible from here on, until the display cycle brings the strip out.
@@ -114,6 +120,7 @@ void LoadSettings(NowPlayingHost& host) {
   host.LabelSetColor(host.FormColor());
 
   RegisterHotKeys(host);
+  TakeTrayIcon(host);
 
   state.forced = false;
   state.automatic = true;

@@ -25,6 +25,9 @@ inline constexpr uint32_t kSettingTextSize = 256;  // 255 characters and the ter
 // overflow, keeping what it gathered. A "-" negates only a text read to its end.
 [[nodiscard]] uint32_t ParseInteger(std::string_view text);
 
+// Reads [Main] TrayIcon, after the keys, and adds or takes away the icon at once.
+void TakeTrayIcon(NowPlayingHost& host);
+
 void LoadSettings(NowPlayingHost& host);
 
 // Every value but the keys, in the order the start reads them. At the start (`fontAtOnce`) the

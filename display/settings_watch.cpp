@@ -29,6 +29,7 @@ void Reload(NowPlayingHost& host, NowPlayingState& state) {
   RegisterHotKeys(host);
   state.waitingNotice = std::move(state.keyNotice);
   state.keyNotice = std::move(standing);
+  TakeTrayIcon(host);
   state.settingsWaiting = true;
   ApplyWaitingSettings(host);
 }

@@ -43,6 +43,7 @@ struct NowPlayingState {
   int32_t monitor = 0;         // 0 the primary, 1..n, -1 the foreground window's, -2 the pointer's
   bool bottom = false;         // along the bottom of the work area instead of the top
   bool overFullScreen = true;  // new titles come out also over a full-screen program
+  bool trayIcon = false;       // [Main] TrayIcon=1: an icon in the notification area
 
   // Resolutions in dots per inch (see placement.h).
   uint32_t layoutDpi = 96;   // the one the font, the height, the corners and the label's edges have

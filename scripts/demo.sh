@@ -2,8 +2,9 @@
 # The demo: Tunelamp and the stand-in player under Wine, on a machine with no Winamp and no
 # screen. The player plays its built-in list; Tunelamp shows each new title at the top of the
 # screen. Screenshots of three displays, an animated GIF of the first one (fade and slide in,
-# stay, fade and slide out), a picture at 150 % display scale and one with the progress line
-# (Progress=1) land in the output folder, named at the end.
+# stay, fade and slide out), a picture at 150 % display scale, one with the progress line
+# (Progress=1) and one of the icon in the notification area with its menu open (a tray runs in
+# the demo's display) land in the output folder, named at the end.
 #   scripts/demo.sh [OUTPUT_FOLDER]     (default out/demo)
 # With DISPLAY set the demo uses that screen; without one it makes its own, with a compositor
 # so that the pictures show the strip's real translucency. DEMO_BUILD names another build
@@ -28,7 +29,7 @@ mkdir -p "$out/frames" "$out/run"
 
 # A prefix of the demo's own, so the demo can run beside the tests.
 export WINE_ROOT="$build/demo-wine"
-[ -n "${DISPLAY:-}" ] || export NEED_COMPOSITOR=1
+[ -n "${DISPLAY:-}" ] || export NEED_COMPOSITOR=1 WINE_TRAY=1
 # shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
 pids=()
@@ -212,9 +213,34 @@ catch "progress" 80
 rm -f "$out/current.png" "$out/run/settings.ini"
 echo "demo: with Progress=1: $out/progress.png"
 
-# Quit Tunelamp with its hot key (Ctrl+Shift+V) and close the player.
+# The icon in the notification area, with TrayIcon=1, and its menu opened by a right click: the
+# tray docks the first icon at its right end, in the middle of its 24 rows. The player is closed
+# first, so that no strip comes out over the tray (it has the icon's blue).
 wine "$bin/player.exe" --hotkey 2
 wine "$bin/player.exe" --send close
+for _ in $(seq 150); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; done
+printf '[Main]\r\nTrayIcon=1\r\n' >"$out/run/settings.ini"
+(cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
+pids+=($!)
+# Right-click the icon once it is docked (its blue shows), until the menu shows below the tray.
+icon_pixel() {
+  screen "$out/current.png"
+  convert "$out/current.png" -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-Fa-f]\{6\}' | head -n1
+}
+for _ in $(seq 60); do [ "$(icon_pixel $((screen_width - 6)) 16)" = "#0095E6" ] && break; sleep 0.5; done
+below="$(icon_pixel $((screen_width - 60)) 50)"
+for _ in $(seq 10); do
+  xdotool mousemove $((screen_width - 11)) 12 click 3
+  sleep 1.5
+  [ "$(icon_pixel $((screen_width - 60)) 50)" != "$below" ] && break
+done
+convert "$out/current.png" -crop "420x110+$((screen_width - 420))+0" +repage "$out/tray-menu.png"
+rm -f "$out/current.png" "$out/run/settings.ini"
+xdotool mousemove $((screen_width / 2)) $((screen_width / 4)) click 1
+echo "demo: the icon's menu: $out/tray-menu.png"
+
+# Quit Tunelamp with its hot key (Ctrl+Shift+V).
+wine "$bin/player.exe" --hotkey 2
 for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
 pids=()
 rm -rf "$out/run"

@@ -61,6 +61,14 @@ echo "$listed"
 [ "$listed" = "tunelamp.exe settings.ini README.txt LICENSE.txt" ] ||
   fail "the zip holds '$listed', not tunelamp.exe settings.ini README.txt LICENSE.txt"
 
+echo "== the zip's settings.ini: the icon and keys that take no everyday shortcut"
+zip_settings=$(unzip -p "$zip_file" settings.ini | tr -d '\r')
+for line in TrayIcon=1 ShowNow=Ctrl+Alt+Shift+F10 Automatic=Ctrl+Alt+Shift+F11 \
+  Quit=Ctrl+Alt+Shift+F12 KeepTitle=3000 MemEconomy=1 Size=20; do
+  grep -qxF "$line" <<<"$zip_settings" && echo "$line" || fail "the zip's settings.ini lacks $line"
+done
+grep -q '^Quit=Ctrl+Shift+V$' <<<"$zip_settings" && fail "the zip's settings.ini keeps Quit=Ctrl+Shift+V"
+
 echo "== tunelamp.exe's version resource and manifest"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/first/build/release/CMakeCache.txt")
 unzip -q "$zip_file" tunelamp.exe -d "$work/exe"

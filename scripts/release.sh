@@ -42,6 +42,23 @@ case "$settings" in
   *) echo "release: README.md has no \`\`\`ini block with the settings" >&2; exit 1 ;;
 esac
 
+# The zip's file is set up for today's desktop: the icon in the notification area, and keys that
+# take no everyday shortcut from other programs (the README's suggested set). Everything else
+# keeps its default and its comment; the README's block keeps showing the defaults.
+settings=$(printf '%s\n' "$settings" | awk '
+  BEGIN {
+    swap["TrayIcon=0"] = "TrayIcon=1"
+    swap["ShowNow=Ctrl+Shift+X"] = "ShowNow=Ctrl+Alt+Shift+F10"
+    swap["Automatic=Ctrl+Shift+C"] = "Automatic=Ctrl+Alt+Shift+F11"
+    swap["Quit=Ctrl+Shift+V"] = "Quit=Ctrl+Alt+Shift+F12"
+    print "; As it comes in the zip: TrayIcon=1 and keys that take no everyday shortcut. The"
+    print "; defaults are TrayIcon=0 and Ctrl+Shift+X, C and V (see README.txt)."
+  }
+  $0 in swap { print swap[$0]; done++; next }
+  { print }
+  END { if (done != 4) exit 1 }') ||
+  { echo "release: the README's settings block lacks TrayIcon=0 or a default key" >&2; exit 1; }
+
 # Notepad before Windows 10 shows LF-only files as one line.
 crlf() { sed 's/\r*$/\r/'; }
 
@@ -50,7 +67,7 @@ rm -rf "$stage"
 mkdir -p "$stage"
 cp "$build/bin/tunelamp.exe" "$stage/tunelamp.exe"
 printf '%s\n' "$settings" | crlf >"$stage/settings.ini"
-# The read-me's settings are the same block, indented.
+# The read-me's settings are the zip's file, indented.
 VERSION="$version" SETTINGS="$settings" awk '
   BEGIN { version = ENVIRON["VERSION"]; settings = ENVIRON["SETTINGS"] }
   $0 == "@SETTINGS@" { n = split(settings, lines, "\n"); for (i = 1; i <= n; i++) print (lines[i] == "" ? "" : "    " lines[i]); next }

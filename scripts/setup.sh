@@ -8,7 +8,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
 packages=(cmake g++ clang googletest g++-mingw-w64-i686-posix wine wine32:i386 wine64
-          xvfb xauth xdotool imagemagick openbox xcompmgr x11-utils qemu-user-static
+          xvfb xauth xdotool imagemagick openbox xcompmgr trayer x11-utils qemu-user-static
           zip unzip icoutils libimage-exiftool-perl)
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,8 @@
 #   WINE_ROOT   folder for the prefix and the display's files (required)
 #   NEED_COMPOSITOR=1  also run a compositor, so screenshots show the real translucency
 #   WINE_TWO_MONITORS=1  a display with two monitors (see below)
+#   WINE_TRAY=1  also run a notification area (Debian's trayer, an XEmbed tray) at the top
+#                right, where Wine docks the programs' icons
 export WINEPREFIX="$WINE_ROOT/wineprefix"
 export WINEDEBUG=-all
 # Without winedbg disabled a crashing program starts the debugger and hangs.
@@ -34,6 +36,10 @@ wine_env_start() {
     # Without a window manager Wine waits 2 s for every hide of a framed window.
     openbox --sm-disable >/dev/null 2>&1 &
     wine_env_started+=($!)
+    if [ -n "${WINE_TRAY:-}" ]; then
+      trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
+      wine_env_started+=($!)
+    fi
     if [ -n "${NEED_COMPOSITOR:-}" ]; then
       xcompmgr >/dev/null 2>&1 &
       wine_env_started+=($!)

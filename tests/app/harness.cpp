@@ -347,11 +347,12 @@ TextRows FindTextRows(HWND popup) {
   return rows;
 }
 
-bool ClickAt(int x, int y) {
+bool ClickAt(int x, int y, int button) {
   // As for the keys: the pointer is over the strip, and Wine has seen it get there, before the
   // button goes down (a click that came with the move was once lost in a fresh session).
   return RunUnix(std::string(kTimeout) + " 20 /usr/bin/xdotool mousemove --sync " +
-                 std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 click 1");
+                 std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 click " +
+                 std::to_string(button));
 }
 
 }  // namespace e2e

@@ -168,8 +168,8 @@ struct TextRows {
 };
 [[nodiscard]] TextRows FindTextRows(HWND popup);
 
-// A real click of the left button at a point of the screen, through xdotool.
-[[nodiscard]] bool ClickAt(int x, int y);
+// A real click at a point of the screen, through xdotool: button 1 is the left, 3 the right.
+[[nodiscard]] bool ClickAt(int x, int y, int button = 1);
 
 // What the popup shows when no player runs.
 extern const wchar_t kNotRunning[];

@@ -106,6 +106,7 @@ class FakeHost : public NowPlayingHost {
     (beside ? besideFile : settingsFile) = std::move(text);
     (beside ? besideWritten : hereWritten) = uint64_t{now} * 10000 + ++saves_;
   }
+  bool trayIcon = false;                    // the icon is in the notification area
   bool exited = false;
 
   // The log so far, which is then cleared.
@@ -325,6 +326,12 @@ class FakeHost : public NowPlayingHost {
     Touch("SettingsCanOpen");
     return !settingsLocked || !(settingsFile || besideFile);
   }
+  // "tray 1" / "tray 0" only when the icon comes or goes, as NIM_ADD and NIM_DELETE.
+  void TraySetIcon(bool shown) override {
+    if (shown != trayIcon) Record(std::string("tray ") + (shown ? "1" : "0"));
+    trayIcon = shown;
+  }
+  void SettingsEdit() override { Record("edit settings"); }
 
   static std::string Hex(uint32_t value) {
     char text[16];

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "display/settings_text.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
 
@@ -59,6 +62,7 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "hotkey 1 0x00004006 0x00000043",
                              "read Keys Quit Ctrl+Shift+V",
                              "hotkey 2 0x00004006 0x00000056",
+                             "read Main TrayIcon 0",
                              "show 6",
                          }));
   const NowPlayingState& state = NowPlaying();
@@ -116,6 +120,7 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "hotkey 1 0x00004006 0x00000043",
                              "read Keys Quit Ctrl+Shift+V",
                              "hotkey 2 0x00004006 0x00000056",
+                             "read Main TrayIcon 0",
                          }));
   EXPECT_EQ(NowPlaying().keepInterval, 1500u);
   EXPECT_EQ(NowPlaying().checkInterval, 250u);
@@ -161,7 +166,52 @@ TEST_F(SettingsTest, MemoryEconomyIsOnOnlyForExactlyOne) {
     NowPlaying().memoryEconomy = !c.on;
     LoadSettings(host);
     EXPECT_EQ(NowPlaying().memoryEconomy, c.on);
-    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "hotkey 2 0x00004006 0x00000056");
+    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "read Main TrayIcon 0");
+  }
+}
+
+// Only 1 puts the icon in the notification area; a load without it takes the icon away again.
+TEST_F(SettingsTest, TheTrayIconIsOnOnlyForOne) {
+  const std::pair<const char*, bool> cases[] = {{"1", true},    {" 1x", true}, {"0", false},
+                                                {"yes", false}, {"2", false},  {"", false}};
+  for (const auto& [value, on] : cases) {
+    SCOPED_TRACE(value);
+    host.settingsFile = std::string("[Main]\nMemEconomy=0\nTrayIcon=") + value + "\n";
+    LoadSettings(host);
+    EXPECT_EQ(NowPlaying().trayIcon, on);
+    EXPECT_EQ(host.trayIcon, on);
+    host.settingsFile = "[Main]\nMemEconomy=0\n";
+    host.Take();
+    LoadSettings(host);
+    EXPECT_EQ(host.Take().back(), on ? "tray 0" : "read Main TrayIcon 0");
+  }
+}
+
+// The file that "Edit settings" writes holds every key at its default (TrayIcon aside): loading
+// it does what loading no file does, and puts the icon up.
+TEST_F(SettingsTest, TheWrittenFileHoldsTheDefaults) {
+  LoadSettings(host);
+  Log expected = host.Take();
+  FakeHost written;
+  written.settingsFile = kDefaultSettingsText;
+  LoadSettings(written);
+  const auto tray = std::find(expected.begin(), expected.end(), "read Main TrayIcon 0");
+  ASSERT_NE(tray, expected.end());
+  expected.insert(tray + 1, "tray 1");
+  // FullScreen is read as text first, and as a number once it starts with one.
+  const auto fullScreen = std::find(expected.begin(), expected.end(), "read Main FullScreen ");
+  ASSERT_NE(fullScreen, expected.end());
+  expected.insert(fullScreen + 1, "read Main FullScreen 1");
+  EXPECT_EQ(written.Take(), expected);
+  EXPECT_EQ(NowPlaying().keyNotice, "") << "no key of it is refused";
+  // Every key the loader reads has its line, also one whose missing line would read the same.
+  const std::string text = kDefaultSettingsText;
+  for (const std::string& entry : expected) {
+    if (entry.rfind("read ", 0) != 0) continue;
+    const size_t key = entry.find(' ', 5) + 1;
+    EXPECT_NE(text.find("\n" + entry.substr(key, entry.find(' ', key) - key) + "="),
+              std::string::npos)
+        << entry;
   }
 }
 

@@ -21,7 +21,7 @@ Log Changes(const Log& log) {
   Log changes;
   for (const std::string& entry : log) {
     for (const char* kind :
-         {"hotkey ", "unhotkey ", "form.color ", "form.height ", "show ", "timer"})
+         {"hotkey ", "unhotkey ", "form.color ", "form.height ", "show ", "timer", "tray "})
       if (entry.rfind(kind, 0) == 0) changes.push_back(entry);
   }
   return changes;
@@ -67,6 +67,8 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
       {"keys changed, only beside the program, held shut at first", std::nullopt,
        [&](FakeHost& h) { h.Save("[Main]\nMemEconomy=0\n" + keys, true); },
        kGivenBack + kF7Keys + kOrange + Log{"show 4"}, true},
+      {"the icon switched on", std::nullopt, [](FakeHost& h) { h.Save("[Main]\nTrayIcon=1\n"); },
+       kGivenBack + kDefaultKeys + Log{"tray 1"} + kOrange},
       {"half written when first seen", std::nullopt,
        [&](FakeHost& h) {
          h.Save("[Main]\nColor=$0");

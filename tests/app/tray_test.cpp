@@ -1,0 +1,154 @@
+// The icon in the notification area, clicked for real. Most rows need a tray in the display:
+// scripts/test.sh runs them in a pass of their own with Debian's trayer (WINE_TRAY=1 in
+// scripts/wine-env.sh), and they are skipped without one. Wine docks each icon into the tray as
+// a window of its explorer.exe, of class "__winex11_tray_icon"; the clicks go to its middle.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/app/harness.h"
+
+namespace e2e {
+namespace {
+
+bool TrayInDisplay() {
+  char value[8];
+  return GetEnvironmentVariableA("WINE_TRAY", value, sizeof value) > 0;
+}
+
+BOOL CALLBACK MatchTrayIcon(HWND window, LPARAM found) {
+  char className[32];
+  if (IsWindowVisible(window) && GetClassNameA(window, className, sizeof className) &&
+      lstrcmpA(className, "__winex11_tray_icon") == 0) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  EnumChildWindows(window, MatchTrayIcon, found);
+  return *reinterpret_cast<HWND*>(found) ? FALSE : TRUE;
+}
+
+// The one docked icon, or 0: the tests run one Tunelamp at a time.
+HWND TrayIcon() {
+  HWND found = nullptr;
+  EnumWindows(MatchTrayIcon, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// Waits for the icon, and for the tray to take it in: the window shows before it is docked.
+[[nodiscard]] bool WaitIcon() {
+  if (!WaitUntil([] { return TrayIcon() != nullptr; }, 10000)) return false;
+  PumpFor(1000);
+  return TrayIcon() != nullptr;
+}
+
+// Wine's docked icon takes no click from a pointer that has not moved onto it since the icon
+// came (an earlier row may have left the pointer there): the pointer comes from below.
+[[nodiscard]] bool ClickIcon(int button) {
+  const RECT rect = RectOf(TrayIcon());
+  const std::string x = std::to_string((rect.left + rect.right) / 2);
+  const std::string y = std::to_string((rect.top + rect.bottom) / 2);
+  return RunUnix("Z:\\usr\\bin\\timeout 20 /usr/bin/xdotool mousemove --sync " + x +
+                 " 300 sleep 0.2 "
+                 "mousemove --sync " +
+                 x + " " + y + " sleep 0.3 click " + std::to_string(button));
+}
+
+// The process's open menu (the system's menu class), or 0.
+HWND OpenMenu(DWORD pid) {
+  const HWND menu = FindTopLevel("#32768", pid);
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+struct Running {
+  WorkDir dir;
+  Tunelamp app;
+  HWND popup = nullptr;
+
+  [[nodiscard]] bool Start(const char* settings) {
+    if (settings) dir.Write("settings.ini", settings);
+    if (!app.Start(dir)) return false;
+    popup = app.WaitPopup();
+    return popup != nullptr;
+  }
+  [[nodiscard]] bool EndsWithZero() {
+    DWORD code = 99;
+    return app.Proc().WaitExit(kExitTimeoutMs, &code) && code == 0;
+  }
+};
+
+TEST(Tray, TheIconIsThereOnlyWithTrayIconOneAClickShowsNowAndItGoesWithTheQuitKey) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  struct Row {
+    const char* settings;
+    bool icon;
+  };
+  for (const Row& row : {Row{"[Main]\nTrayIcon=1\nKeepTitle=5000\n", true},
+                         Row{"[Main]\nTrayIcon=0\n", false}, Row{nullptr, false}}) {
+    SCOPED_TRACE(row.settings ? row.settings : "no settings.ini");
+    Running run;
+    ASSERT_TRUE(run.Start(row.settings));
+    if (row.icon) {
+      ASSERT_TRUE(WaitIcon());
+      EXPECT_EQ(0, AlphaOf(run.popup));
+      ASSERT_TRUE(ClickIcon(1));
+      EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 10000)) << "show now";
+      EXPECT_EQ(kNotRunning, LabelTextWide(run.popup));
+      EXPECT_EQ(nullptr, OpenMenu(run.app.Proc().Pid()));
+    } else {
+      PumpFor(1500);
+      EXPECT_EQ(nullptr, TrayIcon());
+    }
+    run.app.HotKey(2);
+    EXPECT_TRUE(run.EndsWithZero());
+    EXPECT_TRUE(WaitUntil([] { return TrayIcon() == nullptr; }, 5000)) << "no dead icon";
+  }
+}
+
+TEST(Tray, RightClickOpensTheMenuAClickElsewhereClosesItAndQuitEnds) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\n"));
+  ASSERT_TRUE(WaitIcon());
+  const DWORD pid = run.app.Proc().Pid();
+
+  ASSERT_TRUE(ClickIcon(3));
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) << "the menu opens";
+  const RECT icon = RectOf(TrayIcon());
+  const RECT menu = RectOf(OpenMenu(pid));
+  EXPECT_LE(std::abs(menu.left - icon.left) + std::abs(menu.top - icon.bottom), 400)
+      << "at the pointer";
+  ASSERT_TRUE(ClickAt(400, 500));
+  EXPECT_TRUE(WaitUntil([&] { return OpenMenu(pid) == nullptr; }, 10000)) << "gone at a click";
+  EXPECT_TRUE(run.app.Proc().Running());
+
+  // Again, and Quit, the last of its four items.
+  ASSERT_TRUE(ClickIcon(3));
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) << "opens again";
+  PumpFor(kSettleMs);
+  const RECT again = RectOf(OpenMenu(pid));
+  ASSERT_TRUE(ClickAt((again.left + again.right) / 2, again.bottom - 8));
+  EXPECT_TRUE(run.EndsWithZero());
+  EXPECT_TRUE(WaitUntil([] { return TrayIcon() == nullptr; }, 5000)) << "no dead icon";
+}
+
+// Wine without a tray shows the icon in a framed window of its own ("Wine System Tray", at the
+// top left). Tunelamp runs on as before, without a message box, and takes the icon with it.
+TEST(Tray, WithoutATrayTheProgramRunsOnAsBefore) {
+  if (TrayInDisplay()) GTEST_SKIP() << "a tray runs in this display";
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\n"));
+  EXPECT_TRUE(WaitIcon()) << "in Wine's own window";
+  EXPECT_EQ(nullptr, FindTopLevel("#32770", run.app.Proc().Pid())) << "no message box";
+  run.app.HotKey(0);
+  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 10000));
+  run.app.HotKey(2);
+  EXPECT_TRUE(run.EndsWithZero());
+  EXPECT_TRUE(WaitUntil([] { return TrayIcon() == nullptr; }, 5000)) << "no dead icon";
+  const HWND standalone = FindWindowA("__winex11_standalone_tray", nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return !standalone || !IsWindowVisible(standalone); }, 5000))
+      << "Wine's window goes with its last icon";
+}
+
+}  // namespace
+}  // namespace e2e
