@@ -10,8 +10,8 @@
 #include <windows.h>
 
 extern "C" {
-// The runtime's constructor runner (libmingw32): calls every function in .ctors once.
-void __main();
+// The linker's list of static constructors: -1, the constructors, then 0.
+extern void (*__CTOR_LIST__[])();
 // Bounds of the linker's list of runtime pseudo-relocations (data imported from a DLL
 // without dllimport), which only the runtime's start-up code applies.
 extern const char __RUNTIME_PSEUDO_RELOC_LIST__;
@@ -46,11 +46,10 @@ int ShowStateAskedFor() {
 
 }  // namespace
 
-// Static objects register their destructors here, and so does __main for the runner of
-// .dtors. The C runtime's start-up code would keep them for exit(); this process ends only
-// through ExitProcess, which runs none of them, so there is nothing to keep. (Without this,
-// the reference would go to msvcrt.dll's atexit as data to import, which needs a runtime
-// pseudo-relocation: see below.)
+// Static objects register their destructors here. The C runtime's start-up code would keep them for
+// exit(); this process ends only through ExitProcess, which runs none of them, so there is nothing
+// to keep. (Without this, the reference would go to msvcrt.dll's atexit as data to import, which
+// needs a runtime pseudo-relocation: see below.)
 extern "C" int atexit(void (*)()) {
   return 0;
 }
@@ -60,7 +59,11 @@ void WinMainCRTStartup() {
   // the list is empty; if that ever changes, end at once rather than run with wrong pointers.
   // (A difference, not a comparison: the compiler takes two objects' addresses to differ.)
   if (&__RUNTIME_PSEUDO_RELOC_LIST_END__ - &__RUNTIME_PSEUDO_RELOC_LIST__ != 0) ExitProcess(4);
-  __main();
+  // Run here rather than by the runtime's own runner, which brings a section of unwind data
+  // (512 bytes of file) for these few instructions. Last to first, as that runner calls them.
+  size_t count = 0;
+  while (__CTOR_LIST__[count + 1]) ++count;
+  for (; count > 0; --count) __CTOR_LIST__[count]();
   const int result = WinMain(GetModuleHandleA(nullptr), nullptr, ArgumentsOf(GetCommandLineA()),
                              ShowStateAskedFor());
   ExitProcess(static_cast<UINT>(result));
