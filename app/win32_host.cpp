@@ -24,6 +24,9 @@ constexpr char kPlayerClass[] = "Winamp v1.x";
 // taking a message), as SMTO_ABORTIFHUNG then gives up at once.
 constexpr UINT kPlayerTimeoutMs = 300;
 
+// EVENT_OBJECT_LIVEREGIONCHANGED (Windows 8 and later; older systems pass it over).
+constexpr DWORD kEventLiveRegionChanged = 0x8019;
+
 HWND AsWindow(uint32_t window) {
   return reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
 }
@@ -135,7 +138,7 @@ void Win32Host::FormShowWindow(int32_t command) {
 }
 
 void Win32Host::FormSetWindowPosTopmost() {
-  ::SetWindowPos(form_.Handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetWindowPos(form_.Handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 uint32_t Win32Host::FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) {
@@ -186,6 +189,16 @@ void Win32Host::LabelSetColor(uint32_t color) {
   form_.Label->SetColor(color);
 }
 
+void Win32Host::LabelSetTextColor(uint32_t color) {
+  TLabel& label = *form_.Label;
+  if (label.TextColor == color) return;
+  label.TextColor = color;
+  label.Invalidate();
+}
+void Win32Host::LabelAnnounce() {
+  ::NotifyWinEvent(kEventLiveRegionChanged, form_.Label->Handle, OBJID_CLIENT, CHILDID_SELF);
+}
+
 void Win32Host::FontSetSize(int32_t points, uint32_t dpi) {
   form_.Label->Font->SetSize(points, static_cast<int32_t>(dpi));
 }
@@ -216,6 +229,22 @@ PlayerAnswer Win32Host::PlayerSendQuery(uint32_t window, uint32_t wParam, int32_
 
 PlayerAnswer Win32Host::PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) {
   return AskPlayer(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+}
+
+// A system that does not know the setting (before Vista) leaves the answer as it is: on.
+bool Win32Host::SystemAnimations() {
+  BOOL animations = TRUE;
+  ::SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0);
+  return animations != FALSE;
+}
+bool Win32Host::SystemHighContrast() {
+  HIGHCONTRASTA highContrast = {};
+  highContrast.cbSize = sizeof highContrast;
+  return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof highContrast, &highContrast, 0) &&
+         (highContrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+uint32_t Win32Host::SystemColor(uint32_t color) {
+  return ResolveColor(color);
 }
 
 uint32_t Win32Host::GetTickCount() {

@@ -32,6 +32,8 @@ class Win32Host final : public NowPlayingHost {
   void LabelSetCaption(const Text& caption) override;
   void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) override;
   void LabelSetColor(uint32_t color) override;
+  void LabelSetTextColor(uint32_t color) override;
+  void LabelAnnounce() override;
 
   void FontSetSize(int32_t points, uint32_t dpi) override;
   void FontSetName(const Text& name) override;
@@ -48,6 +50,10 @@ class Win32Host final : public NowPlayingHost {
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override;
   bool FrontWindowGet(FrontWindow& front) override;
 
+  bool SystemAnimations() override;
+  bool SystemHighContrast() override;
+  uint32_t SystemColor(uint32_t color) override;
+
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;
   void ExitProcess(uint32_t exitCode) override;
@@ -60,6 +66,10 @@ class Win32Host final : public NowPlayingHost {
  private:
   TForm1& form_;
 };
+
+// Once at the start, for screen readers that want to be told (Narrator): the label is a polite
+// live region, whose changes are read out when the user is idle. Silent where the system cannot.
+void MarkLiveRegion(HWND label);
 
 // The one host of the process, bound to the popup by start-up.
 [[nodiscard]] Win32Host& PopupHost();

@@ -33,6 +33,10 @@ struct NowPlayingState {
   uint32_t stripDpi = 96;    // the strip's, as last reported by the system or found at a display
   uint32_t dpiReading = 96;  // its monitor's, as read at the start or the last display
 
+  // The user's accessibility settings as the last display found them (display_cycle.cpp).
+  bool animations = true;     // the strip fades and slides; else it comes and goes at once
+  bool highContrast = false;  // drawn in the system's window colours, and fully opaque
+
   // Which of the keys set in settings.ini could not be had, and why: shown instead of the
   // title by the first display, until it has gone again. Empty when all is well.
   Text keyNotice;

@@ -80,7 +80,8 @@ class DisplayCycleTest : public ::testing::Test {
   }
 
   static constexpr const char* kCaption = "caption Some Artist - Some Song [4:05] - 1:23";
-  const Log appearing = Log{"top 8"} + AppearingFrames(999) + Log{"alpha 200", "left 20"};
+  const Log appearing =
+      Log{"top 8", "announce"} + AppearingFrames(999) + Log{"alpha 200", "left 20"};
   const Log disappearing = Log{"left 20"} + DisappearingFrames(37) + Log{"alpha 0"};
 
   FakeHost host;
@@ -148,8 +149,8 @@ TEST_F(DisplayCycleTest, AFrameReadLateCountsAsTheLastStep) {
   host.player.Play("1. Song - Winamp");
   host.clockJumps[3] = 2015;
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "alpha 200",
-                              "left 20", "pump", "sleep 10", "alpha 200", "left 20",
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "announce",
+                              "alpha 200", "left 20", "pump", "sleep 10", "alpha 200", "left 20",
                               "timer.interval 3000", "timer.enabled 1"}));
 
   // Far too late, the step would not even fit the alpha's byte.
@@ -270,9 +271,10 @@ TEST_F(DisplayCycleTest, MemoryEconomyRestoresTheFormToAppearAndMinimisesItAfter
   NowPlaying().memoryEconomy = true;
   host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8", "show 0", "show 1", "show 5"} +
-                          AppearingFrames(999) +
-                          Log{"alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", kCaption, "top 8", "show 0", "show 4", "show 8", "announce"} +
+             AppearingFrames(999) +
+             Log{"alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
   DisplayCycle(host);
   EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + disappearing +
                           Log{"show 0", "show 6", "timer.interval 500", "timer.enabled 1"}));
@@ -322,9 +324,10 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
     Log log = host.Take();
     log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
     // Moved once restored, before the first frame; the label and the corners take the width.
-    EXPECT_EQ(log, (c.asked + Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8",
-                                  "show 0", "show 1", "show 5", "form.bounds " + c.bounds,
-                                  "label.width " + c.width, "region " + c.width + " 50 50"}));
+    EXPECT_EQ(
+        log, (c.asked + Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "show 0",
+                            "show 4", "show 8", "form.bounds " + c.bounds, "label.width " + c.width,
+                            "region " + c.width + " 50 50", "announce"}));
   }
 }
 
@@ -460,39 +463,40 @@ TEST_F(DisplayCycleTest, ANewResolutionTakesEffectAtTheNextDisplay) {
     log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
     return log;
   };
-  const Log restored = {"top 8", "show 0", "show 1", "show 5"};
+  const Log restored = {"top 8", "show 0", "show 4", "show 8"};
 
   // The monitor turned to 150 %: laid out anew once restored, before the first frame.
   host.formDpi = 144;
   EXPECT_EQ(display("1. One - Winamp"),
             (Log{"timer.enabled 0", "caption One [0:00] - 0:00"} + restored +
              Log{"font.size 20 at 144", "form.height 75", "label.height 75", "region 1280 75 75",
-                 "top 12"}));
+                 "top 12", "announce"}));
   // The system moved the strip's window to 120 dpi (WM_DPICHANGED) while its monitor still reads
   // 144: the system's word counts. Values that are no resolution are ignored.
   for (const uint32_t dpi : {120u, 0u, 23u, 961u, 0xFFFFu}) OnDpiChanged(dpi);
   EXPECT_EQ(display("2. Two - Winamp"),
-            (Log{"timer.enabled 0", "caption Two [0:00] - 0:00", "top 12", "show 0", "show 1",
-                 "show 5", "font.size 20 at 120", "form.height 63", "label.height 63",
-                 "region 1280 63 63", "top 10"}));
+            (Log{"timer.enabled 0", "caption Two [0:00] - 0:00", "top 12", "show 0", "show 4",
+                 "show 8", "font.size 20 at 120", "form.height 63", "label.height 63",
+                 "region 1280 63 63", "top 10", "announce"}));
   // Nothing new: the strip keeps its layout.
-  EXPECT_EQ(display("3. Three - Winamp"), (Log{"timer.enabled 0", "caption Three [0:00] - 0:00",
-                                               "top 10", "show 0", "show 1", "show 5"}));
+  EXPECT_EQ(display("3. Three - Winamp"),
+            (Log{"timer.enabled 0", "caption Three [0:00] - 0:00", "top 10", "show 0", "show 4",
+                 "show 8", "announce"}));
   // Back at 100 %: exactly as at the start.
   host.formDpi = 96;
   EXPECT_EQ(display("4. Four - Winamp"),
             (Log{"timer.enabled 0", "caption Four [0:00] - 0:00", "top 10"} +
-             Log{"show 0", "show 1", "show 5", "font.size 20", "form.height 50", "label.height 50",
-                 "region 1280 50 50", "top 8"}));
+             Log{"show 0", "show 4", "show 8", "font.size 20", "form.height 50", "label.height 50",
+                 "region 1280 50 50", "top 8", "announce"}));
 
   // A strip placed on a monitor of its own takes that monitor's resolution.
   NowPlaying().monitor = 2;
   host.monitors.push_back({{1280, 0, 3200, 1080}, {1280, 0, 3200, 1040}, 192});
-  EXPECT_EQ(
-      display("5. Five - Winamp"),
-      (Log{"monitor 2", "timer.enabled 0", "caption Five [0:00] - 0:00"} + restored +
-       Log{"font.size 20 at 192", "form.height 100", "label.height 100",
-           "form.bounds 1280 0 1920 100", "label.width 1920", "region 1920 100 100", "top 16"}));
+  EXPECT_EQ(display("5. Five - Winamp"),
+            (Log{"monitor 2", "timer.enabled 0", "caption Five [0:00] - 0:00"} + restored +
+             Log{"font.size 20 at 192", "form.height 100", "label.height 100",
+                 "form.bounds 1280 0 1920 100", "label.width 1920", "region 1920 100 100", "top 16",
+                 "announce"}));
 }
 
 TEST_F(DisplayCycleTest, GoesOnOnlyForNewsWithAutomaticDisplayAForcedDisplayOrAStripOut) {
@@ -556,10 +560,11 @@ TEST_F(DisplayCycleTest, AClickWhileAppearingStopsTheAnimationWithTheStripVisibl
   host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
   host.onPump[50] = [this] { OnPopupMouseUp(host); };
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 49) +
-                          Log{"alpha 49", "left 775", "pump", "alpha 0", "sleep 10",
-                              // the loop test sees the cancel: the strip comes to rest
-                              "alpha 200", "left 20", "timer.interval 500", "timer.enabled 1"}));
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", kCaption, "top 8", "announce"} + AppearingFrames(999, 0, 49) +
+             Log{"alpha 49", "left 775", "pump", "alpha 0", "sleep 10",
+                 // the loop test sees the cancel: the strip comes to rest
+                 "alpha 200", "left 20", "timer.interval 500", "timer.enabled 1"}));
   EXPECT_FALSE(NowPlaying().shown);
   EXPECT_FALSE(NowPlaying().cancel);
 }
@@ -570,9 +575,9 @@ TEST_F(DisplayCycleTest, AClickWhileAppearingWithAutomaticDisplayOffHidesTheStri
   host.player.Play("1. Song - Winamp");
   host.onPump[1] = [this] { OnPopupMouseUp(host); };
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "alpha 0",
-                              "left 1019", "pump", "alpha 0", "sleep 10", "alpha 200", "left 20",
-                              "alpha 0", "timer.interval 500", "timer.enabled 1"}));
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "announce",
+                              "alpha 0", "left 1019", "pump", "alpha 0", "sleep 10", "alpha 200",
+                              "left 20", "alpha 0", "timer.interval 500", "timer.enabled 1"}));
   EXPECT_FALSE(NowPlaying().shown);
   // Only a disappearing animation clears forced: the display runs again at the next tick.
   EXPECT_TRUE(NowPlaying().forced);
@@ -646,7 +651,7 @@ TEST_F(DisplayCycleTest, AShowNowInsideTheAppearingAnimationRunsAWholeCycleThenR
   const Log inner =
       Log{"timer.enabled 0", kCaption} + appearing + Log{"timer.interval 3000", "timer.enabled 1"};
   EXPECT_EQ(host.Take(),
-            (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 49) +
+            (Log{"timer.enabled 0", kCaption, "top 8", "announce"} + AppearingFrames(999, 0, 49) +
              Log{"alpha 49", "left 775", "pump"} + inner +
              // back in the outer loop: its time is up
              Log{"sleep 10", "alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
@@ -683,8 +688,9 @@ TEST_F(DisplayCycleTest, QuitInsideAnAnimationEndsTheProcessAtOnce) {
   host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
   host.onPump[30] = [this] { OnHotKey(host, 2); };
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 29) +
-                          Log{"alpha 29", "left 875", "pump", "exit 0"}));
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", kCaption, "top 8", "announce"} + AppearingFrames(999, 0, 29) +
+             Log{"alpha 29", "left 875", "pump", "exit 0"}));
   EXPECT_EQ(host.afterExit, Log{});
 
   // Also from a show-now run nested in the disappearing animation.

@@ -81,6 +81,12 @@ class FakeHost : public NowPlayingHost {
   std::map<std::pair<uint32_t, uint32_t>, HotKeyAnswer> hotKeyAnswers;
   bool refuseNoRepeat = false;  // a system older than Windows 7
 
+  // The user's accessibility settings, and the system's colours (GetSysColor index: 0x00BBGGRR),
+  // Windows' own default theme unless a test picks another.
+  bool animations = true;
+  bool highContrast = false;
+  std::map<uint32_t, uint32_t> systemColors = {{5, 0x00FFFFFF}, {8, 0x00000000}};
+
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
   bool exited = false;
 
@@ -166,6 +172,8 @@ class FakeHost : public NowPlayingHost {
     Record("caption@" + std::to_string(codePage) + " " + std::string(caption.View()));
   }
   void LabelSetColor(uint32_t color) override { Record("label.color " + Hex(color)); }
+  void LabelSetTextColor(uint32_t color) override { Record("label.text " + Hex(color)); }
+  void LabelAnnounce() override { Record("announce"); }
 
   // "font.size 20" at 96 dpi, "font.size 20 at 144" at any other resolution.
   void FontSetSize(int32_t points, uint32_t dpi) override {
@@ -225,6 +233,21 @@ class FakeHost : public NowPlayingHost {
     Record("front?");
     if (front) window = *front;
     return front.has_value();
+  }
+
+  bool SystemAnimations() override {
+    Touch("SystemAnimations");
+    return animations;
+  }
+  bool SystemHighContrast() override {
+    Touch("SystemHighContrast");
+    return highContrast;
+  }
+  // As GetSysColor: only the low byte selects the colour; an index it does not know is black.
+  uint32_t SystemColor(uint32_t color) override {
+    Touch("SystemColor");
+    const auto found = systemColors.find(color & 0xFF);
+    return found == systemColors.end() ? 0 : found->second;
   }
 
   uint32_t GetTickCount() override {

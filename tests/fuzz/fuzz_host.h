@@ -79,6 +79,8 @@ class FuzzHost : public NowPlayingHost {
     labelCodePage = codePage;
   }
   void LabelSetColor(uint32_t color) override { labelColor = color; }
+  void LabelSetTextColor(uint32_t) override {}
+  void LabelAnnounce() override {}
 
   void FontSetSize(int32_t points, uint32_t) override { fontPoints = points; }
   void FontSetName(const Text& name) override {
@@ -116,6 +118,10 @@ class FuzzHost : public NowPlayingHost {
     return true;
   }
   bool FrontWindowGet(FrontWindow&) override { return false; }
+
+  bool SystemAnimations() override { return true; }
+  bool SystemHighContrast() override { return false; }
+  uint32_t SystemColor(uint32_t) override { return 0; }
 
   uint32_t GetTickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }
