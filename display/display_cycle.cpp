@@ -141,7 +141,7 @@ void SetFadeAlpha(NowPlayingHost& host, const NowPlayingState& state, int32_t le
   state.keyNotice = Text();
   if (state.memoryEconomy) {
     host.FormShowWindow(kSwHide);
-    host.FormShowWindow(kSwMinimize);
+    host.FormShowWindow(kSwShowMinNoActive);
   }
   return true;
 }

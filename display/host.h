@@ -13,6 +13,7 @@ inline constexpr int32_t kSwShowNormal = 1;
 inline constexpr int32_t kSwShow = 5;
 inline constexpr int32_t kSwMinimize = 6;
 // The same without activation: the strip never takes the foreground from the user's window.
+// (SW_MINIMIZE activates the next window in the z-order, which need not be the user's.)
 inline constexpr int32_t kSwShowNoActivate = 4;   // SW_SHOWNOACTIVATE: restored, as SW_SHOWNORMAL
 inline constexpr int32_t kSwShowMinNoActive = 7;  // SW_SHOWMINNOACTIVE: minimised, as SW_MINIMIZE
 inline constexpr int32_t kSwShowNa = 8;           // SW_SHOWNA: shown as it is, as SW_SHOW

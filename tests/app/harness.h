@@ -137,6 +137,7 @@ class FocusWindow {
   ~FocusWindow();
   // Presses `keys` ("ctrl+shift+x") with xdotool, as a person would, after focusing the window.
   [[nodiscard]] bool PressKeys(const std::string& keys) const;
+  [[nodiscard]] HWND Handle() const { return window_; }
 
  private:
   HWND window_ = nullptr;

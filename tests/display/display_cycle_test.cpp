@@ -27,11 +27,12 @@ Log operator+(Log a, const Log& b) {
 }
 
 // Frames `from` to `to` - 1 of an undisturbed appearing animation over a label `width`
-// pixels wide: the alpha rises by one every 10 ms while the label slides in from the right.
-Log AppearingFrames(int32_t width, int from = 0, int to = 200) {
+// pixels wide: the alpha rises by one every 10 ms (toward `rest` over the same 200 steps) while
+// the label slides in from the right.
+Log AppearingFrames(int32_t width, int from = 0, int to = 200, int rest = 200) {
   Log frames;
   for (int step = from; step < to; ++step) {
-    frames.push_back("alpha " + std::to_string(step));
+    frames.push_back("alpha " + std::to_string(step * rest / 200));
     frames.push_back("left " + std::to_string(width + 20 - width * step / 200));
     frames.push_back("pump");
     frames.push_back("sleep 10");
@@ -40,11 +41,11 @@ Log AppearingFrames(int32_t width, int from = 0, int to = 200) {
 }
 
 // The same for the disappearing animation: the label slides down out of the strip.
-Log DisappearingFrames(int32_t height, int from = 0, int to = 200) {
+Log DisappearingFrames(int32_t height, int from = 0, int to = 200, int rest = 200) {
   Log frames;
   for (int step = from; step < to; ++step) {
     const int level = 200 - step;
-    frames.push_back("alpha " + std::to_string(level));
+    frames.push_back("alpha " + std::to_string(level * rest / 200));
     frames.push_back("top " + std::to_string(height + 8 - height * level / 200));
     frames.push_back("pump");
     frames.push_back("sleep 10");
@@ -277,7 +278,94 @@ TEST_F(DisplayCycleTest, MemoryEconomyRestoresTheFormToAppearAndMinimisesItAfter
              Log{"alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
   DisplayCycle(host);
   EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + disappearing +
-                          Log{"show 0", "show 6", "timer.interval 500", "timer.enabled 1"}));
+                          Log{"show 0", "show 7", "timer.interval 500", "timer.enabled 1"}));
+}
+
+// The user's accessibility settings, as the system reports them at each display. Without
+// animations the strip comes out at once, at rest, and goes at once after the same stay. In high
+// contrast it takes the system's window colours (here a white-on-black theme) and rests opaque,
+// its fades as long as ever. Memory economy and the timer are as with animations.
+TEST_F(DisplayCycleTest, FollowsTheUsersAnimationAndContrastSettings) {
+  const Log contrast = {"form.color 0x00000000", "label.color 0x00000000", "label.text 0x00FFFFFF"};
+  const Log timer = {"timer.interval 3000", "timer.enabled 1"};
+  struct Case {
+    const char* what;
+    bool animations;
+    bool highContrast;
+    bool memoryEconomy;
+    Log appear;  // after the caption
+    Log disappear;
+  };
+  const Case cases[] = {
+      {"no animations",
+       false,
+       false,
+       false,
+       {"top 8", "announce", "left 20", "alpha 200"},
+       {"left 20", "alpha 0"}},
+      {"no animations, memory economy",
+       false,
+       false,
+       true,
+       {"top 8", "show 0", "show 4", "show 8", "announce", "left 20", "alpha 200"},
+       {"left 20", "alpha 0", "show 0", "show 7"}},
+      {"no animations, high contrast",
+       false,
+       true,
+       false,
+       contrast + Log{"top 8", "announce", "left 20", "alpha 255"},
+       {"left 20", "alpha 0"}},
+      {"high contrast", true, true, false,
+       contrast + Log{"top 8", "announce"} + AppearingFrames(999, 0, 200, 255) +
+           Log{"alpha 255", "left 20"},
+       Log{"left 20"} + DisappearingFrames(37, 0, 200, 255) + Log{"alpha 0"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetNowPlaying();
+    NowPlaying().keepInterval = 3000;
+    NowPlaying().checkInterval = 500;
+    NowPlaying().memoryEconomy = c.memoryEconomy;
+    host.animations = c.animations;
+    host.highContrast = c.highContrast;
+    host.systemColors = {{5, 0x00000000}, {8, 0x00FFFFFF}};
+    host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
+    const uint32_t start = host.now;
+    DisplayCycle(host);
+    EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + c.appear + timer));
+    EXPECT_EQ(host.now - start, c.animations ? 2000u : 0u);
+    DisplayCycle(host);
+    EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + c.disappear +
+                            Log{"timer.interval 500", "timer.enabled 1"}));
+  }
+}
+
+TEST_F(DisplayCycleTest, TheSettingsColourComesBackWhenHighContrastGoesOff) {
+  NowPlaying().color = 0x00E69500;
+  const auto display = [&](const std::string& caption) {
+    host.player.Play(caption);
+    DisplayCycle(host);
+    Log log = host.Take();
+    DisplayCycle(host);
+    host.Take();
+    log.resize(std::find(log.begin(), log.end(), "top 8") - log.begin());
+    return log;
+  };
+  host.highContrast = true;
+  EXPECT_EQ(display("1. One - Winamp"),
+            (Log{"timer.enabled 0", "caption One [0:00] - 0:00", "form.color 0x00FFFFFF",
+                 "label.color 0x00FFFFFF", "label.text 0x00000000"}));
+  // Another theme of high contrast, chosen while the strip was away.
+  host.systemColors = {{5, 0x00000000}, {8, 0x0000FFFF}};
+  EXPECT_EQ(display("2. Two - Winamp"),
+            (Log{"timer.enabled 0", "caption Two [0:00] - 0:00", "form.color 0x00000000",
+                 "label.color 0x00000000", "label.text 0x0000FFFF"}));
+  host.highContrast = false;
+  EXPECT_EQ(display("3. Three - Winamp"),
+            (Log{"timer.enabled 0", "caption Three [0:00] - 0:00", "form.color 0x00E69500",
+                 "label.color 0x00E69500", "label.text 0x00000000"}));
+  EXPECT_EQ(display("4. Four - Winamp"), (Log{"timer.enabled 0", "caption Four [0:00] - 0:00"}))
+      << "the colours are left alone from then on";
 }
 
 TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
@@ -600,7 +688,7 @@ TEST_F(DisplayCycleTest, AClickWhileDisappearingStopsTheAnimation) {
                     std::string("caption ") + (automatic ? "A" : "B") + " [4:05] - 1:23",
                     "left 20"};
     const Log click{"alpha 198", "top 9", "pump", "alpha 0", "sleep 10"};
-    const Log end{"alpha 0", "show 0", "show 6"};
+    const Log end{"alpha 0", "show 0", "show 7"};
     const Log hide = automatic ? Log{} : Log{"alpha 0"};
     EXPECT_EQ(host.Take(), (start + DisappearingFrames(37, 0, 2) + click + end + hide +
                             Log{"timer.interval 500", "timer.enabled 1"}));

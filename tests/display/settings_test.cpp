@@ -57,7 +57,7 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "hotkey 1 0x00004006 0x00000043",
                              "read Keys Quit Ctrl+Shift+V",
                              "hotkey 2 0x00004006 0x00000056",
-                             "show 6",
+                             "show 7",
                          }));
   const NowPlayingState& state = NowPlaying();
   EXPECT_EQ(state.keepInterval, 3000u);
@@ -152,7 +152,7 @@ TEST_F(SettingsTest, MemoryEconomyIsOnOnlyForExactlyOne) {
     NowPlaying().memoryEconomy = !c.on;
     LoadSettings(host);
     EXPECT_EQ(NowPlaying().memoryEconomy, c.on);
-    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "hotkey 2 0x00004006 0x00000056");
+    EXPECT_EQ(host.Take().back(), c.on ? "show 7" : "hotkey 2 0x00004006 0x00000056");
   }
 }
 
