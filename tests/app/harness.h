@@ -83,6 +83,7 @@ struct Sample {
   bool iconic;
   RECT label;
   std::string text;
+  HWND front;  // the foreground window
 };
 // Samples the popup every few milliseconds until `stop` holds for a sample or timeoutMs pass.
 template <typename Stop>
