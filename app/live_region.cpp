@@ -1,9 +1,9 @@
 // The label as a live region for screen readers. NVDA reads the label's text on every
 // EVENT_OBJECT_LIVEREGIONCHANGED (Win32Host::LabelAnnounce); Narrator does so only for a control
 // marked as a live region, which a plain "static" window is not. The mark is an annotation of
-// Active Accessibility (IAccPropServices, oleacc), made through COM: both are loaded here, at run
-// time, from the system folder only, so that a program without them starts as fast and a copy
-// of them beside tunelamp.exe is never taken.
+// Active Accessibility (IAccPropServices in oleacc), made through COM: ole32 is loaded here at run
+// time, from the system folder only (a copy beside tunelamp.exe is never taken), and COM loads
+// oleacc from the system folder, where the registry says it is.
 #include <windows.h>
 #include <oleacc.h>
 

@@ -96,8 +96,8 @@ void SetFadeAlpha(NowPlayingHost& host, const NowPlayingState& state, int32_t le
   // it is restored.
   if (FitStrip(host, state, monitor)) host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
   const int32_t restLeft = ScaleToDpi(kLabelRestLeft, state.layoutDpi);
-  // The caption is in place and the window shown (screen readers pass over hidden ones), and
-  // nothing of the strip is visible yet.
+  // Screen readers read the label out: after its caption is in place and the window is shown
+  // (they pass over hidden ones), before the first frame.
   host.LabelAnnounce();
   if (!state.animations) {
     host.LabelSetLeft(restLeft);
