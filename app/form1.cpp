@@ -13,8 +13,15 @@ void OnHotKeyMessage(TObject* /*form*/, TWindowMessage& message) {
   OnHotKey(PopupHost(), message.WParam);
 }
 
+// int OnMouseActivate(WM_MOUSEACTIVATE): a click on the strip (or its label, whose default
+// processing asks the form) leaves the foreground where it is; the click itself still arrives.
+void OnMouseActivateMessage(TObject* /*form*/, TWindowMessage& message) {
+  message.Result = MA_NOACTIVATE;
+}
+
 const MessageHandler kForm1Handlers[] = {
     {WM_HOTKEY, &OnHotKeyMessage},
+    {WM_MOUSEACTIVATE, &OnMouseActivateMessage},
 };
 
 }  // namespace

@@ -16,8 +16,9 @@
 namespace {
 
 constexpr char kInstanceEventName[] = "TunelampEvent";
-// WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE: always on top, no taskbar button.
-constexpr uint32_t kPopupExStyle = 0x188;
+// WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE: always on top, no taskbar button; and
+// WS_EX_NOACTIVATE: it never takes the foreground, not even when clicked.
+constexpr uint32_t kPopupExStyle = 0x188 | WS_EX_NOACTIVATE;
 constexpr uint8_t kNoBorder = 0;
 constexpr uint32_t kFirstCheckMs = 100;
 constexpr int32_t kLabelLeft = 20;
@@ -57,10 +58,21 @@ void EndIfAnotherCopyRuns() {
   if (marker && GetLastError() == ERROR_ALREADY_EXISTS) ExitProcess(0);
 }
 
+// DLLs that the program or Windows load for it at run time come from the system folder only,
+// never from the current or the program's folder, where a planted copy would run as Tunelamp.
+// SetDefaultDllDirectories is Windows 8 (and Windows 7 with KB2533623): elsewhere nothing changes.
+void LoadDllsFromSystemOnly() {
+  using Proc = BOOL(WINAPI*)(DWORD);
+  const auto restrict = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "SetDefaultDllDirectories")));
+  if (restrict) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
+  LoadDllsFromSystemOnly();
   EndIfAnotherCopyRuns();
 
   // Locals of an entry that never returns: they live as long as the process.
@@ -96,6 +108,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   label.SetLeft(kLabelLeft);
   label.SetWidth(form.GetWidth());
   label.SetColor(form.Color);
+  MarkLiveRegion(label.Handle);
 
   Run(form);
 }

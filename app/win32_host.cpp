@@ -25,6 +25,9 @@ constexpr char kPlayerClass[] = "Winamp v1.x";
 // taking a message), as SMTO_ABORTIFHUNG then gives up at once.
 constexpr UINT kPlayerTimeoutMs = 300;
 
+// EVENT_OBJECT_LIVEREGIONCHANGED (Windows 8 and later; older systems pass it over).
+constexpr DWORD kEventLiveRegionChanged = 0x8019;
+
 HWND AsWindow(uint32_t window) {
   return reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
 }
@@ -163,7 +166,7 @@ void Win32Host::FormShowWindow(int32_t command) {
 }
 
 void Win32Host::FormSetWindowPosTopmost() {
-  ::SetWindowPos(form_.Handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetWindowPos(form_.Handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 uint32_t Win32Host::FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) {
@@ -231,6 +234,16 @@ void Win32Host::ProgressSetBounds(int32_t left, int32_t top, int32_t width, int3
   progress_->SetBounds(left, top, width, height);
 }
 
+void Win32Host::LabelSetTextColor(uint32_t color) {
+  TLabel& label = *form_.Label;
+  if (label.TextColor == color) return;
+  label.TextColor = color;
+  label.Invalidate();
+}
+void Win32Host::LabelAnnounce() {
+  ::NotifyWinEvent(kEventLiveRegionChanged, form_.Label->Handle, OBJID_CLIENT, CHILDID_SELF);
+}
+
 void Win32Host::FontSetSize(int32_t points, uint32_t dpi) {
   form_.Label->Font->SetSize(points, static_cast<int32_t>(dpi));
 }
@@ -275,6 +288,22 @@ PlayerAnswer Win32Host::PlayerGetCaption(uint32_t window, char* buffer, uint32_t
 
 PlayerAnswer Win32Host::PlayerGetCaptionLength(uint32_t window) {
   return AskPlayer(window, WM_GETTEXTLENGTH, 0, 0);
+}
+
+// A system that does not know the setting (before Vista) leaves the answer as it is: on.
+bool Win32Host::SystemAnimations() {
+  BOOL animations = TRUE;
+  ::SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0);
+  return animations != FALSE;
+}
+bool Win32Host::SystemHighContrast() {
+  HIGHCONTRASTA highContrast = {};
+  highContrast.cbSize = sizeof highContrast;
+  return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof highContrast, &highContrast, 0) &&
+         (highContrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+uint32_t Win32Host::SystemColor(uint32_t color) {
+  return ResolveColor(color);
 }
 
 uint32_t Win32Host::GetTickCount() {

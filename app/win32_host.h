@@ -34,6 +34,8 @@ class Win32Host final : public NowPlayingHost {
   void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) override;
   void LabelSetColor(uint32_t color) override;
   void ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  void LabelSetTextColor(uint32_t color) override;
+  void LabelAnnounce() override;
 
   void FontSetSize(int32_t points, uint32_t dpi) override;
   void FontSetName(const Text& name) override;
@@ -51,6 +53,10 @@ class Win32Host final : public NowPlayingHost {
   // In monitors.cpp.
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override;
   bool FrontWindowGet(FrontWindow& front) override;
+
+  bool SystemAnimations() override;
+  bool SystemHighContrast() override;
+  uint32_t SystemColor(uint32_t color) override;
 
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;
@@ -73,6 +79,10 @@ class Win32Host final : public NowPlayingHost {
   TLabel* progress_ = nullptr;
   TTimer* liveTimer_ = nullptr;
 };
+
+// Once at the start, for screen readers that want to be told (Narrator): the label is a polite
+// live region, whose changes are read out when the user is idle. Silent where the system cannot.
+void MarkLiveRegion(HWND label);
 
 // The one host of the process, bound to the popup by start-up.
 [[nodiscard]] Win32Host& PopupHost();

@@ -94,47 +94,82 @@ class RunUnderWay {
   NowPlayingState& state_;
 };
 
-// Both animations pump messages every frame, so a click (cancel) or a hot key is handled
-// inside them; they answer false when the quit hot key ended the process meanwhile.
+// The user's accessibility settings, read at every display, so that a change applies at the next
+// one. In high contrast the strip takes the system's window colours, whatever Color says; when
+// high contrast goes off, the settings' colour comes back. Only then are the colours touched.
+void FollowAccessibilitySettings(NowPlayingHost& host, NowPlayingState& state) {
+  state.animations = host.SystemAnimations();
+  const bool highContrast = host.SystemHighContrast();
+  if (!highContrast && !state.highContrast) return;
+  state.highContrast = highContrast;
+  const uint32_t back = highContrast ? host.SystemColor(kColorWindow) : state.color;
+  host.FormSetColor(back);
+  host.LabelSetColor(back);
+  host.LabelSetTextColor(highContrast ? host.SystemColor(kColorWindowText) : kLabelTextColor);
+}
 
-// The strip fades in from alpha 0 to 200 while the label slides in from the right.
+// The alpha the strip rests at while it is out: translucent, or opaque in high contrast.
+[[nodiscard]] int32_t RestingAlpha(const NowPlayingState& state) {
+  return state.highContrast ? kAlphaOpaque : kAlphaShown;
+}
+
+// The alpha at `level` (0 to 200) of a fade: the fade takes as long whatever the alpha at rest.
+void SetFadeAlpha(NowPlayingHost& host, const NowPlayingState& state, int32_t level) {
+  host.FormSetAlphaBlendValue(static_cast<uint8_t>(level * RestingAlpha(state) / kAlphaShown));
+}
+
+// Both animations pump messages every frame, so a click (cancel) or a hot key is handled
+// inside them; they answer false when the quit hot key ended the process meanwhile. Without
+// animations the strip comes out and goes at once; the timer's phases stay as they are.
+
+// The strip fades in from alpha 0 to its resting alpha while the label slides in from the right.
 [[nodiscard]] bool Appear(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
+  FollowAccessibilitySettings(host, state);
   host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
   const uint32_t start = host.GetTickCount();
   if (state.memoryEconomy) {
+    // Restored and shown without activation: the user's window keeps the keyboard.
     host.FormShowWindow(kSwHide);
-    host.FormShowWindow(kSwShowNormal);
-    host.FormShowWindow(kSwShow);
+    host.FormShowWindow(kSwShowNoActivate);
+    host.FormShowWindow(kSwShowNa);
   }
   // A minimised window would only move its icon: the strip moves and takes its new size once
   // it is restored.
   if (FitStrip(host, state, monitor)) host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
   const int32_t restLeft = ScaleToDpi(kLabelRestLeft, state.layoutDpi);
+  // Screen readers read the label out: after its caption is in place and the window is shown
+  // (they pass over hidden ones), before the first frame.
+  host.LabelAnnounce();
+  if (!state.animations) {
+    host.LabelSetLeft(restLeft);
+    host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
+    return true;
+  }
   // Unsigned differences, so that a tick count wrapping around still ends the loop.
   while (host.GetTickCount() - start < kAnimationMs && !state.cancel) {
     uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
     if (step > kAlphaShown) step = kAlphaShown;
-    host.FormSetAlphaBlendValue(static_cast<uint8_t>(step));
+    SetFadeAlpha(host, state, static_cast<int32_t>(step));
     const int32_t width = host.LabelGetWidth();
     host.LabelSetLeft(SlideEdge(width, restLeft, static_cast<int32_t>(step)));
     host.FormProcessMessages();
     if (state.exiting) return false;
     host.Sleep(kFramePauseMs);
   }
-  host.FormSetAlphaBlendValue(kAlphaShown);
+  host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
   host.LabelSetLeft(restLeft);
   return true;
 }
 
-// The strip fades out from alpha 200 to 0 while the label slides down out of it.
+// The strip fades out from its resting alpha to 0 while the label slides down out of it.
 [[nodiscard]] bool Disappear(NowPlayingHost& host, NowPlayingState& state) {
   host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
   const int32_t restTop = ScaleToDpi(kLabelRestTop, state.layoutDpi);
   const uint32_t start = host.GetTickCount();
-  while (host.GetTickCount() - start < kAnimationMs && !state.cancel) {
+  while (state.animations && host.GetTickCount() - start < kAnimationMs && !state.cancel) {
     const uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
     const int32_t level = step > kAlphaShown ? 0 : kAlphaShown - static_cast<int32_t>(step);
-    host.FormSetAlphaBlendValue(static_cast<uint8_t>(level));
+    SetFadeAlpha(host, state, level);
     const int32_t height = host.LabelGetHeight();
     host.LabelSetTop(SlideEdge(height, restTop, level));
     host.FormProcessMessages();
@@ -147,7 +182,7 @@ class RunUnderWay {
   state.keyNotice = Text();
   if (state.memoryEconomy) {
     host.FormShowWindow(kSwHide);
-    host.FormShowWindow(kSwMinimize);
+    host.FormShowWindow(kSwShowMinNoActive);
   }
   return true;
 }

@@ -10,9 +10,17 @@
 // ShowWindow commands, with Win32's numbers.
 inline constexpr int32_t kSwHide = 0;
 inline constexpr int32_t kSwShowNormal = 1;
-inline constexpr int32_t kSwShowNoActivate = 4;
 inline constexpr int32_t kSwShow = 5;
 inline constexpr int32_t kSwMinimize = 6;
+// The same without activation: the strip never takes the foreground from the user's window.
+// (SW_MINIMIZE activates the next window in the z-order, which need not be the user's.)
+inline constexpr int32_t kSwShowNoActivate = 4;   // SW_SHOWNOACTIVATE: restored, as SW_SHOWNORMAL
+inline constexpr int32_t kSwShowMinNoActive = 7;  // SW_SHOWMINNOACTIVE: minimised, as SW_MINIMIZE
+inline constexpr int32_t kSwShowNa = 8;           // SW_SHOWNA: shown as it is, as SW_SHOW
+
+// System colours (the shared colour type's 0x80000000 + GetSysColor index).
+inline constexpr uint32_t kColorWindow = 0x80000005;      // COLOR_WINDOW
+inline constexpr uint32_t kColorWindowText = 0x80000008;  // COLOR_WINDOWTEXT
 
 // The player's answer to one query. A player that does not answer in time (it hangs, or its
 // window went away) gives no answer; the value then reads as 0.
@@ -96,6 +104,10 @@ class NowPlayingHost {
   // whatever the process's code page is (on Windows through UTF-16).
   virtual void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) = 0;
   virtual void LabelSetColor(uint32_t color) = 0;
+  virtual void LabelSetTextColor(uint32_t color) = 0;  // 0x00BBGGRR, black at the start
+  // NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, label, OBJID_CLIENT, CHILDID_SELF): a screen
+  // reader reads the label's text out.
+  virtual void LabelAnnounce() = 0;
 
   // The progress line: a child of the form in the label's text colour, made at the first call;
   // positions in the form's client area. A width of 0 shows no line.
@@ -131,6 +143,14 @@ class NowPlayingHost {
   // The foreground window, when it belongs to another program and is not the desktop or one of
   // the shell's; false, leaving `front` alone, otherwise.
   [[nodiscard]] virtual bool FrontWindowGet(FrontWindow& front) = 0;
+
+  // The user's accessibility settings, read afresh on every call: "Show animations in Windows"
+  // (SPI_GETCLIENTAREAANIMATION; on where the system does not know it) and high contrast
+  // (SPI_GETHIGHCONTRAST, HCF_HIGHCONTRASTON). SystemColor resolves a kColor... value to
+  // 0x00BBGGRR as GetSysColor does.
+  [[nodiscard]] virtual bool SystemAnimations() = 0;
+  [[nodiscard]] virtual bool SystemHighContrast() = 0;
+  [[nodiscard]] virtual uint32_t SystemColor(uint32_t color) = 0;
 
   // The system. ExitProcess does not return in the program; the logic still returns at
   // once after calling it, without touching anything else.

@@ -125,5 +125,5 @@ void LoadSettings(NowPlayingHost& host) {
   state.forced = false;
   state.automatic = true;
   state.settingsLoaded = true;
-  if (state.memoryEconomy) host.FormShowWindow(kSwMinimize);
+  if (state.memoryEconomy) host.FormShowWindow(kSwShowMinNoActive);
 }

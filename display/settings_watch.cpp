@@ -76,7 +76,7 @@ void ApplyWaitingSettings(NowPlayingHost& host) {
   // Minimised as a display ends, or restored without taking the keyboard from anyone.
   if (state.memoryEconomy) {
     host.FormShowWindow(kSwHide);
-    host.FormShowWindow(kSwMinimize);
+    host.FormShowWindow(kSwShowMinNoActive);
   } else {
     host.FormShowWindow(kSwShowNoActivate);
   }

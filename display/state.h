@@ -56,6 +56,9 @@ struct NowPlayingState {
   bool livePosition = false;
   bool progress = false;
   bool showsTrack = false;
+  // The user's accessibility settings as the last display found them (display_cycle.cpp).
+  bool animations = true;     // the strip fades and slides; else it comes and goes at once
+  bool highContrast = false;  // drawn in the system's window colours, and fully opaque
 
   // Which of the keys set in settings.ini could not be had, and why: shown instead of the
   // title by the first display, until it has gone again. Empty when all is well.

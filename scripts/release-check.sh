@@ -5,7 +5,8 @@
 #   - the zip holds what the read-me promises, in that order;
 #   - its tunelamp.exe carries the project's version in its version resource and the manifest,
 #     and the manifest asks for UTF-8 and for the caller's rights, read back with Debian's
-#     exiftool and wrestool.
+#     exiftool and wrestool;
+#   - its PE header carries the hardening flags, read back with objdump.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -103,6 +104,17 @@ echo "$manifest" | grep -q '<activeCodePage[^>]*>UTF-8</activeCodePage>' ||
 echo "$manifest" | tr -d '\n' |
   grep -q '<trustInfo xmlns="urn:schemas-microsoft-com:asm.v3">[[:space:]]*<security>[[:space:]]*<requestedPrivileges>[[:space:]]*<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' ||
   fail "the manifest does not ask for the caller's rights (asInvoker) in its trustInfo block"
+
+echo "== tunelamp.exe's header"
+flags=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^DllCharacteristics[[:space:]]*//p')
+echo "DllCharacteristics: $flags"
+# Address-space randomisation, no execution of data, no structured exception handlers (so none can
+# be planted), and terminal-server aware (no per-user copies of Windows' files for it).
+for flag in 0x0040:DYNAMIC_BASE 0x0100:NX_COMPAT 0x0400:NO_SEH 0x8000:TERMINAL_SERVER_AWARE; do
+  if [ -z "$flags" ] || (((0x$flags & ${flag%%:*}) == 0)); then
+    fail "the PE header does not say ${flag#*:} (DllCharacteristics '$flags')"
+  fi
+done
 
 if [ "$failures" -gt 0 ]; then
   echo "release-check: $failures check(s) failed" >&2

@@ -6,7 +6,10 @@ void Run(TWinControl& control) {
   MainWindow = &control;
   if (control.OnCreate.IsSet()) control.OnCreate(&control);
   if (control.OnShow.IsSet()) control.OnShow(&control);
-  if (control.Visible) ShowWindow(control.Handle, SW_SHOW);
+  // A window that never takes the foreground is not activated by its first show either.
+  if (control.Visible) {
+    ShowWindow(control.Handle, (control.ExStyle & WS_EX_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+  }
   for (;;) {
     WaitMessage();
     ProcessMessages(control);

@@ -186,6 +186,7 @@ Sample Snapshot(HWND popup) {
   // In the popup's client area, where the label's resting place is (20, 8).
   MapWindowPoints(nullptr, popup, reinterpret_cast<POINT*>(&sample.label), 2);
   sample.text = LabelText(popup);
+  sample.front = GetForegroundWindow();
   return sample;
 }
 

@@ -83,6 +83,7 @@ struct Sample {
   bool iconic;
   RECT label;
   std::string text;
+  HWND front;  // the foreground window
 };
 // Samples the popup every few milliseconds until `stop` holds for a sample or timeoutMs pass.
 template <typename Stop>
@@ -139,6 +140,7 @@ class FocusWindow {
   [[nodiscard]] bool PressKeys(const std::string& keys) const;
   // Whether the window is the one in front, as this process sees it.
   [[nodiscard]] bool HasFocus() const { return GetForegroundWindow() == window_; }
+  [[nodiscard]] HWND Handle() const { return window_; }
 
  private:
   HWND window_ = nullptr;

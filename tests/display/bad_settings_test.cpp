@@ -179,7 +179,7 @@ TEST_F(BadSettingsTest, EveryFileGivesUsableValues) {
     EXPECT_EQ(handed("form.color "), std::vector<std::string>{FakeHost::Hex(row.color)});
     EXPECT_EQ(handed("label.color "), std::vector<std::string>{FakeHost::Hex(row.color)});
     EXPECT_EQ(handed("show "),
-              row.economy ? std::vector<std::string>{"6"} : std::vector<std::string>{});
+              row.economy ? std::vector<std::string>{"7"} : std::vector<std::string>{});
     // Whatever the file, the popup still gets its three hot keys and starts hidden.
     EXPECT_EQ(handed("hotkey ").size(), 3u);
     EXPECT_EQ(handed("alpha "), std::vector<std::string>{"0"});

@@ -27,11 +27,12 @@ Log operator+(Log a, const Log& b) {
 }
 
 // Frames `from` to `to` - 1 of an undisturbed appearing animation over a label `width`
-// pixels wide: the alpha rises by one every 10 ms while the label slides in from the right.
-Log AppearingFrames(int32_t width, int from = 0, int to = 200) {
+// pixels wide: the alpha rises by one every 10 ms (toward `rest` over the same 200 steps) while
+// the label slides in from the right.
+Log AppearingFrames(int32_t width, int from = 0, int to = 200, int rest = 200) {
   Log frames;
   for (int step = from; step < to; ++step) {
-    frames.push_back("alpha " + std::to_string(step));
+    frames.push_back("alpha " + std::to_string(step * rest / 200));
     frames.push_back("left " + std::to_string(width + 20 - width * step / 200));
     frames.push_back("pump");
     frames.push_back("sleep 10");
@@ -40,11 +41,11 @@ Log AppearingFrames(int32_t width, int from = 0, int to = 200) {
 }
 
 // The same for the disappearing animation: the label slides down out of the strip.
-Log DisappearingFrames(int32_t height, int from = 0, int to = 200) {
+Log DisappearingFrames(int32_t height, int from = 0, int to = 200, int rest = 200) {
   Log frames;
   for (int step = from; step < to; ++step) {
     const int level = 200 - step;
-    frames.push_back("alpha " + std::to_string(level));
+    frames.push_back("alpha " + std::to_string(level * rest / 200));
     frames.push_back("top " + std::to_string(height + 8 - height * level / 200));
     frames.push_back("pump");
     frames.push_back("sleep 10");
@@ -80,7 +81,8 @@ class DisplayCycleTest : public ::testing::Test {
   }
 
   static constexpr const char* kCaption = "caption Some Artist - Some Song [4:05] - 1:23";
-  const Log appearing = Log{"top 8"} + AppearingFrames(999) + Log{"alpha 200", "left 20"};
+  const Log appearing =
+      Log{"top 8", "announce"} + AppearingFrames(999) + Log{"alpha 200", "left 20"};
   const Log disappearing = Log{"left 20"} + DisappearingFrames(37) + Log{"alpha 0"};
 
   FakeHost host;
@@ -148,8 +150,8 @@ TEST_F(DisplayCycleTest, AFrameReadLateCountsAsTheLastStep) {
   host.player.Play("1. Song - Winamp");
   host.clockJumps[3] = 2015;
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "alpha 200",
-                              "left 20", "pump", "sleep 10", "alpha 200", "left 20",
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "announce",
+                              "alpha 200", "left 20", "pump", "sleep 10", "alpha 200", "left 20",
                               "timer.interval 3000", "timer.enabled 1"}));
 
   // Far too late, the step would not even fit the alpha's byte.
@@ -332,12 +334,72 @@ TEST_F(DisplayCycleTest, MemoryEconomyRestoresTheFormToAppearAndMinimisesItAfter
   NowPlaying().memoryEconomy = true;
   host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8", "show 0", "show 1", "show 5"} +
-                          AppearingFrames(999) +
-                          Log{"alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", kCaption, "top 8", "show 0", "show 4", "show 8", "announce"} +
+             AppearingFrames(999) +
+             Log{"alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
   DisplayCycle(host);
   EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + disappearing +
-                          Log{"show 0", "show 6", "timer.interval 500", "timer.enabled 1"}));
+                          Log{"show 0", "show 7", "timer.interval 500", "timer.enabled 1"}));
+}
+
+// Read at each display. Without animations the strip comes and goes at once, at rest, after the
+// same stay; in high contrast (here white on black) it takes the window colours and rests opaque,
+// its fades as long as ever, and Color comes back once high contrast is off.
+TEST_F(DisplayCycleTest, FollowsTheUsersAnimationAndContrastSettings) {
+  const Log contrast = {"form.color 0x00000000", "label.color 0x00000000", "label.text 0x00FFFFFF"};
+  struct Case {
+    bool animations, highContrast, memoryEconomy;
+    Log appear, disappear;
+  };
+  const Case cases[] = {
+      {false, false, false, {"top 8", "announce", "left 20", "alpha 200"}, {"left 20", "alpha 0"}},
+      {false,
+       false,
+       true,
+       {"top 8", "show 0", "show 4", "show 8", "announce", "left 20", "alpha 200"},
+       {"left 20", "alpha 0", "show 0", "show 7"}},
+      {false,
+       true,
+       false,
+       contrast + Log{"top 8", "announce", "left 20", "alpha 255"},
+       {"left 20", "alpha 0"}},
+      {true, true, false,
+       contrast + Log{"top 8", "announce"} + AppearingFrames(999, 0, 200, 255) +
+           Log{"alpha 255", "left 20"},
+       Log{"left 20"} + DisappearingFrames(37, 0, 200, 255) + Log{"alpha 0"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    NowPlaying().memoryEconomy = c.memoryEconomy;
+    NowPlaying().highContrast = false;
+    host.animations = c.animations;
+    host.highContrast = c.highContrast;
+    host.systemColors = {{5, 0x00000000}, {8, 0x00FFFFFF}};
+    host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
+    NowPlaying().forced = true;  // the same title again
+    const uint32_t start = host.now;
+    DisplayCycle(host);
+    EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + c.appear +
+                            Log{"timer.interval 3000", "timer.enabled 1"}));
+    EXPECT_EQ(host.now - start, c.animations ? 2000u : 0u);
+    DisplayCycle(host);
+    EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption} + c.disappear +
+                            Log{"timer.interval 500", "timer.enabled 1"}));
+  }
+  // Another contrast theme, then high contrast off, then the colours left alone.
+  NowPlaying().color = 0x00E69500;
+  const auto colours = [&](bool highContrast) {
+    host.highContrast = highContrast;
+    OnHotKey(host, kHotKeyShowNow);
+    DisplayCycle(host);
+    const Log log = host.Take();
+    return Values(log, "form.color") + Values(log, "label.text");
+  };
+  host.systemColors = {{5, 0x00000000}, {8, 0x0000FFFF}};
+  EXPECT_EQ(colours(true), (Log{"0x00000000", "0x0000FFFF"}));
+  EXPECT_EQ(colours(false), (Log{"0x00E69500", "0x00000000"}));
+  EXPECT_EQ(colours(false), Log{});
 }
 
 TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
@@ -389,9 +451,10 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
     Log log = host.Take();
     log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
     // Moved once restored, before the first frame; the label and the corners take the width.
-    EXPECT_EQ(log, (c.asked + Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8",
-                                  "show 0", "show 1", "show 5", "form.bounds " + c.bounds,
-                                  "label.width " + c.width, "region " + c.width + " 50 50"}));
+    EXPECT_EQ(
+        log, (c.asked + Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "show 0",
+                            "show 4", "show 8", "form.bounds " + c.bounds, "label.width " + c.width,
+                            "region " + c.width + " 50 50", "announce"}));
   }
 }
 
@@ -533,39 +596,40 @@ TEST_F(DisplayCycleTest, ANewResolutionTakesEffectAtTheNextDisplay) {
     log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
     return log;
   };
-  const Log restored = {"top 8", "show 0", "show 1", "show 5"};
+  const Log restored = {"top 8", "show 0", "show 4", "show 8"};
 
   // The monitor turned to 150 %: laid out anew once restored, before the first frame.
   host.formDpi = 144;
   EXPECT_EQ(display("1. One - Winamp"),
             (Log{"timer.enabled 0", "caption One [0:00] - 0:00"} + restored +
              Log{"font.size 20 at 144", "form.height 75", "label.height 75", "region 1280 75 75",
-                 "top 12"}));
+                 "top 12", "announce"}));
   // The system moved the strip's window to 120 dpi (WM_DPICHANGED) while its monitor still reads
   // 144: the system's word counts. Values that are no resolution are ignored.
   for (const uint32_t dpi : {120u, 0u, 23u, 961u, 0xFFFFu}) OnDpiChanged(dpi);
   EXPECT_EQ(display("2. Two - Winamp"),
-            (Log{"timer.enabled 0", "caption Two [0:00] - 0:00", "top 12", "show 0", "show 1",
-                 "show 5", "font.size 20 at 120", "form.height 63", "label.height 63",
-                 "region 1280 63 63", "top 10"}));
+            (Log{"timer.enabled 0", "caption Two [0:00] - 0:00", "top 12", "show 0", "show 4",
+                 "show 8", "font.size 20 at 120", "form.height 63", "label.height 63",
+                 "region 1280 63 63", "top 10", "announce"}));
   // Nothing new: the strip keeps its layout.
-  EXPECT_EQ(display("3. Three - Winamp"), (Log{"timer.enabled 0", "caption Three [0:00] - 0:00",
-                                               "top 10", "show 0", "show 1", "show 5"}));
+  EXPECT_EQ(display("3. Three - Winamp"),
+            (Log{"timer.enabled 0", "caption Three [0:00] - 0:00", "top 10", "show 0", "show 4",
+                 "show 8", "announce"}));
   // Back at 100 %: exactly as at the start.
   host.formDpi = 96;
   EXPECT_EQ(display("4. Four - Winamp"),
             (Log{"timer.enabled 0", "caption Four [0:00] - 0:00", "top 10"} +
-             Log{"show 0", "show 1", "show 5", "font.size 20", "form.height 50", "label.height 50",
-                 "region 1280 50 50", "top 8"}));
+             Log{"show 0", "show 4", "show 8", "font.size 20", "form.height 50", "label.height 50",
+                 "region 1280 50 50", "top 8", "announce"}));
 
   // A strip placed on a monitor of its own takes that monitor's resolution.
   NowPlaying().monitor = 2;
   host.monitors.push_back({{1280, 0, 3200, 1080}, {1280, 0, 3200, 1040}, 192});
-  EXPECT_EQ(
-      display("5. Five - Winamp"),
-      (Log{"monitor 2", "timer.enabled 0", "caption Five [0:00] - 0:00"} + restored +
-       Log{"font.size 20 at 192", "form.height 100", "label.height 100",
-           "form.bounds 1280 0 1920 100", "label.width 1920", "region 1920 100 100", "top 16"}));
+  EXPECT_EQ(display("5. Five - Winamp"),
+            (Log{"monitor 2", "timer.enabled 0", "caption Five [0:00] - 0:00"} + restored +
+             Log{"font.size 20 at 192", "form.height 100", "label.height 100",
+                 "form.bounds 1280 0 1920 100", "label.width 1920", "region 1920 100 100", "top 16",
+                 "announce"}));
 }
 
 // At the default place the strip is fitted anew only after the system reported a new screen, and
@@ -582,16 +646,17 @@ TEST_F(DisplayCycleTest, ANewScreenFitsTheStripToItsMonitor) {
     log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
     return log;
   };
-  const Log restored = {"top 8", "show 0", "show 1", "show 5"};
+  const Log restored = {"top 8", "show 0", "show 4", "show 8"};
   // A new work area, the same monitor: asked for, and nothing moves.
   OnScreenChanged(host);
   EXPECT_EQ(display("1. One - Winamp"),
-            (Log{"monitor 0", "timer.enabled 0", "caption One [0:00] - 0:00"} + restored));
+            (Log{"monitor 0", "timer.enabled 0", "caption One [0:00] - 0:00"} + restored +
+             Log{"announce"}));
   host.monitors[0].monitor = {0, 0, 1920, 1080};
   OnScreenChanged(host);
   EXPECT_EQ(display("3. Three - Winamp"),
             (Log{"monitor 0", "timer.enabled 0", "caption Three [0:00] - 0:00"} + restored +
-             Log{"form.bounds 0 0 1920 50", "label.width 1920", "region 1920 50 50"}));
+             Log{"form.bounds 0 0 1920 50", "label.width 1920", "region 1920 50 50", "announce"}));
   // Out, the strip is fitted at once, and laid out for a new resolution.
   host.player.Play("4. Four - Winamp");
   DisplayCycle(host);
@@ -665,10 +730,11 @@ TEST_F(DisplayCycleTest, AClickWhileAppearingStopsTheAnimationWithTheStripVisibl
   host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
   host.onPump[50] = [this] { OnPopupMouseUp(host); };
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 49) +
-                          Log{"alpha 49", "left 775", "pump", "alpha 0", "sleep 10",
-                              // the loop test sees the cancel: the strip comes to rest
-                              "alpha 200", "left 20", "timer.interval 500", "timer.enabled 1"}));
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", kCaption, "top 8", "announce"} + AppearingFrames(999, 0, 49) +
+             Log{"alpha 49", "left 775", "pump", "alpha 0", "sleep 10",
+                 // the loop test sees the cancel: the strip comes to rest
+                 "alpha 200", "left 20", "timer.interval 500", "timer.enabled 1"}));
   EXPECT_FALSE(NowPlaying().shown);
   EXPECT_FALSE(NowPlaying().cancel);
 }
@@ -679,9 +745,9 @@ TEST_F(DisplayCycleTest, AClickWhileAppearingWithAutomaticDisplayOffHidesTheStri
   host.player.Play("1. Song - Winamp");
   host.onPump[1] = [this] { OnPopupMouseUp(host); };
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "alpha 0",
-                              "left 1019", "pump", "alpha 0", "sleep 10", "alpha 200", "left 20",
-                              "alpha 0", "timer.interval 500", "timer.enabled 1"}));
+  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "announce",
+                              "alpha 0", "left 1019", "pump", "alpha 0", "sleep 10", "alpha 200",
+                              "left 20", "alpha 0", "timer.interval 500", "timer.enabled 1"}));
   EXPECT_FALSE(NowPlaying().shown);
   // Only a disappearing animation clears forced: the display runs again at the next tick.
   EXPECT_TRUE(NowPlaying().forced);
@@ -704,7 +770,7 @@ TEST_F(DisplayCycleTest, AClickWhileDisappearingStopsTheAnimation) {
                     std::string("caption ") + (automatic ? "A" : "B") + " [4:05] - 1:23",
                     "left 20"};
     const Log click{"alpha 198", "top 9", "pump", "alpha 0", "sleep 10"};
-    const Log end{"alpha 0", "show 0", "show 6"};
+    const Log end{"alpha 0", "show 0", "show 7"};
     const Log hide = automatic ? Log{} : Log{"alpha 0"};
     EXPECT_EQ(host.Take(), (start + DisappearingFrames(37, 0, 2) + click + end + hide +
                             Log{"timer.interval 500", "timer.enabled 1"}));
@@ -755,7 +821,7 @@ TEST_F(DisplayCycleTest, AShowNowInsideTheAppearingAnimationRunsAWholeCycleThenR
   const Log inner =
       Log{"timer.enabled 0", kCaption} + appearing + Log{"timer.interval 3000", "timer.enabled 1"};
   EXPECT_EQ(host.Take(),
-            (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 49) +
+            (Log{"timer.enabled 0", kCaption, "top 8", "announce"} + AppearingFrames(999, 0, 49) +
              Log{"alpha 49", "left 775", "pump"} + inner +
              // back in the outer loop: its time is up
              Log{"sleep 10", "alpha 200", "left 20", "timer.interval 3000", "timer.enabled 1"}));
@@ -792,8 +858,9 @@ TEST_F(DisplayCycleTest, QuitInsideAnAnimationEndsTheProcessAtOnce) {
   host.player.Play("7. Some Artist - Some Song - Winamp", 245, 83000);
   host.onPump[30] = [this] { OnHotKey(host, 2); };
   DisplayCycle(host);
-  EXPECT_EQ(host.Take(), (Log{"timer.enabled 0", kCaption, "top 8"} + AppearingFrames(999, 0, 29) +
-                          Log{"alpha 29", "left 875", "pump", "exit 0"}));
+  EXPECT_EQ(host.Take(),
+            (Log{"timer.enabled 0", kCaption, "top 8", "announce"} + AppearingFrames(999, 0, 29) +
+             Log{"alpha 29", "left 875", "pump", "exit 0"}));
   EXPECT_EQ(host.afterExit, Log{});
 
   // Also from a show-now run nested in the disappearing animation.

@@ -92,6 +92,12 @@ class FakeHost : public NowPlayingHost {
   // The monitor under the mouse pointer, an index into `monitors`; none: GetCursorPos fails.
   std::optional<size_t> pointer;
 
+  // The user's accessibility settings, and the system's colours (GetSysColor index: 0x00BBGGRR),
+  // Windows' own default theme unless a test picks another.
+  bool animations = true;
+  bool highContrast = false;
+  std::map<uint32_t, uint32_t> systemColors = {{5, 0x00FFFFFF}, {8, 0x00000000}};
+
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
   // settings.ini beside the program, read when the current directory has none.
   std::optional<std::string> besideFile;
@@ -106,7 +112,7 @@ class FakeHost : public NowPlayingHost {
     (beside ? besideFile : settingsFile) = std::move(text);
     (beside ? besideWritten : hereWritten) = uint64_t{now} * 10000 + ++saves_;
   }
-  bool trayIcon = false;                    // the icon is in the notification area
+  bool trayIcon = false;  // the icon is in the notification area
   bool exited = false;
 
   // The log so far, which is then cleared.
@@ -146,7 +152,9 @@ class FakeHost : public NowPlayingHost {
     }
   }
   void FormShowWindow(int32_t command) override {
-    if (command == kSwMinimize || command == kSwShowNormal) minimised = command == kSwMinimize;
+    // As Windows: the minimising commands with and without activation, and the restoring ones.
+    if (command == kSwMinimize || command == kSwShowMinNoActive) minimised = true;
+    if (command == kSwShowNormal || command == kSwShowNoActivate) minimised = false;
     Record("show " + std::to_string(command));
   }
   void FormSetWindowPosTopmost() override { Record("topmost"); }
@@ -208,6 +216,8 @@ class FakeHost : public NowPlayingHost {
     Record("progress " + std::to_string(left) + " " + std::to_string(top) + " " +
            std::to_string(width) + " " + std::to_string(height));
   }
+  void LabelSetTextColor(uint32_t color) override { Record("label.text " + Hex(color)); }
+  void LabelAnnounce() override { Record("announce"); }
 
   // "font.size 20" at 96 dpi, "font.size 20 at 144" at any other resolution.
   void FontSetSize(int32_t points, uint32_t dpi) override {
@@ -282,6 +292,21 @@ class FakeHost : public NowPlayingHost {
     Record("front?");
     if (front) window = *front;
     return front.has_value();
+  }
+
+  bool SystemAnimations() override {
+    Touch("SystemAnimations");
+    return animations;
+  }
+  bool SystemHighContrast() override {
+    Touch("SystemHighContrast");
+    return highContrast;
+  }
+  // As GetSysColor: only the low byte selects the colour; an index it does not know is black.
+  uint32_t SystemColor(uint32_t color) override {
+    Touch("SystemColor");
+    const auto found = systemColors.find(color & 0xFF);
+    return found == systemColors.end() ? 0 : found->second;
   }
 
   uint32_t GetTickCount() override {

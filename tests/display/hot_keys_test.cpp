@@ -33,6 +33,7 @@ TEST_F(HotKeysTest, ShowNowWithoutAPlayerBringsOutTheNotRunningText) {
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(log[1], std::string("caption@1251 ") + kPlayerNotRunning);
   EXPECT_EQ(log[2], "top 8");
+  EXPECT_EQ(log[3], "announce") << "told to screen readers before the first frame";
   EXPECT_EQ(log[log.size() - 2], "timer.interval 3000");
   EXPECT_TRUE(NowPlaying().shown);
   EXPECT_TRUE(NowPlaying().forced);

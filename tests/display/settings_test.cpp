@@ -63,7 +63,7 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "read Keys Quit Ctrl+Shift+V",
                              "hotkey 2 0x00004006 0x00000056",
                              "read Main TrayIcon 0",
-                             "show 6",
+                             "show 7",
                          }));
   const NowPlayingState& state = NowPlaying();
   EXPECT_EQ(state.keepInterval, 3000u);
@@ -166,7 +166,7 @@ TEST_F(SettingsTest, MemoryEconomyIsOnOnlyForExactlyOne) {
     NowPlaying().memoryEconomy = !c.on;
     LoadSettings(host);
     EXPECT_EQ(NowPlaying().memoryEconomy, c.on);
-    EXPECT_EQ(host.Take().back(), c.on ? "show 6" : "read Main TrayIcon 0");
+    EXPECT_EQ(host.Take().back(), c.on ? "show 7" : "read Main TrayIcon 0");
   }
 }
 

@@ -63,7 +63,7 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
        kGivenBack + kDefaultKeys + Log{"form.color 0x000000FF"}},
       {"a file, then none: the defaults, keys included", "[Main]\nMemEconomy=0\n" + keys,
        [](FakeHost& h) { h.Save(std::nullopt); },
-       kGivenBack + kDefaultKeys + kOrange + Log{"show 0", "show 6"}},
+       kGivenBack + kDefaultKeys + kOrange + Log{"show 0", "show 7"}},
       {"keys changed, only beside the program, held shut at first", std::nullopt,
        [&](FakeHost& h) { h.Save("[Main]\nMemEconomy=0\n" + keys, true); },
        kGivenBack + kF7Keys + kOrange + Log{"show 4"}, true},
@@ -112,16 +112,16 @@ TEST(SettingsWatch, ASaveDuringADisplayTakesEffectAtItsEnd) {
   host.player.Play("1. Song - Winamp");
   DisplayCycle(host);
   EXPECT_EQ(Changes(host.Take()),
-            (Log{"timer.enabled 0", "show 0", "show 1", "show 5"} + kGivenBack +
+            (Log{"timer.enabled 0", "show 0", "show 4", "show 8"} + kGivenBack +
              Log{kDefaultKeys[0], kDefaultKeys[1], "timer.interval 1000", "timer.enabled 1"}));
   EXPECT_EQ(NowPlaying().keyNotice, "");
   DisplayCycle(host);
-  EXPECT_EQ(Changes(host.Take()), (Log{"timer.enabled 0", "show 0", "show 6", "timer.interval 500",
+  EXPECT_EQ(Changes(host.Take()), (Log{"timer.enabled 0", "show 0", "show 7", "timer.interval 500",
                                        "timer.enabled 1", "form.color 0x000000FF"}));
   // The new size once the strip is restored for its next display.
   OnHotKey(host, kHotKeyShowNow);
   EXPECT_EQ(Changes(host.Take()),
-            (Log{"timer.enabled 0", "show 0", "show 1", "show 5", "form.height 60",
+            (Log{"timer.enabled 0", "show 0", "show 4", "show 8", "form.height 60",
                  "timer.interval 1000", "timer.enabled 1"}));
   EXPECT_EQ(NowPlaying().keyNotice, "Tunelamp keys not set: Ctrl+Shift+X already set for ShowNow");
 }

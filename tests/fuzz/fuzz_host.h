@@ -81,6 +81,8 @@ class FuzzHost : public NowPlayingHost {
   }
   void LabelSetColor(uint32_t color) override { labelColor = color; }
   void ProgressSetBounds(int32_t, int32_t, int32_t, int32_t) override {}
+  void LabelSetTextColor(uint32_t) override {}
+  void LabelAnnounce() override {}
 
   void FontSetSize(int32_t points, uint32_t) override { fontPoints = points; }
   void FontSetName(const Text& name) override {
@@ -123,6 +125,10 @@ class FuzzHost : public NowPlayingHost {
     return true;
   }
   bool FrontWindowGet(FrontWindow&) override { return false; }
+
+  bool SystemAnimations() override { return true; }
+  bool SystemHighContrast() override { return false; }
+  uint32_t SystemColor(uint32_t) override { return 0; }
 
   uint32_t GetTickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }

@@ -48,10 +48,12 @@ int LabelWithoutParent() {
   return 3;
 }
 
-int RunOrder(bool visible) {
+// `exStyle`: WS_EX_NOACTIVATE shows the window without making it the foreground window.
+int RunOrder(bool visible, uint32_t exStyle = 0) {
   StartWatchdog();
   static auto* form = new SpyForm(nullptr, Text(""), false);
   form->Visible = visible;
+  form->SetExStyle(exStyle);
   static auto onCreate = [](TObject*) {
     Say("create visible=%d main=%d", IsWindowVisible(form->Handle) ? 1 : 0,
         MainWindow == form ? 1 : 0);
@@ -67,7 +69,8 @@ int RunOrder(bool visible) {
   form->OnDestroy = Bind<void(TObject*)>(onDestroy);
   form->action = [visible](SpyForm& self, TWindowMessage& message) {
     if (message.Msg == WM_USER + 10) {
-      Say("pumped visible=%d", IsWindowVisible(self.Handle) ? 1 : 0);
+      Say("pumped visible=%d front=%d", IsWindowVisible(self.Handle) ? 1 : 0,
+          GetForegroundWindow() == self.Handle ? 1 : 0);
       if (!visible) {
         PostMessageA(self.Handle, WM_CLOSE, 0, 0);
         return;
@@ -137,6 +140,7 @@ int RunChildScenario(const std::string& scenario) {
   if (scenario == "label-without-parent") return LabelWithoutParent();
   if (scenario == "run-order") return RunOrder(true);
   if (scenario == "run-hidden") return RunOrder(false);
+  if (scenario == "run-unactivated") return RunOrder(true, WS_EX_NOACTIVATE);
   if (scenario == "close-main") return CloseMain();
   if (scenario == "destroy-main") return DestroyMain();
   Say("unknown scenario %s", scenario.c_str());

@@ -110,7 +110,7 @@ TEST(Pump, RunFiresOnCreateThenOnShowThenShowsTheWindowAndSurvivesWmQuit) {
   EXPECT_EQ(child.output,
             "create visible=0 main=1\n"
             "show visible=0\n"
-            "pumped visible=1\n"
+            "pumped visible=1 front=1\n"
             "quit offered\n"
             "timer after quit\n"
             "destroy\n");
@@ -119,7 +119,12 @@ TEST(Pump, RunFiresOnCreateThenOnShowThenShowsTheWindowAndSurvivesWmQuit) {
 TEST(Pump, RunOnAnInvisibleObjectPumpsWithoutShowing) {
   const ChildResult child = RunChild("run-hidden");
   EXPECT_EQ(child.exitCode, 0u);
-  EXPECT_EQ(child.output, "pumped visible=0\ndestroy\n");
+  EXPECT_EQ(child.output, "pumped visible=0 front=0\ndestroy\n");
+}
+
+TEST(Pump, RunShowsAWindowThatNeverTakesTheForegroundWithoutActivation) {
+  const ChildResult child = RunChild("run-unactivated");  // WS_EX_NOACTIVATE
+  EXPECT_NE(child.output.find("pumped visible=1 front=0\n"), std::string::npos) << child.output;
 }
 
 TEST(Pump, ClosingTheMainWindowEndsTheProcessUnlessOnCloseRefuses) {
