@@ -144,6 +144,8 @@ class FuzzHost : public NowPlayingHost {
   bool SettingsHasSection(const char* section) override { return settings.HasSection(section); }
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override { here = beside = {}; }
   bool SettingsCanOpen() override { return true; }
+  void TraySetIcon(bool) override {}
+  void SettingsEdit() override {}
 };
 
 // Takes fixed-size fields off the front of the fuzzer's bytes; missing bytes read as zero.
