@@ -80,6 +80,17 @@ class DisplayCycleTest : public ::testing::Test {
     host.playerLog.clear();
   }
 
+  // A display of a new title and its going away: what it logged up to its first frame.
+  Log display(const std::string& caption) {
+    host.player.Play(caption);
+    DisplayCycle(host);
+    Log log = host.Take();
+    DisplayCycle(host);
+    host.Take();
+    log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
+    return log;
+  }
+
   static constexpr const char* kCaption = "caption Some Artist - Some Song [4:05] - 1:23";
   const Log appearing =
       Log{"top 8", "announce"} + AppearingFrames(999) + Log{"alpha 200", "left 20"};
@@ -587,15 +598,6 @@ TEST(StripScale, RoundsAsMulDivDoes) {
 TEST_F(DisplayCycleTest, ANewResolutionTakesEffectAtTheNextDisplay) {
   LoadSettings(host);
   host.Take();
-  const auto display = [&](const std::string& caption) {
-    host.player.Play(caption);
-    DisplayCycle(host);
-    Log log = host.Take();
-    DisplayCycle(host);  // and away again
-    host.Take();
-    log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
-    return log;
-  };
   const Log restored = {"top 8", "show 0", "show 4", "show 8"};
 
   // The monitor turned to 150 %: laid out anew once restored, before the first frame.
@@ -637,15 +639,6 @@ TEST_F(DisplayCycleTest, ANewResolutionTakesEffectAtTheNextDisplay) {
 TEST_F(DisplayCycleTest, ANewScreenFitsTheStripToItsMonitor) {
   LoadSettings(host);
   host.Take();
-  const auto display = [&](const std::string& caption) {
-    host.player.Play(caption);
-    DisplayCycle(host);
-    Log log = host.Take();
-    DisplayCycle(host);  // and away again
-    host.Take();
-    log.erase(std::find(log.begin(), log.end(), "alpha 0"), log.end());
-    return log;
-  };
   const Log restored = {"top 8", "show 0", "show 4", "show 8"};
   // A new work area, the same monitor: asked for, and nothing moves.
   OnScreenChanged(host);
