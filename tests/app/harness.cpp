@@ -351,7 +351,14 @@ TextRows FindTextRows(HWND popup) {
 bool ClickAt(int x, int y, int button) {
   // As for the keys: the pointer is over the strip, and Wine has seen it get there, before the
   // button goes down (a click that came with the move was once lost in a fresh session).
-  return RunUnix(std::string(kTimeout) + " 20 /usr/bin/xdotool mousemove --sync " +
+  // A move with --sync waits until the pointer has moved: to where it already is, that is for
+  // ever. So a pointer already there (an earlier click's) leaves first.
+  POINT at = {};
+  std::string away;
+  if (GetCursorPos(&at) && at.x == x && at.y == y) {
+    away = "mousemove --sync " + std::to_string(x + 1) + " " + std::to_string(y) + " ";
+  }
+  return RunUnix(std::string(kTimeout) + " 20 /usr/bin/xdotool " + away + "mousemove --sync " +
                  std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 click " +
                  std::to_string(button));
 }
