@@ -186,6 +186,16 @@ void Win32Host::FormUnregisterHotKey(int32_t id) {
   ::UnregisterHotKey(form_.Handle, id);
 }
 
+void Win32Host::FormHoldBounds() {
+  RECT rect;
+  if (!::GetWindowRect(form_.Handle, &rect) || ::IsIconic(form_.Handle)) return;
+  if (rect.left == form_.Left && rect.top == form_.Top && rect.right - rect.left == form_.Width &&
+      rect.bottom - rect.top == form_.Height) {
+    return;
+  }
+  ::SetWindowPos(form_.Handle, nullptr, form_.Left, form_.Top, form_.Width, form_.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
 void Win32Host::FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
   form_.SetBounds(left, top, width, height);
 }

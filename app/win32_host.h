@@ -22,6 +22,7 @@ class Win32Host final : public NowPlayingHost {
   HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
   void FormUnregisterHotKey(int32_t id) override;
   void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  void FormHoldBounds() override;
   uint32_t FormGetDpi() override;
 
   void LabelSetLeft(int32_t left) override;

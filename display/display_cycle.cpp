@@ -142,6 +142,7 @@ void SetFadeAlpha(NowPlayingHost& host, const NowPlayingState& state, int32_t le
   host.LabelAnnounce();
   if (!state.animations) {
     host.LabelSetLeft(restLeft);
+    host.FormHoldBounds();
     host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
     return true;
   }
@@ -156,6 +157,7 @@ void SetFadeAlpha(NowPlayingHost& host, const NowPlayingState& state, int32_t le
     if (state.exiting) return false;
     host.Sleep(kFramePauseMs);
   }
+  host.FormHoldBounds();
   host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
   host.LabelSetLeft(restLeft);
   return true;

@@ -89,6 +89,9 @@ class NowPlayingHost {
   virtual void FormUnregisterHotKey(int32_t id) = 0;
   // Moves and sizes the form in one step, on the virtual screen.
   virtual void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
+  // Puts the window back where it was last placed if something else moved it since: a window
+  // manager (X under Wine) may place a window restored without activation after it was moved.
+  virtual void FormHoldBounds() = 0;
   // The resolution of the monitor the form's window is on, in dots per inch.
   [[nodiscard]] virtual uint32_t FormGetDpi() = 0;
 

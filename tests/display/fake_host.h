@@ -182,6 +182,8 @@ class FakeHost : public NowPlayingHost {
     }
   }
 
+  // As on Windows, nothing moves a window but the program: there is nothing to put back.
+  void FormHoldBounds() override {}
   void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
     formHeight = height;
     Record("form.bounds " + std::to_string(left) + " " + std::to_string(top) + " " +

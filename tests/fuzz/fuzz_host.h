@@ -66,6 +66,7 @@ class FuzzHost : public NowPlayingHost {
   }
   void FormUnregisterHotKey(int32_t) override {}
   void FormSetBounds(int32_t, int32_t, int32_t, int32_t) override {}
+  void FormHoldBounds() override {}
   uint32_t FormGetDpi() override { return 96; }
 
   void LabelSetLeft(int32_t) override {}
