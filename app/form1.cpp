@@ -1,9 +1,7 @@
 #include "app/form1.h"
 
 #include "app/win32_host.h"
-#include "display/hot_keys.h"
-#include "display/placement.h"
-#include "display/song_change.h"
+#include "display/events.h"
 
 namespace {
 

@@ -3,11 +3,8 @@
 #include <windows.h>
 
 #include "app/form1.h"
-#include "app/tray.h"
 #include "app/win32_host.h"
-#include "display/display_cycle.h"
-#include "display/hot_keys.h"
-#include "display/settings.h"
+#include "display/events.h"
 #include "display/settings_watch.h"
 #include "display/song_change.h"
 #include "toolkit/helpers.h"
@@ -35,12 +32,11 @@ void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) {
 }
 
 void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
-  DisplayCycle(PopupHost());
-  TrayFollowTitle();
+  OnTimerTick(PopupHost());
 }
 
 void WatchSettingsEvent(void* /*form*/, TObject* /*sender*/) {
-  WatchSettings(PopupHost());
+  OnSettingsLook(PopupHost());
 }
 
 void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,

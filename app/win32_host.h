@@ -1,4 +1,7 @@
-// Binds the now-playing logic to the popup's toolkit objects and to Win32.
+// Binds the now-playing logic to the popup's toolkit objects and to Win32. One class, its
+// methods in a file per job: the strip (strip.cpp), the player link (player_link.cpp), the
+// settings store (settings_store.cpp), the monitors (monitors.cpp), the icon (tray.cpp), and
+// the system (win32_host.cpp).
 #pragma once
 
 #include "app/form1.h"
@@ -16,7 +19,10 @@ class Win32Host final : public NowPlayingHost {
   void FormSetColor(uint32_t color) override;
   uint32_t FormColor() override;
   void FormProcessMessages() override;
-  void FormShowWindow(int32_t command) override;
+  void FormHide() override;
+  void FormRestoreWithoutActivation() override;
+  void FormShowWithoutActivation() override;
+  void FormMinimiseWithoutActivation() override;
   void FormSetWindowPosTopmost() override;
   uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override;
   HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override;
@@ -34,9 +40,9 @@ class Win32Host final : public NowPlayingHost {
   void LabelSetCaption(const Text& caption) override;
   void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) override;
   void LabelSetColor(uint32_t color) override;
-  void ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
   void LabelSetTextColor(uint32_t color) override;
   void LabelAnnounce() override;
+  void ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
 
   void FontSetSize(int32_t points, uint32_t dpi) override;
   void FontSetName(const Text& name) override;
@@ -51,7 +57,6 @@ class Win32Host final : public NowPlayingHost {
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
   PlayerAnswer PlayerGetCaptionLength(uint32_t window) override;
 
-  // In monitors.cpp.
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override;
   bool FrontWindowGet(FrontWindow& front) override;
 
@@ -63,16 +68,12 @@ class Win32Host final : public NowPlayingHost {
   void Sleep(uint32_t milliseconds) override;
   void ExitProcess(uint32_t exitCode) override;
 
-  uint32_t ReadSettingInt(const char* section, const char* key, int32_t defaultValue) override;
-  uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
-                           char* buffer, uint32_t size) override;
-  bool SettingsHasSection(const char* section) override;
+  SettingsRead ReadSettingsFile(Text& bytes) override;
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override;
-  bool SettingsCanOpen() override;
-
-  // In tray.cpp.
-  void TraySetIcon(bool shown) override;
   void SettingsEdit() override;
+
+  bool TrayNotify(TrayAction action, const Text& tip) override;
+  TrayCommand TrayMenu(bool automatic) override;
 
  private:
   TForm1& form_;
@@ -85,6 +86,9 @@ class Win32Host final : public NowPlayingHost {
 // live region, whose changes are read out when the user is idle. Silent where the system cannot.
 void MarkLiveRegion(HWND label);
 
-// The one host of the process, bound to the popup by start-up.
-[[nodiscard]] Win32Host& PopupHost();
+// The one host of the process, bound to the popup by start-up: the Win32 host, or one that
+// wraps it (the benchmark's frame counter).
+[[nodiscard]] NowPlayingHost& PopupHost();
 void BindPopupHost(TForm1& form);
+// The Win32 host alone, made once by the binding.
+[[nodiscard]] Win32Host& MakeWin32Host(TForm1& form);

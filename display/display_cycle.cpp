@@ -2,7 +2,6 @@
 
 #include "display/placement.h"
 #include "display/scale.h"
-#include "display/settings_watch.h"
 #include "display/state.h"
 #include "display/title_probe.h"
 #include "toolkit/format.h"
@@ -73,7 +72,7 @@ void DrawProgress(NowPlayingHost& host, const NowPlayingState& state, int32_t le
 }
 
 [[nodiscard]] bool FollowsTrack(const NowPlayingState& state) {
-  return state.livePosition || state.progress;
+  return state.settings.livePosition || state.settings.progress;
 }
 
 void RearmTimer(NowPlayingHost& host, uint32_t interval) {
@@ -102,7 +101,7 @@ void FollowAccessibilitySettings(NowPlayingHost& host, NowPlayingState& state) {
   const bool highContrast = host.SystemHighContrast();
   if (!highContrast && !state.highContrast) return;
   state.highContrast = highContrast;
-  const uint32_t back = highContrast ? host.SystemColor(kColorWindow) : state.color;
+  const uint32_t back = highContrast ? host.SystemColor(kColorWindow) : state.settings.color;
   host.FormSetColor(back);
   host.LabelSetColor(back);
   host.LabelSetTextColor(highContrast ? host.SystemColor(kColorWindowText) : kLabelTextColor);
@@ -119,19 +118,36 @@ void SetFadeAlpha(NowPlayingHost& host, const NowPlayingState& state, int32_t le
 }
 
 // Both animations pump messages every frame, so a click (cancel) or a hot key is handled
-// inside them; they answer false when the quit hot key ended the process meanwhile. Without
-// animations the strip comes out and goes at once; the timer's phases stay as they are.
+// inside them. An animation ends early at a click, and hurries to its end when the icon's menu
+// is asked for (the menu must not run inside a frame, nor the frames inside the menu's loop).
+// Without animations the strip comes out and goes at once; the timer's phases stay as they are.
+enum class Outcome : uint8_t {
+  kDone,
+  kExited,      // the quit key ended the process meanwhile
+  kSuperseded,  // a show-now ran a display of its own meanwhile, which stands
+};
+
+[[nodiscard]] bool GoesOn(NowPlayingHost& host, const NowPlayingState& state, uint32_t start) {
+  return host.GetTickCount() - start < kAnimationMs && !state.cancel && !state.menuWanted;
+}
+
+// One frame's pumping, and what it did to the animation.
+[[nodiscard]] Outcome Pump(NowPlayingHost& host, const NowPlayingState& state, uint32_t display) {
+  host.FormProcessMessages();
+  if (state.exiting) return Outcome::kExited;
+  return state.displays == display ? Outcome::kDone : Outcome::kSuperseded;
+}
 
 // The strip fades in from alpha 0 to its resting alpha while the label slides in from the right.
-[[nodiscard]] bool Appear(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
+[[nodiscard]] Outcome Appear(NowPlayingHost& host, NowPlayingState& state,
+                             const ScreenArea& monitor) {
   FollowAccessibilitySettings(host, state);
   host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
   const uint32_t start = host.GetTickCount();
-  if (state.memoryEconomy) {
-    // Restored and shown without activation: the user's window keeps the keyboard.
-    host.FormShowWindow(kSwHide);
-    host.FormShowWindow(kSwShowNoActivate);
-    host.FormShowWindow(kSwShowNa);
+  if (state.settings.memoryEconomy) {
+    host.FormHide();
+    host.FormRestoreWithoutActivation();
+    host.FormShowWithoutActivation();
   }
   // A minimised window would only move its icon: the strip moves and takes its new size once
   // it is restored.
@@ -144,52 +160,56 @@ void SetFadeAlpha(NowPlayingHost& host, const NowPlayingState& state, int32_t le
     host.LabelSetLeft(restLeft);
     host.FormHoldBounds();
     host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
-    return true;
+    return Outcome::kDone;
   }
+  const uint32_t display = state.displays;
   // Unsigned differences, so that a tick count wrapping around still ends the loop.
-  while (host.GetTickCount() - start < kAnimationMs && !state.cancel) {
+  while (GoesOn(host, state, start)) {
     uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
     if (step > kAlphaShown) step = kAlphaShown;
     SetFadeAlpha(host, state, static_cast<int32_t>(step));
     const int32_t width = host.LabelGetWidth();
     host.LabelSetLeft(SlideEdge(width, restLeft, static_cast<int32_t>(step)));
-    host.FormProcessMessages();
-    if (state.exiting) return false;
+    const Outcome outcome = Pump(host, state, display);
+    if (outcome != Outcome::kDone) return outcome;
     host.Sleep(kFramePauseMs);
   }
   host.FormHoldBounds();
   host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
   host.LabelSetLeft(restLeft);
-  return true;
+  return Outcome::kDone;
 }
 
 // The strip fades out from its resting alpha to 0 while the label slides down out of it.
-[[nodiscard]] bool Disappear(NowPlayingHost& host, NowPlayingState& state) {
+[[nodiscard]] Outcome Disappear(NowPlayingHost& host, NowPlayingState& state) {
   host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
   const int32_t restTop = ScaleToDpi(kLabelRestTop, state.layoutDpi);
   const uint32_t start = host.GetTickCount();
-  while (state.animations && host.GetTickCount() - start < kAnimationMs && !state.cancel) {
+  const uint32_t display = state.displays;
+  while (state.animations && GoesOn(host, state, start)) {
     const uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
     const int32_t level = step > kAlphaShown ? 0 : kAlphaShown - static_cast<int32_t>(step);
     SetFadeAlpha(host, state, level);
     const int32_t height = host.LabelGetHeight();
     host.LabelSetTop(SlideEdge(height, restTop, level));
-    host.FormProcessMessages();
-    if (state.exiting) return false;
+    const Outcome outcome = Pump(host, state, display);
+    if (outcome != Outcome::kDone) return outcome;
     host.Sleep(kFramePauseMs);
   }
   host.FormSetAlphaBlendValue(0);
   state.forced = false;
   // The notice of keys that could not be had stands for the first display only.
   state.keyNotice = Text();
-  if (state.memoryEconomy) {
-    host.FormShowWindow(kSwHide);
-    host.FormShowWindow(kSwShowMinNoActive);
+  if (state.settings.memoryEconomy) {
+    host.FormHide();
+    host.FormMinimiseWithoutActivation();
   }
-  return true;
+  return Outcome::kDone;
 }
 
-void RunCycle(NowPlayingHost& host) {
+}  // namespace
+
+void DisplayCycle(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   const RunUnderWay run(state);
   // The probe runs on every tick, before any flag is looked at.
@@ -202,6 +222,8 @@ void RunCycle(NowPlayingHost& host) {
   ScreenArea monitor;
   if (!state.shown && !ChooseMonitor(host, state, monitor)) return;
 
+  // This run takes the strip over, also from a run under way that it is nested in.
+  ++state.displays;
   // No tick may re-enter while the animation pumps messages.
   host.TimerSetEnabled(false);
   state.ticking = false;
@@ -218,41 +240,39 @@ void RunCycle(NowPlayingHost& host) {
   } else {
     host.LabelSetCaptionInCodePage(Text(kPlayerNotRunning), kPlayerNotRunningCodePage);
   }
-  if (state.progress) DrawProgress(host, state, state.showsTrack ? length.value : -1, positionMs);
+  if (state.settings.progress) {
+    DrawProgress(host, state, state.showsTrack ? length.value : -1, positionMs);
+  }
   state.shown = !state.shown;
 
   // A click that came while the strip was idle swallows this move: no animation.
   if (state.cancel) {
     state.shown = false;
-    RearmTimer(host, state.checkInterval);
+    RearmTimer(host, state.settings.checkInterval);
     state.cancel = false;
     return;
   }
 
-  if (!(state.shown ? Appear(host, state, monitor) : Disappear(host, state))) return;
+  // A display that another one took over ends where it stands: the other has set the alpha,
+  // the flags and the timer as it left them.
+  if ((state.shown ? Appear(host, state, monitor) : Disappear(host, state)) != Outcome::kDone) {
+    return;
+  }
 
-  // The flags are read afresh: a show-now run nested in the animation may have moved them.
+  // The flags are read afresh: a click or a key handled inside the animation may have moved them.
   if (state.cancel) {
     // With automatic display on, a cancelled appearance stays visible until the next move.
     if (!state.automatic) host.FormSetAlphaBlendValue(0);
     state.shown = false;
-    RearmTimer(host, state.checkInterval);
+    RearmTimer(host, state.settings.checkInterval);
     state.cancel = false;
   } else {
-    RearmTimer(host, state.shown ? state.keepInterval : state.checkInterval);
+    RearmTimer(host, state.shown ? state.settings.keepInterval : state.settings.checkInterval);
     if (state.shown && FollowsTrack(state)) host.LiveTimerSetEnabled(true);
   }
 }
 
-}  // namespace
-
-void DisplayCycle(NowPlayingHost& host) {
-  RunCycle(host);
-  // Settings saved during a display take effect once it has ended.
-  ApplyWaitingSettings(host);
-}
-
-void OnLiveTick(NowPlayingHost& host) {
+void FollowTrack(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   // A run of the cycle moves the strip itself; a tick queued before it stopped the timer waits.
   if (state.exiting || state.cycleRuns != 0) return;
@@ -267,8 +287,8 @@ void OnLiveTick(NowPlayingHost& host) {
   // A player that does not answer leaves the strip as it is.
   if (!length.answered) return;
   // The title stays as it came out: the probe changes it only in a run that moves the strip.
-  if (state.livePosition) {
+  if (state.settings.livePosition) {
     host.LabelSetCaption(ComposeCaption(state.lastTitle, length.value, positionMs / 1000));
   }
-  if (state.progress) DrawProgress(host, state, length.value, positionMs);
+  if (state.settings.progress) DrawProgress(host, state, length.value, positionMs);
 }

@@ -1,5 +1,4 @@
-// The display cycle: the popup timer's tick. Probes the player, then brings the strip out,
-// takes it away or leaves it, and re-arms the timer.
+// The display cycle: what the popup timer's tick runs. It moves the strip.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +10,6 @@ inline constexpr uint32_t kFramePauseMs = 10;
 inline constexpr int32_t kAlphaShown = 200;     // of the 255 a layered window allows
 inline constexpr int32_t kAlphaOpaque = 255;    // the resting alpha in high contrast
 inline constexpr uint32_t kLabelTextColor = 0;  // black, on the settings' colour
-// Where the label rests while the strip is out, at 96 dpi.
-inline constexpr int32_t kLabelRestLeft = 20;
-inline constexpr int32_t kLabelRestTop = 8;
 // The progress line's height, at 96 dpi.
 inline constexpr int32_t kProgressHeight = 3;
 // How often the strip that is out follows the player's position.
@@ -24,8 +20,11 @@ inline constexpr uint32_t kLiveTickMs = 1000;
 inline constexpr char kPlayerNotRunning[] = "WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF9\xE5\xED!";
 inline constexpr uint32_t kPlayerNotRunningCodePage = 1251;
 
+// Probes the player, then brings the strip out, takes it away or leaves it, and re-arms the
+// timer. A run that takes the strip over from one under way (a show-now inside its animation)
+// ends that one where it stands.
 void DisplayCycle(NowPlayingHost& host);
 
-// The live timer's tick, while the strip is out with [Main] LivePosition or Progress on: asks
-// the player for length and position and shows them; the title stays.
-void OnLiveTick(NowPlayingHost& host);
+// Once a second while the strip is out with [Main] LivePosition or Progress on: asks the player
+// for length and position and shows them; the title stays.
+void FollowTrack(NowPlayingHost& host);

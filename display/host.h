@@ -7,17 +7,6 @@
 
 #include "toolkit/text.h"
 
-// ShowWindow commands, with Win32's numbers.
-inline constexpr int32_t kSwHide = 0;
-inline constexpr int32_t kSwShowNormal = 1;
-inline constexpr int32_t kSwShow = 5;
-inline constexpr int32_t kSwMinimize = 6;
-// The same without activation: the strip never takes the foreground from the user's window.
-// (SW_MINIMIZE activates the next window in the z-order, which need not be the user's.)
-inline constexpr int32_t kSwShowNoActivate = 4;   // SW_SHOWNOACTIVATE: restored, as SW_SHOWNORMAL
-inline constexpr int32_t kSwShowMinNoActive = 7;  // SW_SHOWMINNOACTIVE: minimised, as SW_MINIMIZE
-inline constexpr int32_t kSwShowNa = 8;           // SW_SHOWNA: shown as it is, as SW_SHOW
-
 // System colours (the shared colour type's 0x80000000 + GetSysColor index).
 inline constexpr uint32_t kColorWindow = 0x80000005;      // COLOR_WINDOW
 inline constexpr uint32_t kColorWindowText = 0x80000008;  // COLOR_WINDOWTEXT
@@ -59,6 +48,15 @@ struct FileStamp {
   uint64_t size = 0;
 };
 
+// What reading settings.ini gave: no file (every default), its bytes, or nothing this time (the
+// file is held shut by another program, or went away between a look and the read).
+enum class SettingsRead : uint8_t { kNoFile, kRead, kFailed };
+
+// What Shell_NotifyIconW is asked to do with the program's icon.
+enum class TrayAction : uint8_t { kAdd, kModify, kDelete };
+// The icon menu's commands, in the menu's order; 0 is no command (the menu closed unchosen).
+enum class TrayCommand : uint32_t { kNone = 0, kShowNow, kAutomatic, kEditSettings, kQuit };
+
 // What RegisterHotKey made of a key: taken, held by another program already
 // (ERROR_HOTKEY_ALREADY_REGISTERED), or refused for another reason.
 enum class HotKeyAnswer : uint8_t { kRegistered, kHeldElsewhere, kRefused };
@@ -78,7 +76,13 @@ class NowPlayingHost {
   [[nodiscard]] virtual uint32_t FormColor() = 0;
   // Handles every message already waiting in the thread's queue, then returns.
   virtual void FormProcessMessages() = 0;
-  virtual void FormShowWindow(int32_t command) = 0;  // Win32 ShowWindow, a kSw... command
+  // The window shown or not, never taking the foreground from the user's window:
+  // ShowWindow with SW_HIDE, SW_SHOWNOACTIVATE (restored), SW_SHOWNA (shown as it is) and
+  // SW_SHOWMINNOACTIVE (minimised). (SW_MINIMIZE would activate the next window in the z-order.)
+  virtual void FormHide() = 0;
+  virtual void FormRestoreWithoutActivation() = 0;
+  virtual void FormShowWithoutActivation() = 0;
+  virtual void FormMinimiseWithoutActivation() = 0;
   // SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE).
   virtual void FormSetWindowPosTopmost() = 0;
   // CreateRoundRectRgn(0, 0, width, height, ellipse, ellipse), handed to the window with
@@ -161,23 +165,19 @@ class NowPlayingHost {
   virtual void Sleep(uint32_t milliseconds) = 0;
   virtual void ExitProcess(uint32_t exitCode) = 0;
 
-  // settings.ini (the current directory's, else the one beside the program), read as
-  // GetPrivateProfileIntA and GetPrivateProfileStringA read it.
-  [[nodiscard]] virtual uint32_t ReadSettingInt(const char* section, const char* key,
-                                                int32_t defaultValue) = 0;
-  virtual uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
-                                   char* buffer, uint32_t size) = 0;
-  // Whether the file has a section of that name, also an empty one
-  // (GetPrivateProfileSectionNamesA).
-  [[nodiscard]] virtual bool SettingsHasSection(const char* section) = 0;
+  // settings.ini (the current directory's, else the one beside the program), read whole into
+  // `bytes` (at most 1 MiB; a UTF-16 file as text in the process's code page).
+  [[nodiscard]] virtual SettingsRead ReadSettingsFile(Text& bytes) = 0;
   // settings.ini in both places it is looked for: the current directory and the program's folder.
   virtual void SettingsGetStamps(FileStamp& here, FileStamp& beside) = 0;
-  // Whether the file in use opens for reading now; true when there is none.
-  [[nodiscard]] virtual bool SettingsCanOpen() = 0;
 
-  // The icon in the notification area (Shell_NotifyIconW): added, or taken away; nothing when it
-  // is already so. Where the system has no notification area, nothing shows and nothing fails.
-  virtual void TraySetIcon(bool shown) = 0;
+  // The icon in the notification area (Shell_NotifyIconW, with `tip` as the title in its
+  // tooltip): false when the notification area refuses, as it does an icon added twice or one
+  // it does not hold. Where the system has no notification area, nothing shows.
+  [[nodiscard]] virtual bool TrayNotify(TrayAction action, const Text& tip) = 0;
+  // The icon's menu where the user asked for it (the system's modal menu loop runs inside):
+  // answers the command chosen. `automatic` checks its Automatic display.
+  [[nodiscard]] virtual TrayCommand TrayMenu(bool automatic) = 0;
   // Opens the settings file in use with the user's editor; when there is none, first writes the
   // commented file with every key at its default. The one file the program ever writes.
   virtual void SettingsEdit() = 0;

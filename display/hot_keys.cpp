@@ -1,22 +1,19 @@
 #include "display/hot_keys.h"
 
-#include "display/display_cycle.h"
 #include "display/key_text.h"
-#include "display/settings.h"
-#include "display/state.h"
 
 namespace {
 
 struct KeyAction {
   int32_t id;
-  const char* name;        // its key in [Keys]
-  const char* defaultKey;  // as it would be written there
+  const char* name;  // its key in [Keys]
+  KeySetting Settings::*setting;
 };
 
 constexpr KeyAction kKeyActions[] = {
-    {kHotKeyShowNow, "ShowNow", "Ctrl+Shift+X"},
-    {kHotKeyAutomatic, "Automatic", "Ctrl+Shift+C"},
-    {kHotKeyQuit, "Quit", "Ctrl+Shift+V"},
+    {kHotKeyShowNow, "ShowNow", &Settings::showNowKey},
+    {kHotKeyAutomatic, "Automatic", &Settings::automaticKey},
+    {kHotKeyQuit, "Quit", &Settings::quitKey},
 };
 constexpr size_t kKeyActionCount = sizeof kKeyActions / sizeof kKeyActions[0];
 
@@ -46,8 +43,7 @@ constexpr size_t kNoticeValueMost = 40;
 
 }  // namespace
 
-void RegisterHotKeys(NowPlayingHost& host) {
-  const bool told = host.SettingsHasSection("Keys");
+Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings) {
   Text notice;
   const auto note = [&notice](const Text& what, const Text& why) {
     notice += notice.IsEmpty() ? kNoticeHead : "; ";
@@ -58,16 +54,12 @@ void RegisterHotKeys(NowPlayingHost& host) {
   KeyCombination given[kKeyActionCount];
   for (size_t i = 0; i < kKeyActionCount; ++i) {
     const KeyAction& action = kKeyActions[i];
-    // A missing key reads as its default; an empty value as no key.
-    char text[kSettingTextSize] = {};
-    host.ReadSettingText("Keys", action.name, action.defaultKey, text, sizeof text);
-    text[sizeof text - 1] = '\0';
-    KeyCombination key;
-    const KeyReading reading = ReadKeyText(text, key);
-    if (reading == KeyReading::kNone) continue;
+    const KeySetting& setting = settings.*action.setting;
+    const KeyCombination key = setting.key;
+    if (setting.reading == KeyReading::kNone) continue;
     // A mistyped key registers nothing, so it never takes back a key the user gave up.
-    if (reading == KeyReading::kUnreadable) {
-      note(Text(action.name) + "=" + Printable(text), "not a key");
+    if (setting.reading == KeyReading::kUnreadable) {
+      note(Text(action.name) + "=" + Printable(setting.written.View()), "not a key");
       continue;
     }
     // The system would answer a second registration of ours as another program's.
@@ -93,41 +85,9 @@ void RegisterHotKeys(NowPlayingHost& host) {
         break;
     }
   }
-  if (told) NowPlaying().keyNotice = notice;
+  return settings.keysTold ? notice : Text();
 }
 
-void OnHotKey(NowPlayingHost& host, uint32_t id) {
-  NowPlayingState& state = NowPlaying();
-  switch (id) {
-    case kHotKeyShowNow:
-      // Forced, the cycle always goes on; with shown cleared it plays the appearing
-      // animation, also over a strip that is already out.
-      state.forced = true;
-      state.shown = false;
-      DisplayCycle(host);
-      break;
-    case kHotKeyAutomatic:
-      state.automatic = !state.automatic;
-      break;
-    case kHotKeyQuit:
-      // Nothing is freed or unregistered: the system reclaims it all with the process. The
-      // icon is the exception: the notification area would keep a dead one until a pointer
-      // passes over it.
-      if (state.trayIcon) host.TraySetIcon(false);
-      state.exiting = true;
-      host.ExitProcess(0);
-      return;
-    default:
-      break;
-  }
-}
-
-void OnPopupMouseUp(NowPlayingHost& host) {
-  NowPlayingState& state = NowPlaying();
-  host.FormSetAlphaBlendValue(0);
-  // A running animation stops at its next loop test; otherwise the next run of the cycle
-  // that goes on skips its animation.
-  state.cancel = true;
-  // A strip that is out has been read: clicked away, its display is over.
-  if (state.shown) state.keyNotice = Text();
+void UnregisterHotKeys(NowPlayingHost& host) {
+  for (const KeyAction& action : kKeyActions) host.FormUnregisterHotKey(action.id);
 }

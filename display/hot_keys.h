@@ -1,19 +1,22 @@
-// The user's steering: the three global hot keys and a click on the strip.
+// The three global hot keys: the keys that settings.ini sets, taken from the system, and what
+// could not be had.
 #pragma once
 
 #include <cstdint>
 
 #include "display/host.h"
+#include "display/settings.h"
+#include "toolkit/text.h"
 
-// Registers the three keys of [Keys] in settings.ini (missing ones: Ctrl+Shift+X, C and V),
-// without auto-repeat where the system knows that flag. When the file has a [Keys] section,
-// a key that could not be had becomes the notice of the first display; without one, a
-// failure stays silent.
-void RegisterHotKeys(NowPlayingHost& host);
+// Hot-key ids (the WParam of WM_HOTKEY).
+inline constexpr int32_t kHotKeyShowNow = 0;    // Ctrl+Shift+X by default
+inline constexpr int32_t kHotKeyAutomatic = 1;  // Ctrl+Shift+C
+inline constexpr int32_t kHotKeyQuit = 2;       // Ctrl+Shift+V
 
-// WM_HOTKEY on the form; `id` is the message's WParam. 0 shows now, 1 switches automatic
-// display, 2 ends the process; other ids are ignored.
-void OnHotKey(NowPlayingHost& host, uint32_t id);
+// Registers the three keys of `settings`, without auto-repeat where the system knows that flag.
+// Answers the notice of the keys that could not be had ("Tunelamp keys not set: ..."), when
+// the file has a [Keys] section; without one, or when all is well, an empty text.
+[[nodiscard]] Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings);
 
-// A mouse button released over the strip: it vanishes at once and the cycle cancels.
-void OnPopupMouseUp(NowPlayingHost& host);
+// Gives the three keys back to the system.
+void UnregisterHotKeys(NowPlayingHost& host);

@@ -1,35 +1,21 @@
 #include "display/placement.h"
 
-#include "display/display_cycle.h"
 #include "display/scale.h"
-#include "display/settings.h"
 
 namespace {
 
-// GetPrivateProfileIntA answers 0 for a value that is not a number, which for FullScreen would
-// switch the quiet rule on: only a value that starts with a number reads as one here.
-[[nodiscard]] bool StartsWithNumber(NowPlayingHost& host, const char* key) {
-  char text[kSettingTextSize] = {};
-  host.ReadSettingText("Main", key, "", text, sizeof text);
-  text[sizeof text - 1] = '\0';
-  const char* at = text;
-  while (*at == ' ' || *at == '\t') ++at;
-  if (*at == '-' || *at == '+') ++at;
-  return *at >= '0' && *at <= '9';
-}
-
 // Without a monitor or an edge of its own the strip stays where start-up put it.
 [[nodiscard]] bool StripMoves(const NowPlayingState& state) {
-  return state.monitor != kMonitorPrimary || state.bottom;
+  return state.settings.monitor != kMonitorPrimary || state.settings.bottom;
 }
 
 // Along the bottom the strip spans the work area, clear of a taskbar at either side; along the
 // top it spans the whole monitor.
 void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
-  const ScreenRect& span = state.bottom ? monitor.work : monitor.monitor;
+  const ScreenRect& span = state.settings.bottom ? monitor.work : monitor.monitor;
   const int32_t width = span.right - span.left;
   const int32_t height = host.FormGetHeight();
-  const int32_t top = state.bottom ? span.bottom - height : span.top;
+  const int32_t top = state.settings.bottom ? span.bottom - height : span.top;
   host.FormSetBounds(span.left, top, width, height);
   state.fitted = {span.left, top, span.right, 0};
   host.LabelSetWidth(width);
@@ -38,21 +24,12 @@ void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& 
 
 // The chosen monitor as it is now, or the primary when that one is not there.
 void FindMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
-  if (!host.MonitorGetArea(state.monitor, monitor)) {
+  if (!host.MonitorGetArea(state.settings.monitor, monitor)) {
     (void)host.MonitorGetArea(kMonitorPrimary, monitor);
   }
 }
 
 }  // namespace
-
-void ReadPlacement(NowPlayingHost& host, SettingValues& values) {
-  // A value that is not a number reads as 0 here, which is the default of both.
-  values.monitor = static_cast<int32_t>(host.ReadSettingInt("Main", "Monitor", kMonitorPrimary));
-  values.bottom = host.ReadSettingInt("Main", "Position", 0) == kPositionBottom;
-  // Only exactly 0 keeps quiet: any other number comes out, as always.
-  values.overFullScreen =
-      !StartsWithNumber(host, "FullScreen") || host.ReadSettingInt("Main", "FullScreen", 1) != 0;
-}
 
 uint32_t UsableDpi(uint32_t dpi) {
   return dpi >= kLeastDpi && dpi <= kMostDpi ? dpi : kBaseDpi;
@@ -72,9 +49,9 @@ void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width) {
 }
 
 bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
-  if (!StripMoves(state) && state.overFullScreen && !state.screenChanged) return true;
+  if (!StripMoves(state) && state.settings.overFullScreen && !state.screenChanged) return true;
   FindMonitor(host, state, monitor);
-  if (state.forced || state.overFullScreen) return true;
+  if (state.forced || state.settings.overFullScreen) return true;
   FrontWindow front;
   return !host.FrontWindowGet(front) || !IsFullScreen(front, monitor.monitor);
 }
@@ -115,8 +92,7 @@ bool FitStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& mo
   return rescaled;
 }
 
-void OnScreenChanged(NowPlayingHost& host) {
-  NowPlayingState& state = NowPlaying();
+void RefitStrip(NowPlayingHost& host, NowPlayingState& state) {
   state.screenChanged = true;
   if (!state.shown || state.exiting) return;
   ScreenArea monitor;
@@ -126,6 +102,6 @@ void OnScreenChanged(NowPlayingHost& host) {
   host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
 }
 
-void OnDpiChanged(uint32_t dpi) {
-  if (dpi >= kLeastDpi && dpi <= kMostDpi) NowPlaying().stripDpi = dpi;
+void NoteStripDpi(NowPlayingState& state, uint32_t dpi) {
+  if (dpi >= kLeastDpi && dpi <= kMostDpi) state.stripDpi = dpi;
 }

@@ -10,6 +10,9 @@
 #include "display/state.h"
 
 inline constexpr int32_t kMonitorPrimary = 0;
+// Where the label rests while the strip is out, at 96 dpi.
+inline constexpr int32_t kLabelRestLeft = 20;
+inline constexpr int32_t kLabelRestTop = 8;
 inline constexpr int32_t kPositionBottom = 1;
 inline constexpr int32_t kCornerEllipse = 50;  // at 96 dpi, as every length of the strip
 inline constexpr int32_t kStripPadding = 30;   // the strip is the font's size in points plus this
@@ -17,9 +20,6 @@ inline constexpr int32_t kStripPadding = 30;   // the strip is the font's size i
 // Win32 window styles that make a window something other than a full-screen program.
 inline constexpr uint32_t kWindowCaption = 0x00C00000;      // WS_CAPTION
 inline constexpr uint32_t kWindowSizingFrame = 0x00040000;  // WS_THICKFRAME
-
-// Reads [Main] Monitor, Position and FullScreen, after the other keys.
-void ReadPlacement(NowPlayingHost& host, SettingValues& values);
 
 // A resolution as the host read it, or 96 when it is not one.
 [[nodiscard]] uint32_t UsableDpi(uint32_t dpi);
@@ -46,10 +46,10 @@ void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width);
 [[nodiscard]] bool FitStrip(NowPlayingHost& host, NowPlayingState& state,
                             const ScreenArea& monitor);
 
-// WM_DISPLAYCHANGE, or a new work area: the next display fits the strip to its monitor, and a
-// strip that is out is fitted at once.
-void OnScreenChanged(NowPlayingHost& host);
+// A new screen or work area: the next display fits the strip to its monitor, and a strip that
+// is out is fitted at once.
+void RefitStrip(NowPlayingHost& host, NowPlayingState& state);
 
-// WM_DPICHANGED: the system moved the strip's window to another resolution; the next display
-// takes it. Values that are no resolution are ignored.
-void OnDpiChanged(uint32_t dpi);
+// The system moved the strip's window to another resolution; the next display takes it. Values
+// that are no resolution are ignored.
+void NoteStripDpi(NowPlayingState& state, uint32_t dpi);

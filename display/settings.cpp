@@ -1,10 +1,9 @@
 #include "display/settings.h"
 
-#include "display/hot_keys.h"
-#include "display/placement.h"
-#include "display/state.h"
-
 namespace {
+
+// Text values are read into 256 bytes, as the program always read them: 255 and the terminator.
+constexpr uint32_t kTextSize = 256;
 
 [[nodiscard]] int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -13,7 +12,118 @@ namespace {
   return -1;
 }
 
+[[nodiscard]] Text ReadText(const IniFile& file, const char* section, const char* key,
+                            const char* fallback) {
+  char text[kTextSize];
+  file.ReadText(section, key, fallback, text, sizeof text);
+  return Text(text);
+}
+
+[[nodiscard]] int32_t DefaultNumber(const char* fallback) {
+  return static_cast<int32_t>(ParseInteger(fallback));
+}
+
+// GetPrivateProfileIntA answers 0 for a value that is not a number, which for FullScreen would
+// switch the quiet rule on: only a value that starts with a number reads as one there.
+[[nodiscard]] bool StartsWithNumber(std::string_view text) {
+  size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+  return at < text.size() && text[at] >= '0' && text[at] <= '9';
+}
+
+template <typename Number>
+void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
+          Number& value, setting::Number) {
+  value = static_cast<Number>(file.ReadInt(section, key, DefaultNumber(fallback)));
+}
+void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
+          bool& value, setting::Switch) {
+  value = file.ReadInt(section, key, DefaultNumber(fallback)) == 1;
+}
+// Only exactly 0 keeps quiet: any other number comes out, as always.
+void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
+          bool& value, setting::Quiet) {
+  value = !StartsWithNumber(ReadText(file, section, key, "").View()) ||
+          file.ReadInt(section, key, DefaultNumber(fallback)) != 0;
+}
+void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
+          uint32_t& value, setting::Color) {
+  value = ParseInteger(ReadText(file, section, key, fallback).View());
+}
+void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
+          Text& value, setting::Name) {
+  value = ReadText(file, section, key, fallback);
+}
+// A missing key reads as its default; an empty value as no key.
+void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
+          KeySetting& value, setting::Key) {
+  value.written = ReadText(file, section, key, fallback);
+  value.key = KeyCombination();
+  value.reading = ReadKeyText(value.written.View(), value.key);
+}
+
+template <typename Value>
+void Take(Value& inForce, const Value& read, setting::AtOnce) {
+  inForce = read;
+}
+template <typename Value>
+void Take(Value& /*inForce*/, const Value& /*read*/, setting::WhenAway) {}
+
 }  // namespace
+
+namespace setting {
+uint32_t Default(const char* text, Number) {
+  return ParseInteger(text);
+}
+bool Default(const char* text, Switch) {
+  return ParseInteger(text) == 1;
+}
+bool Default(const char* text, Quiet) {
+  return ParseInteger(text) != 0;
+}
+uint32_t Default(const char* text, Color) {
+  return ParseInteger(text);
+}
+Text Default(const char* text, Name) {
+  return Text(text);
+}
+KeySetting Default(const char* text, Key) {
+  KeySetting value;
+  value.written = Text(text);
+  value.reading = ReadKeyText(text, value.key);
+  return value;
+}
+}  // namespace setting
+
+bool operator==(const KeySetting& a, const KeySetting& b) {
+  return a.reading == b.reading && a.key.modifiers == b.key.modifiers &&
+         a.key.virtualKey == b.key.virtualKey && a.written == b.written;
+}
+
+bool operator==(const Settings& a, const Settings& b) {
+#define TUNELAMP_SAME_SETTING(when, type, name, kind, section, key, fallback) a.name == b.name&&
+  return TUNELAMP_SETTINGS(TUNELAMP_SAME_SETTING) a.keysTold == b.keysTold;
+#undef TUNELAMP_SAME_SETTING
+}
+
+Settings ReadSettings(const IniFile& file) {
+  Settings values;
+#define TUNELAMP_READ_SETTING(when, type, name, kind, section, key, fallback) \
+  Read(file, section, key, fallback, values.name, setting::kind{});
+  TUNELAMP_SETTINGS(TUNELAMP_READ_SETTING)
+#undef TUNELAMP_READ_SETTING
+  values.keysTold = file.HasSection("Keys");
+  return values;
+}
+
+void TakeAtOnce(Settings& inForce, const Settings& read) {
+#define TUNELAMP_TAKE_SETTING(when, type, name, kind, section, key, fallback) \
+  Take(inForce.name, read.name, setting::when{});
+  TUNELAMP_SETTINGS(TUNELAMP_TAKE_SETTING)
+#undef TUNELAMP_TAKE_SETTING
+  inForce.keysTold = read.keysTold;
+}
 
 uint32_t ParseInteger(std::string_view text) {
   size_t at = 0;
@@ -50,80 +160,4 @@ uint32_t ParseInteger(std::string_view text) {
   // An unparsable tail leaves the digits before it, without the sign.
   if (negative && at == text.size()) value = 0u - value;
   return value;
-}
-
-void ReadSettings(NowPlayingHost& host, SettingValues& values, bool fontAtOnce) {
-  values.keepInterval = host.ReadSettingInt("Main", "KeepTitle", kDefaultKeepTitle);
-  values.checkInterval = host.ReadSettingInt("Main", "CheckTitle", kDefaultCheckTitle);
-  values.memoryEconomy = host.ReadSettingInt("Main", "MemEconomy", 1) == 1;
-  char text[kSettingTextSize] = {};
-  host.ReadSettingText("Main", "Color", kDefaultColor, text, sizeof text);
-  text[sizeof text - 1] = '\0';
-  values.color = ParseInteger(std::string_view(text));
-
-  values.fontPoints = static_cast<int32_t>(host.ReadSettingInt("Font", "Size", kDefaultFontSize));
-  if (fontAtOnce) host.FontSetSize(values.fontPoints, NowPlaying().layoutDpi);
-  host.ReadSettingText("Font", "Name", kDefaultFontName, text, sizeof text);
-  text[sizeof text - 1] = '\0';
-  values.fontName = Text(text);
-  if (fontAtOnce) host.FontSetName(values.fontName);
-  ReadPlacement(host, values);
-  values.livePosition = host.ReadSettingInt("Main", "LivePosition", 0) == 1;
-  values.progress = host.ReadSettingInt("Main", "Progress", 0) == 1;
-}
-
-void TakeTimings(NowPlayingState& state, const SettingValues& values) {
-  state.keepInterval = values.keepInterval;
-  state.checkInterval = values.checkInterval;
-}
-
-void TakePlace(NowPlayingState& state, const SettingValues& values) {
-  state.memoryEconomy = values.memoryEconomy;
-  state.color = values.color;
-  state.monitor = values.monitor;
-  state.bottom = values.bottom;
-  state.overFullScreen = values.overFullScreen;
-  state.livePosition = values.livePosition;
-  state.progress = values.progress;
-}
-
-void TakeTrayIcon(NowPlayingHost& host) {
-  NowPlayingState& state = NowPlaying();
-  state.trayIcon = host.ReadSettingInt("Main", "TrayIcon", 0) == 1;
-  host.TraySetIcon(state.trayIcon);
-}
-
-void LoadSettings(NowPlayingHost& host) {
-  NowPlayingState& state = NowPlaying();
-  // Invisible from here on, until the display cycle brings the strip out.
-  host.FormSetAlphaBlend(true);
-  host.FormSetAlphaBlendValue(0);
-  state.shown = false;
-  host.FormSetWindowPosTopmost();
-  state.cancel = false;
-
-  // The files as they are before the reading: a save from here on is read again.
-  host.SettingsGetStamps(state.seenHere, state.seenBeside);
-  // The strip starts on the primary monitor, and is laid out for its resolution.
-  state.layoutDpi = state.stripDpi = state.dpiReading = UsableDpi(host.FormGetDpi());
-  SettingValues values;
-  ReadSettings(host, values, true);
-  TakeTimings(state, values);
-  TakePlace(state, values);
-
-  SizeStrip(host, state);
-  // Start-up put the strip at the origin, as wide as the screen.
-  const int32_t width = host.FormGetWidth();
-  state.fitted = {0, 0, width, 0};
-  RoundCorners(host, state, width);
-  host.FormSetColor(state.color);
-  host.LabelSetColor(host.FormColor());
-
-  RegisterHotKeys(host);
-  TakeTrayIcon(host);
-
-  state.forced = false;
-  state.automatic = true;
-  state.settingsLoaded = true;
-  if (state.memoryEconomy) host.FormShowWindow(kSwShowMinNoActive);
 }

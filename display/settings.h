@@ -1,38 +1,83 @@
-// The settings loader: reads settings.ini at the start, gives the popup its final look,
-// registers the hot keys and sets the display flags to their starting values.
+// settings.ini turned into values: every setting, read from the file's text as the Windows
+// profile functions read it.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-#include "display/host.h"
-#include "display/state.h"
+#include "display/ini_file.h"
+#include "display/key_text.h"
+#include "toolkit/text.h"
 
-// Hot-key ids; the keys come from [Keys] (hot_keys.h).
-inline constexpr int32_t kHotKeyShowNow = 0;    // Ctrl+Shift+X by default
-inline constexpr int32_t kHotKeyAutomatic = 1;  // Ctrl+Shift+C
-inline constexpr int32_t kHotKeyQuit = 2;       // Ctrl+Shift+V
+// A key of [Keys]: what it reads as, and the value as written (the keys' notice quotes it).
+struct KeySetting {
+  KeyReading reading = KeyReading::kNone;
+  KeyCombination key;
+  Text written;
+};
+[[nodiscard]] bool operator==(const KeySetting& a, const KeySetting& b);
 
-inline constexpr uint32_t kDefaultKeepTitle = 3000;
-inline constexpr uint32_t kDefaultCheckTitle = 500;
-inline constexpr char kDefaultColor[] = "$e69500";
-inline constexpr int32_t kDefaultFontSize = 20;
-inline constexpr char kDefaultFontName[] = "Tahoma";
-inline constexpr uint32_t kSettingTextSize = 256;  // 255 characters and the terminator
+// When a saved value takes effect, and how a value is read (each has its reader in
+// settings.cpp).
+namespace setting {
+struct AtOnce {};    // as soon as a saved file is read
+struct WhenAway {};  // once the strip is away: a display under way ends as it began
+struct Number {};    // GetPrivateProfileIntA
+struct Switch {};    // on for exactly 1, as a number
+struct Quiet {};     // FullScreen: a value that starts with no number keeps the default
+struct Color {};     // the integer syntax of ParseInteger, read as text
+struct Name {};      // text, at most 255 bytes
+struct Key {};       // a combination of [Keys], or none
+
+// The default, from its text as the file would give it.
+[[nodiscard]] uint32_t Default(const char* text, Number);
+[[nodiscard]] bool Default(const char* text, Switch);
+[[nodiscard]] bool Default(const char* text, Quiet);
+[[nodiscard]] uint32_t Default(const char* text, Color);
+[[nodiscard]] Text Default(const char* text, Name);
+[[nodiscard]] KeySetting Default(const char* text, Key);
+}  // namespace setting
+
+// Every setting, one line each: when a saved change takes effect, the value's type and name,
+// how it is read, its section and key, and its default as the file would give it.
+#define TUNELAMP_SETTINGS(X)                                                    \
+  X(AtOnce, uint32_t, keepInterval, Number, "Main", "KeepTitle", "3000")        \
+  X(AtOnce, uint32_t, checkInterval, Number, "Main", "CheckTitle", "500")       \
+  X(WhenAway, bool, memoryEconomy, Switch, "Main", "MemEconomy", "1")           \
+  X(WhenAway, uint32_t, color, Color, "Main", "Color", "$e69500")               \
+  X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20")                \
+  X(WhenAway, Text, fontName, Name, "Font", "Name", "Tahoma")                   \
+  X(WhenAway, int32_t, monitor, Number, "Main", "Monitor", "0")                 \
+  X(WhenAway, bool, bottom, Switch, "Main", "Position", "0")                    \
+  X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1")           \
+  X(WhenAway, bool, livePosition, Switch, "Main", "LivePosition", "0")          \
+  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0")                  \
+  X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X")     \
+  X(AtOnce, KeySetting, automaticKey, Key, "Keys", "Automatic", "Ctrl+Shift+C") \
+  X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V")           \
+  X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0")
+
+// Made with every default; ReadSettings fills in what a file says.
+struct Settings {
+#define TUNELAMP_SETTING_FIELD(when, type, name, kind, section, key, fallback) \
+  type name = static_cast<type>(setting::Default(fallback, setting::kind{}));
+  TUNELAMP_SETTINGS(TUNELAMP_SETTING_FIELD)
+#undef TUNELAMP_SETTING_FIELD
+  // The file has a [Keys] section: a key of it that cannot be had is told, not passed over.
+  bool keysTold = false;
+};
+[[nodiscard]] bool operator==(const Settings& a, const Settings& b);
+[[nodiscard]] inline bool operator!=(const Settings& a, const Settings& b) {
+  return !(a == b);
+}
+
+// The values of a file's text; an empty text (no file) gives every default.
+[[nodiscard]] Settings ReadSettings(const IniFile& file);
+
+// The values that take effect at once, from `read` into `inForce`.
+void TakeAtOnce(Settings& inForce, const Settings& read);
 
 // The integer syntax of the Color setting: "$" / "x" / "0x" hexadecimal, or decimal with an
 // optional sign; parsing stops before the first character that does not fit or would
 // overflow, keeping what it gathered. A "-" negates only a text read to its end.
 [[nodiscard]] uint32_t ParseInteger(std::string_view text);
-
-// Reads [Main] TrayIcon, after the keys, and adds or takes away the icon at once.
-void TakeTrayIcon(NowPlayingHost& host);
-
-void LoadSettings(NowPlayingHost& host);
-
-// Every value but the keys, in the order the start reads them. At the start (`fontAtOnce`) the
-// label's font takes its size and name as each is read.
-void ReadSettings(NowPlayingHost& host, SettingValues& values, bool fontAtOnce = false);
-// Into the process's values: the intervals; the look, the place and the memory economy.
-void TakeTimings(NowPlayingState& state, const SettingValues& values);
-void TakePlace(NowPlayingState& state, const SettingValues& values);

@@ -1,26 +1,12 @@
-// The process-wide values of the now-playing unit, shared by the title probe, the display
-// cycle, the settings and the hot keys.
+// The process-wide values of the now-playing unit: what every part of the logic reads and moves.
+// Plain data: the parts below the ways in (events.h) each own the fields they say they own.
 #pragma once
 
 #include <cstdint>
 
 #include "display/host.h"
+#include "display/settings.h"
 #include "toolkit/text.h"
-
-// Every value settings.ini gives but the keys, as read (settings.h).
-struct SettingValues {
-  uint32_t keepInterval = 0;
-  uint32_t checkInterval = 0;
-  bool memoryEconomy = false;
-  uint32_t color = 0;
-  int32_t fontPoints = 0;
-  Text fontName;
-  int32_t monitor = 0;
-  bool bottom = false;
-  bool overFullScreen = true;
-  bool livePosition = false;
-  bool progress = false;
-};
 
 struct NowPlayingState {
   // Refreshed by every probe, also with 0; the display cycle sends its queries here.
@@ -28,50 +14,55 @@ struct NowPlayingState {
   // The title last reported as new; heads the popup's caption.
   Text lastTitle;
 
-  bool shown = false;          // the strip is out (after the last completed animation)
-  bool cancel = false;         // a click asked to abort the animation or the display
-  bool forced = false;         // a display was asked for by hand
-  bool automatic = true;       // new titles are shown without being asked for
-  bool memoryEconomy = false;  // hide and minimise the form while the strip is away
+  bool shown = false;     // the strip is out (after the last completed animation)
+  bool cancel = false;    // a click asked to abort the animation or the display
+  bool forced = false;    // a display was asked for by hand
+  bool automatic = true;  // new titles are shown without being asked for
 
-  uint32_t keepInterval = 0;   // timer interval while the strip is out
-  uint32_t checkInterval = 0;  // timer interval while it is away
-  uint32_t color = 0;          // the parsed Color setting
-  uint32_t region = 0;         // the rounded region, owned by the window from then on
-
-  // Where the strip comes out, and whether over a full-screen program (see placement.h).
-  int32_t monitor = 0;         // 0 the primary, 1..n, -1 the foreground window's, -2 the pointer's
-  bool bottom = false;         // along the bottom of the work area instead of the top
-  bool overFullScreen = true;  // new titles come out also over a full-screen program
-  bool trayIcon = false;       // [Main] TrayIcon=1: an icon in the notification area
+  // The settings in force, and those read during a display whose WhenAway values wait for its
+  // end (settings.h).
+  Settings settings;
+  Settings waiting;
+  bool settingsWaiting = false;
+  uint32_t region = 0;  // the rounded region, owned by the window from then on
 
   // Resolutions in dots per inch (see placement.h).
   uint32_t layoutDpi = 96;   // the one the font, the height, the corners and the label's edges have
   uint32_t stripDpi = 96;    // the strip's, as last reported by the system or found at a display
   uint32_t dpiReading = 96;  // its monitor's, as read at the start or the last display
 
-  // While the strip is out, once a second: [Main] LivePosition=1 brings the caption's position
-  // up to date, Progress=1 the line along its bottom edge. `showsTrack`: the strip shows a title
-  // (not a notice, nor the player's absence), which the two follow.
-  bool livePosition = false;
-  bool progress = false;
+  // The strip shows a title (not a notice, nor the player's absence), which the live position
+  // and the progress line follow.
   bool showsTrack = false;
   // The user's accessibility settings as the last display found them (display_cycle.cpp).
   bool animations = true;     // the strip fades and slides; else it comes and goes at once
   bool highContrast = false;  // drawn in the system's window colours, and fully opaque
 
   // Which of the keys set in settings.ini could not be had, and why: shown instead of the
-  // title by the first display, until it has gone again. Empty when all is well.
+  // title by the first display, until it has gone again. Empty when all is well. A notice of
+  // keys taken anew during a display waits for the next one.
   Text keyNotice;
+  Text waitingNotice;
+  bool noticeWaiting = false;
 
-  // What the player's announcements look at (song_change.h).
-  bool settingsLoaded = false;  // the settings loader has run
+  // The runs of the display cycle under way, nested ones included; the displays begun so far
+  // (a run that takes the strip over from a running one ends the older one where it stands).
+  uint32_t cycleRuns = 0;
+  uint32_t displays = 0;
   // The timer is enabled with an interval above 0, as the cycle last left it; start-up
   // starts it at 100 ms.
   bool ticking = true;
-  uint32_t cycleRuns = 0;        // runs of the display cycle under way, nested ones included
-  bool songChangeRan = false;    // an announcement has run the cycle before, ...
-  uint32_t songChangeRunAt = 0;  // ... at this tick count
+
+  // The ways in (events.h): the settings have been loaded; the player's last announcement that
+  // ran the cycle; a modal loop of the program's own is open (the icon's menu), which no
+  // animation may run inside, and a run held until it closes; the menu asked for while a run
+  // was under way.
+  bool settingsLoaded = false;
+  bool songChangeRan = false;
+  uint32_t songChangeRunAt = 0;
+  uint32_t modalLoops = 0;
+  bool runHeld = false;
+  bool menuWanted = false;
 
   // A screen that changes (placement.h): where the strip was last put (its left, top and right
   // edges), and whether the system reported a new screen or work area since, or the place was
@@ -80,14 +71,17 @@ struct NowPlayingState {
   bool screenChanged = false;
   bool relayout = false;  // a new font waits for the next display to size the strip
 
-  // Saved settings (settings_watch.h): the files as the last look found them, a change not yet
-  // read, and values read during a display that wait for its end.
+  // The settings watch (settings_watch.h).
   FileStamp seenHere;
   FileStamp seenBeside;
   bool settling = false;
-  bool settingsWaiting = false;
-  SettingValues waiting;
-  Text waitingNotice;
+  bool confirming = false;
+  uint32_t confirmAt = 0;
+
+  // The icon in the notification area (tray.h): the notification area holds it; the title
+  // its tooltip shows.
+  bool iconAdded = false;
+  Text tipTitle;
 
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.

@@ -1,8 +1,5 @@
 #include "display/tray.h"
 
-#include "display/hot_keys.h"
-#include "display/settings.h"
-
 namespace {
 
 constexpr char16_t kTooltipHead[] = u"Tunelamp";
@@ -11,26 +8,40 @@ constexpr char16_t kTooltipHead[] = u"Tunelamp";
   return unit >= 0xD800 && unit < 0xDC00;
 }
 
+// Every request carries the icon and the tooltip with the last title.
+[[nodiscard]] bool Notify(NowPlayingHost& host, NowPlayingState& state, TrayAction action) {
+  state.tipTitle = state.lastTitle;
+  return host.TrayNotify(action, state.tipTitle);
+}
+
 }  // namespace
 
-void OnTrayCommand(NowPlayingHost& host, TrayCommand command) {
-  switch (command) {
-    case TrayCommand::kShowNow:
-      OnHotKey(host, kHotKeyShowNow);
-      break;
-    case TrayCommand::kAutomatic:
-      OnHotKey(host, kHotKeyAutomatic);
-      break;
-    case TrayCommand::kEditSettings:
-      host.SettingsEdit();
-      break;
-    case TrayCommand::kQuit:
-      // The quit key takes the icon away too, and ends the process.
-      OnHotKey(host, kHotKeyQuit);
-      break;
-    case TrayCommand::kNone:
-      break;
+void SetTrayIcon(NowPlayingHost& host, NowPlayingState& state) {
+  if (state.settings.trayIcon) {
+    // Without a notification area this fails, and the program runs on without the icon until
+    // one announces itself ("TaskbarCreated").
+    if (!state.iconAdded) state.iconAdded = Notify(host, state, TrayAction::kAdd);
+  } else {
+    RemoveTrayIcon(host, state);
   }
+}
+
+void RestoreTrayIcon(NowPlayingHost& host, NowPlayingState& state) {
+  if (!state.settings.trayIcon) return;
+  state.iconAdded =
+      Notify(host, state, TrayAction::kModify) || Notify(host, state, TrayAction::kAdd);
+}
+
+void FollowTitleInTooltip(NowPlayingHost& host, NowPlayingState& state) {
+  if (state.iconAdded && state.tipTitle != state.lastTitle) {
+    (void)Notify(host, state, TrayAction::kModify);
+  }
+}
+
+void RemoveTrayIcon(NowPlayingHost& host, NowPlayingState& state) {
+  if (!state.iconAdded) return;
+  (void)Notify(host, state, TrayAction::kDelete);
+  state.iconAdded = false;
 }
 
 uint32_t ComposeTooltip(const char16_t* title, uint32_t length, char16_t (&tip)[kTooltipSize]) {

@@ -1,16 +1,25 @@
-// The icon in the notification area ([Main] TrayIcon=1): its menu's commands and its tooltip.
+// The icon in the notification area ([Main] TrayIcon=1): whether it is there, and its tooltip.
 #pragma once
 
 #include <cstdint>
 
 #include "display/host.h"
+#include "display/state.h"
 
-// The menu's commands, in the menu's order; 0 is no command (the menu closed unchosen).
-enum class TrayCommand : uint32_t { kNone = 0, kShowNow, kAutomatic, kEditSettings, kQuit };
+// Adds the icon when the settings in force want it and the notification area does not hold it;
+// takes it away when they do not.
+void SetTrayIcon(NowPlayingHost& host, NowPlayingState& state);
 
-// A command of the menu, or a click on the icon (kShowNow): the same as the hot keys, and
-// Quit takes the icon away first.
-void OnTrayCommand(NowPlayingHost& host, TrayCommand command);
+// "TaskbarCreated": Explorer started afresh with an empty notification area, or it changed the
+// display scale or took a remote session in with every icon still in place. An icon that is
+// there is modified (it may have a new size); one that is not is added.
+void RestoreTrayIcon(NowPlayingHost& host, NowPlayingState& state);
+
+// The tooltip shows the last title: brought up to date when that has changed.
+void FollowTitleInTooltip(NowPlayingHost& host, NowPlayingState& state);
+
+// The process ends: the notification area would keep a dead icon until a pointer passes over it.
+void RemoveTrayIcon(NowPlayingHost& host, NowPlayingState& state);
 
 // The tooltip's room: 127 UTF-16 units and the terminator.
 inline constexpr uint32_t kTooltipSize = 128;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/display_cycle.h"
+#include "display/events.h"
 #include "display/hot_keys.h"
 #include "display/settings.h"
 #include "display/state.h"
@@ -49,9 +50,10 @@ class BadPlayerTest : public ::testing::Test {
   // A program that has run for a while: settings loaded, "Before" shown long ago.
   void Fresh() {
     ResetNowPlaying();
+    NowPlaying().settings.memoryEconomy = false;
     NowPlayingState& state = NowPlaying();
-    state.keepInterval = 300;
-    state.checkInterval = 50;
+    state.settings.keepInterval = 300;
+    state.settings.checkInterval = 50;
     state.automatic = true;
     state.lastTitle = Text("Before");
     host = FakeHost();

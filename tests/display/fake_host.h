@@ -101,18 +101,25 @@ class FakeHost : public NowPlayingHost {
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
   // settings.ini beside the program, read when the current directory has none.
   std::optional<std::string> besideFile;
-  // Each file's last write time: Save() stamps it with the clock (FILETIME's 100-ns units).
+  // Each file's last write time: Save() stamps it with the clock (FILETIME's 100-ns units), or,
+  // on a FAT volume, with the clock's even second, which two saves can share.
   uint64_t hereWritten = 0;
   uint64_t besideWritten = 0;
-  bool settingsLocked = false;  // another program holds the file in use open without sharing
+  bool fatTimes = false;
+  bool settingsLocked = false;  // another program holds the file in use shut
   int stampQueries = 0;         // GetFileAttributesExW of both places
 
   // An editor's save (or, with nullopt, the file deleted) at the clock's time.
   void Save(std::optional<std::string> text, bool beside = false) {
     (beside ? besideFile : settingsFile) = std::move(text);
-    (beside ? besideWritten : hereWritten) = uint64_t{now} * 10000 + ++saves_;
+    (beside ? besideWritten : hereWritten) =
+        fatTimes ? uint64_t{now / 2000 * 2000} * 10000 : uint64_t{now} * 10000 + ++saves_;
   }
-  bool trayIcon = false;  // the icon is in the notification area
+  bool trayArea = true;   // the system has a notification area
+  bool trayIcon = false;  // the icon is in it
+  std::string tip;
+  TrayCommand menuCommand = TrayCommand::kNone;
+  std::function<void()> duringMenu;
   bool exited = false;
 
   // The log so far, which is then cleared.
@@ -151,11 +158,16 @@ class FakeHost : public NowPlayingHost {
       action();
     }
   }
-  void FormShowWindow(int32_t command) override {
-    // As Windows: the minimising commands with and without activation, and the restoring ones.
-    if (command == kSwMinimize || command == kSwShowMinNoActive) minimised = true;
-    if (command == kSwShowNormal || command == kSwShowNoActivate) minimised = false;
-    Record("show " + std::to_string(command));
+  // None of them takes the foreground: as on Windows, the user's window keeps it.
+  void FormHide() override { Record("hide"); }
+  void FormRestoreWithoutActivation() override {
+    minimised = false;
+    Record("restore");
+  }
+  void FormShowWithoutActivation() override { Record("show"); }
+  void FormMinimiseWithoutActivation() override {
+    minimised = true;
+    Record("minimise");
   }
   void FormSetWindowPosTopmost() override { Record("topmost"); }
   uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override {
@@ -326,18 +338,15 @@ class FakeHost : public NowPlayingHost {
     exited = true;
   }
 
-  uint32_t ReadSettingInt(const char* section, const char* key, int32_t defaultValue) override {
-    Record(std::string("read ") + section + " " + key + " " + std::to_string(defaultValue));
-    return Settings().ReadInt(section, key, defaultValue);
-  }
-  uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
-                           char* buffer, uint32_t size) override {
-    Record(std::string("read ") + section + " " + key + " " + defaultValue);
-    return Settings().ReadText(section, key, defaultValue, buffer, size);
-  }
-  bool SettingsHasSection(const char* section) override {
-    Record(std::string("section? ") + section);
-    return Settings().HasSection(section);
+  // The file in use, read whole: the current directory's, else the one beside the program. A
+  // file that another program holds shut (`settingsLocked`) cannot be read.
+  SettingsRead ReadSettingsFile(Text& bytes) override {
+    Record("read settings");
+    const std::optional<std::string>& file = settingsFile ? settingsFile : besideFile;
+    if (!file) return SettingsRead::kNoFile;
+    if (settingsLocked) return SettingsRead::kFailed;
+    bytes = Text(file->data(), file->size());
+    return SettingsRead::kRead;
   }
 
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override {
@@ -349,14 +358,23 @@ class FakeHost : public NowPlayingHost {
     here = stamp(settingsFile, hereWritten);
     beside = stamp(besideFile, besideWritten);
   }
-  bool SettingsCanOpen() override {
-    Touch("SettingsCanOpen");
-    return !settingsLocked || !(settingsFile || besideFile);
+  // The notification area, as Shell_NotifyIconW answers: an icon added twice, or modified or
+  // deleted when it is not there, is refused; without a notification area nothing is taken.
+  // "tray 1" / "tray 0" when the icon comes or goes; `tip` is its tooltip's title.
+  bool TrayNotify(TrayAction action, const Text& title) override {
+    Touch("TrayNotify");
+    const bool there = trayIcon;
+    if (!trayArea || (action == TrayAction::kAdd) == there) return false;
+    if (action != TrayAction::kModify) Record(std::string("tray ") + (there ? "0" : "1"));
+    trayIcon = action != TrayAction::kDelete;
+    tip = std::string(title.View());
+    return true;
   }
-  // "tray 1" / "tray 0" only when the icon comes or goes, as NIM_ADD and NIM_DELETE.
-  void TraySetIcon(bool shown) override {
-    if (shown != trayIcon) Record(std::string("tray ") + (shown ? "1" : "0"));
-    trayIcon = shown;
+  // The menu's modal loop dispatches what comes meanwhile (`duringMenu`), then answers.
+  TrayCommand TrayMenu(bool automatic) override {
+    Record(std::string("menu ") + (automatic ? "automatic" : "manual"));
+    if (duringMenu) std::exchange(duringMenu, nullptr)();
+    return menuCommand;
   }
   void SettingsEdit() override { Record("edit settings"); }
 
@@ -385,10 +403,6 @@ class FakeHost : public NowPlayingHost {
     if (player.vanishAfterMessages > 0) --player.vanishAfterMessages;
     if (player.hangAfterMessages > 0) --player.hangAfterMessages;
     return true;
-  }
-  IniFile Settings() const {
-    const std::optional<std::string>& file = settingsFile ? settingsFile : besideFile;
-    return file ? IniFile(*file) : IniFile();
   }
   uint64_t saves_ = 0;
 };

@@ -1,4 +1,5 @@
 #include "display/hot_keys.h"
+#include "display/events.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,9 @@ class HotKeysTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetNowPlaying();
-    NowPlaying().keepInterval = 3000;
-    NowPlaying().checkInterval = 500;
+    NowPlaying().settings.memoryEconomy = false;
+    NowPlaying().settings.keepInterval = 3000;
+    NowPlaying().settings.checkInterval = 500;
   }
 
   FakeHost host;
@@ -95,6 +97,13 @@ TEST_F(HotKeysTest, AClickHidesTheStripAtOnceAndAsksForACancel) {
   EXPECT_TRUE(NowPlaying().cancel);
   EXPECT_FALSE(NowPlaying().shown);
   EXPECT_EQ(host.playerLog, Log{});
+}
+
+// The keys of the fake's settings.ini taken, as the start takes them.
+void TakeKeys(FakeHost& host) {
+  const Settings settings =
+      ReadSettings(host.settingsFile ? IniFile(*host.settingsFile) : IniFile());
+  NowPlaying().keyNotice = RegisterHotKeys(host, settings);
 }
 
 // Only the caption lines of a log.
@@ -181,11 +190,12 @@ TEST_F(HotKeysTest, KeysFromTheFileTheirRequestsAndTheNotice) {
   for (const KeysRow& row : rows) {
     SCOPED_TRACE(row.what);
     ResetNowPlaying();
+    NowPlaying().settings.memoryEconomy = false;
     FakeHost fake;
     fake.settingsFile = row.file;
     fake.hotKeyAnswers = row.answers;
     fake.refuseNoRepeat = row.refuseNoRepeat;
-    RegisterHotKeys(fake);
+    TakeKeys(fake);
     Log calls;
     for (const std::string& entry : fake.Take()) {
       if (entry.rfind("hotkey ", 0) == 0) calls.push_back(entry);
@@ -197,7 +207,7 @@ TEST_F(HotKeysTest, KeysFromTheFileTheirRequestsAndTheNotice) {
 
 TEST_F(HotKeysTest, TheNoticeTakesTheTitlesPlaceForTheFirstDisplayOnly) {
   host.settingsFile = "[Keys]\nQuit=Ctrl+Q+W\n";
-  RegisterHotKeys(host);
+  TakeKeys(host);
   const std::string notice = "caption Tunelamp keys not set: Quit=Ctrl+Q+W not a key";
   host.player.Play("1. Song - Winamp");
   DisplayCycle(host);  // appears
@@ -211,7 +221,7 @@ TEST_F(HotKeysTest, TheNoticeTakesTheTitlesPlaceForTheFirstDisplayOnly) {
 
 TEST_F(HotKeysTest, AClickOnTheNoticeEndsItsDisplay) {
   host.settingsFile = "[Keys]\nQuit=Ctrl+Q+W\n";
-  RegisterHotKeys(host);
+  TakeKeys(host);
   // Clicked while away, the strip was not read: the notice waits for the next display.
   OnPopupMouseUp(host);
   OnHotKey(host, 0);

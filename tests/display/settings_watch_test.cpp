@@ -1,4 +1,5 @@
 #include "display/settings_watch.h"
+#include "display/events.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,12 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// What the log holds of the keys, the strip's colour and height, the window and the timer.
+// What the log holds of the keys, the strip's colour, height and line, the window and the timer.
 Log Changes(const Log& log) {
   Log changes;
   for (const std::string& entry : log) {
-    for (const char* kind :
-         {"hotkey ", "unhotkey ", "form.color ", "form.height ", "show ", "timer", "tray "})
+    for (const char* kind : {"hotkey ", "unhotkey ", "form.color ", "form.height ", "hide",
+                             "restore", "show", "minimise", "timer", "tray ", "progress "})
       if (entry.rfind(kind, 0) == 0) changes.push_back(entry);
   }
   return changes;
@@ -30,7 +31,7 @@ Log Changes(const Log& log) {
 // One tick of the watch timer, half a second after the last.
 Log Look(FakeHost& host) {
   host.now += kSettingsLookMs;
-  WatchSettings(host);
+  OnSettingsLook(host);
   return Changes(host.Take());
 }
 
@@ -46,8 +47,10 @@ const Log kF7Keys = {"hotkey 0 0x00004003 0x00000076", "hotkey 1 0x00004006 0x00
                      "hotkey 2 0x00004006 0x00000056"};
 const Log kOrange = {"form.color 0x00E69500"};
 
-// Away, a change is read at the first look that finds both files as the one before did; the
-// keys are all given back first. Nothing else is read or done at rest.
+// Away, a change is read at the first look that finds both files as the one before did, from
+// one read of the file; the keys are given back and taken anew when they changed. A file that
+// cannot be read then keeps the settings in force until it can. Nothing else is read or done at
+// rest.
 TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
   const std::string keys = "[Keys]\nShowNow=Ctrl+Alt+F7\n";
   struct Row {
@@ -55,27 +58,32 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
     std::optional<std::string> atStart;
     std::function<void(FakeHost&)> event;
     Log read;
-    bool heldShut = false;  // another program holds the file for one look
+    bool heldShut = false;  // another program holds the file shut when it is to be read
   };
   const Row rows[] = {
       {"no file, then one", std::nullopt,
        [](FakeHost& h) { h.Save("[Main]\nColor=$FF\n[Font]\nSize=30\n"); },
-       kGivenBack + kDefaultKeys + Log{"form.color 0x000000FF"}},
+       Log{"form.color 0x000000FF"}},
       {"a file, then none: the defaults, keys included", "[Main]\nMemEconomy=0\n" + keys,
        [](FakeHost& h) { h.Save(std::nullopt); },
-       kGivenBack + kDefaultKeys + kOrange + Log{"show 0", "show 7"}},
+       kGivenBack + kDefaultKeys + kOrange + Log{"hide", "minimise"}},
       {"keys changed, only beside the program, held shut at first", std::nullopt,
        [&](FakeHost& h) { h.Save("[Main]\nMemEconomy=0\n" + keys, true); },
-       kGivenBack + kF7Keys + kOrange + Log{"show 4"}, true},
+       kGivenBack + kF7Keys + kOrange + Log{"restore"}, true},
       {"the icon switched on", std::nullopt, [](FakeHost& h) { h.Save("[Main]\nTrayIcon=1\n"); },
-       kGivenBack + kDefaultKeys + Log{"tray 1"} + kOrange},
+       Log{"tray 1"} + kOrange},
+      {"the icon stays while the file is held shut", "[Main]\nTrayIcon=1\n",
+       [](FakeHost& h) { h.Save("[Main]\nTrayIcon=1\nColor=$FF\n"); }, Log{"form.color 0x000000FF"},
+       true},
       {"half written when first seen", std::nullopt,
        [&](FakeHost& h) {
          h.Save("[Main]\nColor=$0");
          (void)Look(h);
          h.Save("[Main]\nColor=$FF00\n");
        },
-       kGivenBack + kDefaultKeys + Log{"form.color 0x0000FF00"}},
+       Log{"form.color 0x0000FF00"}},
+      {"the progress line switched off, and its line with it", "[Main]\nProgress=1\n",
+       [](FakeHost& h) { h.Save("[Main]\nProgress=0\n"); }, kOrange + Log{"progress 0 0 0 0"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -83,11 +91,13 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
     FakeHost host;
     host.Save(row.atStart);
     LoadSettings(host);
+    const bool icon = host.trayIcon;
     host.Take();
     row.event(host);
     EXPECT_EQ(Look(host), Log{}) << "perhaps still being written";
     host.settingsLocked = row.heldShut;
     EXPECT_EQ(row.heldShut ? Look(host) : Log{}, Log{}) << "tried again at the next look";
+    EXPECT_EQ(host.trayIcon, icon);
     host.settingsLocked = false;
     EXPECT_EQ(Look(host), row.read);
     EXPECT_EQ(host.heldKeys.size(), 3u) << "the keys given up are free";
@@ -95,6 +105,21 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
     for (int look = 0; look < 120; ++look) ASSERT_EQ(Look(host), Log{}) << "a minute at rest";
     EXPECT_EQ(host.stampQueries - queries, 120) << "one query of the stamps a look";
   }
+}
+
+// A FAT volume keeps 2-second file times: a save of the same size within them leaves the stamps
+// as they were. It is read all the same, once that time has passed.
+TEST(SettingsWatch, ASaveThatRepeatsTheStampsIsReadToo) {
+  ResetNowPlaying();
+  FakeHost host;
+  host.fatTimes = true;
+  host.Save("[Main]\nColor=$00FF\n");
+  LoadSettings(host);
+  host.Take();
+  host.Save("[Main]\nColor=$FF00\n");
+  Log seen;
+  for (int look = 0; look < 6; ++look) seen = seen + Look(host);
+  EXPECT_EQ(seen, Log{"form.color 0x0000FF00"});
 }
 
 // A display under way ends as it began: the keys and the interval change at once, the colour once
@@ -107,21 +132,21 @@ TEST(SettingsWatch, ASaveDuringADisplayTakesEffectAtItsEnd) {
   (void)Look(host);
   host.onPump[50] = [&] {
     host.now += kSettingsLookMs;
-    WatchSettings(host);
+    OnSettingsLook(host);
   };
   host.player.Play("1. Song - Winamp");
-  DisplayCycle(host);
+  OnTimerTick(host);
   EXPECT_EQ(Changes(host.Take()),
-            (Log{"timer.enabled 0", "show 0", "show 4", "show 8"} + kGivenBack +
+            (Log{"timer.enabled 0", "hide", "restore", "show"} + kGivenBack +
              Log{kDefaultKeys[0], kDefaultKeys[1], "timer.interval 1000", "timer.enabled 1"}));
   EXPECT_EQ(NowPlaying().keyNotice, "");
-  DisplayCycle(host);
-  EXPECT_EQ(Changes(host.Take()), (Log{"timer.enabled 0", "show 0", "show 7", "timer.interval 500",
+  OnTimerTick(host);
+  EXPECT_EQ(Changes(host.Take()), (Log{"timer.enabled 0", "hide", "minimise", "timer.interval 500",
                                        "timer.enabled 1", "form.color 0x000000FF"}));
   // The new size once the strip is restored for its next display.
   OnHotKey(host, kHotKeyShowNow);
   EXPECT_EQ(Changes(host.Take()),
-            (Log{"timer.enabled 0", "show 0", "show 4", "show 8", "form.height 60",
+            (Log{"timer.enabled 0", "hide", "restore", "show", "form.height 60",
                  "timer.interval 1000", "timer.enabled 1"}));
   EXPECT_EQ(NowPlaying().keyNotice, "Tunelamp keys not set: Ctrl+Shift+X already set for ShowNow");
 }
@@ -133,7 +158,7 @@ TEST(SettingsWatch, ThePlaceSavedBackToTheTopMovesTheStripThere) {
   host.Save("[Main]\nPosition=1\nMemEconomy=0\n");
   LoadSettings(host);
   OnHotKey(host, kHotKeyShowNow);
-  DisplayCycle(host);
+  OnTimerTick(host);
   host.Save("[Main]\nMemEconomy=0\n");
   (void)Look(host);
   (void)Look(host);

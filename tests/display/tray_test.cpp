@@ -1,4 +1,5 @@
 #include "display/tray.h"
+#include "display/events.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +26,13 @@ struct Steered {
 Steered Steer(std::optional<TrayCommand> command, std::optional<uint32_t> key, bool automatic,
               bool trayIcon) {
   ResetNowPlaying();
+  NowPlaying().settings.memoryEconomy = false;
   Steered run;
   run.host.player.Play("3. Band - Song - Winamp", 200, 61000);
-  NowPlaying().keepInterval = 3000;
-  NowPlaying().checkInterval = 500;
+  NowPlaying().settings.keepInterval = 3000;
+  NowPlaying().settings.checkInterval = 500;
   NowPlaying().automatic = automatic;
-  NowPlaying().trayIcon = run.host.trayIcon = trayIcon;
+  NowPlaying().settings.trayIcon = NowPlaying().iconAdded = run.host.trayIcon = trayIcon;
   if (command) OnTrayCommand(run.host, *command);
   if (key) OnHotKey(run.host, *key);
   run.state = NowPlaying();

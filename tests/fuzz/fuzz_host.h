@@ -41,7 +41,7 @@ class FuzzHost : public NowPlayingHost {
   HotKeyAnswer hotKeyAnswer = HotKeyAnswer::kRegistered;
   int hotKeys = 0;  // requests made
 
-  IniFile settings;
+  std::string_view settings;  // the file's bytes
   Text labelCaption;
   uint32_t labelCodePage = 0;  // 0: the process's
   uint32_t now = 0;
@@ -55,7 +55,10 @@ class FuzzHost : public NowPlayingHost {
   void FormSetColor(uint32_t color) override { formColor = color; }
   uint32_t FormColor() override { return formColor; }
   void FormProcessMessages() override {}
-  void FormShowWindow(int32_t) override {}
+  void FormHide() override {}
+  void FormRestoreWithoutActivation() override {}
+  void FormShowWithoutActivation() override {}
+  void FormMinimiseWithoutActivation() override {}
   void FormSetWindowPosTopmost() override {}
   uint32_t FormSetRoundRegion(int32_t, int32_t, int32_t) override { return 1; }
   HotKeyAnswer FormRegisterHotKey(int32_t, uint32_t modifiers, uint32_t) override {
@@ -135,17 +138,13 @@ class FuzzHost : public NowPlayingHost {
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }
   void ExitProcess(uint32_t) override { exited = true; }
 
-  uint32_t ReadSettingInt(const char* section, const char* key, int32_t defaultValue) override {
-    return settings.ReadInt(section, key, defaultValue);
+  SettingsRead ReadSettingsFile(Text& bytes) override {
+    bytes = Text(settings);
+    return SettingsRead::kRead;
   }
-  uint32_t ReadSettingText(const char* section, const char* key, const char* defaultValue,
-                           char* buffer, uint32_t size) override {
-    return settings.ReadText(section, key, defaultValue, buffer, size);
-  }
-  bool SettingsHasSection(const char* section) override { return settings.HasSection(section); }
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override { here = beside = {}; }
-  bool SettingsCanOpen() override { return true; }
-  void TraySetIcon(bool) override {}
+  bool TrayNotify(TrayAction, const Text&) override { return true; }
+  TrayCommand TrayMenu(bool) override { return TrayCommand::kNone; }
   void SettingsEdit() override {}
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "display/events.h"
 #include "display/settings.h"
 #include "display/state.h"
 #include "tests/fuzz/fuzz_host.h"
@@ -80,22 +81,24 @@ void CheckReader(const IniFile& ini, std::string_view file, const std::string& s
   }
 }
 
-void CheckLoader(const IniFile& ini, HotKeyAnswer hotKeyAnswer) {
+void CheckLoader(std::string_view file, HotKeyAnswer hotKeyAnswer) {
+  const IniFile ini(file);
   ResetNowPlaying();
   FuzzHost host;
-  host.settings = ini;
+  host.settings = file;
   host.hotKeyAnswer = hotKeyAnswer;
   LoadSettings(host);
   const NowPlayingState& state = NowPlaying();
+  const Settings& settings = state.settings;
 
-  FUZZ_CHECK(state.keepInterval == ini.ReadInt("Main", "KeepTitle", 3000));
-  FUZZ_CHECK(state.checkInterval == ini.ReadInt("Main", "CheckTitle", 500));
-  FUZZ_CHECK(state.memoryEconomy == (ini.ReadInt("Main", "MemEconomy", 1) == 1));
+  FUZZ_CHECK(settings.keepInterval == ini.ReadInt("Main", "KeepTitle", 3000));
+  FUZZ_CHECK(settings.checkInterval == ini.ReadInt("Main", "CheckTitle", 500));
+  FUZZ_CHECK(settings.memoryEconomy == (ini.ReadInt("Main", "MemEconomy", 1) == 1));
   char color[256];
   ini.ReadText("Main", "Color", "$e69500", color, sizeof color);
-  FUZZ_CHECK(state.color == ParseInteger(color));
-  FUZZ_CHECK(host.formColor == state.color);
-  FUZZ_CHECK(host.labelColor == state.color);
+  FUZZ_CHECK(settings.color == ParseInteger(color));
+  FUZZ_CHECK(host.formColor == settings.color);
+  FUZZ_CHECK(host.labelColor == settings.color);
 
   FUZZ_CHECK(host.fontPoints == static_cast<int32_t>(ini.ReadInt("Font", "Size", 20)));
   FUZZ_CHECK(host.formHeight == static_cast<int32_t>(static_cast<uint32_t>(host.fontPoints) + 30u));
@@ -130,6 +133,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The loader's own keys, which the fuzzer will not often spell by chance.
   CheckReader(ini, file, "Font", "Name", "Tahoma", 256, 20);
   CheckReader(ini, file, "Main", "KeepTitle", "", 30, 3000);
-  CheckLoader(ini, hotKeyAnswer);
+  CheckLoader(file, hotKeyAnswer);
   return 0;
 }

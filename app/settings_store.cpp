@@ -1,0 +1,158 @@
+// The settings store: where settings.ini is, what it holds, and the file that Edit settings
+// opens.
+#include "app/settings_store.h"
+
+#include <windows.h>
+
+#include "app/tray.h"
+#include "app/win32_host.h"
+#include "display/settings_text.h"
+
+namespace {
+
+constexpr wchar_t kFileName[] = L"settings.ini";
+// A program's path longer than this is not looked beside: the current directory's file counts
+// alone, as it always did.
+constexpr DWORD kPathMost = 1024;
+// In .bss itself: the linker would place a section of its own among the file's initialised data.
+[[gnu::section(".bss")]] wchar_t besideProgram[kPathMost + sizeof kFileName / sizeof kFileName[0]];
+// The most of a file that is read: far more than a settings file holds.
+constexpr DWORD kReadMost = 1 << 20;
+// UTF-16 little-endian, as Notepad saves "Unicode": the profile functions read it as text.
+constexpr unsigned char kUtf16Mark[] = {0xFF, 0xFE};
+
+constexpr int kSystemFolder = 0x25;  // CSIDL_SYSTEM
+using SystemFolderProc = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+using ShellExecuteProc = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+
+// Once, for both places.
+[[gnu::noinline]] FileStamp StampOf(const wchar_t* path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return {};
+  const auto join = [](DWORD high, DWORD low) { return uint64_t{high} << 32 | low; };
+  return {true, join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
+          join(data.nFileSizeHigh, data.nFileSizeLow)};
+}
+
+// The bytes of a file in UTF-16 as text in the process's code page.
+void FromUtf16(const char* bytes, DWORD count, Text& text) {
+  const auto* units = reinterpret_cast<const wchar_t*>(bytes + sizeof kUtf16Mark);
+  const int length = static_cast<int>((count - sizeof kUtf16Mark) / sizeof(wchar_t));
+  const int size = ::WideCharToMultiByte(CP_ACP, 0, units, length, nullptr, 0, nullptr, nullptr);
+  char* converted = new char[static_cast<size_t>(size) + 1];
+  ::WideCharToMultiByte(CP_ACP, 0, units, length, converted, size, nullptr, nullptr);
+  text = Text(converted, static_cast<size_t>(size));
+  delete[] converted;
+}
+
+// Copies `text` with its terminator to `to`, when it fits before `end`; answers the end of the
+// copy (at the terminator), or null.
+wchar_t* CopyText(wchar_t* to, const wchar_t* end, const wchar_t* text) {
+  for (; to < end; ++to, ++text) {
+    if ((*to = *text) == L'\0') return to;
+  }
+  return nullptr;
+}
+
+// Writes the commented defaults to `path`, never over a file. True when the file is there.
+bool WriteDefaults(const wchar_t* path) {
+  if (!path) return false;
+  const HANDLE file =
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+  DWORD written = 0;
+  const DWORD size = sizeof kDefaultSettingsText - 1;
+  const bool whole =
+      WriteFile(file, kDefaultSettingsText, size, &written, nullptr) && written == size;
+  CloseHandle(file);
+  // A disk too full for some 600 bytes keeps what it took; the editor then shows that.
+  return whole;
+}
+
+}  // namespace
+
+const wchar_t* ProgramSettingsPath() {
+  if (besideProgram[0] == L'\0') {
+    DWORD length = ::GetModuleFileNameW(nullptr, besideProgram, kPathMost);
+    if (length == 0 || length >= kPathMost) return kHereSettingsPath;
+    while (length > 0 && besideProgram[length - 1] != L'\\') --length;
+    ::lstrcpyW(besideProgram + length, kFileName);
+  }
+  return besideProgram;
+}
+
+const wchar_t* SettingsFilePath() {
+  const DWORD attributes = ::GetFileAttributesW(kHereSettingsPath);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return kHereSettingsPath;
+  }
+  return ProgramSettingsPath();
+}
+
+// Read whole, once: another program's open handle does not stop the read, unless it keeps the
+// file shut (a virus scanner, a sync client), and then the read is tried again later.
+SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
+  const HANDLE file = ::CreateFileW(SettingsFilePath(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::kNoFile
+                                                                          : SettingsRead::kFailed;
+  }
+  const DWORD size = ::GetFileSize(file, nullptr);
+  const DWORD most = size < kReadMost ? size : kReadMost;
+  char* buffer = new char[most + 1];
+  DWORD count = 0;
+  const bool read = size != INVALID_FILE_SIZE && ::ReadFile(file, buffer, most, &count, nullptr);
+  ::CloseHandle(file);
+  if (read) {
+    if (count >= sizeof kUtf16Mark && static_cast<unsigned char>(buffer[0]) == kUtf16Mark[0] &&
+        static_cast<unsigned char>(buffer[1]) == kUtf16Mark[1]) {
+      FromUtf16(buffer, count, bytes);
+    } else {
+      bytes = Text(buffer, count);
+    }
+  }
+  delete[] buffer;
+  return read ? SettingsRead::kRead : SettingsRead::kFailed;
+}
+
+void Win32Host::SettingsGetStamps(FileStamp& here, FileStamp& beside) {
+  here = StampOf(kHereSettingsPath);
+  beside = StampOf(ProgramSettingsPath());
+}
+
+void Win32Host::SettingsEdit() {
+  const wchar_t* path = SettingsFilePath();
+  if (!path || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+    // No file in use: one beside the program, or where the program runs when that folder is
+    // not the user's to write (Program Files).
+    path = ProgramSettingsPath();
+    if (!WriteDefaults(path)) {
+      path = L"settings.ini";
+      if (!WriteDefaults(path)) return;
+    }
+  }
+  const auto execute =
+      reinterpret_cast<ShellExecuteProc>(reinterpret_cast<void (*)()>(Shell("ShellExecuteW")));
+  if (!execute) return;
+  // Whatever the user opens .ini files with; Notepad, from the system folder, when nothing is
+  // set for them or it fails. ShellExecute's answers above 32 are successes.
+  if (reinterpret_cast<INT_PTR>(execute(nullptr, L"open", path, nullptr, nullptr, SW_SHOWNORMAL)) >
+      32) {
+    return;
+  }
+  // The system folder through shell32 as well, which is loaded by now anyway.
+  const auto systemFolder =
+      reinterpret_cast<SystemFolderProc>(reinterpret_cast<void (*)()>(Shell("SHGetFolderPathW")));
+  wchar_t notepad[MAX_PATH + 16];
+  wchar_t quoted[MAX_PATH + 3] = L"\"";
+  wchar_t* const end = CopyText(quoted + 1, quoted + MAX_PATH + 1, path);
+  if (!systemFolder || systemFolder(nullptr, kSystemFolder, nullptr, 0, notepad) != S_OK || !end) {
+    return;
+  }
+  CopyText(notepad + lstrlenW(notepad), notepad + MAX_PATH + 16, L"\\notepad.exe");
+  CopyText(end, end + 2, L"\"");
+  execute(nullptr, L"open", notepad, quoted, nullptr, SW_SHOWNORMAL);
+}

@@ -1,0 +1,154 @@
+// The benchmark's host (tunelamp_framelog.exe): the program's own host, wrapped to count the
+// frames of each animation. The display cycle stops the timer before it moves the strip and
+// starts it again afterwards; every ProcessMessages call in between is one frame. Each run
+// appends "appear|disappear frames N ms T first F" to frames.log in the working directory: T is
+// the run's length, F when it first set an alpha above 0, both in ms from the timer's stop.
+#include <windows.h>
+
+#include <new>
+
+#include "app/win32_host.h"
+#include "display/state.h"
+
+namespace {
+
+class FrameLogHost final : public NowPlayingHost {
+ public:
+  explicit FrameLogHost(NowPlayingHost& inner) : inner_(inner) {}
+
+  void FormSetAlphaBlendValue(uint8_t alpha) override {
+    if (counting_ && alpha > 0 && firstVisibleMs_ == 0) firstVisibleMs_ = MsSinceStart();
+    inner_.FormSetAlphaBlendValue(alpha);
+  }
+  void FormProcessMessages() override {
+    if (counting_) ++frames_;
+    inner_.FormProcessMessages();
+  }
+  void TimerSetEnabled(bool enabled) override {
+    if (!enabled) {
+      counting_ = true;
+      frames_ = 0;
+      firstVisibleMs_ = 0;
+      ::QueryPerformanceCounter(&start_);
+    } else if (counting_) {
+      counting_ = false;
+      AppendLine();
+    }
+    inner_.TimerSetEnabled(enabled);
+  }
+
+  void FormSetAlphaBlend(bool layered) override { inner_.FormSetAlphaBlend(layered); }
+  void FormSetHeight(int32_t height) override { inner_.FormSetHeight(height); }
+  int32_t FormGetHeight() override { return inner_.FormGetHeight(); }
+  int32_t FormGetWidth() override { return inner_.FormGetWidth(); }
+  void FormSetColor(uint32_t color) override { inner_.FormSetColor(color); }
+  uint32_t FormColor() override { return inner_.FormColor(); }
+  void FormHide() override { inner_.FormHide(); }
+  void FormRestoreWithoutActivation() override { inner_.FormRestoreWithoutActivation(); }
+  void FormShowWithoutActivation() override { inner_.FormShowWithoutActivation(); }
+  void FormMinimiseWithoutActivation() override { inner_.FormMinimiseWithoutActivation(); }
+  void FormSetWindowPosTopmost() override { inner_.FormSetWindowPosTopmost(); }
+  uint32_t FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) override {
+    return inner_.FormSetRoundRegion(width, height, ellipse);
+  }
+  HotKeyAnswer FormRegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtualKey) override {
+    return inner_.FormRegisterHotKey(id, modifiers, virtualKey);
+  }
+  void FormUnregisterHotKey(int32_t id) override { inner_.FormUnregisterHotKey(id); }
+  void FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
+    inner_.FormSetBounds(left, top, width, height);
+  }
+  void FormHoldBounds() override { inner_.FormHoldBounds(); }
+  uint32_t FormGetDpi() override { return inner_.FormGetDpi(); }
+  void LabelSetLeft(int32_t left) override { inner_.LabelSetLeft(left); }
+  void LabelSetTop(int32_t top) override { inner_.LabelSetTop(top); }
+  void LabelSetHeight(int32_t height) override { inner_.LabelSetHeight(height); }
+  void LabelSetWidth(int32_t width) override { inner_.LabelSetWidth(width); }
+  int32_t LabelGetWidth() override { return inner_.LabelGetWidth(); }
+  int32_t LabelGetHeight() override { return inner_.LabelGetHeight(); }
+  void LabelSetCaption(const Text& caption) override { inner_.LabelSetCaption(caption); }
+  void LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) override {
+    inner_.LabelSetCaptionInCodePage(caption, codePage);
+  }
+  void LabelSetColor(uint32_t color) override { inner_.LabelSetColor(color); }
+  void LabelSetTextColor(uint32_t color) override { inner_.LabelSetTextColor(color); }
+  void LabelAnnounce() override { inner_.LabelAnnounce(); }
+  void ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override {
+    inner_.ProgressSetBounds(left, top, width, height);
+  }
+  void FontSetSize(int32_t points, uint32_t dpi) override { inner_.FontSetSize(points, dpi); }
+  void FontSetName(const Text& name) override { inner_.FontSetName(name); }
+  int32_t FontSize() override { return inner_.FontSize(); }
+  void TimerSetInterval(uint32_t milliseconds) override { inner_.TimerSetInterval(milliseconds); }
+  void LiveTimerSetEnabled(bool enabled) override { inner_.LiveTimerSetEnabled(enabled); }
+  uint32_t PlayerFindWindow() override { return inner_.PlayerFindWindow(); }
+  PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
+    return inner_.PlayerSendQuery(window, wParam, lParam);
+  }
+  PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
+    return inner_.PlayerGetCaption(window, buffer, size);
+  }
+  PlayerAnswer PlayerGetCaptionLength(uint32_t window) override {
+    return inner_.PlayerGetCaptionLength(window);
+  }
+  bool MonitorGetArea(int32_t monitor, ScreenArea& area) override {
+    return inner_.MonitorGetArea(monitor, area);
+  }
+  bool FrontWindowGet(FrontWindow& front) override { return inner_.FrontWindowGet(front); }
+  bool SystemAnimations() override { return inner_.SystemAnimations(); }
+  bool SystemHighContrast() override { return inner_.SystemHighContrast(); }
+  uint32_t SystemColor(uint32_t color) override { return inner_.SystemColor(color); }
+  uint32_t GetTickCount() override { return inner_.GetTickCount(); }
+  void Sleep(uint32_t milliseconds) override { inner_.Sleep(milliseconds); }
+  void ExitProcess(uint32_t exitCode) override { inner_.ExitProcess(exitCode); }
+  SettingsRead ReadSettingsFile(Text& bytes) override { return inner_.ReadSettingsFile(bytes); }
+  void SettingsGetStamps(FileStamp& here, FileStamp& beside) override {
+    inner_.SettingsGetStamps(here, beside);
+  }
+  void SettingsEdit() override { inner_.SettingsEdit(); }
+  bool TrayNotify(TrayAction action, const Text& tip) override {
+    return inner_.TrayNotify(action, tip);
+  }
+  TrayCommand TrayMenu(bool automatic) override { return inner_.TrayMenu(automatic); }
+
+ private:
+  uint32_t MsSinceStart() const {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<uint32_t>((now.QuadPart - start_.QuadPart) * 1000 / frequency.QuadPart);
+  }
+
+  void AppendLine() const {
+    char line[80];
+    const int length = wsprintfA(line, "%s frames %u ms %u first %u\r\n",
+                                 NowPlaying().shown ? "appear" : "disappear", frames_,
+                                 MsSinceStart(), firstVisibleMs_);
+    const HANDLE file = ::CreateFileA("frames.log", FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+    ::CloseHandle(file);
+  }
+
+  NowPlayingHost& inner_;
+  bool counting_ = false;
+  uint32_t frames_ = 0;
+  uint32_t firstVisibleMs_ = 0;
+  LARGE_INTEGER start_ = {};
+};
+
+alignas(FrameLogHost) unsigned char hostStorage[sizeof(FrameLogHost)];
+NowPlayingHost* host = nullptr;
+
+}  // namespace
+
+NowPlayingHost& PopupHost() {
+  return *host;
+}
+
+void BindPopupHost(TForm1& form) {
+  host = new (hostStorage) FrameLogHost(MakeWin32Host(form));
+}
