@@ -43,7 +43,7 @@ void TakeWaitingSettings(NowPlayingHost& host, NowPlayingState& state) {
   if (now.monitor != was.monitor || now.bottom != was.bottom) state.screenChanged = true;
   if (now.fontPoints != was.fontPoints || now.fontName != was.fontName) {
     host.FontSetSize(now.fontPoints, state.layoutDpi);
-    host.FontSetName(now.fontName);
+    host.FontSetName(Text(now.fontName.bytes));
     // A minimised window would not keep a new size: the strip is sized once it is restored.
     state.relayout = true;
   }
@@ -123,7 +123,7 @@ void LoadSettings(NowPlayingHost& host) {
   // The strip starts on the primary monitor, and is laid out for its resolution.
   state.layoutDpi = state.stripDpi = state.dpiReading = UsableDpi(host.FormGetDpi());
   host.FontSetSize(settings.fontPoints, state.layoutDpi);
-  host.FontSetName(settings.fontName);
+  host.FontSetName(Text(settings.fontName.bytes));
   SizeStrip(host, state);
   // Start-up put the strip at the origin, as wide as the screen.
   const int32_t width = host.FormGetWidth();

@@ -2,9 +2,6 @@
 
 namespace {
 
-// Text values are read into 256 bytes, as the program always read them: 255 and the terminator.
-constexpr uint32_t kTextSize = 256;
-
 [[nodiscard]] int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -12,11 +9,9 @@ constexpr uint32_t kTextSize = 256;
   return -1;
 }
 
-[[nodiscard]] Text ReadText(const IniFile& file, const char* section, const char* key,
-                            const char* fallback) {
-  char text[kTextSize];
-  file.ReadText(section, key, fallback, text, sizeof text);
-  return Text(text);
+void ReadText(const IniFile& file, const char* section, const char* key, const char* fallback,
+              SettingText& text) {
+  file.ReadText(section, key, fallback, text.bytes, sizeof text.bytes);
 }
 
 [[nodiscard]] int32_t DefaultNumber(const char* fallback) {
@@ -44,21 +39,25 @@ void Read(const IniFile& file, const char* section, const char* key, const char*
 // Only exactly 0 keeps quiet: any other number comes out, as always.
 void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
           bool& value, setting::Quiet) {
-  value = !StartsWithNumber(ReadText(file, section, key, "").View()) ||
-          file.ReadInt(section, key, DefaultNumber(fallback)) != 0;
+  SettingText text;
+  ReadText(file, section, key, "", text);
+  value =
+      !StartsWithNumber(text.View()) || file.ReadInt(section, key, DefaultNumber(fallback)) != 0;
 }
 void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
           uint32_t& value, setting::Color) {
-  value = ParseInteger(ReadText(file, section, key, fallback).View());
+  SettingText text;
+  ReadText(file, section, key, fallback, text);
+  value = ParseInteger(text.View());
 }
 void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
-          Text& value, setting::Name) {
-  value = ReadText(file, section, key, fallback);
+          SettingText& value, setting::Name) {
+  ReadText(file, section, key, fallback, value);
 }
 // A missing key reads as its default; an empty value as no key.
 void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
           KeySetting& value, setting::Key) {
-  value.written = ReadText(file, section, key, fallback);
+  ReadText(file, section, key, fallback, value.written);
   value.key = KeyCombination();
   value.reading = ReadKeyText(value.written.View(), value.key);
 }
@@ -72,29 +71,9 @@ void Take(Value& /*inForce*/, const Value& /*read*/, setting::WhenAway) {}
 
 }  // namespace
 
-namespace setting {
-uint32_t Default(const char* text, Number) {
-  return ParseInteger(text);
+bool operator==(const SettingText& a, const SettingText& b) {
+  return a.View() == b.View();
 }
-bool Default(const char* text, Switch) {
-  return ParseInteger(text) == 1;
-}
-bool Default(const char* text, Quiet) {
-  return ParseInteger(text) != 0;
-}
-uint32_t Default(const char* text, Color) {
-  return ParseInteger(text);
-}
-Text Default(const char* text, Name) {
-  return Text(text);
-}
-KeySetting Default(const char* text, Key) {
-  KeySetting value;
-  value.written = Text(text);
-  value.reading = ReadKeyText(text, value.key);
-  return value;
-}
-}  // namespace setting
 
 bool operator==(const KeySetting& a, const KeySetting& b) {
   return a.reading == b.reading && a.key.modifiers == b.key.modifiers &&
@@ -108,7 +87,7 @@ bool operator==(const Settings& a, const Settings& b) {
 }
 
 Settings ReadSettings(const IniFile& file) {
-  Settings values;
+  Settings values = {};
 #define TUNELAMP_READ_SETTING(when, type, name, kind, section, key, fallback) \
   Read(file, section, key, fallback, values.name, setting::kind{});
   TUNELAMP_SETTINGS(TUNELAMP_READ_SETTING)

@@ -9,11 +9,21 @@
 #include "display/key_text.h"
 #include "toolkit/text.h"
 
+// A value read as text: at most 255 bytes, as the program always read them, zero-terminated.
+struct SettingText {
+  char bytes[256];
+  [[nodiscard]] std::string_view View() const { return bytes; }
+};
+[[nodiscard]] bool operator==(const SettingText& a, const SettingText& b);
+[[nodiscard]] inline bool operator!=(const SettingText& a, const SettingText& b) {
+  return !(a == b);
+}
+
 // A key of [Keys]: what it reads as, and the value as written (the keys' notice quotes it).
 struct KeySetting {
-  KeyReading reading = KeyReading::kNone;
+  KeyReading reading;
   KeyCombination key;
-  Text written;
+  SettingText written;
 };
 [[nodiscard]] bool operator==(const KeySetting& a, const KeySetting& b);
 
@@ -28,14 +38,6 @@ struct Quiet {};     // FullScreen: a value that starts with no number keeps the
 struct Color {};     // the integer syntax of ParseInteger, read as text
 struct Name {};      // text, at most 255 bytes
 struct Key {};       // a combination of [Keys], or none
-
-// The default, from its text as the file would give it.
-[[nodiscard]] uint32_t Default(const char* text, Number);
-[[nodiscard]] bool Default(const char* text, Switch);
-[[nodiscard]] bool Default(const char* text, Quiet);
-[[nodiscard]] uint32_t Default(const char* text, Color);
-[[nodiscard]] Text Default(const char* text, Name);
-[[nodiscard]] KeySetting Default(const char* text, Key);
 }  // namespace setting
 
 // Every setting, one line each: when a saved change takes effect, the value's type and name,
@@ -46,7 +48,7 @@ struct Key {};       // a combination of [Keys], or none
   X(WhenAway, bool, memoryEconomy, Switch, "Main", "MemEconomy", "1")           \
   X(WhenAway, uint32_t, color, Color, "Main", "Color", "$e69500")               \
   X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20")                \
-  X(WhenAway, Text, fontName, Name, "Font", "Name", "Tahoma")                   \
+  X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma")            \
   X(WhenAway, int32_t, monitor, Number, "Main", "Monitor", "0")                 \
   X(WhenAway, bool, bottom, Switch, "Main", "Position", "0")                    \
   X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1")           \
@@ -57,10 +59,10 @@ struct Key {};       // a combination of [Keys], or none
   X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V")           \
   X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0")
 
-// Made with every default; ReadSettings fills in what a file says.
+// Plain values, copied as they are: ReadSettings makes them, from a file or, with none, the
+// defaults.
 struct Settings {
-#define TUNELAMP_SETTING_FIELD(when, type, name, kind, section, key, fallback) \
-  type name = static_cast<type>(setting::Default(fallback, setting::kind{}));
+#define TUNELAMP_SETTING_FIELD(when, type, name, kind, section, key, fallback) type name;
   TUNELAMP_SETTINGS(TUNELAMP_SETTING_FIELD)
 #undef TUNELAMP_SETTING_FIELD
   // The file has a [Keys] section: a key of it that cannot be had is told, not passed over.
@@ -73,6 +75,9 @@ struct Settings {
 
 // The values of a file's text; an empty text (no file) gives every default.
 [[nodiscard]] Settings ReadSettings(const IniFile& file);
+[[nodiscard]] inline Settings DefaultSettings() {
+  return ReadSettings(IniFile());
+}
 
 // The values that take effect at once, from `read` into `inForce`.
 void TakeAtOnce(Settings& inForce, const Settings& read);

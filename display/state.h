@@ -21,8 +21,8 @@ struct NowPlayingState {
 
   // The settings in force, and those read during a display whose WhenAway values wait for its
   // end (settings.h).
-  Settings settings;
-  Settings waiting;
+  Settings settings = DefaultSettings();
+  Settings waiting = {};
   bool settingsWaiting = false;
   uint32_t region = 0;  // the rounded region, owned by the window from then on
 
