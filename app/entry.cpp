@@ -1,8 +1,8 @@
 // The process's entry, in place of the C runtime's start-up code (the program links with
 // -nostartfiles). That code sets up what this program never uses (its arguments as argv, the
 // x87 precision, a TLS directory, an exception filter) and, linked statically, brings its
-// code, unwind tables and imports: about 10 KB of tunelamp.exe. msvcrt.dll initialises itself
-// when it is loaded, so malloc and free work without it.
+// code, unwind tables and imports. msvcrt.dll initialises itself when it is loaded, so malloc
+// and free work without it.
 //
 // What start-up must still do is done here: run the static constructors, and call WinMain as
 // Windows' own start-up would, with the module, no previous instance, the command line after
@@ -59,8 +59,8 @@ void WinMainCRTStartup() {
   // the list is empty; if that ever changes, end at once rather than run with wrong pointers.
   // (A difference, not a comparison: the compiler takes two objects' addresses to differ.)
   if (&__RUNTIME_PSEUDO_RELOC_LIST_END__ - &__RUNTIME_PSEUDO_RELOC_LIST__ != 0) ExitProcess(4);
-  // Run here rather than by the runtime's own runner, which brings a section of unwind data
-  // (512 bytes of file) for these few instructions. Last to first, as that runner calls them.
+  // Run here rather than by the runtime's own runner, which brings a section of unwind data for
+  // these few instructions. Last to first, as that runner calls them.
   size_t count = 0;
   while (__CTOR_LIST__[count + 1]) ++count;
   for (; count > 0; --count) __CTOR_LIST__[count]();

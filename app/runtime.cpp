@@ -1,5 +1,5 @@
 // The language runtime's one hook that the program would otherwise take from the library:
-// its version reports through std::terminate and pulls in the demangler (about 60 KB).
+// its version reports through std::terminate and pulls in the demangler.
 #include <windows.h>
 
 extern "C" void __cxa_pure_virtual();

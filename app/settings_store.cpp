@@ -14,7 +14,6 @@ constexpr wchar_t kFileName[] = L"settings.ini";
 // A program's path longer than this is not looked beside: the current directory's file counts
 // alone, as it always did.
 constexpr DWORD kPathMost = 1024;
-// In .bss itself: the linker would place a section of its own among the file's initialised data.
 [[gnu::section(".bss")]] wchar_t besideProgram[kPathMost + sizeof kFileName / sizeof kFileName[0]];
 // The most of a file that is read: far more than a settings file holds.
 constexpr DWORD kReadMost = 1 << 20;

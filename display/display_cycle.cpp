@@ -48,7 +48,7 @@ void DrawProgress(NowPlayingHost& host, const NowPlayingState& state, int32_t le
   const int32_t width = host.LabelGetWidth();
   int32_t done = 0;
   if (lengthSeconds > 0 && positionMs > 0) {
-    // In floating point, as ScaleToDpi, so that the 32-bit program needs no division routine.
+    // In floating point, as ScaleToDpi.
     const double part = positionMs / (lengthSeconds * 1000.0);
     done = part >= 1 ? width : static_cast<int32_t>(width * part);
   }

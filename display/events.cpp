@@ -18,11 +18,16 @@ namespace {
 }
 
 // settings.ini read once, every value from that one copy: with no file, every default. False,
-// leaving `values` alone, when the file could not be read now.
-[[nodiscard]] bool ReadSettingsFile(NowPlayingHost& host, Settings& values) {
+// leaving `values` alone, when the file could not be read now: held shut, or gone since the
+// watch's last look found it (the next look sees it gone).
+[[nodiscard]] bool ReadSettingsFile(NowPlayingHost& host, const NowPlayingState& state,
+                                    Settings& values) {
   Text bytes;
   const SettingsRead read = host.ReadSettingsFile(bytes);
   if (read == SettingsRead::kFailed) return false;
+  if (read == SettingsRead::kNoFile && (state.seenHere.present || state.seenBeside.present)) {
+    return false;
+  }
   values = ReadSettings(read == SettingsRead::kRead ? IniFile(bytes.View()) : IniFile());
   return true;
 }
@@ -118,7 +123,7 @@ void LoadSettings(NowPlayingHost& host) {
 
   StartWatchingSettings(host, state);
   // A file that cannot be read now (another program holds it) is read at the watch's first look.
-  if (!ReadSettingsFile(host, state.settings)) SettingsReadFailed(state);
+  if (!ReadSettingsFile(host, state, state.settings)) SettingsReadFailed(state);
   const Settings& settings = state.settings;
   // The strip starts on the primary monitor, and is laid out for its resolution.
   state.layoutDpi = state.stripDpi = state.dpiReading = UsableDpi(host.FormGetDpi());
@@ -153,7 +158,7 @@ void OnSettingsLook(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   if (!state.settingsLoaded || state.exiting || !LookAtSettings(host, state)) return;
   Settings read;
-  if (!ReadSettingsFile(host, read)) {
+  if (!ReadSettingsFile(host, state, read)) {
     SettingsReadFailed(state);
     return;
   }

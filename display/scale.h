@@ -12,8 +12,7 @@ inline constexpr uint32_t kMostDpi = 960;
 // `value` × `dpi` ÷ 96, rounded to the nearest integer with halves away from zero, and -1 when
 // the result does not fit: Win32's MulDiv(value, dpi, 96). At 96 every value comes back as it is.
 [[nodiscard]] constexpr int32_t ScaleToDpi(int32_t value, uint32_t dpi) {
-  // In floating point, which holds these products exactly and, unlike 64-bit integers, needs no
-  // division routine in the 32-bit program.
+  // In floating point, which holds these products exactly.
   const double product = static_cast<double>(value) * dpi;
   const double half = kBaseDpi / 2;
   const double scaled = (product < 0 ? product - half : product + half) / kBaseDpi;

@@ -1,6 +1,6 @@
 // The program's allocation for `new` and `delete`: plain malloc and free.
 // The library's own operator new throws std::bad_alloc, and linking it statically pulls in the
-// exception and unwinding machinery (about 150 KB); the toolkit never reports failures anyway.
+// exception and unwinding machinery; the toolkit never reports failures anyway.
 #include <cstdlib>
 #include <new>
 

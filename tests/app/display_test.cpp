@@ -338,6 +338,20 @@ TEST(Display, TheProgressLineFollowsThePosition) {
   const int later = line(&expected);
   EXPECT_NEAR(expected, later, width / 40.0 + 4) << "at " << expected;
   EXPECT_GT(later, first + width / 40) << "it grows as the track plays";
+
+  // Saved off, the line is gone at the next display.
+  dir.Write("settings.ini", "[Main]\nKeepTitle=0\nProgress=0\n");
+  PumpFor(1500);
+  app.Click();
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 5000));
+  app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  PumpFor(kSettleMs);
+  HDC screen = GetDC(nullptr);
+  for (const int x : {40, width / 2}) {
+    EXPECT_NE(RGB(0, 0, 0), GetPixel(screen, rect.left + x, rect.bottom - 2)) << "no line at " << x;
+  }
+  ReleaseDC(nullptr, screen);
 }
 
 // The player announces each new caption ("WinampSongChange"): a new title comes out at once

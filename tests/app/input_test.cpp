@@ -70,6 +70,18 @@ TEST(HotKeys, QuitDuringAnimationEndsAtOnce) {
   EXPECT_FALSE(IsWindow(run.popup));
 }
 
+// A show-now in the fade-out brings the strip out again for the whole of KeepTitle: the display
+// it interrupted ends where it was, and takes nothing away.
+TEST(HotKeys, ShowNowInTheFadeOutStaysOutForKeepTitle) {
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nKeepTitle=1000\n", "India - Again"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return Between(AlphaOf(run.popup)); }, 5000, 5)) << "fading out";
+  run.app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 5000));
+  EXPECT_EQ("", Holds(run.popup, 200, 800)) << "out for KeepTitle";
+}
+
 TEST(HotKeys, ToggleSuppressesAutomaticDisplayButNotShowNow) {
   Running run;
   ASSERT_TRUE(run.Start("[Main]\nKeepTitle=800\nCheckTitle=200\n", nullptr));

@@ -132,6 +132,44 @@ TEST(Tray, RightClickOpensTheMenuAClickElsewhereClosesItAndQuitEnds) {
   EXPECT_TRUE(WaitUntil([] { return TrayIcon() == nullptr; }, 5000)) << "no dead icon";
 }
 
+// "TaskbarCreated" also comes with every icon still in place (a new display scale, a remote
+// session): the icon stays, and goes when TrayIcon=0 is saved.
+TEST(Tray, TheIconOutlivesTaskbarCreatedAndGoesWithTrayIconZero) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\n"));
+  ASSERT_TRUE(WaitIcon());
+  SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  PumpFor(1500);
+  EXPECT_NE(nullptr, TrayIcon()) << "still there";
+  run.dir.Write("settings.ini", "[Main]\nTrayIcon=0\n");
+  EXPECT_TRUE(WaitUntil([] { return TrayIcon() == nullptr; }, 5000)) << "no dead icon";
+  run.app.HotKey(2);
+  EXPECT_TRUE(run.EndsWithZero());
+}
+
+// A new title while the menu is open waits for it to close: no animation takes the menu's mouse,
+// and a click on Quit ends the program.
+TEST(Tray, ANewTitleWaitsForTheOpenMenuAndQuitStillEnds) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Player player;
+  ASSERT_TRUE(player.Start({"list 600 Band - First|600 Band - Second"}));
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\nKeepTitle=500\nCheckTitle=200\nMemEconomy=0\n"));
+  ASSERT_TRUE(WaitIcon());
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+  const DWORD pid = run.app.Proc().Pid();
+  ASSERT_TRUE(ClickIcon(3));
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) << "the menu opens";
+  ASSERT_TRUE(player.Send("next"));
+  EXPECT_EQ("", Holds(run.popup, 0, 1500)) << "no display inside the menu";
+  ASSERT_NE(nullptr, OpenMenu(pid));
+  const RECT menu = RectOf(OpenMenu(pid));
+  ASSERT_TRUE(ClickAt((menu.left + menu.right) / 2, menu.bottom - 8));
+  EXPECT_TRUE(run.EndsWithZero());
+}
+
 // Wine without a tray shows the icon in a framed window of its own ("Wine System Tray", at the
 // top left). Tunelamp runs on as before, without a message box, and takes the icon with it.
 TEST(Tray, WithoutATrayTheProgramRunsOnAsBefore) {

@@ -277,6 +277,14 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     host.player.positionMs = 250000;
     OnLiveTick(host);
     EXPECT_EQ(Values(host.Take(), "progress"), line(row, 1280));
+    // A track of length 0 has no line.
+    host.player.lengthSeconds = 0;
+    OnLiveTick(host);
+    EXPECT_EQ(Values(host.Take(), "progress"), line(row, 0));
+    // Clicked away, the strip follows the player no more.
+    OnPopupMouseUp(host);
+    OnLiveTick(host);
+    EXPECT_EQ(host.Take(), (Log{"alpha 0", "live.enabled 0"}));
     DisplayCycle(host);
     log = host.Take();
     EXPECT_EQ(log[1], "live.enabled 0");

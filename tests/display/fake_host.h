@@ -370,10 +370,12 @@ class FakeHost : public NowPlayingHost {
     tip = std::string(title.View());
     return true;
   }
-  // The menu's modal loop dispatches what comes meanwhile (`duringMenu`), then answers.
+  // The menu's modal loop dispatches the timers and messages that come meanwhile (`duringMenu`),
+  // and owns the mouse and the keys until it closes with its answer.
   TrayCommand TrayMenu(bool automatic) override {
     Record(std::string("menu ") + (automatic ? "automatic" : "manual"));
     if (duringMenu) std::exchange(duringMenu, nullptr)();
+    Record("menu closed");
     return menuCommand;
   }
   void SettingsEdit() override { Record("edit settings"); }

@@ -59,6 +59,7 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
     std::function<void(FakeHost&)> event;
     Log read;
     bool heldShut = false;  // another program holds the file shut when it is to be read
+    bool progress = false;  // the progress line afterwards
   };
   const Row rows[] = {
       {"no file, then one", std::nullopt,
@@ -100,6 +101,7 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
     EXPECT_EQ(host.trayIcon, icon);
     host.settingsLocked = false;
     EXPECT_EQ(Look(host), row.read);
+    EXPECT_EQ(NowPlaying().settings.progress, row.progress);
     EXPECT_EQ(host.heldKeys.size(), 3u) << "the keys given up are free";
     const int queries = host.stampQueries;
     for (int look = 0; look < 120; ++look) ASSERT_EQ(Look(host), Log{}) << "a minute at rest";

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -107,6 +108,121 @@ TEST(TrayTooltip, TheTitleIsCutAtAWholeCharacterToFit) {
     EXPECT_EQ(std::u16string(tip, length), row.tip);
     EXPECT_EQ(tip[length], u'\0');
     EXPECT_LE(length, 127u);
+  }
+}
+
+// "TaskbarCreated" comes when Explorer starts afresh (the icon is gone), and also when the display
+// scale changes or a remote session connects (the icon is still there, and adding it fails). Either
+// way the icon is there afterwards, its tooltip follows the title, and it goes with TrayIcon=0 or
+// Quit.
+TEST(TrayIcon, AfterTaskbarCreatedTheIconIsThereAndGoesWhenItShould) {
+  struct Row {
+    const char* what;
+    bool iconLost;  // Explorer restarted
+    std::function<void(FakeHost&)> end;
+    Log log;
+  };
+  const Row rows[] = {
+      {"a new scale, then TrayIcon=0 saved", false,
+       [](FakeHost& h) {
+         h.Save("[Main]\nMemEconomy=0\n");
+         for (int look = 0; look < 2; ++look) OnSettingsLook(h);
+       },
+       {"tray 0"}},
+      {"a new scale, then Quit", false, [](FakeHost& h) { OnHotKey(h, 2); }, {"tray 0", "exit 0"}},
+      {"Explorer restarted, then Quit", true, [](FakeHost& h) { OnHotKey(h, 2); },
+       {"tray 1", "tray 0", "exit 0"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ResetNowPlaying();
+    FakeHost host;
+    host.Save("[Main]\nMemEconomy=0\nTrayIcon=1\n");
+    LoadSettings(host);
+    ASSERT_TRUE(host.trayIcon);
+    if (row.iconLost) host.trayIcon = false;
+    host.Take();
+    OnTaskbarCreated(host);
+    EXPECT_TRUE(host.trayIcon);
+    host.player.Play("4. Band - New - Winamp");
+    OnTimerTick(host);
+    EXPECT_EQ(host.tip, "Band - New") << "the tooltip follows the title";
+    row.end(host);
+    Log icon;
+    for (const std::string& entry : host.Take()) {
+      if (entry.rfind("tray ", 0) == 0 || entry.rfind("exit", 0) == 0) icon.push_back(entry);
+    }
+    EXPECT_EQ(icon, row.log);
+    EXPECT_FALSE(host.trayIcon) << "no dead icon";
+  }
+}
+
+// The icon's menu runs a modal loop that dispatches timers and owns the mouse and the keys: no
+// animation may run inside it (its frames would take the menu's input), and the menu must not run
+// inside an animation's frame (the strip would freeze half-faded). A title that comes while the
+// menu is open comes out once it closes; a menu asked for in an animation opens once the strip
+// is at rest.
+TEST(TrayMenu, TheMenuAndTheAnimationsKeepOutOfEachOther) {
+  struct Row {
+    const char* what;
+    std::function<void(FakeHost&)> act;
+    TrayCommand command;
+    Log order;  // how "menu", its closing, the new caption and the end of the animation follow
+  };
+  const auto newTitle = [](FakeHost& h) {
+    h.player.Play("2. Band - Next - Winamp");
+    OnTimerTick(h);
+  };
+  const Row rows[] = {
+      {"a tick with a new title while the menu is open",
+       [&](FakeHost& h) {
+         h.duringMenu = [&h, newTitle] { newTitle(h); };
+         OnTrayMenu(h);
+       },
+       TrayCommand::kNone,
+       {"menu automatic", "menu closed", "caption Band - Next [0:00] - 0:00", "alpha 200"}},
+      {"an announcement while the menu is open, then Quit",
+       [&](FakeHost& h) {
+         h.duringMenu = [&h] {
+           h.player.Play("2. Band - Next - Winamp");
+           OnSongChange(h);
+         };
+         OnTrayMenu(h);
+       },
+       TrayCommand::kQuit, {"menu automatic", "menu closed", "exit 0"}},
+      {"a right click while the strip comes out",
+       [&](FakeHost& h) {
+         h.onPump[h.pumps + 40] = [&h] { OnTrayMenu(h); };
+         newTitle(h);
+       },
+       TrayCommand::kNone,
+       {"caption Band - Next [0:00] - 0:00", "alpha 200", "menu automatic", "menu closed"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ResetNowPlaying();
+    FakeHost host;
+    host.Save("[Main]\nMemEconomy=0\nTrayIcon=1\n");
+    LoadSettings(host);
+    host.player.Play("1. Band - First - Winamp");
+    OnTimerTick(host);  // out
+    OnTimerTick(host);  // and away again
+    host.Take();
+    host.menuCommand = row.command;
+    row.act(host);
+    const Log log = host.Take();
+    Log order;
+    bool frames = false;
+    for (const std::string& entry : log) {
+      if (entry.rfind("menu", 0) == 0 || entry.rfind("caption", 0) == 0 || entry == "alpha 200" ||
+          entry.rfind("exit", 0) == 0) {
+        order.push_back(entry);
+      }
+      if (entry == "menu automatic") frames = true;
+      if (entry == "menu closed") frames = false;
+      EXPECT_FALSE(frames && entry == "pump") << "a frame inside the menu's loop";
+    }
+    EXPECT_EQ(order, row.order);
   }
 }
 
