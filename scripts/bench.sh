@@ -292,7 +292,7 @@ Goal: no more than the timers, the probe and the watch, i.e. within the probe + 
 
 ## 3. Frames per animation
 
-Counted by tunelamp_framelog.exe (the same sources built with TUNELAMP_FRAME_LOG): every
+Counted by tunelamp_framelog.exe (the same sources, its host wrapped by a frame counter): every
 ProcessMessages call between the timer's stop and its restart is one frame. The 10 ms pace
 allows 200 per 2000 ms animation. The display at the program's start is left out.
 

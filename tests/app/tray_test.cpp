@@ -155,7 +155,8 @@ TEST(Tray, ANewTitleWaitsForTheOpenMenuAndQuitStillEnds) {
   Player player;
   ASSERT_TRUE(player.Start({"list 600 Band - First|600 Band - Second"}));
   Running run;
-  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\nKeepTitle=500\nCheckTitle=200\nMemEconomy=0\n"));
+  // Memory economy (the default) minimises the strip while it is away, off the tray.
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\nKeepTitle=500\nCheckTitle=200\n"));
   ASSERT_TRUE(WaitIcon());
   ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
   ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
