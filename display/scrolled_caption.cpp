@@ -4,7 +4,10 @@
 
 namespace {
 
+constexpr std::string_view kStars = " *** ";
 constexpr std::string_view kScrollMark = " - Winamp *** ";
+// U+FFFD in UTF-8: Windows copies half a surrogate pair as this.
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 [[nodiscard]] bool StartsWith(std::string_view text, std::string_view head) {
   return text.size() >= head.size() && Slice(text, 0, head.size()) == head;
@@ -13,72 +16,57 @@ constexpr std::string_view kScrollMark = " - Winamp *** ";
   return text.size() >= tail.size() && Slice(text, text.size() - tail.size()) == tail;
 }
 
-// A caption that reads as "12. Artist - Title - Winamp": the usual cut finds a title in it.
-[[nodiscard]] bool HasTitle(std::string_view caption) {
-  const size_t space = caption.find(' ');
-  return space != std::string_view::npos &&
-         Slice(caption, space + 1).rfind(kWinampMark) != std::string_view::npos;
-}
-
-// The mark whole, or an end of it opening the caption (down to its last space, which opens
-// the last step), or its start from " - Winamp" on ending the caption where the cut fell
-// inside it: a step of the scroll even when its end is lost. A playing caption opens with its
-// number.
-[[nodiscard]] bool CarriesMark(std::string_view caption) {
-  if (caption.find(kScrollMark) != std::string_view::npos) return true;
-  for (size_t right = kWinampMark.size(); right < kScrollMark.size(); ++right) {
-    if (EndsWith(caption, Slice(kScrollMark, 0, right))) return true;
-  }
-  for (size_t left = kScrollMark.size() - 1; left > 0; --left) {
-    if (StartsWith(caption, Slice(kScrollMark, kScrollMark.size() - left))) return true;
-  }
-  return false;
+// Whether `head` is `caption` from one of its UTF-16 units on, as a step shows it before the
+// stars. A step that splits a surrogate pair (a character of four UTF-8 bytes) begins with
+// its second half, which Windows copies as U+FFFD.
+[[nodiscard]] bool IsTurnedFrom(std::string_view head, std::string_view caption) {
+  if (head.empty() || head.size() > caption.size()) return false;
+  if (EndsWith(caption, head)) return true;
+  if (!StartsWith(head, kReplacement)) return false;
+  const std::string_view rest = Slice(head, kReplacement.size());
+  return caption.size() >= rest.size() + 4 && EndsWith(caption, rest) &&
+         (static_cast<unsigned char>(caption[caption.size() - rest.size() - 4]) & 0xF8) == 0xF0;
 }
 
 }  // namespace
 
-ScrollStep Unscroll(std::string_view caption, bool cut, Unturned& unturned) {
-  // What the cut took may be any part of the caption it turns, and half a character can end
-  // it: what is left cannot tell. A cut caption without the mark is read the usual way.
-  if (cut) return CarriesMark(caption) ? ScrollStep::Broken : ScrollStep::NotTurned;
-  unturned.other = Text();
-  // The whole mark inside the caption: before it the end of the title, after it the caption
-  // from its start, up to the turn (or, in the second form, the whole caption again).
-  const size_t mark = caption.find(kScrollMark);
-  if (mark != std::string_view::npos) {
-    const std::string_view head = Slice(caption, 0, mark);
-    const std::string_view tail = Slice(caption, mark + kScrollMark.size());
-    const bool wholeCaptionFollows =
-        EndsWith(tail, kWinampMark) &&
-        EndsWith(Slice(tail, 0, tail.size() - kWinampMark.size()), head);
-    if (wholeCaptionFollows) {
-      unturned.caption = Text(tail);
-      // The first form reads so too where the title ends in " - Winamp" and the turn falls
-      // right after it: " - Winamp *** 1. Song - Winamp" turns "1. Song - Winamp - Winamp".
-      unturned.other = Text(tail) + head + kWinampMark;
-      return ScrollStep::Turned;
-    }
-    unturned.caption = Text(tail) + head + kWinampMark;
-    return ScrollStep::Turned;
+// The mark whole, or its start from " - Winamp" on ending the copy where the cut fell inside
+// it, or an end of it opening the copy (the first steps after the mark, and the end steps).
+bool MayBeScrolled(std::string_view cut) {
+  if (cut.find(kScrollMark) != std::string_view::npos) return true;
+  for (size_t right = kWinampMark.size(); right < kScrollMark.size(); ++right) {
+    if (EndsWith(cut, Slice(kScrollMark, 0, right))) return true;
   }
-  // The turn splits the mark: its start ends the caption and its rest begins it.
-  for (size_t split = 1; split < kScrollMark.size() && caption.size() >= kScrollMark.size();
-       ++split) {
-    if (EndsWith(caption, Slice(kScrollMark, 0, split)) &&
-        StartsWith(caption, Slice(kScrollMark, split))) {
-      const size_t rest = kScrollMark.size() - split;
-      unturned.caption = Text(Slice(caption, rest, caption.size() - rest - split)) + kWinampMark;
-      return ScrollStep::Turned;
-    }
-  }
-  // The second form, turned so far that only the mark's end is left before the whole caption.
   for (size_t left = kScrollMark.size() - 1; left > 0; --left) {
-    if (!StartsWith(caption, Slice(kScrollMark, kScrollMark.size() - left))) continue;
-    const std::string_view after = Slice(caption, left);
-    if (EndsWith(after, kWinampMark) && HasTitle(after)) {
-      unturned.caption = Text(after);
-      return ScrollStep::Turned;
+    if (StartsWith(cut, Slice(kScrollMark, kScrollMark.size() - left))) return true;
+  }
+  return false;
+}
+
+bool ScrollReadings::Next(std::string_view& caption) {
+  // An end step: " *** ", "*** " or "** ", then the caption, then " *** ".
+  if (endSteps_) {
+    endSteps_ = false;
+    for (size_t from = 0; from < 3 && EndsWith(step_, kStars); ++from) {
+      const std::string_view opening = Slice(kStars, from);
+      if (step_.size() > opening.size() + kStars.size() && StartsWith(step_, opening)) {
+        caption = Slice(step_, opening.size(), step_.size() - opening.size() - kStars.size());
+        return true;
+      }
     }
   }
-  return ScrollStep::NotTurned;
+  // Any other step: the caption from a unit on, " *** ", then the caption whole. A title
+  // that holds " *** " gives more places to try; the last one that fits is the likeliest.
+  while (at_ > 0) {
+    const size_t stars = step_.rfind(kStars, at_ - 1);
+    if (stars == std::string_view::npos) break;
+    at_ = stars;
+    const std::string_view whole = Slice(step_, stars + kStars.size());
+    if (IsTurnedFrom(Slice(step_, 0, stars), whole)) {
+      caption = whole;
+      return true;
+    }
+  }
+  at_ = 0;
+  return false;
 }

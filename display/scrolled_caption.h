@@ -1,29 +1,29 @@
-// The player can scroll its title in the taskbar: its caption then turns one character at a
-// time as a circle of "12. Artist - Title - Winamp *** ", either alone or followed by the
-// whole caption again. Read either way, one track must still give one title.
+// Winamp can scroll its caption in the taskbar ("Scroll title in the Windows taskbar"), one
+// UTF-16 unit a step. For a caption C of L units, step k < L shows C from unit k on, " *** "
+// and C whole; steps L, L + 1 and L + 2 show " *** ", "*** " and "** ", then C and " *** ";
+// then step 0 comes again. Read at any step, one track must still give one title.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <string_view>
 
-#include "toolkit/text.h"
-
-// What ends the title in every playing caption, and begins the scroll mark.
+// What ends the title in every caption of a playing Winamp.
 inline constexpr std::string_view kWinampMark = " - Winamp";
 
-enum class ScrollStep : uint8_t {
-  NotTurned,  // no turned caption: the usual cut applies
-  Turned,     // `Unturned` holds the caption it turns
-  Broken,     // turned, but cut short: it cannot be rebuilt whole, and gives no title
-};
+// A copy of a caption that filled the buffer, so that its end is lost: true when it may be a
+// step of the scroll, which then cannot be read back whole.
+[[nodiscard]] bool MayBeScrolled(std::string_view cut);
 
-// The caption a turned one turns ("12. Artist - Title - Winamp"). A title that itself ends in
-// " - Winamp" makes one step read two ways: `other` then holds the second reading.
-struct Unturned {
-  Text caption;
-  Text other;  // empty: one reading only
-};
+// The captions of which `step` can be a step of the scroll, the likeliest first: the one an
+// end step turns, then the one after each " *** ", from the last on. Each is a part of `step`.
+class ScrollReadings {
+ public:
+  explicit ScrollReadings(std::string_view step) : step_(step), at_(step.size()) {}
+  // The next reading; false when there is none left.
+  [[nodiscard]] bool Next(std::string_view& caption);
 
-// `cut`: the caption filled the buffer to its end, so its end is lost, and perhaps half a
-// character with it.
-[[nodiscard]] ScrollStep Unscroll(std::string_view caption, bool cut, Unturned& unturned);
+ private:
+  std::string_view step_;
+  size_t at_;             // the next " *** " to try starts before this
+  bool endSteps_ = true;  // the end steps' reading is still to try
+};

@@ -11,13 +11,25 @@
 
 namespace {
 
-// A playing player's caption is "<word> <title> - Winamp<anything>": the title starts after
-// the first space, and everything from the last " - Winamp" on is dropped. A caption without
-// that mark after the first space has no title: answers false.
+// The list number that opens a caption: one or more digits and a full stop.
+[[nodiscard]] bool IsListNumber(std::string_view word) {
+  if (word.size() < 2 || word.back() != '.') return false;
+  for (size_t i = 0; i + 1 < word.size(); ++i) {
+    if (word[i] < '0' || word[i] > '9') return false;
+  }
+  return true;
+}
+
+// A playing player's caption is "<n>. <title> - Winamp<anything>", or "<title> - Winamp<anything>"
+// with the list number switched off: the title starts after the first word only when that word
+// is the number, and everything from the last " - Winamp" on is dropped. A caption without that
+// mark has no title: answers false.
 [[nodiscard]] bool CutTitle(std::string_view caption, Text& title) {
   const size_t space = caption.find(' ');
   const std::string_view rest =
-      space == std::string_view::npos ? caption : Slice(caption, space + 1);
+      space != std::string_view::npos && IsListNumber(Slice(caption, 0, space))
+          ? Slice(caption, space + 1)
+          : caption;
   // Dropping one character at a time until the text ends in the mark is a search for its
   // last occurrence; when there is none that loop would never end, so stop here.
   const size_t mark = rest.rfind(kWinampMark);
@@ -73,19 +85,22 @@ bool ProbeTitle(NowPlayingHost& host) {
       cut = whole >= kCaptionMostSize && MayBeCut(caption, size);
     }
   }
-  Unturned unturned;
-  const ScrollStep step = Unscroll(caption, cut, unturned);
-  if (step == ScrollStep::Broken) return false;
-  if (step == ScrollStep::Turned) caption = unturned.caption.View();
+  // A step of the taskbar scroll that was cut short cannot be read back: no news.
+  if (cut && MayBeScrolled(caption)) return false;
+  // A step reads as the caption it turns. One that reads more than one way is no news when one
+  // of its readings is the title already out; otherwise the likeliest one counts.
   Text title;
-  if (!CutTitle(caption, title)) return false;
-  if (title == state.lastTitle) return false;
-  // A step that reads two ways: the reading that is the title already out wins.
-  Text other;
-  if (!unturned.other.IsEmpty() && CutTitle(unturned.other.View(), other) &&
-      other == state.lastTitle) {
-    return false;
+  bool turned = false;
+  std::string_view reading;
+  for (ScrollReadings readings(cut ? std::string_view() : caption); readings.Next(reading);) {
+    Text candidate;
+    if (!CutTitle(reading, candidate)) continue;
+    if (candidate == state.lastTitle) return false;
+    if (!turned) title = std::move(candidate);
+    turned = true;
   }
+  if (!turned && !CutTitle(caption, title)) return false;
+  if (title == state.lastTitle) return false;
   state.lastTitle = std::move(title);
   return true;
 }

@@ -63,6 +63,8 @@ TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
       {"title Quiet - Name", "2. Quiet - Name - Winamp", 1, -1, -2, 0},
       {"announce 1", "2. Quiet - Name - Winamp", 1, -1, -2, 0},
       {"track 1", "1. Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
+      {"number 0", "Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
+      {"number 1", "1. Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.command ? step.command : "start");
@@ -94,13 +96,20 @@ TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
   }
   // A command the player does not know leaves everything as it was.
   for (const char* bad : {"state 2", "bogus", "length x", "track 3", "list 10", "next 1",
-                          "announce 2", "announce", "open -1", "open"}) {
+                          "announce 2", "announce", "open -1", "open", "scroll 2", "number"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(player.Send(bad));
     EXPECT_EQ("1. Alpha Artist - First Song - Winamp", player.Caption());
     EXPECT_EQ(245, player.Query(1, kQueryTime));
   }
   EXPECT_EQ(0, player.Query(0, 999)) << "other queries answer 0";
+  // Winamp's taskbar scroll turns the caption up to its last step, and announces no step.
+  g_announced = 0;
+  ASSERT_TRUE(player.Send("title A - B"));
+  EXPECT_TRUE(WaitUntil([&] { return g_announced == 1; }, 5000));
+  ASSERT_TRUE(player.Send("scroll 1"));
+  EXPECT_TRUE(WaitUntil([&] { return player.Caption() == "** 1. A - B - Winamp *** "; }, 10000));
+  EXPECT_EQ(1, g_announced);
   DestroyWindow(counter);
   UnregisterClassA(windowClass.lpszClassName, windowClass.hInstance);
 }

@@ -76,7 +76,7 @@ TEST_F(BadPlayerTest, AnyCaptionEndsInATitleOrNoNews) {
   const std::vector<CaptionRow> rows = {
       {"empty", "", false, "Before"},
       {"no space", "Song-Winamp", false, "Before"},
-      {"no space, the mark itself", " - Winamp", false, "Before"},
+      {"the mark itself: no list number before it, so an empty title", " - Winamp", true, ""},
       {"nothing after the first space", "1. ", false, "Before"},
       {"only spaces", "     ", false, "Before"},
       {"no \" - Winamp\"", "1. Artist - Title", false, "Before"},

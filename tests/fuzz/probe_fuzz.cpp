@@ -1,6 +1,6 @@
 // The title probe and the caption of the display cycle, fed with any caption, playing state,
 // caption count and length and position answers a player could give. Checks that the probe
-// ends, agrees with a literal model of the cut (of the unturned caption when it scrolls),
+// ends, agrees with a literal model of the cut (of the caption a step of the scroll turns),
 // reports a title only when it is new (and never with the trailing " - Winamp"), leaves the
 // last title alone when it answers false, and that the popup's caption is the title with the
 // answers (0 and 0 from a player that hangs).
@@ -29,14 +29,21 @@ std::string Copy(const std::string& text, int64_t start, int64_t count) {
   return text.substr(from, static_cast<size_t>(count));
 }
 
-// The cut step by step as the player's caption is meant to be read: drop the first word,
+// Where the title starts: after the first word when it is the list number, digits and ".".
+size_t TitleStart(std::string_view caption) {
+  const size_t space = caption.find(' ');
+  const bool number = space != std::string_view::npos && space > 1 && caption[space - 1] == '.' &&
+                      caption.find_first_not_of("0123456789") == space - 1;
+  return number ? space + 1 : 0;
+}
+
+// The cut step by step as the player's caption is meant to be read: drop the list number,
 // take `count` - p characters, then drop one character at a time until the text ends in
 // the mark, and the mark. Answers false where that loop would run for ever.
 bool ModelCut(const char* buffer, int32_t count, std::string& title) {
   std::string caption;
   for (uint32_t i = 0; i < kCaptionMostSize && buffer[i] != '\0'; ++i) caption += buffer[i];
-  const size_t space = caption.find(' ');
-  const int64_t p = space == std::string::npos ? 0 : static_cast<int64_t>(space) + 1;
+  const auto p = static_cast<int64_t>(TitleStart(caption));
   title = Copy(caption, p + 1, int64_t{count} - p);
   while (Copy(title, static_cast<int64_t>(title.size()) - 8, 9) != kMark) {
     if (title.empty()) return false;
@@ -104,27 +111,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     read = copied(room);
     cut = host.caption.size() >= kCaptionMostSize && read.size() + 4 >= room;
   }
-  Unturned unturned;
-  const ScrollStep step = Unscroll(read, cut, unturned);
-  // A step that reads two ways gives no news where its other reading is the last title.
-  std::string otherTitle;
-  const bool otherIsLast =
-      !unturned.other.IsEmpty() &&
-      ModelCut(unturned.other.CStr(), static_cast<int32_t>(unturned.other.Length()), otherTitle) &&
-      otherTitle == before;
-  if (step == ScrollStep::Turned) {
-    // The caption it turns is shorter: at least a piece of the mark is gone.
-    FUZZ_CHECK(unturned.caption.Length() < read.size());
-    FUZZ_CHECK(unturned.other.Length() < read.size());
+  // The likeliest reading of a step of the scroll; one that reads more than one way gives no
+  // news where another reading is the last title.
+  std::string turned;
+  bool otherIsLast = false;
+  std::string_view reading;
+  for (ScrollReadings readings(cut ? std::string_view() : read); readings.Next(reading);) {
+    FUZZ_CHECK(reading.size() < read.size());  // at least the stars are gone
+    std::string title;
+    if (!ModelCut(std::string(reading).c_str(), static_cast<int32_t>(reading.size()), title)) {
+      continue;
+    }
+    otherIsLast = otherIsLast || title == before;
+    if (turned.empty()) turned = reading;
+  }
+  if (!turned.empty()) {
     std::memset(buffer, 0, sizeof buffer);
-    std::memcpy(buffer, unturned.caption.CStr(),
-                std::min(unturned.caption.Length(), sizeof buffer - 1));
-    count = static_cast<int32_t>(unturned.caption.Length());
-  } else {
-    FUZZ_CHECK(unturned.other.IsEmpty());
+    std::memcpy(buffer, turned.data(), turned.size());
+    count = static_cast<int32_t>(turned.size());
   }
   std::string modelTitle;
-  const bool hasTitle = plays && step != ScrollStep::Broken && ModelCut(buffer, count, modelTitle);
+  const bool hasTitle =
+      plays && !(cut && MayBeScrolled(read)) && ModelCut(buffer, count, modelTitle);
   const bool modelNews = hasTitle && modelTitle != before && !otherIsLast;
 
   const bool news = ProbeTitle(host);
@@ -134,11 +142,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view title = state.lastTitle.View();
     FUZZ_CHECK(title == modelTitle);
     FUZZ_CHECK(title != before);
-    // The title is what stood between the first space and the last mark: the mark itself
-    // and what followed it are gone.
+    // The title is what stood between the list number, if any, and the last mark: the mark
+    // itself and what followed it are gone.
     const std::string_view seen(buffer, strnlen(buffer, sizeof buffer));
-    const size_t space = seen.find(' ');
-    const size_t start = space == std::string_view::npos ? 0 : space + 1;
+    const size_t start = TitleStart(seen);
     FUZZ_CHECK(seen.substr(start, title.size()) == title);
     FUZZ_CHECK(seen.substr(start + title.size(), kMark.size()) == kMark);
     FUZZ_CHECK(state.lastTitle.CStr()[title.size()] == '\0');

@@ -34,8 +34,16 @@ constexpr UINT kStartMessage = WM_APP + 3;
 
 PlayerState* g_player = nullptr;
 UINT g_songChange = 0;  // "WinampSongChange", registered at start
-char g_shownCaption[kCaptionBytes] = {};
-WCHAR g_shownCaptionWide[kCaptionBytes] = {};
+// The caption as last set, in UTF-8 and as Winamp keeps it, in UTF-16; what the window shows:
+// that caption, or a step of its scroll (up to twice the caption and the stars).
+char g_caption[kCaptionBytes] = {};
+WCHAR g_captionWide[kCaptionBytes] = {};
+int g_captionUnits = 0;
+WCHAR g_shown[2 * kCaptionBytes + 8] = {};
+// The taskbar scroll: the step it shows next, and when.
+bool g_scrolling = false;
+int g_step = 0;
+DWORD g_stepDue = 0;
 
 void Announce() {
   // As Winamp does right after it sets a new caption: to every top-level window, without
@@ -43,25 +51,64 @@ void Announce() {
   if (g_player->Announces()) SendNotifyMessageW(HWND_BROADCAST, g_songChange, 0, 0);
 }
 
+void Show(HWND window, const WCHAR* text) {
+  lstrcpyW(g_shown, text);
+  SetWindowTextW(window, g_shown);
+}
+
 // Sets the window caption only when it changed, so a reader never sees it flicker, and answers
 // whether it did. Winamp's window is a Unicode window, and so is this one: the caption is set as
-// UTF-16.
+// UTF-16. A new caption is announced, and its scroll starts again at step 0.
 bool UpdateCaption(HWND window) {
   char caption[kCaptionBytes];
   g_player->Caption(caption);
-  if (std::strcmp(caption, g_shownCaption) == 0) return false;
-  std::memcpy(g_shownCaption, caption, kCaptionBytes);
-  if (!MultiByteToWideChar(CP_UTF8, 0, caption, -1, g_shownCaptionWide, kCaptionBytes)) {
-    g_shownCaptionWide[0] = 0;
+  if (std::strcmp(caption, g_caption) == 0) return false;
+  std::memcpy(g_caption, caption, kCaptionBytes);
+  g_captionUnits = MultiByteToWideChar(CP_UTF8, 0, caption, -1, g_captionWide, kCaptionBytes) - 1;
+  if (g_captionUnits < 0) {
+    g_captionUnits = 0;
+    g_captionWide[0] = 0;
   }
-  SetWindowTextW(window, g_shownCaptionWide);
+  Show(window, g_captionWide);
+  g_step = 0;
+  g_stepDue = GetTickCount() + kScrollStepMs;
   Announce();
   return true;
+}
+
+// Winamp's "Scroll title in the Windows taskbar": at each tick of its display timer it shows one
+// step and counts on. For a caption C of L UTF-16 units, step k < L is C from unit k on (which
+// may split a surrogate pair), " *** " and C; steps L, L + 1 and L + 2 are " *** " from its
+// (k - L)-th character on, C and " *** "; then step 0 again. A step is not announced.
+void Scroll(HWND window) {
+  const DWORD now = GetTickCount();
+  if (g_player->Scrolls() != g_scrolling) {
+    g_scrolling = !g_scrolling;
+    g_step = 0;
+    g_stepDue = now;
+    if (!g_scrolling) Show(window, g_captionWide);
+  }
+  if (!g_scrolling || static_cast<int32_t>(now - g_stepDue) < 0) return;
+  constexpr WCHAR kStars[] = L" *** ";
+  WCHAR step[2 * kCaptionBytes + 8];
+  if (g_step < g_captionUnits) {
+    lstrcpyW(step, g_captionWide + g_step);
+    lstrcatW(step, kStars);
+    lstrcatW(step, g_captionWide);
+  } else {
+    lstrcpyW(step, kStars + (g_step - g_captionUnits));
+    lstrcatW(step, g_captionWide);
+    lstrcatW(step, kStars);
+  }
+  Show(window, step);
+  g_step = (g_step + 1) % (g_captionUnits + 3);
+  g_stepDue = now + kScrollStepMs;
 }
 
 // After a command or a tick: the caption, and the opening of a track that just started.
 void AfterChange(HWND window) {
   UpdateCaption(window);
+  Scroll(window);
   if (const uint32_t ms = g_player->TakeOpening()) PostMessageW(window, kOpenMessage, ms, 0);
 }
 
@@ -100,7 +147,7 @@ void Paint(HWND window) {
   WCHAR status[64];
   wsprintfW(status, L"\r\n%s  %s / %s", state, position, length);
   WCHAR text[kCaptionBytes + 64];
-  lstrcpynW(text, g_shownCaptionWide, kCaptionBytes);
+  lstrcpynW(text, g_shown, kCaptionBytes);
   lstrcatW(text, status);
   DrawTextW(dc, text, -1, &area, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
   EndPaint(window, &ps);
@@ -148,7 +195,11 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_TIMER:
       if (wParam == kClockTimer) {
-        if (g_player->Advance(GetTickCount())) AfterChange(window);
+        if (g_player->Advance(GetTickCount())) {
+          AfterChange(window);
+        } else {
+          Scroll(window);
+        }
         InvalidateRect(window, nullptr, TRUE);
       }
       return 0;

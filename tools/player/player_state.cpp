@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 namespace {
 
@@ -37,11 +36,6 @@ bool ParseInt(const char* text, const char* end, int32_t& out) {
   if (value < INT32_MIN || value > INT32_MAX) return false;
   out = static_cast<int32_t>(value);
   return true;
-}
-
-// UTF-8: every byte but a continuation byte starts a character.
-bool IsCharacterStart(char byte) {
-  return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
 }
 
 void CopyText(char* out, size_t size, const char* text, const char* end) {
@@ -104,33 +98,14 @@ void PlayerState::Caption(char (&out)[kCaptionBytes]) const {
     return;
   }
   const char* suffix = state_ == kPaused ? " [Paused]" : state_ == kStopped ? " [Stopped]" : "";
-  char caption[kCaptionBytes];
   const Track& track = tracks_[current_];
-  std::snprintf(caption, kCaptionBytes, "%u. %s - Winamp%s", static_cast<unsigned>(current_ + 1),
-                opening_ == Opening::kPlayList ? track.title : track.tags, suffix);
-  if (scroll_ == 0) {
-    std::memcpy(out, caption, kCaptionBytes);
-    return;
+  const char* title = opening_ == Opening::kPlayList ? track.title : track.tags;
+  if (number_) {
+    std::snprintf(out, kCaptionBytes, "%u. %s - Winamp%s", static_cast<unsigned>(current_ + 1),
+                  title, suffix);
+  } else {
+    std::snprintf(out, kCaptionBytes, "%s - Winamp%s", title, suffix);
   }
-  // The taskbar's scroll: "12. Artist - Title - Winamp *** " turned by whole characters,
-  // alone or followed by the whole caption again.
-  char circle[kCaptionBytes];
-  const int size = std::snprintf(circle, kCaptionBytes, "%s *** ", caption);
-  const size_t bytes = size > 0 && static_cast<size_t>(size) < kCaptionBytes
-                           ? static_cast<size_t>(size)
-                           : std::strlen(circle);
-  size_t characters = 0;
-  for (size_t i = 0; i < bytes; ++i) characters += IsCharacterStart(circle[i]);
-  size_t at = 0;
-  for (size_t skip = turn_ % characters; skip > 0; --skip) {
-    do ++at;
-    while (at < bytes && !IsCharacterStart(circle[at]));
-  }
-  const std::string_view tail(circle + at, bytes - at);
-  const std::string_view head(circle, at);
-  std::snprintf(out, kCaptionBytes, "%.*s%.*s", static_cast<int>(tail.size()), tail.data(),
-                static_cast<int>(scroll_ == 1 ? head.size() : std::strlen(caption)),
-                scroll_ == 1 ? head.data() : caption);
 }
 
 void PlayerState::SetState(int32_t state, uint32_t now) {
@@ -152,14 +127,9 @@ void PlayerState::GoTo(size_t index, uint32_t now) {
 }
 
 bool PlayerState::Advance(uint32_t now) {
-  bool changed = false;
-  if (scroll_ != 0 && (now - scrollStart_) / kScrollStepMs != turn_) {
-    turn_ = (now - scrollStart_) / kScrollStepMs;
-    changed = !rawCaption_;
-  }
   int32_t length = tracks_[current_].lengthSeconds;
-  if (state_ != kPlaying || opening_ != Opening::kNo || length <= 0) return changed;
-  if (ElapsedMs(now) < static_cast<uint32_t>(length) * 1000u) return changed;
+  if (state_ != kPlaying || opening_ != Opening::kNo || length <= 0) return false;
+  if (ElapsedMs(now) < static_cast<uint32_t>(length) * 1000u) return false;
   GoTo((current_ + 1) % count_, now);
   rawCaption_ = false;
   return true;
@@ -244,10 +214,11 @@ bool PlayerState::Execute(const char* command, size_t length, uint32_t now) {
     if (!SetList(arg, end)) return false;
     GoTo(0, now);
   } else if (Equals(command, verbLength, "scroll")) {
-    if (!ParseInt(arg, end, number) || number < 0 || number > 2) return false;
-    scroll_ = number;
-    scrollStart_ = now;
-    turn_ = 0;
+    if (!ParseInt(arg, end, number) || number < 0 || number > 1) return false;
+    scroll_ = number == 1;
+  } else if (Equals(command, verbLength, "number")) {
+    if (!ParseInt(arg, end, number) || number < 0 || number > 1) return false;
+    number_ = number == 1;
   } else if (Equals(command, verbLength, "hang")) {
     if (Equals(arg, static_cast<size_t>(end - arg), "forever")) {
       hangMs_ = kHangForever;

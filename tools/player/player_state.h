@@ -14,7 +14,7 @@ constexpr size_t kMaxTracks = 16;
 constexpr size_t kTitleBytes = 256;
 // Text is UTF-8. Captions may be longer than the 1024 bytes a reader's buffer holds.
 constexpr size_t kCaptionBytes = 4096;
-// The taskbar scroll turns the caption by one character this often.
+// Winamp's display timer: with the taskbar scroll on, a step of it shows this often.
 constexpr uint32_t kScrollStepMs = 150;
 // A hang that lasts until the program is killed.
 constexpr uint32_t kHangForever = 0xFFFFFFFF;
@@ -32,8 +32,7 @@ class PlayerState {
 
   // Runs one text command (see README.md); false when it is unknown or malformed.
   [[nodiscard]] bool Execute(const char* command, size_t length, uint32_t now);
-  // Moves to the next track when the current one has played to its end, and turns a
-  // scrolling caption. True when the caption changed.
+  // Moves to the next track when the current one has played to its end. True when it did.
   [[nodiscard]] bool Advance(uint32_t now);
   // How long the window's thread is to stop answering, asked by the last command (0: not).
   [[nodiscard]] uint32_t TakeHang();
@@ -49,8 +48,11 @@ class PlayerState {
   [[nodiscard]] int32_t StateAnswer() const;
   [[nodiscard]] int32_t PositionAnswer(uint32_t now) const;  // ms, -1 when stopped
   [[nodiscard]] int32_t LengthAnswer() const;                // s
-  // The window caption, zero-terminated, at most kCaptionBytes - 1 bytes.
+  // The caption as Winamp sets it, zero-terminated, at most kCaptionBytes - 1 bytes: "N. Artist -
+  // Title - Winamp", without "N. " when the list number is off.
   void Caption(char (&out)[kCaptionBytes]) const;
+  // Whether the caption scrolls in the taskbar (a `caption TEXT` never does).
+  [[nodiscard]] bool Scrolls() const { return scroll_ && !rawCaption_; }
   [[nodiscard]] bool CloseRequested() const { return close_; }
   // Whether a change of the caption is announced ("WinampSongChange"), as Winamp does.
   [[nodiscard]] bool Announces() const { return announce_; }
@@ -72,9 +74,8 @@ class PlayerState {
   bool rawCaption_ = false;
   char caption_[kCaptionBytes] = {};
   bool close_ = false;
-  int32_t scroll_ = 0;  // 0 off; 1 the caption turns as a circle; 2 and the whole caption follows
-  uint32_t scrollStart_ = 0;
-  uint32_t turn_ = 0;  // characters turned
+  bool scroll_ = false;
+  bool number_ = true;  // "Show playlist number in taskbar", on in Winamp by default
   uint32_t hangMs_ = 0;
   bool announce_ = true;
   uint32_t openMs_ = 0;  // 0: a new track plays at once
