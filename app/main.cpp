@@ -60,7 +60,10 @@ void EndIfAnotherCopyRuns() {
 
 // DLLs that the program or Windows load for it at run time come from the system folder only,
 // never from the current or the program's folder, where a planted copy would run as Tunelamp.
-// SetDefaultDllDirectories is Windows 8 (and Windows 7 with KB2533623): elsewhere nothing changes.
+// The program's own come through LoadSystemLibrary, which sees to that on every system. Those
+// that Windows loads for it are restricted here on Windows 8, and on Vista and 7 with their 2011
+// loader update (KB2533623); without it SetDefaultDllDirectories is missing and Windows searches
+// as it always did.
 void LoadDllsFromSystemOnly() {
   using Proc = BOOL(WINAPI*)(DWORD);
   const auto restrict = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(

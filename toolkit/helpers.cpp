@@ -1,5 +1,9 @@
 #include "toolkit/helpers.h"
 
+#ifdef TUNELAMP_TEST_HOOKS
+LibraryLoader SystemLibraryLoaderForTests = nullptr;
+#endif
+
 namespace {
 
 using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
@@ -13,16 +17,23 @@ Proc LookUp(HMODULE module, const char* name) {
 }
 
 // Found at the first use and kept: these functions are newer than the oldest system the program
-// runs on. Shcore comes from the system folder only, never from the program's own.
+// runs on.
 GetDpiForMonitorProc GetDpiForMonitorFunction() {
-  static const auto function = LookUp<GetDpiForMonitorProc>(
-      LoadLibraryExA("shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor");
+  static const auto function =
+      LookUp<GetDpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
   return function;
 }
 GetDpiForWindowProc GetDpiForWindowFunction() {
   static const auto function =
       LookUp<GetDpiForWindowProc>(GetModuleHandleA("user32"), "GetDpiForWindow");
   return function;
+}
+
+HMODULE LoadLibraryWith(const wchar_t* name, DWORD flags) {
+#ifdef TUNELAMP_TEST_HOOKS
+  if (SystemLibraryLoaderForTests) return SystemLibraryLoaderForTests(name, nullptr, flags);
+#endif
+  return LoadLibraryExW(name, nullptr, flags);
 }
 
 }  // namespace
@@ -57,4 +68,17 @@ uint32_t WindowDpi(HWND window) {
   const GetDpiForWindowProc getDpiForWindow = GetDpiForWindowFunction();
   if (const UINT dpi = getDpiForWindow ? getDpiForWindow(window) : 0) return dpi;
   return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY));
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  if (const HMODULE module = LoadLibraryWith(name, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+  // Vista, and Windows 7 without its 2011 loader update (KB2533623), refuse the flag. The full
+  // path works everywhere; with the altered search, what the DLL needs comes from its folder.
+  if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+  wchar_t path[MAX_PATH];
+  const UINT folder = GetSystemDirectoryW(path, MAX_PATH);
+  if (folder == 0 || folder + 1 + static_cast<UINT>(lstrlenW(name)) >= MAX_PATH) return nullptr;
+  path[folder] = L'\\';
+  lstrcpyW(path + folder + 1, name);
+  return LoadLibraryWith(path, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

@@ -1,4 +1,5 @@
-// System helpers of the toolkit: the screen's width and the resolution of colour values.
+// System helpers of the toolkit: the screen's width, the resolution of colour values, and DLLs from
+// the system folder.
 #pragma once
 
 #include <windows.h>
@@ -25,3 +26,14 @@ inline constexpr TColor kButtonFaceColor = kSystemColorFlag | 15u;  // COLOR_BTN
 [[nodiscard]] uint32_t MonitorDpi(HMONITOR monitor);
 // Dots per inch that the window has (Windows 10 1607 and later), else its monitor's.
 [[nodiscard]] uint32_t WindowDpi(HWND window);
+
+// A DLL from the system folder, by its wide name (L"shell32.dll"): never a copy in the program's
+// or the current folder. Null when the system folder has none. The one way the program loads a
+// DLL at run time.
+[[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name);
+
+#ifdef TUNELAMP_TEST_HOOKS
+// Test builds only: when set, stands in for LoadLibraryExW in LoadSystemLibrary.
+using LibraryLoader = HMODULE(WINAPI*)(LPCWSTR name, HANDLE file, DWORD flags);
+extern LibraryLoader SystemLibraryLoaderForTests;
+#endif
