@@ -8,7 +8,12 @@ namespace {
 
 using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
+using DwmGetWindowAttributeProc = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the resolution the user's scale gives
+constexpr DWORD kCloaked = 14;    // DWMWA_CLOAKED (Windows 8)
+// The shell's own windows: its taskbars, and the desktop behind the icons.
+constexpr const char* kShellClasses[] = {"Shell_TrayWnd", "Shell_SecondaryTrayWnd", "Progman",
+                                         "WorkerW"};
 
 template <typename Proc>
 Proc LookUp(HMODULE module, const char* name) {
@@ -34,6 +39,40 @@ HMODULE LoadLibraryWith(const wchar_t* name, DWORD flags) {
   if (SystemLibraryLoaderForTests) return SystemLibraryLoaderForTests(name, nullptr, flags);
 #endif
   return LoadLibraryExW(name, nullptr, flags);
+}
+
+// A window hidden from the user on Windows 8 and later: on another virtual desktop, or of a
+// suspended app. Such windows lie in the z-order as shown ones do.
+bool IsCloaked(HWND window) {
+  static const auto getAttribute =
+      LookUp<DwmGetWindowAttributeProc>(LoadSystemLibrary(L"dwmapi.dll"), "DwmGetWindowAttribute");
+  DWORD cloaked = 0;
+  return getAttribute && getAttribute(window, kCloaked, &cloaked, sizeof cloaked) == S_OK &&
+         cloaked;
+}
+
+// A window of a program the user works with. Not this process's: the strip, and the icon's
+// hidden window, which its menu leaves in front. Not the taskbar, which a click on the icon
+// puts in front, nor the desktop.
+bool IsProgramWindow(HWND window) {
+  DWORD process = 0;
+  char className[24];
+  if (!GetWindowThreadProcessId(window, &process) || process == GetCurrentProcessId() ||
+      !IsWindowVisible(window) || IsIconic(window) ||
+      (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) || window == GetDesktopWindow() ||
+      window == GetShellWindow() || !GetClassNameA(window, className, sizeof className)) {
+    return false;
+  }
+  for (const char* shell : kShellClasses) {
+    if (lstrcmpA(className, shell) == 0) return false;
+  }
+  return !IsCloaked(window);
+}
+
+BOOL CALLBACK TakeProgramWindow(HWND window, LPARAM found) {
+  if (!IsProgramWindow(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
 }
 
 }  // namespace
@@ -81,4 +120,13 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   path[folder] = L'\\';
   lstrcpyW(path + folder + 1, name);
   return LoadLibraryWith(path, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+HWND WindowInFront() {
+  HWND window = GetForegroundWindow();
+  if (IsProgramWindow(window)) return window;
+  window = nullptr;
+  // EnumWindows goes down the z-order, and unlike a walk with GetWindow it never loops.
+  EnumWindows(TakeProgramWindow, reinterpret_cast<LPARAM>(&window));
+  return window;
 }

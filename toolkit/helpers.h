@@ -1,5 +1,5 @@
-// System helpers of the toolkit: the screen's width, the resolution of colour values, and DLLs from
-// the system folder.
+// System helpers of the toolkit: the screen's width, the resolution of colour values, DLLs from
+// the system folder and the window in front.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +31,11 @@ inline constexpr TColor kButtonFaceColor = kSystemColorFlag | 15u;  // COLOR_BTN
 // or the current folder. Null when the system folder has none. The one way the program loads a
 // DLL at run time.
 [[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name);
+
+// The window the user has in front: the foreground window, unless it is one of this process's or
+// the shell's (the taskbars, the desktop), hidden, minimised or a tool window; then the first
+// window of another program in the z-order that is none of these. Null when there is none.
+[[nodiscard]] HWND WindowInFront();
 
 #ifdef TUNELAMP_TEST_HOOKS
 // Test builds only: when set, stands in for LoadLibraryExW in LoadSystemLibrary.
