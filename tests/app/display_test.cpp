@@ -439,9 +439,8 @@ TEST(Display, FullScreenZeroKeepsNewTitlesQuietWhileAFullScreenWindowIsInFront) 
   EXPECT_EQ(0u, LabelText(popup).rfind("Hotel - Two [1:00] - 0:0", 0)) << LabelText(popup);
 }
 
-// The window in front, for Monitor=-1 and the quiet rule, as the program sees it (this process
-// stands for it): past its own windows in front, shown or hidden as the icon's menu leaves one,
-// to the player's below.
+// The window in front for Monitor=-1 and the quiet rule, this process standing for Tunelamp: past
+// its own windows in front, shown or hidden as the icon's menu leaves one, to the player's below.
 TEST(Display, TheWindowInFrontIsAnotherProgramsPastThisOnesOwn) {
   Player player;
   ASSERT_TRUE(player.Start({"list 60 Golf - One"}));
