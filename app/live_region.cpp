@@ -8,6 +8,7 @@
 #include <oleacc.h>
 
 #include "app/win32_host.h"
+#include "toolkit/helpers.h"
 
 namespace {
 
@@ -26,11 +27,10 @@ constexpr LONG kPolite = 1;  // LiveSetting: Off 0, Polite 1, Assertive 2
 
 }  // namespace
 
-// Live regions came with Windows 8, which knows LOAD_LIBRARY_SEARCH_SYSTEM32: an older system
-// refuses the flag and is left as it was. The COM apartment and the service object are kept for
-// the life of the process: the mark belongs to the label's window as long as it exists.
+// The COM apartment and the service object are kept for the life of the process: the mark
+// belongs to the label's window as long as it exists.
 void MarkLiveRegion(HWND label) {
-  HMODULE ole32 = ::LoadLibraryExA("ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
   if (!ole32) return;
   const auto coInitialize = reinterpret_cast<CoInitializeProc>(
       reinterpret_cast<void (*)()>(::GetProcAddress(ole32, "CoInitialize")));
@@ -46,7 +46,8 @@ void MarkLiveRegion(HWND label) {
   VARIANT polite = {};
   polite.vt = VT_I4;
   polite.lVal = kPolite;
-  // Wine answers E_NOTIMPL; nothing else depends on the answer.
+  // Wine answers E_NOTIMPL, and systems before Windows 8 have no live regions; nothing else
+  // depends on the answer.
   services->SetHwndProp(label, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kLiveSetting,
                         polite);
 }

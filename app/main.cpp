@@ -54,9 +54,11 @@ void EndIfAnotherCopyRuns() {
   if (marker && GetLastError() == ERROR_ALREADY_EXISTS) ExitProcess(0);
 }
 
-// DLLs that the program or Windows load for it at run time come from the system folder only,
-// never from the current or the program's folder, where a planted copy would run as Tunelamp.
-// SetDefaultDllDirectories is Windows 8 (and Windows 7 with KB2533623): elsewhere nothing changes.
+// A planted copy of a DLL in the current or the program's folder would run as Tunelamp. The
+// program's own DLLs come through LoadSystemLibrary, from the system folder on every system.
+// Those that Windows loads for it come from there too where SetDefaultDllDirectories is known:
+// Windows 8, and Vista and 7 with their 2011 loader update (KB2533623); without the update
+// Windows searches for them as it always did.
 void LoadDllsFromSystemOnly() {
   using Proc = BOOL(WINAPI*)(DWORD);
   const auto restrict = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(

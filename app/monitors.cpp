@@ -28,7 +28,7 @@ bool Win32Host::MonitorGetArea(int32_t monitor, ScreenArea& area) {
     // The primary monitor holds the origin of the virtual screen.
     handle = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   } else if (monitor == -1) {
-    handle = ::MonitorFromWindow(::GetForegroundWindow(), MONITOR_DEFAULTTONULL);
+    handle = ::MonitorFromWindow(WindowInFront(), MONITOR_DEFAULTTONULL);
   } else if (monitor == -2) {
     POINT pointer;
     if (::GetCursorPos(&pointer)) handle = ::MonitorFromPoint(pointer, MONITOR_DEFAULTTONULL);
@@ -46,19 +46,10 @@ bool Win32Host::MonitorGetArea(int32_t monitor, ScreenArea& area) {
 }
 
 bool Win32Host::FrontWindowGet(FrontWindow& front) {
-  HWND window = ::GetForegroundWindow();
-  // The popup is the program's only window that can be in front. Clicking the desktop makes it
-  // (or, since Windows 10, a "WorkerW" window of the shell that covers the screen behind the
-  // icons) the foreground window: that is no program in front either.
-  char className[16];
+  // The same window as Monitor=-1's: past this program's windows and the shell's.
+  const HWND window = WindowInFront();
   RECT rect;
-  if (!window || window == form_.Handle || window == ::GetDesktopWindow() ||
-      window == ::GetShellWindow() ||
-      (::GetClassNameA(window, className, sizeof className) &&
-       ::lstrcmpA(className, "WorkerW") == 0) ||
-      !::GetWindowRect(window, &rect)) {
-    return false;
-  }
+  if (!::GetWindowRect(window, &rect)) return false;
   front = {{rect.left, rect.top, rect.right, rect.bottom},
            static_cast<uint32_t>(::GetWindowLongA(window, GWL_STYLE))};
   return true;

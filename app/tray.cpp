@@ -77,8 +77,7 @@ void TrayWindowMessage(void* /*unused*/, TWindowMessage& message) {
 
 // Shell32 only when the icon is asked for, and only from the system folder.
 FARPROC Shell(const char* name) {
-  static const HMODULE shell32 =
-      LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  static const HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
   return shell32 ? GetProcAddress(shell32, name) : nullptr;
 }
 

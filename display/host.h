@@ -144,11 +144,12 @@ class NowPlayingHost {
   [[nodiscard]] virtual PlayerAnswer PlayerGetCaptionLength(uint32_t window) = 0;
 
   // The monitors. `monitor` is 1..n in EnumDisplayMonitors' order, 0 the primary, -1 the one
-  // that holds the foreground window, -2 the one under the mouse pointer; answers false, leaving
-  // `area` alone, when there is none.
+  // that holds the window in front (as FrontWindowGet finds it), -2 the one under the mouse
+  // pointer; answers false, leaving `area` alone, when there is none.
   [[nodiscard]] virtual bool MonitorGetArea(int32_t monitor, ScreenArea& area) = 0;
-  // The foreground window, when it belongs to another program and is not the desktop or one of
-  // the shell's; false, leaving `front` alone, otherwise.
+  // The window in front: the foreground window, or past this program's own windows and the
+  // shell's (the taskbars, the desktop) the first window of another program in the z-order;
+  // false, leaving `front` alone, when there is none.
   [[nodiscard]] virtual bool FrontWindowGet(FrontWindow& front) = 0;
 
   // The user's accessibility settings, read afresh on every call: "Show animations in Windows"

@@ -1,4 +1,5 @@
-// System helpers of the toolkit: the screen's width and the resolution of colour values.
+// System helpers of the toolkit: the screen's width, the resolution of colour values, DLLs from
+// the system folder and the window in front.
 #pragma once
 
 #include <windows.h>
@@ -25,3 +26,19 @@ inline constexpr TColor kButtonFaceColor = kSystemColorFlag | 15u;  // COLOR_BTN
 [[nodiscard]] uint32_t MonitorDpi(HMONITOR monitor);
 // Dots per inch that the window has (Windows 10 1607 and later), else its monitor's.
 [[nodiscard]] uint32_t WindowDpi(HWND window);
+
+// A DLL from the system folder, by its wide name (L"shell32.dll"): never a copy in the program's
+// or the current folder. Null when the system folder has none. The one way the program loads a
+// DLL at run time.
+[[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name);
+
+// The window the user has in front: the foreground window, unless it is one of this process's or
+// the shell's (the taskbars, the desktop), hidden, minimised or a tool window; then the first
+// window of another program in the z-order that is none of these. Null when there is none.
+[[nodiscard]] HWND WindowInFront();
+
+#ifdef TUNELAMP_TEST_HOOKS
+// Test builds only: when set, stands in for LoadLibraryExW in LoadSystemLibrary.
+using LibraryLoader = HMODULE(WINAPI*)(LPCWSTR name, HANDLE file, DWORD flags);
+extern LibraryLoader SystemLibraryLoaderForTests;
+#endif

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "tests/app/harness.h"
+#include "toolkit/helpers.h"
 
 namespace e2e {
 namespace {
@@ -460,6 +461,23 @@ TEST(Display, FullScreenZeroKeepsNewTitlesQuietWhileAFullScreenWindowIsInFront) 
   ASSERT_TRUE(player.Send("next"));
   ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
   EXPECT_EQ(0u, LabelText(popup).rfind("Hotel - Two [1:00] - 0:0", 0)) << LabelText(popup);
+}
+
+// The window in front for Monitor=-1 and the quiet rule, this process standing for Tunelamp: past
+// its own windows in front, shown or hidden as the icon's menu leaves one, to the player's below.
+TEST(Display, TheWindowInFrontIsAnotherProgramsPastThisOnesOwn) {
+  Player player;
+  ASSERT_TRUE(player.Start({"list 60 Golf - One"}));
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == player.Window(); }, 10000));
+  FocusWindow shown;
+  HWND hidden = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                nullptr, nullptr, nullptr);
+  for (const HWND own : {shown.Handle(), hidden}) {
+    SetForegroundWindow(own);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == own; }, 5000));
+    EXPECT_EQ(player.Window(), WindowInFront()) << (own == hidden ? "hidden" : "shown");
+  }
+  DestroyWindow(hidden);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "toolkit/helpers.h"
 
 namespace {
@@ -47,6 +49,35 @@ TEST(Helpers, AWindowAndItsMonitorHaveTheScreensResolution) {
             static_cast<uint32_t>(ScreenDpi()));
   EXPECT_EQ(MonitorDpi(nullptr), static_cast<uint32_t>(ScreenDpi())) << "no monitor: the screen";
   DestroyWindow(window);
+}
+
+// The loader of Vista, and of Windows 7 without its 2011 update, refuses the flags from 0x100 up.
+HMODULE WINAPI OldLoader(LPCWSTR name, HANDLE file, DWORD flags) {
+  if (!(flags & ~0xFFu)) return LoadLibraryExW(name, file, flags);
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return nullptr;
+}
+
+// With either loader: shell32 from the system folder, and never a DLL beside the test under a
+// name that the system folder lacks, though it loads by its path.
+TEST(Helpers, LoadSystemLibraryTakesTheSystemFoldersCopyOnly) {
+  wchar_t system[MAX_PATH];
+  wchar_t planted[MAX_PATH];
+  ASSERT_TRUE(GetSystemDirectoryW(system, MAX_PATH) &&
+              GetModuleFileNameW(nullptr, planted, MAX_PATH));
+  lstrcpyW(wcsrchr(planted, L'\\') + 1, L"tunelamp_planted.dll");
+  ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\version.dll").c_str(), planted, FALSE));
+  EXPECT_TRUE(FreeLibrary(LoadLibraryW(planted))) << "the copy is a DLL";
+  for (const LibraryLoader loader : {LibraryLoader{nullptr}, &OldLoader}) {
+    SCOPED_TRACE(loader ? "the old loader" : "today's loader");
+    SystemLibraryLoaderForTests = loader;
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(LoadSystemLibrary(L"shell32.dll"), path, MAX_PATH);
+    EXPECT_EQ(0, lstrcmpiW((std::wstring(system) + L"\\shell32.dll").c_str(), path)) << path;
+    EXPECT_EQ(nullptr, LoadSystemLibrary(L"tunelamp_planted.dll"));
+  }
+  SystemLibraryLoaderForTests = nullptr;
+  DeleteFileW(planted);
 }
 
 }  // namespace
