@@ -7,6 +7,7 @@
 #include "app/tray.h"
 #include "app/win32_host.h"
 #include "display/settings_text.h"
+#include "display/settings_writer.h"
 
 namespace {
 
@@ -89,12 +90,14 @@ const wchar_t* SettingsFilePath() {
   return ProgramSettingsPath();
 }
 
+namespace {
+
 // Read whole, once: another program's open handle does not stop the read, unless it keeps the
 // file shut (a virus scanner, a sync client), and then the read is tried again later.
-SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
-  const HANDLE file = ::CreateFileW(SettingsFilePath(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+SettingsRead ReadWhole(const wchar_t* path, Text& bytes, bool& utf16) {
+  const HANDLE file =
+      ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::kNoFile
@@ -106,9 +109,10 @@ SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
   DWORD count = 0;
   const bool read = size != INVALID_FILE_SIZE && ::ReadFile(file, buffer, most, &count, nullptr);
   ::CloseHandle(file);
+  utf16 = count >= sizeof kUtf16Mark && static_cast<unsigned char>(buffer[0]) == kUtf16Mark[0] &&
+          static_cast<unsigned char>(buffer[1]) == kUtf16Mark[1];
   if (read) {
-    if (count >= sizeof kUtf16Mark && static_cast<unsigned char>(buffer[0]) == kUtf16Mark[0] &&
-        static_cast<unsigned char>(buffer[1]) == kUtf16Mark[1]) {
+    if (utf16) {
       FromUtf16(buffer, count, bytes);
     } else {
       bytes = Text(buffer, count);
@@ -116,6 +120,52 @@ SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
   }
   delete[] buffer;
   return read ? SettingsRead::kRead : SettingsRead::kFailed;
+}
+
+// `bytes` written to a file beside `path`, which then takes the place of the file there: a
+// failure at any step leaves that file as it was. A read-only file is not replaced.
+bool Replace(const wchar_t* path, const Text& bytes) {
+  wchar_t temporary[kPathMost + 32];
+  wchar_t* const end = temporary + sizeof temporary / sizeof temporary[0];
+  wchar_t* const name = CopyText(temporary, end, path);
+  const DWORD attributes = ::GetFileAttributesW(path);
+  if (!name || !CopyText(name, end, L".new") ||
+      (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))) {
+    return false;
+  }
+  const HANDLE file = ::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const DWORD size = static_cast<DWORD>(bytes.Length());
+  const bool whole = ::WriteFile(file, bytes.CStr(), size, &written, nullptr) && written == size;
+  ::CloseHandle(file);
+  if (whole && ::MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  ::DeleteFileW(temporary);
+  return false;
+}
+
+}  // namespace
+
+SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
+  bool utf16;
+  return ReadWhole(SettingsFilePath(), bytes, utf16);
+}
+
+// The file in use, or with none the one beside the program, or where the program runs when that
+// folder is not the user's to write (Program Files), as Edit settings does.
+bool WriteSettingsChanges(const Settings& was, const Settings& now) {
+  const wchar_t* path = SettingsFilePath();
+  Text bytes;
+  bool utf16 = false;
+  const SettingsRead read = ReadWhole(path, bytes, utf16);
+  // A file saved as UTF-16 is read, but not written: its encoding stays.
+  if (read == SettingsRead::kFailed || utf16) return false;
+  const Text written = WriteChangedSettings(bytes.View(), was, now);
+  return written == bytes || Replace(path, written) ||
+         (read == SettingsRead::kNoFile && Replace(kHereSettingsPath, written));
 }
 
 void Win32Host::SettingsGetStamps(FileStamp& here, FileStamp& beside) {

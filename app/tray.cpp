@@ -77,8 +77,7 @@ void TrayWindowMessage(void* /*unused*/, TWindowMessage& message) {
 
 // Shell32 only when the icon is asked for, and only from the system folder.
 FARPROC Shell(const char* name) {
-  static const HMODULE shell32 =
-      LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  static const HMODULE shell32 = LoadSystemDll("shell32.dll");
   return shell32 ? GetProcAddress(shell32, name) : nullptr;
 }
 
@@ -121,12 +120,16 @@ bool Win32Host::TrayNotify(TrayAction action, const Text& tip) {
 // click elsewhere only when its owner is the foreground window; the message after it lets the
 // system finish the switch, so that a second right click opens the menu again.
 TrayCommand Win32Host::TrayMenu(bool automatic) {
+  // In the order of the commands' numbers, each of them its item's id.
+  static const wchar_t* const kItems[] = {L"Show now", L"Automatic display", L"Settings\u2026",
+                                          L"Edit settings file\u2026", L"Quit"};
   const HMENU menu = CreatePopupMenu();
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(TrayCommand::kShowNow), "Show now");
-  AppendMenuA(menu, MF_STRING | (automatic ? MF_CHECKED : MF_UNCHECKED),
-              static_cast<UINT_PTR>(TrayCommand::kAutomatic), "Automatic display");
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(TrayCommand::kEditSettings), "Edit settings");
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(TrayCommand::kQuit), "Quit");
+  UINT_PTR id = 0;
+  for (const wchar_t* item : kItems) {
+    ++id;
+    const bool checked = automatic && id == static_cast<UINT_PTR>(TrayCommand::kAutomatic);
+    AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), id, item);
+  }
   SetForegroundWindow(trayWindow);
   const BOOL command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
                                       menuAt.x, menuAt.y, 0, trayWindow, nullptr);

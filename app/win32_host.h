@@ -63,6 +63,8 @@ class Win32Host final : public NowPlayingHost {
   bool SystemAnimations() override;
   bool SystemHighContrast() override;
   uint32_t SystemColor(uint32_t color) override;
+  bool SystemColorization(uint32_t& color) override;
+  bool SystemAccentColor(uint32_t& color) override;
 
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;
@@ -71,6 +73,7 @@ class Win32Host final : public NowPlayingHost {
   SettingsRead ReadSettingsFile(Text& bytes) override;
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override;
   void SettingsEdit() override;
+  void SettingsWindow() override;
 
   bool TrayNotify(TrayAction action, const Text& tip) override;
   TrayCommand TrayMenu(bool automatic) override;
@@ -81,6 +84,10 @@ class Win32Host final : public NowPlayingHost {
   TLabel* progress_ = nullptr;
   TTimer* liveTimer_ = nullptr;
 };
+
+// A DLL of Windows, from the system folder only (a copy beside tunelamp.exe is never taken);
+// null where it cannot be loaded.
+[[nodiscard]] HMODULE LoadSystemDll(const char* name);
 
 // Once at the start, for screen readers that want to be told (Narrator): the label is a polite
 // live region, whose changes are read out when the user is idle. Silent where the system cannot.

@@ -405,7 +405,7 @@ TEST_F(DisplayCycleTest, FollowsTheUsersAnimationAndContrastSettings) {
                             Log{"timer.interval 500", "timer.enabled 1"}));
   }
   // Another contrast theme, then high contrast off, then the colours left alone.
-  NowPlaying().settings.color = 0x00E69500;
+  NowPlaying().settings.color.value = 0x00E69500;
   const auto colours = [&](bool highContrast) {
     host.highContrast = highContrast;
     OnHotKey(host, kHotKeyShowNow);

@@ -26,7 +26,7 @@ class SettingsTest : public ::testing::Test {
     state.automatic = false;
     state.settings.memoryEconomy = false;
     state.settings.keepInterval = state.settings.checkInterval = 1;
-    state.settings.color = 1;
+    state.settings.color.value = 1;
   }
 
   FakeHost host;
@@ -46,6 +46,7 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "region 1280 50 50",
                              "form.color 0x00E69500",
                              "label.color 0x00E69500",
+                             "label.text 0x00000000",
                              "hotkey 0 0x00004006 0x00000058",
                              "hotkey 1 0x00004006 0x00000043",
                              "hotkey 2 0x00004006 0x00000056",
@@ -55,7 +56,7 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
   EXPECT_EQ(state.settings.keepInterval, 3000u);
   EXPECT_EQ(state.settings.checkInterval, 500u);
   EXPECT_TRUE(state.settings.memoryEconomy);
-  EXPECT_EQ(state.settings.color, 0x00E69500u);
+  EXPECT_EQ(state.settings.color.value, 0x00E69500u);
   EXPECT_EQ(state.region, 0x5001u);
   EXPECT_FALSE(state.shown);
   EXPECT_FALSE(state.cancel);
@@ -90,6 +91,7 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "region 1024 70 50",
                              "form.color 0x00FF0000",
                              "label.color 0x00FF0000",
+                             "label.text 0x00000000",
                              "hotkey 0 0x00004006 0x00000058",
                              "hotkey 1 0x00004006 0x00000043",
                              "hotkey 2 0x00004006 0x00000056",
@@ -195,7 +197,7 @@ TEST_F(SettingsTest, TheLabelTakesTheColourTheFormHolds) {
   const Log log = host.Take();
   EXPECT_NE(std::find(log.begin(), log.end(), "form.color 0x000000FF"), log.end());
   EXPECT_NE(std::find(log.begin(), log.end(), "label.color 0x000000FF"), log.end());
-  EXPECT_EQ(NowPlaying().settings.color, 0xFFu);
+  EXPECT_EQ(NowPlaying().settings.color.value, 0xFFu);
 }
 
 // An empty value is an empty text, not a missing key: it parses to 0, black.
@@ -211,7 +213,7 @@ TEST_F(SettingsTest, ColorValuesFromTheFile) {
     SCOPED_TRACE(c.line);
     host.settingsFile = std::string("[main]\n") + c.line + "\n";
     LoadSettings(host);
-    EXPECT_EQ(NowPlaying().settings.color, c.color);
+    EXPECT_EQ(NowPlaying().settings.color.value, c.color);
   }
 }
 
