@@ -55,19 +55,23 @@ wchar_t* CopyText(wchar_t* to, const wchar_t* end, const wchar_t* text) {
   return nullptr;
 }
 
+// Makes a file at `path` (CREATE_NEW: never over one; CREATE_ALWAYS) with the bytes; false when
+// it cannot be made, or does not take them all (a disk too full keeps what it took).
+bool WriteNewFile(const wchar_t* path, const char* bytes, DWORD size, DWORD disposition) {
+  const HANDLE file =
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool whole = WriteFile(file, bytes, size, &written, nullptr) && written == size;
+  CloseHandle(file);
+  return whole;
+}
+
 // Writes the commented defaults to `path`, never over a file. True when the file is there.
 bool WriteDefaults(const wchar_t* path) {
-  if (!path) return false;
-  const HANDLE file =
-      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
-  DWORD written = 0;
-  const DWORD size = sizeof kDefaultSettingsText - 1;
-  const bool whole =
-      WriteFile(file, kDefaultSettingsText, size, &written, nullptr) && written == size;
-  CloseHandle(file);
-  // A disk too full for some 600 bytes keeps what it took; the editor then shows that.
-  return whole;
+  const Text text = DefaultSettingsText();
+  return path && (WriteNewFile(path, text.CStr(), static_cast<DWORD>(text.Length()), CREATE_NEW) ||
+                  GetLastError() == ERROR_FILE_EXISTS);
 }
 
 }  // namespace
@@ -133,14 +137,8 @@ bool Replace(const wchar_t* path, const Text& bytes) {
       (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))) {
     return false;
   }
-  const HANDLE file = ::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const DWORD size = static_cast<DWORD>(bytes.Length());
-  const bool whole = ::WriteFile(file, bytes.CStr(), size, &written, nullptr) && written == size;
-  ::CloseHandle(file);
-  if (whole && ::MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (WriteNewFile(temporary, bytes.CStr(), static_cast<DWORD>(bytes.Length()), CREATE_ALWAYS) &&
+      ::MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
   ::DeleteFileW(temporary);

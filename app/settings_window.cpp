@@ -60,7 +60,7 @@ struct Window {
   Settings shown;   // as the file had them when the window opened, or as it last wrote them
   Settings now;     // as the controls have them
   COLORREF picked;  // the colour button's, also while the accent is ticked
-  bool keyChanged[3];
+  LRESULT keys[3];  // what the hot-key controls held when filled or last written
   bool startsWithWindows;
   COLORREF customColors[16];      // the colour picker's own
   wchar_t program[MAX_PATH + 3];  // "<the running tunelamp.exe>", as the Run value holds it
@@ -69,6 +69,7 @@ struct Window {
 // In .bss itself: made afresh each time the window opens.
 [[gnu::section(".bss")]] alignas(Window) unsigned char storage[sizeof(Window)];
 HWND dialog = nullptr;
+HANDLE context = nullptr;  // the activation context, made at the first use (failed: invalid)
 
 Window& W() {
   return *std::launder(reinterpret_cast<Window*>(storage));
@@ -87,14 +88,14 @@ bool StartsWithWindows() {
 // the strip's own "static" label keeps the look it always had. Answers the cookie that
 // DeactivateActCtx takes, 0 when it could not be activated.
 ULONG_PTR UseCommonControls() {
-  static HANDLE context = [] {
+  if (!context) {
     ACTCTXW description = {};
     description.cbSize = sizeof description;
     description.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
     description.hModule = ::GetModuleHandleA(nullptr);
     description.lpResourceName = MAKEINTRESOURCEW(IDR_COMMON_CONTROLS);
-    return ::CreateActCtxW(&description);
-  }();
+    context = ::CreateActCtxW(&description);
+  }
   ULONG_PTR cookie = 0;
   if (context != INVALID_HANDLE_VALUE) ::ActivateActCtx(context, &cookie);
   return cookie;
@@ -161,17 +162,20 @@ void ShowKey(int control, uint32_t modifiers, uint32_t key) {
        MAKEWORD(key, SwapShiftAndAlt(modifiers & 7u) | (extended ? HOTKEYF_EXT : 0)));
 }
 
-void ShowColour() {
-  const uint32_t colour = W().picked;
-  char text[64];
+// The colour and the font the buttons chose, in words.
+void ShowPicks() {
+  const Window& w = W();
+  const uint32_t colour = w.picked;
+  char text[1024];
   Format(text, "red %d, green %d, blue %d", colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF);
   SetText(IDC_COLOUR_TEXT, text);
+  Format(text, "%s, %d pt", w.now.fontName.bytes, w.now.fontPoints);
+  SetText(IDC_FONT_TEXT, text);
 }
 
-void ShowFont() {
-  char text[1024];
-  Format(text, "%s, %d pt", W().now.fontName.bytes, W().now.fontPoints);
-  SetText(IDC_FONT_TEXT, text);
+// What the hot-key controls hold, to tell later which the user changed.
+void RememberKeys() {
+  for (int i = 0; i < 3; ++i) W().keys[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY);
 }
 
 int MonitorItem(int32_t monitor) {
@@ -199,8 +203,7 @@ void Fill() {
   const ColorSetting colour = shown.color;
   w.picked = colour.source == ColorSource::kValue ? colour.value : AccentColor(PopupHost());
   Check(IDC_ACCENT, colour.source == ColorSource::kAccent);
-  ShowColour();
-  ShowFont();
+  ShowPicks();
 
   // A colour the file names otherwise selects none, and stays unless another is chosen.
   static const char* const kTextColours[] = {"Black", "White", "Automatic (black or white)"};
@@ -232,8 +235,7 @@ void Fill() {
   w.program[0] = w.program[length + 1] = L'"';
   w.startsWithWindows = StartsWithWindows();
   Check(IDC_START_WITH_WINDOWS, w.startsWithWindows);
-  // Setting the keys above may have told of a change.
-  w.keyChanged[0] = w.keyChanged[1] = w.keyChanged[2] = false;
+  RememberKeys();
 }
 
 // Seconds as the user wrote them; a note below when they are none.
@@ -294,12 +296,15 @@ bool Save() {
   SetText(IDC_STATUS, "");
   bool good = ReadSecondsOf(IDC_KEEP, now.keepInterval);
   good = ReadSecondsOf(IDC_CHECK, now.checkInterval) && good;
+  // A key is changed when its control holds another: a key shown as text (with Win) stays.
   const char* notes[3] = {"", "", ""};
+  bool changed[3];
   for (int i = 0; i < 3; ++i) {
-    if (w.keyChanged[i]) notes[i] = ReadKey(i, KeyOf(now, i));
+    changed[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY) != w.keys[i];
+    if (changed[i]) notes[i] = ReadKey(i, KeyOf(now, i));
   }
   for (int i = 0; i < 3; ++i) {
-    if (!w.keyChanged[i]) continue;
+    if (!changed[i]) continue;
     if (*notes[i] == '\0') notes[i] = TryKey(i, now);
     SetText(IDC_KEY_NOTE_FIRST + i, notes[i]);
     good = good && *notes[i] == '\0';
@@ -325,7 +330,7 @@ bool Save() {
     return false;
   }
   w.shown = now;
-  w.keyChanged[0] = w.keyChanged[1] = w.keyChanged[2] = false;
+  RememberKeys();
   if (Checked(IDC_START_WITH_WINDOWS) != w.startsWithWindows) {
     if (w.startsWithWindows) {
       ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
@@ -351,7 +356,7 @@ void PickColour() {
   if (!Pick("ChooseColorW", &choice)) return;
   w.picked = choice.rgbResult;
   Check(IDC_ACCENT, false);
-  ShowColour();
+  ShowPicks();
 }
 
 void PickFont() {
@@ -368,7 +373,7 @@ void PickFont() {
   now.fontPoints = (choice.iPointSize + 5) / 10;
   ::WideCharToMultiByte(CP_ACP, 0, font.lfFaceName, -1, now.fontName.bytes,
                         sizeof now.fontName.bytes, nullptr, nullptr);
-  ShowFont();
+  ShowPicks();
 }
 
 INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
@@ -388,9 +393,6 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
     PickFont();
     return TRUE;
   } else if (control != IDCANCEL) {
-    if (control >= IDC_KEY_FIRST && control < IDC_KEY_FIRST + 3 && HIWORD(wParam) == EN_CHANGE) {
-      W().keyChanged[control - IDC_KEY_FIRST] = true;
-    }
     return FALSE;
   }
   // OK written, or Cancel (Esc, the close box): the window goes.
@@ -433,6 +435,5 @@ bool SettingsWindowTakesKey(uint32_t modifiersAndKey) {
     return false;
   }
   ShowKey(control, LOWORD(modifiersAndKey), HIWORD(modifiersAndKey));
-  W().keyChanged[control - IDC_KEY_FIRST] = true;
   return true;
 }

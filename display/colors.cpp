@@ -7,15 +7,15 @@ constexpr uint32_t kSystemColorFlag = 0x80000000;
 // A channel of the sRGB colour space as light: the WCAG formula, whose power of 2.4 is taken as
 // the fifth root of the twelfth power, by Newton's method from the square (which lies above
 // it), so that no mathematics library is needed.
-[[nodiscard]] double Light(uint32_t channel) {
-  const double c = (channel & 0xFF) / 255.0;
-  if (c <= 0.04045) return c / 12.92;
-  const double x = (c + 0.055) / 1.055;
-  const double x4 = x * x * x * x;
-  const double x12 = x4 * x4 * x4;
-  double y = x * x;
+[[nodiscard]] float Light(uint32_t channel) {
+  const float c = static_cast<float>(channel & 0xFF) / 255;
+  if (c <= 0.04045f) return c / 12.92f;
+  const float x = (c + 0.055f) / 1.055f;
+  const float x4 = x * x * x * x;
+  const float x12 = x4 * x4 * x4;
+  float y = x * x;
   for (int i = 0; i < 12; ++i) {
-    const double y4 = y * y * y * y;
+    const float y4 = y * y * y * y;
     y -= (y4 * y - x12) / (5 * y4);
   }
   return y;
@@ -52,11 +52,11 @@ uint32_t AccentColor(NowPlayingHost& host) {
 }
 
 uint32_t ContrastingText(uint32_t background) {
-  const double luminance = 0.2126 * Light(background) + 0.7152 * Light(background >> 8) +
-                           0.0722 * Light(background >> 16);
+  const float luminance = 0.2126f * Light(background) + 0.7152f * Light(background >> 8) +
+                          0.0722f * Light(background >> 16);
   // The ratios (1.05) / (L + 0.05) for white and (L + 0.05) / 0.05 for black, compared.
-  const double lighter = luminance + 0.05;
-  return lighter * lighter < 1.05 * 0.05 ? kWhite : kBlack;
+  const float lighter = luminance + 0.05f;
+  return lighter * lighter < 1.05f * 0.05f ? kWhite : kBlack;
 }
 
 void PaintStrip(NowPlayingHost& host, NowPlayingState& state) {

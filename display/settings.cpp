@@ -14,13 +14,24 @@ namespace {
   return -1;
 }
 
-void ReadText(const IniFile& file, const char* section, const char* key, const char* fallback,
-              SettingText& text) {
-  file.ReadText(section, key, fallback, text.bytes, sizeof text.bytes);
+// Where a value is read: the file, the section and the key, the default as the file would give
+// it, and how it is read.
+struct Source {
+  const IniFile& file;
+  std::string_view section;
+  std::string_view key;
+  const char* fallback;
+  SettingKind kind;
+};
+
+void ReadText(const Source& source, const char* fallback, SettingText& text) {
+  source.file.ReadText(source.section, source.key, fallback, text.bytes, sizeof text.bytes);
 }
 
-[[nodiscard]] int32_t DefaultNumber(const char* fallback) {
-  return static_cast<int32_t>(ParseInteger(fallback));
+// GetPrivateProfileIntA, with the default the fallback text gives.
+[[nodiscard]] uint32_t ReadNumberOf(const Source& source) {
+  return source.file.ReadInt(source.section, source.key,
+                             static_cast<int32_t>(ParseInteger(source.fallback)));
 }
 
 // GetPrivateProfileIntA answers 0 for a value that is not a number, which for FullScreen would
@@ -33,24 +44,19 @@ void ReadText(const IniFile& file, const char* section, const char* key, const c
 }
 
 // The readers, one for each kind of value, as SettingKind numbers them.
-using Reader = void (*)(const IniFile& file, const char* section, const char* key,
-                        const char* fallback, void* value);
+using Reader = void (*)(const Source& source, void* value);
 
-void ReadNumber(const IniFile& file, const char* section, const char* key, const char* fallback,
-                void* value) {
-  *static_cast<uint32_t*>(value) = file.ReadInt(section, key, DefaultNumber(fallback));
+void ReadNumber(const Source& source, void* value) {
+  *static_cast<uint32_t*>(value) = ReadNumberOf(source);
 }
-void ReadSwitch(const IniFile& file, const char* section, const char* key, const char* fallback,
-                void* value) {
-  *static_cast<bool*>(value) = file.ReadInt(section, key, DefaultNumber(fallback)) == 1;
+void ReadSwitch(const Source& source, void* value) {
+  *static_cast<bool*>(value) = ReadNumberOf(source) == 1;
 }
 // Only exactly 0 keeps quiet: any other number comes out, as always.
-void ReadQuiet(const IniFile& file, const char* section, const char* key, const char* fallback,
-               void* value) {
+void ReadQuiet(const Source& source, void* value) {
   SettingText text;
-  ReadText(file, section, key, "", text);
-  *static_cast<bool*>(value) =
-      !StartsWithNumber(text.View()) || file.ReadInt(section, key, DefaultNumber(fallback)) != 0;
+  ReadText(source, "", text);
+  *static_cast<bool*>(value) = !StartsWithNumber(text.View()) || ReadNumberOf(source) != 0;
 }
 
 // A word of a colour setting, in any letter case.
@@ -62,51 +68,40 @@ void ReadQuiet(const IniFile& file, const char* section, const char* key, const 
   return at == text.size() && word[at] == '\0';
 }
 
-void ReadColorOrWord(const IniFile& file, const char* section, const char* key,
-                     const char* fallback, void* value, bool autoToo) {
+// "accent" for either, "auto" for TextColor.
+void ReadColor(const Source& source, void* value) {
   SettingText text;
-  ReadText(file, section, key, fallback, text);
+  ReadText(source, source.fallback, text);
   ColorSetting& color = *static_cast<ColorSetting*>(value);
   color = {0, ColorSource::kAccent};
   if (IsWord(text.View(), kAccentWord)) return;
   color.source = ColorSource::kAuto;
-  if (autoToo && IsWord(text.View(), kAutoWord)) return;
+  if (source.kind == SettingKind::kTextColor && IsWord(text.View(), kAutoWord)) return;
   color = {ParseInteger(text.View()), ColorSource::kValue};
 }
-void ReadColor(const IniFile& file, const char* section, const char* key, const char* fallback,
-               void* value) {
-  ReadColorOrWord(file, section, key, fallback, value, false);
-}
-void ReadTextColor(const IniFile& file, const char* section, const char* key, const char* fallback,
-                   void* value) {
-  ReadColorOrWord(file, section, key, fallback, value, true);
-}
 // A number, as the keys above read it, taken into the range; none: 0.
-void ReadPercent(const IniFile& file, const char* section, const char* key,
-                 const char* /*fallback*/, void* value) {
+void ReadPercent(const Source& source, void* value) {
   constexpr int32_t kNone = INT32_MIN;
-  int32_t percent = static_cast<int32_t>(file.ReadInt(section, key, kNone));
+  int32_t percent = static_cast<int32_t>(source.file.ReadInt(source.section, source.key, kNone));
   if (percent != kNone) {
     percent = percent < kPercentLeast ? kPercentLeast : percent;
     percent = percent > kPercentMost ? kPercentMost : percent;
   }
   *static_cast<int32_t*>(value) = percent == kNone ? 0 : percent;
 }
-void ReadName(const IniFile& file, const char* section, const char* key, const char* fallback,
-              void* value) {
-  ReadText(file, section, key, fallback, *static_cast<SettingText*>(value));
+void ReadName(const Source& source, void* value) {
+  ReadText(source, source.fallback, *static_cast<SettingText*>(value));
 }
 // A missing key reads as its default; an empty value as no key.
-void ReadKey(const IniFile& file, const char* section, const char* key, const char* fallback,
-             void* value) {
+void ReadKey(const Source& source, void* value) {
   KeySetting& setting = *static_cast<KeySetting*>(value);
-  ReadText(file, section, key, fallback, setting.written);
+  ReadText(source, source.fallback, setting.written);
   setting.key = KeyCombination();
   setting.reading = ReadKeyText(setting.written.View(), setting.key);
 }
 
-constexpr Reader kReaders[] = {ReadNumber,    ReadSwitch,  ReadQuiet, ReadColor,
-                               ReadTextColor, ReadPercent, ReadName,  ReadKey};
+constexpr Reader kReaders[] = {ReadNumber, ReadSwitch,  ReadQuiet, ReadColor,
+                               ReadColor,  ReadPercent, ReadName,  ReadKey};
 
 template <typename Value>
 void Take(Value& inForce, const Value& read, setting::AtOnce) {
@@ -175,7 +170,7 @@ namespace {
 }  // namespace
 
 const SettingEntry kSettingEntries[] = {
-#define TUNELAMP_SETTING_ENTRY(when, type, name, kind, section, key, fallback) \
+#define TUNELAMP_SETTING_ENTRY(when, type, name, kind, section, key, fallback, comment) \
   {key, fallback, offsetof(Settings, name), SectionOf(section), KindOf(setting::kind{})},
     TUNELAMP_SETTINGS(TUNELAMP_SETTING_ENTRY)
 #undef TUNELAMP_SETTING_ENTRY
@@ -185,8 +180,9 @@ const size_t kSettingCount = sizeof kSettingEntries / sizeof kSettingEntries[0];
 Settings ReadSettings(const IniFile& file) {
   Settings values = {};
   for (const SettingEntry& entry : kSettingEntries) {
-    kReaders[static_cast<uint8_t>(entry.kind)](file, kSettingSections[entry.section], entry.key,
-                                               entry.fallback,
+    const Source source = {file, kSettingSections[entry.section], entry.key, entry.fallback,
+                           entry.kind};
+    kReaders[static_cast<uint8_t>(entry.kind)](source,
                                                reinterpret_cast<char*>(&values) + entry.offset);
   }
   values.keysTold = file.HasSection("Keys");
@@ -218,7 +214,7 @@ Text SettingValueText(const Settings& settings, const SettingEntry& entry) {
 }
 
 void TakeAtOnce(Settings& inForce, const Settings& read) {
-#define TUNELAMP_TAKE_SETTING(when, type, name, kind, section, key, fallback) \
+#define TUNELAMP_TAKE_SETTING(when, type, name, kind, section, key, fallback, comment) \
   Take(inForce.name, read.name, setting::when{});
   TUNELAMP_SETTINGS(TUNELAMP_TAKE_SETTING)
 #undef TUNELAMP_TAKE_SETTING

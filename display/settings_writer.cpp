@@ -69,8 +69,6 @@ Text SecondsText(uint32_t milliseconds) {
 }
 
 bool ReadSeconds(std::string_view text, uint32_t& milliseconds) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   uint32_t value = 0;     // in thousandths
   uint32_t place = 1000;  // of the next digit; until the point, the digits are whole seconds
   bool point = false;

@@ -17,6 +17,6 @@
 
 // Milliseconds as seconds, as a user writes them: "3", "0.5", "1.25".
 [[nodiscard]] Text SecondsText(uint32_t milliseconds);
-// Seconds as a user writes them, with "." or "," before at most three decimals, blanks around;
-// false for anything else, or more than 999999 seconds.
+// Seconds as a user writes them, with "." or "," before at most three decimals; false for anything
+// else, or more than 999999 seconds.
 [[nodiscard]] bool ReadSeconds(std::string_view text, uint32_t& milliseconds);

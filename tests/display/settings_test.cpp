@@ -167,14 +167,14 @@ TEST_F(SettingsTest, TheWrittenFileHoldsTheDefaults) {
   LoadSettings(host);
   Log expected = host.Take();
   FakeHost written;
-  written.settingsFile = kDefaultSettingsText;
+  written.settingsFile = std::string(DefaultSettingsText().View());
   LoadSettings(written);
   expected.insert(expected.end() - 1, "tray 1");
   EXPECT_EQ(written.Take(), expected);
   EXPECT_EQ(NowPlaying().keyNotice, "") << "no key of it is refused";
   // Every setting has its line, also one whose missing line would read the same.
-  const std::string text = kDefaultSettingsText;
-#define EXPECT_LINE(when, type, name, kind, section, key, fallback) \
+  const std::string text(DefaultSettingsText().View());
+#define EXPECT_LINE(when, type, name, kind, section, key, fallback, comment) \
   EXPECT_NE(text.find(std::string("\n") + key + "="), std::string::npos) << key;
   TUNELAMP_SETTINGS(EXPECT_LINE)
 #undef EXPECT_LINE
