@@ -11,6 +11,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstring>
 #include <new>
 
 #include "app/settings_store.h"
@@ -18,6 +19,7 @@
 #include "app/win32_host.h"
 #include "display/colors.h"
 #include "display/events.h"
+#include "display/hot_keys.h"
 #include "display/settings_writer.h"
 #include "display/state.h"
 #include "toolkit/helpers.h"
@@ -69,7 +71,6 @@ struct Window {
 // In .bss itself: made afresh each time the window opens.
 [[gnu::section(".bss")]] alignas(Window) unsigned char storage[sizeof(Window)];
 HWND dialog = nullptr;
-HANDLE context = nullptr;  // the activation context, made at the first use (failed: invalid)
 
 Window& W() {
   return *std::launder(reinterpret_cast<Window*>(storage));
@@ -84,37 +85,15 @@ bool StartsWithWindows() {
          ::lstrcmpiW(value, W().program) == 0;
 }
 
-// Version 6 of the common controls, with the visual styles, for the window and its pickers only:
-// the strip's own "static" label keeps the look it always had. Answers the cookie that
-// DeactivateActCtx takes, 0 when it could not be activated.
-ULONG_PTR UseCommonControls() {
-  if (!context) {
-    ACTCTXW description = {};
-    description.cbSize = sizeof description;
-    description.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    description.hModule = ::GetModuleHandleA(nullptr);
-    description.lpResourceName = MAKEINTRESOURCEW(IDR_COMMON_CONTROLS);
-    context = ::CreateActCtxW(&description);
-  }
-  ULONG_PTR cookie = 0;
-  if (context != INVALID_HANDLE_VALUE) ::ActivateActCtx(context, &cookie);
-  return cookie;
-}
-void StopUsing(ULONG_PTR cookie) {
-  if (cookie) ::DeactivateActCtx(0, cookie);
-}
-
 // A system picker runs a modal loop of its own, in which no animation may run.
 bool Pick(const char* name, void* choice) {
   const HMODULE comdlg32 = LoadSystemDll("comdlg32.dll");
   const auto pick = reinterpret_cast<PickerProc>(
       reinterpret_cast<void (*)()>(comdlg32 ? ::GetProcAddress(comdlg32, name) : nullptr));
   if (!pick) return false;
-  const ULONG_PTR cookie = UseCommonControls();
   OnModalLoop(PopupHost(), true);
   const bool chosen = pick(choice);
   OnModalLoop(PopupHost(), false);
-  StopUsing(cookie);
   return chosen;
 }
 
@@ -134,9 +113,10 @@ void Format(char* text, const char* format, ...) {
   va_end(arguments);
 }
 
-void AddItems(int control, const char* const* items, int count) {
-  for (int i = 0; i < count; ++i) {
-    Send(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i]));
+// `items`: the texts one after the other, each ended by a zero byte, and an empty one last.
+void AddItems(int control, const char* items) {
+  for (; *items != '\0'; items += std::strlen(items) + 1) {
+    Send(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items));
   }
 }
 
@@ -206,17 +186,15 @@ void Fill() {
   ShowPicks();
 
   // A colour the file names otherwise selects none, and stays unless another is chosen.
-  static const char* const kTextColours[] = {"Black", "White", "Automatic (black or white)"};
-  AddItems(IDC_TEXT_COLOUR, kTextColours, 3);
+  AddItems(IDC_TEXT_COLOUR, "Black\0White\0Automatic (black or white)\0");
   for (int item = 0; item < 3; ++item) {
     if (kTextColourValues[item] == shown.textColor) Send(IDC_TEXT_COLOUR, CB_SETCURSEL, item);
   }
   Send(IDC_OPACITY_ARROWS, UDM_SETRANGE32, kPercentLeast, kPercentMost);
   Send(IDC_OPACITY_ARROWS, UDM_SETPOS32, 0, shown.opacity ? shown.opacity : kDefaultOpacity);
 
-  static const char* const kMonitors[] = {"Primary", "The one with the active window",
-                                          "The one under the mouse pointer"};
-  AddItems(IDC_MONITOR, kMonitors, kMonitorItemsBefore);
+  AddItems(IDC_MONITOR,
+           "Primary\0The one with the active window\0The one under the mouse pointer\0");
   const int32_t monitors = ::GetSystemMetrics(SM_CMONITORS);
   for (int32_t number = 1; number <= monitors || number <= shown.monitor; ++number) {
     char name[16];
@@ -224,8 +202,7 @@ void Fill() {
     Send(IDC_MONITOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   Send(IDC_MONITOR, CB_SETCURSEL, static_cast<WPARAM>(MonitorItem(shown.monitor)));
-  static const char* const kEdges[] = {"Top", "Bottom"};
-  AddItems(IDC_EDGE, kEdges, 2);
+  AddItems(IDC_EDGE, "Top\0Bottom\0");
   Send(IDC_EDGE, CB_SETCURSEL, shown.bottom);
 
   SetText(IDC_KEEP, SecondsText(shown.keepInterval).CStr());
@@ -243,7 +220,7 @@ bool ReadSecondsOf(int control, uint32_t& milliseconds) {
   char text[32];
   Send(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   const bool read = ReadSeconds(text, milliseconds);
-  if (!read) SetText(IDC_STATUS, "A time is not a number of seconds.");
+  if (!read) SetText(IDC_STATUS, "Times are in seconds: 3, 0.5");
   return read;
 }
 
@@ -285,7 +262,7 @@ const char* TryKey(int index, Settings& now) {
   for (int own = 0; own < 3; ++own)
     free = free || SameKey(KeyOf(NowPlaying().settings, own), setting);
   if (free) return "";
-  return held ? "in use by another program" : "refused by the system";
+  return held ? kKeyHeldElsewhere : kKeyRefused;
 }
 
 // OK and Apply: the controls' values; then, when each can be had, the changed ones written.
@@ -326,7 +303,7 @@ bool Save() {
   for (int i = 0; i < kBoxCount; ++i) BoxOf(now, i) = Checked(IDC_FULL_SCREEN + i);
 
   if (!WriteSettingsChanges(shown, now)) {
-    SetText(IDC_STATUS, "settings.ini is read-only or in use: nothing was written.");
+    SetText(IDC_STATUS, "settings.ini is read-only or in use: not written.");
     return false;
   }
   w.shown = now;
@@ -408,7 +385,20 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
 void Win32Host::SettingsWindow() {
   if (!dialog) {
     new (storage) Window();
-    const ULONG_PTR cookie = UseCommonControls();
+    // Version 6 of the common controls, with the visual styles, for the window's controls only:
+    // the strip's own "static" label keeps the look it always had.
+    // Made once; a context that could not be made is not tried again.
+    static HANDLE context = nullptr;
+    if (!context) {
+      ACTCTXW description = {};
+      description.cbSize = sizeof description;
+      description.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+      description.hModule = ::GetModuleHandleA(nullptr);
+      description.lpResourceName = MAKEINTRESOURCEW(IDR_COMMON_CONTROLS);
+      context = ::CreateActCtxW(&description);
+    }
+    ULONG_PTR cookie = 0;
+    const bool active = context != INVALID_HANDLE_VALUE && ::ActivateActCtx(context, &cookie);
     // Version 6 registers its classes only when asked to, as version 5 does.
     const HMODULE comctl32 = LoadSystemDll("comctl32.dll");
     const auto initialise = reinterpret_cast<InitCommonControlsProc>(reinterpret_cast<void (*)()>(
@@ -418,10 +408,9 @@ void Win32Host::SettingsWindow() {
     const HINSTANCE module = ::GetModuleHandleA(nullptr);
     ModelessDialog =
         ::CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, DialogProcedure, 0);
-    StopUsing(cookie);
+    if (active) ::DeactivateActCtx(0, cookie);
     if (!ModelessDialog) return;
-    ::SendMessageA(dialog, WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(::LoadIconA(module, "MAINICON")));
+    ::SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(form_.Icon));
     ::ShowWindow(dialog, SW_SHOW);
   }
   ::SetForegroundWindow(dialog);

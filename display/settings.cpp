@@ -135,7 +135,10 @@ bool operator==(const Settings& a, const Settings& b) {
   return a.keysTold == b.keysTold;
 }
 
-const char* const kSettingSections[3] = {"Main", "Font", "Keys"};
+// Names of four letters, five bytes apart.
+const char* SectionName(uint8_t section) {
+  return "Main\0Font\0Keys" + 5 * section;
+}
 
 namespace {
 
@@ -180,8 +183,7 @@ const size_t kSettingCount = sizeof kSettingEntries / sizeof kSettingEntries[0];
 Settings ReadSettings(const IniFile& file) {
   Settings values = {};
   for (const SettingEntry& entry : kSettingEntries) {
-    const Source source = {file, kSettingSections[entry.section], entry.key, entry.fallback,
-                           entry.kind};
+    const Source source = {file, SectionName(entry.section), entry.key, entry.fallback, entry.kind};
     kReaders[static_cast<uint8_t>(entry.kind)](source,
                                                reinterpret_cast<char*>(&values) + entry.offset);
   }

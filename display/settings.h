@@ -75,7 +75,7 @@ inline constexpr int32_t kPercentMost = 100;
   X(WhenAway, ColorSetting, color, Color, "Main", "Color", "$e69500",                          \
     "$BBGGRR, or accent: the Windows accent colour")                                           \
   X(WhenAway, ColorSetting, textColor, TextColor, "Main", "TextColor", "$000000",              \
-    "the text's: $BBGGRR, or auto: black or white, whichever stands out more")                 \
+    "text: $BBGGRR, or auto: black or white, whichever stands out more")                       \
   X(WhenAway, int32_t, opacity, Percent, "Main", "Opacity", "",                                \
     "opacity at rest, 10 to 100 (%); empty: 78")                                               \
   X(WhenAway, int32_t, monitor, Number, "Main", "Monitor", "0",                                \
@@ -83,11 +83,10 @@ inline constexpr int32_t kPercentMost = 100;
     "; the mouse pointer")                                                                     \
   X(WhenAway, bool, bottom, Switch, "Main", "Position", "0", "0 top, 1 bottom")                \
   X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1",                          \
-    "1: new titles over full-screen programs")                                                 \
+    "1: titles over full-screen programs")                                                     \
   X(WhenAway, bool, livePosition, Switch, "Main", "LivePosition", "0",                         \
     "1: the position keeps time while shown")                                                  \
-  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0",                                 \
-    "1: a line shows how far it has played")                                                   \
+  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0", "1: a progress line")           \
   X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0",                                   \
     "1: an icon in the notification area")                                                     \
   X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                           \
@@ -98,7 +97,7 @@ inline constexpr int32_t kPercentMost = 100;
   X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V", "")
 
 // The list as data, for the reader and the writer, which go through it in a loop: where each
-// value is in Settings, how it is read, its section (an index into kSettingSections), key and
+// value is in Settings, how it is read, its section (SectionName), key and
 // default.
 enum class SettingKind : uint8_t {
   kNumber,
@@ -117,7 +116,8 @@ struct SettingEntry {
   uint8_t section;
   SettingKind kind;
 };
-extern const char* const kSettingSections[3];  // "Main", "Font", "Keys"
+// "Main", "Font" or "Keys", by the index a SettingEntry has.
+[[nodiscard]] const char* SectionName(uint8_t section);
 // The words of the colour settings.
 inline constexpr char kAccentWord[] = "accent";
 inline constexpr char kAutoWord[] = "auto";

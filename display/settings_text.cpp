@@ -27,7 +27,7 @@ Text DefaultSettingsText() {
     if (entry.section != section) {
       section = entry.section;
       text += "\r\n[";
-      text += kSettingSections[section];
+      text += SectionName(entry.section);
       text += "]";
     }
     if (*comment != '\0') {

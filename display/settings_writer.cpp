@@ -19,7 +19,7 @@ constexpr uint32_t kSecondsMost = 999999;
 
 void Put(Text& bytes, const SettingEntry& entry, const Text& value) {
   const std::string_view file = bytes.View();
-  const char* const section = kSettingSections[entry.section];
+  const char* const section = SectionName(entry.section);
   const IniFile::Place place = IniFile(file).Locate(section, entry.key);
   const std::string_view lineEnd = LineEnd(file);
   Text written(Slice(file, 0, place.at));
