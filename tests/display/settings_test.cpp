@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "display/settings_text.h"
+#include "display/settings_writer.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
 
@@ -214,6 +216,96 @@ TEST_F(SettingsTest, ColorValuesFromTheFile) {
     host.settingsFile = std::string("[main]\n") + c.line + "\n";
     LoadSettings(host);
     EXPECT_EQ(NowPlaying().settings.color.value, c.color);
+  }
+}
+
+// "accent" and "auto" in any letter case (auto for TextColor only); Opacity into 10 to 100.
+TEST_F(SettingsTest, ColourWordsTextColourAndOpacityFromTheFile) {
+  using S = ColorSource;
+  struct Case {
+    const char* lines;
+    ColorSetting color, text;
+    int32_t opacity;
+  };
+  for (const Case& c : {
+           Case{"Color=accent", {0, S::kAccent}, {0, S::kValue}, 0},
+           Case{"Color=ACCENT\nTextColor=Auto\nOpacity=50", {0, S::kAccent}, {0, S::kAuto}, 50},
+           Case{"Color=auto\nTextColor=$ffffff\nOpacity=5",
+                {0, S::kValue},
+                {0xFFFFFF, S::kValue},
+                10},
+           Case{"TextColor=accent\nOpacity=150", {0xE69500, S::kValue}, {0, S::kAccent}, 100},
+           Case{"Opacity=", {0xE69500, S::kValue}, {0, S::kValue}, 0},
+           Case{"Opacity=abc", {0xE69500, S::kValue}, {0, S::kValue}, 10},
+       }) {
+    SCOPED_TRACE(c.lines);
+    host.settingsFile = std::string("[Main]\n") + c.lines + "\n";
+    LoadSettings(host);
+    EXPECT_EQ(NowPlaying().settings.color, c.color);
+    EXPECT_EQ(NowPlaying().settings.textColor, c.text);
+    EXPECT_EQ(NowPlaying().settings.opacity, c.opacity);
+  }
+}
+
+// Only the values that changed change: in place, in a new line after the last of its section
+// that is no comment, after a key without "=", or in a new section at the end; every other
+// byte (the mark, comments, spacing, case, line ends, other sections) stays.
+TEST(SettingsWriter, OnlyTheChangedValuesChangeAndEveryOtherByteStays) {
+  struct Row {
+    std::string file;
+    void (*change)(Settings&);
+    std::string written;
+  };
+  const Row rows[] = {
+      {"\xEF\xBB\xBF; mine\n[main]\n  keeptitle =  4000   \n; below\nColor=$FF\n\n; next\n"
+       "[Other]\nx=1\n[Font]\nName\n",
+       [](Settings& s) {
+         s.keepInterval = 2500;
+         s.textColor = {0, ColorSource::kAuto};
+         std::snprintf(s.fontName.bytes, sizeof s.fontName.bytes, "Verdana");
+         std::snprintf(s.quitKey.written.bytes, sizeof s.quitKey.written.bytes, "None");
+       },
+       "\xEF\xBB\xBF; mine\n[main]\n  keeptitle =  2500   \n; below\nColor=$FF\nTextColor=auto\n\n"
+       "; next\n[Other]\nx=1\n[Font]\nName=Verdana\n[Keys]\nQuit=None\n"},
+      {"[Main]\r\nKeepTitle=1",
+       [](Settings& s) {
+         s.color = {0x123456, ColorSource::kValue};
+       },
+       "[Main]\r\nKeepTitle=1\r\nColor=$123456"},
+      {"", [](Settings& s) { s.opacity = 50; }, "[Main]\r\nOpacity=50\r\n"},
+      {"; x", [](Settings& s) { s.bottom = true; }, "; x\r\n[Main]\r\nPosition=1\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.file);
+    const Settings was = ReadSettings(IniFile(row.file));
+    Settings now = was;
+    row.change(now);
+    const Text written = WriteChangedSettings(row.file, was, now);
+    EXPECT_EQ(std::string(written.View()), row.written);
+    EXPECT_EQ(WriteChangedSettings(row.file, was, was), std::string_view(row.file));
+  }
+}
+
+TEST(SettingsWriter, SecondsAsAUserWritesThem) {
+  for (const auto& [ms, text] : std::vector<std::pair<uint32_t, const char*>>{
+           {3000, "3"}, {500, "0.5"}, {250, "0.25"}, {1234, "1.234"}, {5, "0.005"}, {0, "0"}}) {
+    EXPECT_EQ(SecondsText(ms), text);
+    uint32_t read = 1;
+    EXPECT_TRUE(ReadSeconds(text, read) && read == ms) << text;
+  }
+  for (const auto& [text, ms] : std::vector<std::pair<const char*, uint32_t>>{{"0,5", 500},
+                                                                              {".5", 500},
+                                                                              {"2.", 2000},
+                                                                              {"999999", 999999000},
+                                                                              {"", 1},
+                                                                              {"1.2345", 1},
+                                                                              {"1..2", 1},
+                                                                              {"3 s", 1},
+                                                                              {"1000000", 1},
+                                                                              {".", 1}}) {
+    uint32_t read = 1;
+    EXPECT_EQ(ReadSeconds(text, read), ms != 1) << text;
+    EXPECT_EQ(read, ms) << text;
   }
 }
 
