@@ -137,7 +137,7 @@ bool operator==(const Settings& a, const Settings& b) {
 
 // Names of four letters, five bytes apart.
 const char* SectionName(uint8_t section) {
-  return "Main\0Font\0Keys" + 5 * section;
+  return &"Main\0Font\0Keys"[5 * section];
 }
 
 namespace {
