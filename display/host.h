@@ -192,7 +192,7 @@ class NowPlayingHost {
   // answers the command chosen. `automatic` checks its Automatic display.
   [[nodiscard]] virtual TrayCommand TrayMenu(bool automatic) = 0;
   // Opens the settings file in use with the user's editor; when there is none, first writes the
-  // commented file with every key at its default. The one file the program ever writes.
+  // commented file with every key at its default.
   virtual void SettingsEdit() = 0;
   // Opens the settings window, or brings the one that is open to the front.
   virtual void SettingsWindow() = 0;
