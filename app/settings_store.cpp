@@ -7,6 +7,7 @@
 #include "app/tray.h"
 #include "app/win32_host.h"
 #include "display/settings_text.h"
+#include "display/settings_writer.h"
 
 namespace {
 
@@ -53,19 +54,23 @@ wchar_t* CopyText(wchar_t* to, const wchar_t* end, const wchar_t* text) {
   return nullptr;
 }
 
+// Makes a file at `path` (CREATE_NEW: never over one; CREATE_ALWAYS) with the bytes; false when
+// it cannot be made, or does not take them all (a disk too full keeps what it took).
+bool WriteNewFile(const wchar_t* path, const char* bytes, DWORD size, DWORD disposition) {
+  const HANDLE file =
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool whole = WriteFile(file, bytes, size, &written, nullptr) && written == size;
+  CloseHandle(file);
+  return whole;
+}
+
 // Writes the commented defaults to `path`, never over a file. True when the file is there.
 bool WriteDefaults(const wchar_t* path) {
-  if (!path) return false;
-  const HANDLE file =
-      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
-  DWORD written = 0;
-  const DWORD size = sizeof kDefaultSettingsText - 1;
-  const bool whole =
-      WriteFile(file, kDefaultSettingsText, size, &written, nullptr) && written == size;
-  CloseHandle(file);
-  // A disk too full for some 600 bytes keeps what it took; the editor then shows that.
-  return whole;
+  const Text text = DefaultSettingsText();
+  return path && (WriteNewFile(path, text.CStr(), static_cast<DWORD>(text.Length()), CREATE_NEW) ||
+                  GetLastError() == ERROR_FILE_EXISTS);
 }
 
 }  // namespace
@@ -88,12 +93,14 @@ const wchar_t* SettingsFilePath() {
   return ProgramSettingsPath();
 }
 
+namespace {
+
 // Read whole, once: another program's open handle does not stop the read, unless it keeps the
 // file shut (a virus scanner, a sync client), and then the read is tried again later.
-SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
-  const HANDLE file = ::CreateFileW(SettingsFilePath(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+SettingsRead ReadWhole(const wchar_t* path, Text& bytes, bool& utf16) {
+  const HANDLE file =
+      ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::kNoFile
@@ -105,9 +112,10 @@ SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
   DWORD count = 0;
   const bool read = size != INVALID_FILE_SIZE && ::ReadFile(file, buffer, most, &count, nullptr);
   ::CloseHandle(file);
+  utf16 = count >= sizeof kUtf16Mark && static_cast<unsigned char>(buffer[0]) == kUtf16Mark[0] &&
+          static_cast<unsigned char>(buffer[1]) == kUtf16Mark[1];
   if (read) {
-    if (count >= sizeof kUtf16Mark && static_cast<unsigned char>(buffer[0]) == kUtf16Mark[0] &&
-        static_cast<unsigned char>(buffer[1]) == kUtf16Mark[1]) {
+    if (utf16) {
       FromUtf16(buffer, count, bytes);
     } else {
       bytes = Text(buffer, count);
@@ -115,6 +123,46 @@ SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
   }
   delete[] buffer;
   return read ? SettingsRead::kRead : SettingsRead::kFailed;
+}
+
+// `bytes` written to a file beside `path`, which then takes the place of the file there: a
+// failure at any step leaves that file as it was. A read-only file is not replaced.
+bool Replace(const wchar_t* path, const Text& bytes) {
+  wchar_t temporary[kPathMost + 32];
+  wchar_t* const end = temporary + sizeof temporary / sizeof temporary[0];
+  wchar_t* const name = CopyText(temporary, end, path);
+  const DWORD attributes = ::GetFileAttributesW(path);
+  if (!name || !CopyText(name, end, L".new") ||
+      (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))) {
+    return false;
+  }
+  if (WriteNewFile(temporary, bytes.CStr(), static_cast<DWORD>(bytes.Length()), CREATE_ALWAYS) &&
+      ::MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  ::DeleteFileW(temporary);
+  return false;
+}
+
+}  // namespace
+
+SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
+  bool utf16;
+  return ReadWhole(SettingsFilePath(), bytes, utf16);
+}
+
+// The file in use, or with none the one beside the program, or where the program runs when that
+// folder is not the user's to write (Program Files), as Edit settings does.
+bool WriteSettingsChanges(const Settings& was, const Settings& now) {
+  const wchar_t* path = SettingsFilePath();
+  Text bytes;
+  bool utf16 = false;
+  const SettingsRead read = ReadWhole(path, bytes, utf16);
+  // A file saved as UTF-16 is read, but not written: its encoding stays.
+  if (read == SettingsRead::kFailed || utf16) return false;
+  const Text written = WriteChangedSettings(bytes.View(), was, now);
+  return written == bytes || Replace(path, written) ||
+         (read == SettingsRead::kNoFile && Replace(kHereSettingsPath, written));
 }
 
 void Win32Host::SettingsGetStamps(FileStamp& here, FileStamp& beside) {

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "app/win32_host.h"
 #include "display/events.h"
 #include "display/tray.h"
@@ -120,12 +122,18 @@ bool Win32Host::TrayNotify(TrayAction action, const Text& tip) {
 // click elsewhere only when its owner is the foreground window; the message after it lets the
 // system finish the switch, so that a second right click opens the menu again.
 TrayCommand Win32Host::TrayMenu(bool automatic) {
+  // In the order of the commands' numbers, each of them its item's id: UTF-8, one after the
+  // other, each ended by a zero byte ("\xE2\x80\xA6" is the ellipsis).
+  const char* item =
+      "Show now\0Automatic display\0Settings\xE2\x80\xA6\0Edit settings file\xE2\x80\xA6\0Quit";
   const HMENU menu = CreatePopupMenu();
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(TrayCommand::kShowNow), "Show now");
-  AppendMenuA(menu, MF_STRING | (automatic ? MF_CHECKED : MF_UNCHECKED),
-              static_cast<UINT_PTR>(TrayCommand::kAutomatic), "Automatic display");
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(TrayCommand::kEditSettings), "Edit settings");
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(TrayCommand::kQuit), "Quit");
+  for (UINT_PTR id = 1; id <= static_cast<UINT_PTR>(TrayCommand::kQuit);
+       ++id, item += std::strlen(item) + 1) {
+    wchar_t text[32];
+    MultiByteToWideChar(CP_UTF8, 0, item, -1, text, 32);
+    const bool checked = automatic && id == static_cast<UINT_PTR>(TrayCommand::kAutomatic);
+    AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), id, text);
+  }
   SetForegroundWindow(trayWindow);
   const BOOL command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
                                       menuAt.x, menuAt.y, 0, trayWindow, nullptr);

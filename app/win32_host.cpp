@@ -35,6 +35,29 @@ uint32_t Win32Host::SystemColor(uint32_t color) {
   return ResolveColor(color);
 }
 
+// Vista and later; Wine 8 answers E_NOTIMPL.
+bool Win32Host::SystemColorization(uint32_t& color) {
+  using Proc = HRESULT(WINAPI*)(DWORD*, BOOL*);
+  const HMODULE dwm = LoadSystemLibrary(L"dwmapi.dll");
+  const auto colorization = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(
+      dwm ? ::GetProcAddress(dwm, "DwmGetColorizationColor") : nullptr));
+  DWORD value;
+  BOOL opaque;
+  if (!colorization || colorization(&value, &opaque) != S_OK) return false;
+  color = value;
+  return true;
+}
+bool Win32Host::SystemAccentColor(uint32_t& color) {
+  DWORD value;
+  DWORD size = sizeof value;
+  if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\DWM", L"AccentColor",
+                     RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  color = value;
+  return true;
+}
+
 uint32_t Win32Host::GetTickCount() {
   return ::GetTickCount();
 }

@@ -63,6 +63,8 @@ class Win32Host final : public NowPlayingHost {
   bool SystemAnimations() override;
   bool SystemHighContrast() override;
   uint32_t SystemColor(uint32_t color) override;
+  bool SystemColorization(uint32_t& color) override;
+  bool SystemAccentColor(uint32_t& color) override;
 
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;
@@ -71,6 +73,7 @@ class Win32Host final : public NowPlayingHost {
   SettingsRead ReadSettingsFile(Text& bytes) override;
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override;
   void SettingsEdit() override;
+  void SettingsWindow() override;
 
   bool TrayNotify(TrayAction action, const Text& tip) override;
   TrayCommand TrayMenu(bool automatic) override;

@@ -1,5 +1,6 @@
 #include "display/display_cycle.h"
 
+#include "display/colors.h"
 #include "display/placement.h"
 #include "display/scale.h"
 #include "display/state.h"
@@ -96,20 +97,21 @@ class RunUnderWay {
 // The user's accessibility settings, read at every display, so that a change applies at the next
 // one. In high contrast the strip takes the system's window colours, whatever Color says; when
 // high contrast goes off, the settings' colour comes back. Only then are the colours touched.
+// A new accent colour is taken the same way.
 void FollowAccessibilitySettings(NowPlayingHost& host, NowPlayingState& state) {
   state.animations = host.SystemAnimations();
   const bool highContrast = host.SystemHighContrast();
-  if (!highContrast && !state.highContrast) return;
+  if (!highContrast && !state.highContrast && !state.accentChanged) return;
   state.highContrast = highContrast;
-  const uint32_t back = highContrast ? host.SystemColor(kColorWindow) : state.settings.color;
-  host.FormSetColor(back);
-  host.LabelSetColor(back);
-  host.LabelSetTextColor(highContrast ? host.SystemColor(kColorWindowText) : kLabelTextColor);
+  PaintStrip(host, state);
 }
 
-// The alpha the strip rests at while it is out: translucent, or opaque in high contrast.
+// The alpha the strip rests at while it is out: Opacity's percent of 255 (50 rests at 128),
+// without it 200, and opaque in high contrast.
 [[nodiscard]] int32_t RestingAlpha(const NowPlayingState& state) {
-  return state.highContrast ? kAlphaOpaque : kAlphaShown;
+  if (state.highContrast) return kAlphaOpaque;
+  const int32_t percent = state.settings.opacity;
+  return percent == 0 ? kAlphaShown : (percent * kAlphaOpaque + 50) / 100;
 }
 
 // The alpha at `level` (0 to 200) of a fade: the fade takes as long whatever the alpha at rest.

@@ -7,9 +7,8 @@
 
 inline constexpr uint32_t kAnimationMs = 2000;
 inline constexpr uint32_t kFramePauseMs = 10;
-inline constexpr int32_t kAlphaShown = 200;     // of the 255 a layered window allows
-inline constexpr int32_t kAlphaOpaque = 255;    // the resting alpha in high contrast
-inline constexpr uint32_t kLabelTextColor = 0;  // black, on the settings' colour
+inline constexpr int32_t kAlphaShown = 200;   // of the 255 a layered window allows
+inline constexpr int32_t kAlphaOpaque = 255;  // the resting alpha in high contrast
 // The progress line's height, at 96 dpi.
 inline constexpr int32_t kProgressHeight = 3;
 // How often the strip that is out follows the player's position.

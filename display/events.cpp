@@ -1,5 +1,6 @@
 #include "display/events.h"
 
+#include "display/colors.h"
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
 #include "display/ini_file.h"
@@ -30,11 +31,6 @@ namespace {
   }
   values = ReadSettings(read == SettingsRead::kRead ? IniFile(bytes.View()) : IniFile());
   return true;
-}
-
-void PaintStrip(NowPlayingHost& host, const NowPlayingState& state) {
-  host.FormSetColor(state.settings.color);
-  host.LabelSetColor(host.FormColor());
 }
 
 // Settings read during a display take effect once the strip is away: the look, the place, the
@@ -234,6 +230,9 @@ void OnTrayCommand(NowPlayingHost& host, TrayCommand command) {
     case TrayCommand::kAutomatic:
       OnHotKey(host, kHotKeyAutomatic);
       break;
+    case TrayCommand::kSettingsWindow:
+      host.SettingsWindow();
+      break;
     case TrayCommand::kEditSettings:
       host.SettingsEdit();
       break;
@@ -258,6 +257,10 @@ void OnModalLoop(NowPlayingHost& host, bool open) {
   }
   if (state.modalLoops > 0) --state.modalLoops;
   if (state.modalLoops == 0 && state.runHeld && !state.exiting) RunDisplayCycle(host);
+}
+
+void OnAccentChanged() {
+  NowPlaying().accentChanged = true;
 }
 
 void OnScreenChanged(NowPlayingHost& host) {

@@ -32,7 +32,8 @@ void OnSongChange(NowPlayingHost& host);
 void OnTrayClick(NowPlayingHost& host);
 // A right click on the icon (or its context key): its menu, once no animation runs.
 void OnTrayMenu(NowPlayingHost& host);
-// A command of the menu: the same as the hot keys; Quit takes the icon away first.
+// A command of the menu: the same as the hot keys; Quit takes the icon away first; Settings opens
+// the settings window.
 void OnTrayCommand(NowPlayingHost& host, TrayCommand command);
 // "TaskbarCreated" reached the program.
 void OnTaskbarCreated(NowPlayingHost& host);
@@ -40,6 +41,10 @@ void OnTaskbarCreated(NowPlayingHost& host);
 // A modal loop of the program's own opens or closes (a system dialog of the settings window):
 // no animation runs inside it; a display asked for meanwhile runs once it has closed.
 void OnModalLoop(NowPlayingHost& host, bool open);
+
+// The Windows accent colour changed (WM_DWMCOLORIZATIONCOLORCHANGED, or WM_SETTINGCHANGE with
+// "ImmersiveColorSet"): the strip takes it at its next display.
+void OnAccentChanged();
 
 // WM_DISPLAYCHANGE, or a new work area (WM_SETTINGCHANGE with SPI_SETWORKAREA).
 void OnScreenChanged(NowPlayingHost& host);

@@ -10,6 +10,7 @@
 // System colours (the shared colour type's 0x80000000 + GetSysColor index).
 inline constexpr uint32_t kColorWindow = 0x80000005;      // COLOR_WINDOW
 inline constexpr uint32_t kColorWindowText = 0x80000008;  // COLOR_WINDOWTEXT
+inline constexpr uint32_t kColorHighlight = 0x8000000D;   // COLOR_HIGHLIGHT
 
 // The player's answer to one query. A player that does not answer in time (it hangs, or its
 // window went away) gives no answer; the value then reads as 0.
@@ -55,7 +56,14 @@ enum class SettingsRead : uint8_t { kNoFile, kRead, kFailed };
 // What Shell_NotifyIconW is asked to do with the program's icon.
 enum class TrayAction : uint8_t { kAdd, kModify, kDelete };
 // The icon menu's commands, in the menu's order; 0 is no command (the menu closed unchosen).
-enum class TrayCommand : uint32_t { kNone = 0, kShowNow, kAutomatic, kEditSettings, kQuit };
+enum class TrayCommand : uint32_t {
+  kNone = 0,
+  kShowNow,
+  kAutomatic,
+  kSettingsWindow,
+  kEditSettings,
+  kQuit
+};
 
 // What RegisterHotKey made of a key: taken, held by another program already
 // (ERROR_HOTKEY_ALREADY_REGISTERED), or refused for another reason.
@@ -159,6 +167,11 @@ class NowPlayingHost {
   [[nodiscard]] virtual bool SystemAnimations() = 0;
   [[nodiscard]] virtual bool SystemHighContrast() = 0;
   [[nodiscard]] virtual uint32_t SystemColor(uint32_t color) = 0;
+  // The Windows accent colour, where the system tells it: DwmGetColorizationColor's colour
+  // (0xAARRGGBB), and the value AccentColor under HKCU\Software\Microsoft\Windows\DWM
+  // (0xAABBGGRR). False, leaving `color` alone, where there is none.
+  [[nodiscard]] virtual bool SystemColorization(uint32_t& color) = 0;
+  [[nodiscard]] virtual bool SystemAccentColor(uint32_t& color) = 0;
 
   // The system. ExitProcess does not return in the program; the logic still returns at
   // once after calling it, without touching anything else.
@@ -180,6 +193,8 @@ class NowPlayingHost {
   // answers the command chosen. `automatic` checks its Automatic display.
   [[nodiscard]] virtual TrayCommand TrayMenu(bool automatic) = 0;
   // Opens the settings file in use with the user's editor; when there is none, first writes the
-  // commented file with every key at its default. The one file the program ever writes.
+  // commented file with every key at its default.
   virtual void SettingsEdit() = 0;
+  // Opens the settings window, or brings the one that is open to the front.
+  virtual void SettingsWindow() = 0;
 };

@@ -78,10 +78,10 @@ Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings) {
       case HotKeyAnswer::kRegistered:
         break;
       case HotKeyAnswer::kHeldElsewhere:
-        note(KeyName(key), "in use by another program");
+        note(KeyName(key), kKeyHeldElsewhere);
         break;
       case HotKeyAnswer::kRefused:
-        note(KeyName(key), "refused by the system");
+        note(KeyName(key), kKeyRefused);
         break;
     }
   }

@@ -112,7 +112,11 @@ class Lines {
 
 }  // namespace
 
-bool IniFile::Find(std::string_view section, std::string_view key, std::string_view& value) const {
+IniFile::Place IniFile::Locate(std::string_view section, std::string_view key) const {
+  const auto end = [this](std::string_view part) {
+    return static_cast<size_t>(part.data() - bytes_.data()) + part.size();
+  };
+  Place place = {Place::kNoSection, bytes_.size(), 0};
   Lines lines(bytes_);
   bool inside = false;
   std::string_view line;
@@ -120,20 +124,30 @@ bool IniFile::Find(std::string_view section, std::string_view key, std::string_v
     std::string_view name;
     if (SectionName(line, name)) {
       // Only the first section of a name counts; a later one of the same name is not read.
-      if (inside) return false;
+      if (inside) break;
       inside = SameName(name, section);
+      if (inside) place = {Place::kInSection, end(line), 0};
       continue;
     }
     if (!inside) continue;
 
     const size_t equals = line.find('=');
-    if (!SameName(Trim(Slice(line, 0, equals)), key)) continue;
-    // The first key of the name answers, also when it has no value (then: the default).
-    if (equals == std::string_view::npos) return false;
-    value = Trim(Slice(line, equals + 1));
-    return true;
+    if (SameName(Trim(Slice(line, 0, equals)), key)) {
+      // The first key of the name answers, also when it has no value (then: the default).
+      if (equals == std::string_view::npos) return {Place::kNoEquals, end(line), 0};
+      const std::string_view value = Trim(Slice(line, equals + 1));
+      return {Place::kValue, end(value) - value.size(), value.size()};
+    }
+    if (line.front() != ';') place.at = end(line);
   }
-  return false;
+  return place;
+}
+
+bool IniFile::Find(std::string_view section, std::string_view key, std::string_view& value) const {
+  const Place place = Locate(section, key);
+  if (place.kind != Place::kValue) return false;
+  value = Slice(bytes_, place.at, place.length);
+  return true;
 }
 
 bool IniFile::HasSection(std::string_view section) const {

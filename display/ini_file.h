@@ -23,6 +23,17 @@ class IniFile {
   uint32_t ReadText(std::string_view section, std::string_view key, const char* defaultValue,
                     char* buffer, uint32_t size) const;
 
+  // Where a writer puts a key's value, as offsets into the bytes: the value that the reads above
+  // take (`kValue`, `length` bytes at `at`); the end of a key line without "=" (`kNoEquals`);
+  // else the end of the last line of the section that is no comment (`kInSection`: a new line
+  // goes there); or, without the section, the end of the file (`kNoSection`).
+  struct Place {
+    enum Kind : uint8_t { kValue, kNoEquals, kInSection, kNoSection } kind;
+    size_t at;
+    size_t length;
+  };
+  [[nodiscard]] Place Locate(std::string_view section, std::string_view key) const;
+
   // Whether a section of that name opens anywhere in the file, also one without keys (as
   // GetPrivateProfileSectionNamesA lists it).
   [[nodiscard]] bool HasSection(std::string_view section) const;

@@ -1,5 +1,10 @@
 #include "display/settings.h"
 
+#include <cstddef>
+#include <cstdint>
+
+#include "toolkit/format.h"
+
 namespace {
 
 [[nodiscard]] int HexDigit(char c) {
@@ -9,13 +14,24 @@ namespace {
   return -1;
 }
 
-void ReadText(const IniFile& file, const char* section, const char* key, const char* fallback,
-              SettingText& text) {
-  file.ReadText(section, key, fallback, text.bytes, sizeof text.bytes);
+// Where a value is read: the file, the section and the key, the default as the file would give
+// it, and how it is read.
+struct Source {
+  const IniFile& file;
+  std::string_view section;
+  std::string_view key;
+  const char* fallback;
+  SettingKind kind;
+};
+
+void ReadText(const Source& source, const char* fallback, SettingText& text) {
+  source.file.ReadText(source.section, source.key, fallback, text.bytes, sizeof text.bytes);
 }
 
-[[nodiscard]] int32_t DefaultNumber(const char* fallback) {
-  return static_cast<int32_t>(ParseInteger(fallback));
+// GetPrivateProfileIntA, with the default the fallback text gives.
+[[nodiscard]] uint32_t ReadNumberOf(const Source& source) {
+  return source.file.ReadInt(source.section, source.key,
+                             static_cast<int32_t>(ParseInteger(source.fallback)));
 }
 
 // GetPrivateProfileIntA answers 0 for a value that is not a number, which for FullScreen would
@@ -27,40 +43,65 @@ void ReadText(const IniFile& file, const char* section, const char* key, const c
   return at < text.size() && text[at] >= '0' && text[at] <= '9';
 }
 
-template <typename Number>
-void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
-          Number& value, setting::Number) {
-  value = static_cast<Number>(file.ReadInt(section, key, DefaultNumber(fallback)));
+// The readers, one for each kind of value, as SettingKind numbers them.
+using Reader = void (*)(const Source& source, void* value);
+
+void ReadNumber(const Source& source, void* value) {
+  *static_cast<uint32_t*>(value) = ReadNumberOf(source);
 }
-void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
-          bool& value, setting::Switch) {
-  value = file.ReadInt(section, key, DefaultNumber(fallback)) == 1;
+void ReadSwitch(const Source& source, void* value) {
+  *static_cast<bool*>(value) = ReadNumberOf(source) == 1;
 }
 // Only exactly 0 keeps quiet: any other number comes out, as always.
-void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
-          bool& value, setting::Quiet) {
+void ReadQuiet(const Source& source, void* value) {
   SettingText text;
-  ReadText(file, section, key, "", text);
-  value =
-      !StartsWithNumber(text.View()) || file.ReadInt(section, key, DefaultNumber(fallback)) != 0;
+  ReadText(source, "", text);
+  *static_cast<bool*>(value) = !StartsWithNumber(text.View()) || ReadNumberOf(source) != 0;
 }
-void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
-          uint32_t& value, setting::Color) {
+
+// A word of a colour setting, in any letter case.
+[[nodiscard]] bool IsWord(std::string_view text, const char* word) {
+  size_t at = 0;
+  for (; at < text.size() && word[at] != '\0'; ++at) {
+    if ((text[at] | 0x20) != word[at]) return false;
+  }
+  return at == text.size() && word[at] == '\0';
+}
+
+// "accent" for either, "auto" for TextColor.
+void ReadColor(const Source& source, void* value) {
   SettingText text;
-  ReadText(file, section, key, fallback, text);
-  value = ParseInteger(text.View());
+  ReadText(source, source.fallback, text);
+  ColorSetting& color = *static_cast<ColorSetting*>(value);
+  color = {0, ColorSource::kAccent};
+  if (IsWord(text.View(), kAccentWord)) return;
+  color.source = ColorSource::kAuto;
+  if (source.kind == SettingKind::kTextColor && IsWord(text.View(), kAutoWord)) return;
+  color = {ParseInteger(text.View()), ColorSource::kValue};
 }
-void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
-          SettingText& value, setting::Name) {
-  ReadText(file, section, key, fallback, value);
+// A number, as the keys above read it, taken into the range; none: 0.
+void ReadPercent(const Source& source, void* value) {
+  constexpr int32_t kNone = INT32_MIN;
+  int32_t percent = static_cast<int32_t>(source.file.ReadInt(source.section, source.key, kNone));
+  if (percent != kNone) {
+    percent = percent < kPercentLeast ? kPercentLeast : percent;
+    percent = percent > kPercentMost ? kPercentMost : percent;
+  }
+  *static_cast<int32_t*>(value) = percent == kNone ? 0 : percent;
+}
+void ReadName(const Source& source, void* value) {
+  ReadText(source, source.fallback, *static_cast<SettingText*>(value));
 }
 // A missing key reads as its default; an empty value as no key.
-void Read(const IniFile& file, const char* section, const char* key, const char* fallback,
-          KeySetting& value, setting::Key) {
-  ReadText(file, section, key, fallback, value.written);
-  value.key = KeyCombination();
-  value.reading = ReadKeyText(value.written.View(), value.key);
+void ReadKey(const Source& source, void* value) {
+  KeySetting& setting = *static_cast<KeySetting*>(value);
+  ReadText(source, source.fallback, setting.written);
+  setting.key = KeyCombination();
+  setting.reading = ReadKeyText(setting.written.View(), setting.key);
 }
+
+constexpr Reader kReaders[] = {ReadNumber, ReadSwitch,  ReadQuiet, ReadColor,
+                               ReadColor,  ReadPercent, ReadName,  ReadKey};
 
 template <typename Value>
 void Take(Value& inForce, const Value& read, setting::AtOnce) {
@@ -75,29 +116,107 @@ bool operator==(const SettingText& a, const SettingText& b) {
   return a.View() == b.View();
 }
 
+bool operator==(const ColorSetting& a, const ColorSetting& b) {
+  return a.value == b.value && a.source == b.source;
+}
+
 bool operator==(const KeySetting& a, const KeySetting& b) {
   return a.reading == b.reading && a.key.modifiers == b.key.modifiers &&
          a.key.virtualKey == b.key.virtualKey && a.written == b.written;
 }
 
+// Two values that differ are spelt differently.
 bool operator==(const Settings& a, const Settings& b) {
-#define TUNELAMP_SAME_SETTING(when, type, name, kind, section, key, fallback) a.name == b.name&&
-  return TUNELAMP_SETTINGS(TUNELAMP_SAME_SETTING) a.keysTold == b.keysTold;
-#undef TUNELAMP_SAME_SETTING
+  for (size_t i = 0; i < kSettingCount; ++i) {
+    if (SettingValueText(a, kSettingEntries[i]) != SettingValueText(b, kSettingEntries[i])) {
+      return false;
+    }
+  }
+  return a.keysTold == b.keysTold;
 }
+
+// Names of four letters, five bytes apart.
+const char* SectionName(uint8_t section) {
+  return &"Main\0Font\0Keys"[5 * section];
+}
+
+namespace {
+
+[[nodiscard]] constexpr uint8_t SectionOf(const char* name) {
+  return name[0] == 'M' ? 0 : name[0] == 'F' ? 1 : 2;
+}
+[[nodiscard]] constexpr SettingKind KindOf(setting::Number) {
+  return SettingKind::kNumber;
+}
+[[nodiscard]] constexpr SettingKind KindOf(setting::Switch) {
+  return SettingKind::kSwitch;
+}
+[[nodiscard]] constexpr SettingKind KindOf(setting::Quiet) {
+  return SettingKind::kQuiet;
+}
+[[nodiscard]] constexpr SettingKind KindOf(setting::Color) {
+  return SettingKind::kColor;
+}
+[[nodiscard]] constexpr SettingKind KindOf(setting::TextColor) {
+  return SettingKind::kTextColor;
+}
+[[nodiscard]] constexpr SettingKind KindOf(setting::Percent) {
+  return SettingKind::kPercent;
+}
+[[nodiscard]] constexpr SettingKind KindOf(setting::Name) {
+  return SettingKind::kName;
+}
+[[nodiscard]] constexpr SettingKind KindOf(setting::Key) {
+  return SettingKind::kKey;
+}
+
+}  // namespace
+
+const SettingEntry kSettingEntries[] = {
+#define TUNELAMP_SETTING_ENTRY(when, type, name, kind, section, key, fallback, comment) \
+  {key, fallback, offsetof(Settings, name), SectionOf(section), KindOf(setting::kind{})},
+    TUNELAMP_SETTINGS(TUNELAMP_SETTING_ENTRY)
+#undef TUNELAMP_SETTING_ENTRY
+};
+const size_t kSettingCount = sizeof kSettingEntries / sizeof kSettingEntries[0];
 
 Settings ReadSettings(const IniFile& file) {
   Settings values = {};
-#define TUNELAMP_READ_SETTING(when, type, name, kind, section, key, fallback) \
-  Read(file, section, key, fallback, values.name, setting::kind{});
-  TUNELAMP_SETTINGS(TUNELAMP_READ_SETTING)
-#undef TUNELAMP_READ_SETTING
+  for (const SettingEntry& entry : kSettingEntries) {
+    const Source source = {file, SectionName(entry.section), entry.key, entry.fallback, entry.kind};
+    kReaders[static_cast<uint8_t>(entry.kind)](source,
+                                               reinterpret_cast<char*>(&values) + entry.offset);
+  }
   values.keysTold = file.HasSection("Keys");
   return values;
 }
 
+Text SettingValueText(const Settings& settings, const SettingEntry& entry) {
+  const void* const value = reinterpret_cast<const char*>(&settings) + entry.offset;
+  switch (entry.kind) {
+    case SettingKind::kNumber:
+    case SettingKind::kPercent:
+      return IntToText(*static_cast<const int32_t*>(value));
+    case SettingKind::kSwitch:
+    case SettingKind::kQuiet:
+      return *static_cast<const bool*>(value) ? "1" : "0";
+    case SettingKind::kColor:
+    case SettingKind::kTextColor: {
+      const auto& color = *static_cast<const ColorSetting*>(value);
+      if (color.source == ColorSource::kAccent) return kAccentWord;
+      if (color.source == ColorSource::kAuto) return kAutoWord;
+      return FormatText("$%06x", {color.value});
+    }
+    case SettingKind::kName:
+      return static_cast<const SettingText*>(value)->bytes;
+    case SettingKind::kKey:
+      return static_cast<const KeySetting*>(value)->written.bytes;
+  }
+  return Text();
+}
+
 void TakeAtOnce(Settings& inForce, const Settings& read) {
-#define TUNELAMP_TAKE_SETTING(when, type, name, kind, section, key, fallback) \
+#define TUNELAMP_TAKE_SETTING(when, type, name, kind, section, key, fallback, comment) \
   Take(inForce.name, read.name, setting::when{});
   TUNELAMP_SETTINGS(TUNELAMP_TAKE_SETTING)
 #undef TUNELAMP_TAKE_SETTING

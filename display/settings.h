@@ -27,42 +27,107 @@ struct KeySetting {
 };
 [[nodiscard]] bool operator==(const KeySetting& a, const KeySetting& b);
 
+// A colour of the settings: a Windows colour 0x00BBGGRR in the integer syntax, or a word that
+// names a colour found when the strip is painted (its value is then 0).
+enum class ColorSource : uint8_t {
+  kValue,
+  kAccent,  // "accent": the Windows accent colour
+  kAuto,    // "auto" (TextColor): black or white, whichever stands out more on the strip
+};
+struct ColorSetting {
+  uint32_t value;
+  ColorSource source;
+};
+[[nodiscard]] bool operator==(const ColorSetting& a, const ColorSetting& b);
+[[nodiscard]] inline bool operator!=(const ColorSetting& a, const ColorSetting& b) {
+  return !(a == b);
+}
+
 // When a saved value takes effect, and how a value is read (each has its reader in
 // settings.cpp).
 namespace setting {
-struct AtOnce {};    // as soon as a saved file is read
-struct WhenAway {};  // once the strip is away: a display under way ends as it began
-struct Number {};    // GetPrivateProfileIntA
-struct Switch {};    // on for exactly 1, as a number
-struct Quiet {};     // FullScreen: a value that starts with no number keeps the default
-struct Color {};     // the integer syntax of ParseInteger, read as text
-struct Name {};      // text, at most 255 bytes
-struct Key {};       // a combination of [Keys], or none
+struct AtOnce {};     // as soon as a saved file is read
+struct WhenAway {};   // once the strip is away: a display under way ends as it began
+struct Number {};     // GetPrivateProfileIntA
+struct Switch {};     // on for exactly 1, as a number
+struct Quiet {};      // FullScreen: a value that starts with no number keeps the default
+struct Color {};      // the integer syntax of ParseInteger, read as text, or "accent"
+struct TextColor {};  // as Color, or "auto"
+struct Percent {};    // a number taken into 10 to 100; none: 0
+struct Name {};       // text, at most 255 bytes
+struct Key {};        // a combination of [Keys], or none
 }  // namespace setting
 
-// Every setting, one line each: when a saved change takes effect, the value's type and name,
-// how it is read, its section and key, and its default as the file would give it.
-#define TUNELAMP_SETTINGS(X)                                                    \
-  X(AtOnce, uint32_t, keepInterval, Number, "Main", "KeepTitle", "3000")        \
-  X(AtOnce, uint32_t, checkInterval, Number, "Main", "CheckTitle", "500")       \
-  X(WhenAway, bool, memoryEconomy, Switch, "Main", "MemEconomy", "1")           \
-  X(WhenAway, uint32_t, color, Color, "Main", "Color", "$e69500")               \
-  X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20")                \
-  X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma")            \
-  X(WhenAway, int32_t, monitor, Number, "Main", "Monitor", "0")                 \
-  X(WhenAway, bool, bottom, Switch, "Main", "Position", "0")                    \
-  X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1")           \
-  X(WhenAway, bool, livePosition, Switch, "Main", "LivePosition", "0")          \
-  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0")                  \
-  X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X")     \
-  X(AtOnce, KeySetting, automaticKey, Key, "Keys", "Automatic", "Ctrl+Shift+C") \
-  X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V")           \
-  X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0")
+// Opacity's range, in percent.
+inline constexpr int32_t kPercentLeast = 10;
+inline constexpr int32_t kPercentMost = 100;
+
+// Every setting, one line each: when a saved change takes effect, the value's type and name, how
+// it is read, its section and key, its default as the file would give it, and the comment that
+// the file "Edit settings file..." writes has above it. In the order of that file: by section.
+#define TUNELAMP_SETTINGS(X)                                                                   \
+  X(AtOnce, uint32_t, keepInterval, Number, "Main", "KeepTitle", "3000",                       \
+    "ms the strip stays out (0: until clicked)")                                               \
+  X(AtOnce, uint32_t, checkInterval, Number, "Main", "CheckTitle", "500",                      \
+    "ms between asking Winamp for a new title")                                                \
+  X(WhenAway, bool, memoryEconomy, Switch, "Main", "MemEconomy", "1",                          \
+    "1: minimise while away (saves memory)")                                                   \
+  X(WhenAway, ColorSetting, color, Color, "Main", "Color", "$e69500",                          \
+    "$BBGGRR, or accent: the Windows accent colour")                                           \
+  X(WhenAway, ColorSetting, textColor, TextColor, "Main", "TextColor", "$000000",              \
+    "text: $BBGGRR, or auto: black or white, whichever stands out more")                       \
+  X(WhenAway, int32_t, opacity, Percent, "Main", "Opacity", "",                                \
+    "opacity at rest, 10 to 100 (%); empty: 78")                                               \
+  X(WhenAway, int32_t, monitor, Number, "Main", "Monitor", "0",                                \
+    "0 primary, 1, 2... that monitor, -1 the one with the active window, -2 the one under\r\n" \
+    "; the mouse pointer")                                                                     \
+  X(WhenAway, bool, bottom, Switch, "Main", "Position", "0", "0 top, 1 bottom")                \
+  X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1",                          \
+    "1: titles over full-screen programs")                                                     \
+  X(WhenAway, bool, livePosition, Switch, "Main", "LivePosition", "0",                         \
+    "1: the position keeps time while shown")                                                  \
+  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0", "1: a progress line")           \
+  X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0",                                   \
+    "1: an icon in the notification area")                                                     \
+  X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                           \
+  X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma", "")                       \
+  X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                    \
+    "like Ctrl+Alt+Shift+F10; None: no key")                                                   \
+  X(AtOnce, KeySetting, automaticKey, Key, "Keys", "Automatic", "Ctrl+Shift+C", "")            \
+  X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V", "")
+
+// The list as data, for the reader and the writer, which go through it in a loop: where each
+// value is in Settings, how it is read, its section (SectionName), key and
+// default.
+enum class SettingKind : uint8_t {
+  kNumber,
+  kSwitch,
+  kQuiet,
+  kColor,
+  kTextColor,
+  kPercent,
+  kName,
+  kKey,
+};
+struct SettingEntry {
+  const char* key;
+  const char* fallback;
+  uint16_t offset;
+  uint8_t section;
+  SettingKind kind;
+};
+// "Main", "Font" or "Keys", by the index a SettingEntry has.
+[[nodiscard]] const char* SectionName(uint8_t section);
+// The words of the colour settings.
+inline constexpr char kAccentWord[] = "accent";
+inline constexpr char kAutoWord[] = "auto";
+extern const SettingEntry kSettingEntries[];
+extern const size_t kSettingCount;
 
 // Plain values, copied as they are: ReadSettings makes them, from a file or, with none, the
 // defaults.
 struct Settings {
-#define TUNELAMP_SETTING_FIELD(when, type, name, kind, section, key, fallback) type name;
+#define TUNELAMP_SETTING_FIELD(when, type, name, kind, section, key, fallback, comment) type name;
   TUNELAMP_SETTINGS(TUNELAMP_SETTING_FIELD)
 #undef TUNELAMP_SETTING_FIELD
   // The file has a [Keys] section: a key of it that cannot be had is told, not passed over.
@@ -78,6 +143,10 @@ struct Settings {
 [[nodiscard]] inline Settings DefaultSettings() {
   return ReadSettings(IniFile());
 }
+
+// A value as settings.ini spells it: the reader reads it back to the same value, and two values
+// that differ are spelt differently.
+[[nodiscard]] Text SettingValueText(const Settings& settings, const SettingEntry& entry);
 
 // The values that take effect at once, from `read` into `inForce`.
 void TakeAtOnce(Settings& inForce, const Settings& read);

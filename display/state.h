@@ -37,6 +37,8 @@ struct NowPlayingState {
   // The user's accessibility settings as the last display found them (display_cycle.cpp).
   bool animations = true;     // the strip fades and slides; else it comes and goes at once
   bool highContrast = false;  // drawn in the system's window colours, and fully opaque
+  // The Windows accent colour changed since the strip was last painted (colors.h).
+  bool accentChanged = false;
 
   // Which of the keys set in settings.ini could not be had, and why: shown instead of the
   // title by the first display, until it has gone again. Empty when all is well. A notice of

@@ -3,8 +3,9 @@
 # screen. The player plays its built-in list; Tunelamp shows each new title at the top of the
 # screen. Screenshots of three displays, an animated GIF of the first one (fade and slide in,
 # stay, fade and slide out), a picture at 150 % display scale, one with the progress line
-# (Progress=1) and one of the icon in the notification area with its menu open (a tray runs in
-# the demo's display) land in the output folder, named at the end.
+# (Progress=1), one of the icon in the notification area with its menu open (a tray runs in
+# the demo's display) and two of the settings window, at 100 % and 150 %, land in the output
+# folder, named at the end.
 #   scripts/demo.sh [OUTPUT_FOLDER]     (default out/demo)
 # With DISPLAY set the demo uses that screen; without one it makes its own, with a compositor
 # so that the pictures show the strip's real translucency. DEMO_BUILD names another build
@@ -235,9 +236,51 @@ for _ in $(seq 10); do
   [ "$(icon_pixel $((screen_width - 60)) 50)" != "$below" ] && break
 done
 convert "$out/current.png" -crop "420x110+$((screen_width - 420))+0" +repage "$out/tray-menu.png"
-rm -f "$out/current.png" "$out/run/settings.ini"
+rm -f "$out/current.png"
 xdotool mousemove $((screen_width / 2)) $((screen_width / 4)) click 1
 echo "demo: the icon's menu: $out/tray-menu.png"
+
+# settings_window NAME: the settings window, chosen in the icon's menu (the middle of its five
+# items; the open menu is the X window of tunelamp.exe narrower than the screen), kept as NAME.png
+# with its frame, then closed with Esc.
+settings_window() {
+  local window="" menu id X Y WIDTH HEIGHT
+  for _ in $(seq 10); do
+    xdotool mousemove $((screen_width - 11)) 12 click 3
+    sleep 1.5
+    menu=""
+    for id in $(xdotool search --onlyvisible --classname tunelamp.exe 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$id")"
+      [ "$WIDTH" -lt "$screen_width" ] && menu=$id
+    done
+    [ -n "$menu" ] || continue
+    eval "$(xdotool getwindowgeometry --shell "$menu")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.3 click 1
+    for _ in $(seq 20); do
+      window=$(xdotool search --onlyvisible --limit 1 --name "Tunelamp settings" 2>/dev/null) && break
+      sleep 0.25
+    done
+    [ -n "$window" ] && break
+  done
+  [ -n "$window" ] || { echo "demo: the settings window did not open" >&2; exit 1; }
+  sleep 1.5
+  import -display "$DISPLAY" -frame -window "$window" "$out/$1.png"
+  xdotool windowactivate --sync "$window" key Escape 2>/dev/null || true
+  echo "demo: the settings window: $out/$1.png"
+}
+settings_window settings
+
+# The same at 150 %: Tunelamp started afresh with the prefix's LogPixels at 144.
+wine "$bin/player.exe" --hotkey 2
+for _ in $(seq 150); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; done
+wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+(cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 60); do [ "$(icon_pixel $((screen_width - 6)) 16)" = "#0095E6" ] && break; sleep 0.5; done
+sleep 1
+settings_window settings-150
+wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+rm -f "$out/current.png" "$out/run/settings.ini"
 
 # Quit Tunelamp with its hot key (Ctrl+Shift+V).
 wine "$bin/player.exe" --hotkey 2

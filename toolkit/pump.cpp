@@ -2,6 +2,8 @@
 
 #include "toolkit/routing.h"
 
+HWND ModelessDialog = nullptr;
+
 void Run(TWinControl& control) {
   MainWindow = &control;
   if (control.OnCreate.IsSet()) control.OnCreate(&control);
@@ -30,6 +32,7 @@ bool ProcessMessage(TWinControl& control, MSG& record) {
     control.Dispatch(message);
     return true;
   }
+  if (ModelessDialog && IsDialogMessageA(ModelessDialog, &record)) return true;
   TranslateMessage(&record);
   DispatchMessageA(&record);
   return true;

@@ -5,6 +5,10 @@
 
 #include "toolkit/controls.h"
 
+// A modeless dialog of the thread, or null: its keys (Tab, Enter, Esc, access keys) go through
+// IsDialogMessage, also inside a nested ProcessMessages (an animation's frames).
+extern HWND ModelessDialog;
+
 // Makes the object the main window, fires OnCreate and OnShow, shows the window when it is
 // Visible, then waits for and handles messages until the process ends. Never returns.
 [[noreturn]] void Run(TWinControl& control);

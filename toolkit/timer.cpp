@@ -6,15 +6,15 @@ namespace {
 constexpr char kUtilityClassName[] = "TPUtilWindow";
 constexpr UINT_PTR kTimerId = 1;
 
-// The one class record; the procedure and instance are filled in at each creation because
-// imported addresses are not constants (and a global constructor would run before main).
-WNDCLASSA g_utilityClass = {
-    0, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, kUtilityClassName,
-};
+// The one class record, in zeroed storage; the procedure, instance and name are filled in at
+// each creation because imported addresses are not constants (and a global constructor would run
+// before main).
+WNDCLASSA g_utilityClass;
 
 void RegisterUtilityClass(HINSTANCE instance) {
   g_utilityClass.lpfnWndProc = DefWindowProcA;
   g_utilityClass.hInstance = instance;
+  g_utilityClass.lpszClassName = kUtilityClassName;
   WNDCLASSA found;
   const bool registered = GetClassInfoA(instance, kUtilityClassName, &found) != 0;
   if (registered && found.lpfnWndProc == DefWindowProcA) return;

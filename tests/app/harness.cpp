@@ -285,8 +285,12 @@ FocusWindow::~FocusWindow() {
 // lost press was seen with the window manager stalled at that moment): a short pause lets it.
 // `timeout` ends an xdotool that still hangs, since nothing here can wait for it.
 bool FocusWindow::PressKeys(const std::string& keys) const {
+  return PressKeysIn(title_, keys);
+}
+
+bool PressKeysIn(const std::string& title, const std::string& keys) {
   return RunUnix(std::string(kTimeout) + " 20 /usr/bin/xdotool search --sync --onlyvisible " +
-                 "--limit 1 --name " + title_ + " windowactivate --sync sleep 0.3 key " + keys);
+                 "--limit 1 --name \"" + title + "\" windowactivate --sync sleep 0.3 key " + keys);
 }
 
 namespace {

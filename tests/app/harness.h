@@ -147,6 +147,9 @@ class FocusWindow {
   std::string title_;
 };
 
+// Presses `keys` with xdotool in the visible X window named `title`, after activating it.
+[[nodiscard]] bool PressKeysIn(const std::string& title, const std::string& keys);
+
 // The display scale of the programs started while it lives: the prefix's LogPixels, which each
 // new process reads at its start (96 is 100 %, 144 is 150 %). Put back as it was at the end.
 class ScreenScale {

@@ -56,6 +56,7 @@ struct ShapeCase {
   int restLeft = 20;    // where the label rests in the strip
   int restTop = 8;
   int corner = 50;  // the corners' ellipse
+  int rest = 200;   // the alpha it rests at while out
 };
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
@@ -86,6 +87,8 @@ const ShapeCase kShapes[] = {
     {"150 %", nullptr, nullptr, 75, true, false, 0, 144, 30, 12, 75},
     {"150 %, Size 12, along the bottom", "[Main]\nPosition=1\n[Font]\nSize=12\n", nullptr, 63, true,
      true, 0, 144, 30, 12, 75},
+    {"Opacity 50: 128 of 255", "[Main]\nOpacity=50\n", nullptr, 50, true, false, 0, 96, 20, 8, 50,
+     128},
 };
 
 void ExpectShapes(const ShapeCase* cases, size_t count) {
@@ -137,7 +140,7 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
 
     // Out: show now, with no player running.
     app.HotKey(0);
-    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == c.rest; }, 15000));
     EXPECT_FALSE(IsIconic(popup));
     RECT rect = RectOf(popup);
     EXPECT_EQ(monitor.rcMonitor.left, rect.left);
@@ -168,7 +171,7 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
     // it moves the label to its resting place.
     PumpFor(kSettleMs);
     Sample out = Snapshot(popup);
-    ASSERT_EQ(200, out.alpha) << "still out";
+    ASSERT_EQ(c.rest, out.alpha) << "still out";
     EXPECT_EQ(c.restLeft, out.label.left);
     EXPECT_EQ(c.restTop, out.label.top);
     EXPECT_EQ(screenWidth, out.label.right - out.label.left) << "as wide as the popup";
@@ -179,7 +182,7 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
     EXPECT_GE(rows.first, c.restTop) << "the text shows below the label's top";
     EXPECT_LT(rows.last, rows.lastStrip) << "the text ends inside the strip";
     EXPECT_GE(rows.lastStrip, c.height - 2);
-    EXPECT_EQ(200, AlphaOf(popup)) << "still out while the text was read";
+    EXPECT_EQ(c.rest, AlphaOf(popup)) << "still out while the text was read";
   }
 }
 

@@ -122,7 +122,7 @@ TEST(Tray, RightClickOpensTheMenuAClickElsewhereClosesItAndQuitEnds) {
   EXPECT_TRUE(WaitUntil([&] { return OpenMenu(pid) == nullptr; }, 10000)) << "gone at a click";
   EXPECT_TRUE(run.app.Proc().Running());
 
-  // Again, and Quit, the last of its four items.
+  // Again, and Quit, the last of its items.
   ASSERT_TRUE(ClickIcon(3));
   ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) << "opens again";
   PumpFor(kSettleMs);
@@ -169,6 +169,109 @@ TEST(Tray, ANewTitleWaitsForTheOpenMenuAndQuitStillEnds) {
   const RECT menu = RectOf(OpenMenu(pid));
   ASSERT_TRUE(ClickAt((menu.left + menu.right) / 2, menu.bottom - 8));
   EXPECT_TRUE(run.EndsWithZero());
+}
+
+// The settings window of process `pid`, when it is open: the one visible dialog it has.
+HWND SettingsWindow(DWORD pid) {
+  const HWND window = FindTopLevel("#32770", pid);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+// "Settings…" in the icon's menu, the third of its five items, chosen with real clicks.
+HWND OpenSettings(DWORD pid) {
+  if (!ClickIcon(3) || !WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) return nullptr;
+  PumpFor(kSettleMs);
+  const RECT menu = RectOf(OpenMenu(pid));
+  if (!ClickAt((menu.left + menu.right) / 2, (menu.top + menu.bottom) / 2) ||
+      !WaitUntil([&] { return OpenMenu(pid) == nullptr; }, 10000)) {
+    return nullptr;
+  }
+  HWND window = nullptr;
+  (void)WaitUntil(
+      [&] { return (window = SettingsWindow(pid)) != nullptr && GetForegroundWindow() == window; },
+      10000);
+  return window;
+}
+
+// Whether another program holds the key: RegisterHotKey refuses it here.
+bool Held(UINT modifiers, UINT key) {
+  if (RegisterHotKey(nullptr, 1, modifiers, key)) {
+    UnregisterHotKey(nullptr, 1);
+    return false;
+  }
+  return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+}
+
+std::string FileText(const std::string& path) {
+  std::string text;
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[4096];
+  DWORD count = 0;
+  if (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof buffer, &count, nullptr)) {
+    text.assign(buffer, count);
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return text;
+}
+
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The Run value "Tunelamp", "" when there is none; taken away at the end whatever happened.
+struct RunValue {
+  ~RunValue() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tunelamp"); }
+  [[nodiscard]] std::string Read() const {
+    char value[MAX_PATH + 3] = {};
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Tunelamp", RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+  }
+};
+
+// The window from the icon's menu, one at a time. A key set in its first hot-key control (which
+// has the focus), then Enter for OK: within 2 s the key is held and the file has it, every other
+// byte as it was. Esc changes nothing. "Start with Windows" writes the Run value, and unticked
+// takes it away.
+TEST(Tray, TheSettingsWindowWritesWhatChangedAndCancelChangesNothing) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  RunValue run;
+  Running app;
+  const std::string settings = "[Main]\r\nTrayIcon=1\r\n; the icon stays\r\n";
+  ASSERT_TRUE(app.Start(settings.c_str()));
+  ASSERT_TRUE(WaitIcon());
+  const DWORD pid = app.app.Proc().Pid();
+  const std::string file = app.dir.Path() + "\\settings.ini";
+
+  const HWND window = OpenSettings(pid);
+  ASSERT_TRUE(window) << "the window opens";
+  EXPECT_EQ(window, OpenSettings(pid)) << "chosen again, the same one";
+  EXPECT_EQ(window, GetForegroundWindow()) << "in front";
+  EXPECT_FALSE(Held(MOD_CONTROL | MOD_SHIFT, VK_F9));
+  ASSERT_TRUE(PressKeysIn("Tunelamp settings", "ctrl+shift+F9 Return"));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 15000)) << "OK closes it";
+  const DWORD closed = GetTickCount();
+  EXPECT_TRUE(WaitUntil([] { return Held(MOD_CONTROL | MOD_SHIFT, VK_F9); }, 2000));
+  EXPECT_LE(GetTickCount() - closed, 2000u);
+  EXPECT_EQ(settings + "[Keys]\r\nShowNow=Ctrl+Shift+F9\r\n", FileText(file));
+
+  const HWND again = OpenSettings(pid);
+  ASSERT_TRUE(again);
+  ASSERT_TRUE(PressKeysIn("Tunelamp settings", "ctrl+shift+F8 Escape"));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(again); }, 15000)) << "Esc closes it";
+  PumpFor(1500);
+  EXPECT_FALSE(Held(MOD_CONTROL | MOD_SHIFT, VK_F8));
+  EXPECT_EQ(settings + "[Keys]\r\nShowNow=Ctrl+Shift+F9\r\n", FileText(file)) << "Cancel";
+
+  for (const bool start : {true, false}) {
+    const HWND box = GetDlgItem(OpenSettings(pid), 55);  // Start with Windows
+    ASSERT_TRUE(box);
+    EXPECT_EQ(!start, SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    SendMessageA(box, BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(GetParent(box), IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(start ? "\"" + BinDir() + "\\tunelamp.exe\"" : "", run.Read()) << start;
+  }
+  app.app.HotKey(2);
+  EXPECT_TRUE(app.EndsWithZero());
 }
 
 // Wine without a tray shows the icon in a framed window of its own ("Wine System Tray", at the

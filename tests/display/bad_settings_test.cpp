@@ -162,7 +162,7 @@ TEST_F(BadSettingsTest, EveryFileGivesUsableValues) {
     EXPECT_EQ(state.settings.keepInterval, row.keep);
     EXPECT_EQ(state.settings.checkInterval, row.check);
     EXPECT_EQ(state.settings.memoryEconomy, row.economy);
-    EXPECT_EQ(state.settings.color, row.color);
+    EXPECT_EQ(state.settings.color.value, row.color);
     EXPECT_EQ(host.fontPoints, row.fontSize);
     EXPECT_EQ(host.formHeight, row.height);
 

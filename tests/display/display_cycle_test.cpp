@@ -1,9 +1,13 @@
 #include "display/display_cycle.h"
 #include "display/events.h"
 
+#include "display/colors.h"
+
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/hot_keys.h"
@@ -376,6 +380,7 @@ TEST_F(DisplayCycleTest, FollowsTheUsersAnimationAndContrastSettings) {
   struct Case {
     bool animations, highContrast, memoryEconomy;
     Log appear, disappear;
+    int32_t opacity = 0;  // Opacity, in percent; 0: none
   };
   const Case cases[] = {
       {false, false, false, {"top 8", "announce", "left 20", "alpha 200"}, {"left 20", "alpha 0"}},
@@ -393,10 +398,21 @@ TEST_F(DisplayCycleTest, FollowsTheUsersAnimationAndContrastSettings) {
        contrast + Log{"top 8", "announce"} + AppearingFrames(999, 0, 200, 255) +
            Log{"alpha 255", "left 20"},
        Log{"left 20"} + DisappearingFrames(37, 0, 200, 255) + Log{"alpha 0"}},
+      // Opacity=50 rests at 128 of 255, and the fades scale to it; high contrast still wins.
+      {true, false, false,
+       Log{"top 8", "announce"} + AppearingFrames(999, 0, 200, 128) + Log{"alpha 128", "left 20"},
+       Log{"left 20"} + DisappearingFrames(37, 0, 200, 128) + Log{"alpha 0"}, 50},
+      {false,
+       true,
+       false,
+       contrast + Log{"top 8", "announce", "left 20", "alpha 255"},
+       {"left 20", "alpha 0"},
+       50},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
     NowPlaying().settings.memoryEconomy = c.memoryEconomy;
+    NowPlaying().settings.opacity = c.opacity;
     NowPlaying().highContrast = false;
     host.animations = c.animations;
     host.highContrast = c.highContrast;
@@ -413,7 +429,7 @@ TEST_F(DisplayCycleTest, FollowsTheUsersAnimationAndContrastSettings) {
                             Log{"timer.interval 500", "timer.enabled 1"}));
   }
   // Another contrast theme, then high contrast off, then the colours left alone.
-  NowPlaying().settings.color = 0x00E69500;
+  NowPlaying().settings.color.value = 0x00E69500;
   const auto colours = [&](bool highContrast) {
     host.highContrast = highContrast;
     OnHotKey(host, kHotKeyShowNow);
@@ -425,6 +441,45 @@ TEST_F(DisplayCycleTest, FollowsTheUsersAnimationAndContrastSettings) {
   EXPECT_EQ(colours(true), (Log{"0x00000000", "0x0000FFFF"}));
   EXPECT_EQ(colours(false), (Log{"0x00E69500", "0x00000000"}));
   EXPECT_EQ(colours(false), Log{});
+  // Color=accent with TextColor=auto takes a new accent at the display after its message.
+  NowPlaying().settings.color = {0, ColorSource::kAccent};
+  NowPlaying().settings.textColor = {0, ColorSource::kAuto};
+  host.colorization = 0xC4E0E0F0;  // 0xAARRGGBB
+  OnAccentChanged();
+  EXPECT_EQ(colours(false), (Log{"0x00F0E0E0", "0x00000000"}));
+  host.colorization = 0xC4102030;
+  EXPECT_EQ(colours(false), Log{}) << "no message, no new colour";
+  OnAccentChanged();
+  EXPECT_EQ(colours(false), (Log{"0x00302010", "0x00FFFFFF"}));
+}
+
+// DwmGetColorizationColor (0xAARRGGBB), else the registry's AccentColor (0xAABBGGRR), else the
+// highlight colour; the result is 0x00BBGGRR.
+TEST(StripColours, TheAccentComesFromDwmElseTheRegistryElseTheHighlight) {
+  struct Row {
+    std::optional<uint32_t> colorization, registry;
+    uint32_t accent;
+  };
+  for (const Row& row :
+       {Row{0xC4112233, 0xFF445566, 0x00332211}, Row{std::nullopt, 0xFF445566, 0x00445566},
+        Row{std::nullopt, std::nullopt, 0x00D77800}}) {
+    FakeHost host;
+    host.colorization = row.colorization;
+    host.accentValue = row.registry;
+    host.systemColors[13] = 0x00D77800;  // COLOR_HIGHLIGHT
+    EXPECT_EQ(AccentColor(host), row.accent);
+  }
+}
+
+// The WCAG contrast ratio: black on the default blue, white on a dark accent, and the two greys
+// on either side of where the ratios meet (relative luminance 0.179).
+TEST(StripColours, TheTextIsBlackOrWhiteWhicheverStandsOutMore) {
+  const std::pair<uint32_t, uint32_t> rows[] = {
+      {0x00E69500, kBlack}, {0x00402000, kWhite}, {0x00757575, kWhite}, {0x00767676, kBlack},
+      {0x000000FF, kBlack}, {0x00FF0000, kWhite}, {0x00FFFFFF, kBlack}, {0x00000000, kWhite}};
+  for (const auto& [background, text] : rows) {
+    EXPECT_EQ(ContrastingText(background), text) << FakeHost::Hex(background);
+  }
 }
 
 TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {

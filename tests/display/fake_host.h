@@ -97,6 +97,10 @@ class FakeHost : public NowPlayingHost {
   bool animations = true;
   bool highContrast = false;
   std::map<uint32_t, uint32_t> systemColors = {{5, 0x00FFFFFF}, {8, 0x00000000}};
+  // What DwmGetColorizationColor (0xAARRGGBB) and the registry's AccentColor (0xAABBGGRR) answer;
+  // nullopt: the call fails, or there is no value.
+  std::optional<uint32_t> colorization;
+  std::optional<uint32_t> accentValue;
 
   std::optional<std::string> settingsFile;  // nullopt: there is no settings.ini
   // settings.ini beside the program, read when the current directory has none.
@@ -323,6 +327,17 @@ class FakeHost : public NowPlayingHost {
     return found == systemColors.end() ? 0 : found->second;
   }
 
+  bool SystemColorization(uint32_t& color) override {
+    Touch("SystemColorization");
+    if (colorization) color = *colorization;
+    return colorization.has_value();
+  }
+  bool SystemAccentColor(uint32_t& color) override {
+    Touch("SystemAccentColor");
+    if (accentValue) color = *accentValue;
+    return accentValue.has_value();
+  }
+
   uint32_t GetTickCount() override {
     Touch("GetTickCount");
     const auto jump = clockJumps.find(++clockReads);
@@ -379,6 +394,7 @@ class FakeHost : public NowPlayingHost {
     return menuCommand;
   }
   void SettingsEdit() override { Record("edit settings"); }
+  void SettingsWindow() override { Record("settings window"); }
 
   static std::string Hex(uint32_t value) {
     char text[16];

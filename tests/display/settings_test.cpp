@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "display/settings_text.h"
+#include "display/settings_writer.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
 
@@ -26,7 +28,7 @@ class SettingsTest : public ::testing::Test {
     state.automatic = false;
     state.settings.memoryEconomy = false;
     state.settings.keepInterval = state.settings.checkInterval = 1;
-    state.settings.color = 1;
+    state.settings.color.value = 1;
   }
 
   FakeHost host;
@@ -46,6 +48,7 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
                              "region 1280 50 50",
                              "form.color 0x00E69500",
                              "label.color 0x00E69500",
+                             "label.text 0x00000000",
                              "hotkey 0 0x00004006 0x00000058",
                              "hotkey 1 0x00004006 0x00000043",
                              "hotkey 2 0x00004006 0x00000056",
@@ -55,7 +58,7 @@ TEST_F(SettingsTest, WithoutASettingsFileEveryDefaultHolds) {
   EXPECT_EQ(state.settings.keepInterval, 3000u);
   EXPECT_EQ(state.settings.checkInterval, 500u);
   EXPECT_TRUE(state.settings.memoryEconomy);
-  EXPECT_EQ(state.settings.color, 0x00E69500u);
+  EXPECT_EQ(state.settings.color.value, 0x00E69500u);
   EXPECT_EQ(state.region, 0x5001u);
   EXPECT_FALSE(state.shown);
   EXPECT_FALSE(state.cancel);
@@ -90,6 +93,7 @@ TEST_F(SettingsTest, ReadsEveryKeyOfTheFile) {
                              "region 1024 70 50",
                              "form.color 0x00FF0000",
                              "label.color 0x00FF0000",
+                             "label.text 0x00000000",
                              "hotkey 0 0x00004006 0x00000058",
                              "hotkey 1 0x00004006 0x00000043",
                              "hotkey 2 0x00004006 0x00000056",
@@ -165,14 +169,14 @@ TEST_F(SettingsTest, TheWrittenFileHoldsTheDefaults) {
   LoadSettings(host);
   Log expected = host.Take();
   FakeHost written;
-  written.settingsFile = kDefaultSettingsText;
+  written.settingsFile = std::string(DefaultSettingsText().View());
   LoadSettings(written);
   expected.insert(expected.end() - 1, "tray 1");
   EXPECT_EQ(written.Take(), expected);
   EXPECT_EQ(NowPlaying().keyNotice, "") << "no key of it is refused";
   // Every setting has its line, also one whose missing line would read the same.
-  const std::string text = kDefaultSettingsText;
-#define EXPECT_LINE(when, type, name, kind, section, key, fallback) \
+  const std::string text(DefaultSettingsText().View());
+#define EXPECT_LINE(when, type, name, kind, section, key, fallback, comment) \
   EXPECT_NE(text.find(std::string("\n") + key + "="), std::string::npos) << key;
   TUNELAMP_SETTINGS(EXPECT_LINE)
 #undef EXPECT_LINE
@@ -195,7 +199,7 @@ TEST_F(SettingsTest, TheLabelTakesTheColourTheFormHolds) {
   const Log log = host.Take();
   EXPECT_NE(std::find(log.begin(), log.end(), "form.color 0x000000FF"), log.end());
   EXPECT_NE(std::find(log.begin(), log.end(), "label.color 0x000000FF"), log.end());
-  EXPECT_EQ(NowPlaying().settings.color, 0xFFu);
+  EXPECT_EQ(NowPlaying().settings.color.value, 0xFFu);
 }
 
 // An empty value is an empty text, not a missing key: it parses to 0, black.
@@ -211,7 +215,97 @@ TEST_F(SettingsTest, ColorValuesFromTheFile) {
     SCOPED_TRACE(c.line);
     host.settingsFile = std::string("[main]\n") + c.line + "\n";
     LoadSettings(host);
+    EXPECT_EQ(NowPlaying().settings.color.value, c.color);
+  }
+}
+
+// "accent" and "auto" in any letter case (auto for TextColor only); Opacity into 10 to 100.
+TEST_F(SettingsTest, ColourWordsTextColourAndOpacityFromTheFile) {
+  using S = ColorSource;
+  struct Case {
+    const char* lines;
+    ColorSetting color, text;
+    int32_t opacity;
+  };
+  for (const Case& c : {
+           Case{"Color=accent", {0, S::kAccent}, {0, S::kValue}, 0},
+           Case{"Color=ACCENT\nTextColor=Auto\nOpacity=50", {0, S::kAccent}, {0, S::kAuto}, 50},
+           Case{"Color=auto\nTextColor=$ffffff\nOpacity=5",
+                {0, S::kValue},
+                {0xFFFFFF, S::kValue},
+                10},
+           Case{"TextColor=accent\nOpacity=150", {0xE69500, S::kValue}, {0, S::kAccent}, 100},
+           Case{"Opacity=", {0xE69500, S::kValue}, {0, S::kValue}, 0},
+           Case{"Opacity=abc", {0xE69500, S::kValue}, {0, S::kValue}, 10},
+       }) {
+    SCOPED_TRACE(c.lines);
+    host.settingsFile = std::string("[Main]\n") + c.lines + "\n";
+    LoadSettings(host);
     EXPECT_EQ(NowPlaying().settings.color, c.color);
+    EXPECT_EQ(NowPlaying().settings.textColor, c.text);
+    EXPECT_EQ(NowPlaying().settings.opacity, c.opacity);
+  }
+}
+
+// Only the values that changed change: in place, in a new line after the last of its section
+// that is no comment, after a key without "=", or in a new section at the end; every other
+// byte (the mark, comments, spacing, case, line ends, other sections) stays.
+TEST(SettingsWriter, OnlyTheChangedValuesChangeAndEveryOtherByteStays) {
+  struct Row {
+    std::string file;
+    void (*change)(Settings&);
+    std::string written;
+  };
+  const Row rows[] = {
+      {"\xEF\xBB\xBF; mine\n[main]\n  keeptitle =  4000   \n; below\nColor=$FF\n\n; next\n"
+       "[Other]\nx=1\n[Font]\nName\n",
+       [](Settings& s) {
+         s.keepInterval = 2500;
+         s.textColor = {0, ColorSource::kAuto};
+         std::snprintf(s.fontName.bytes, sizeof s.fontName.bytes, "Verdana");
+         std::snprintf(s.quitKey.written.bytes, sizeof s.quitKey.written.bytes, "None");
+       },
+       "\xEF\xBB\xBF; mine\n[main]\n  keeptitle =  2500   \n; below\nColor=$FF\nTextColor=auto\n\n"
+       "; next\n[Other]\nx=1\n[Font]\nName=Verdana\n[Keys]\nQuit=None\n"},
+      {"[Main]\r\nKeepTitle=1",
+       [](Settings& s) {
+         s.color = {0x123456, ColorSource::kValue};
+       },
+       "[Main]\r\nKeepTitle=1\r\nColor=$123456"},
+      {"", [](Settings& s) { s.opacity = 50; }, "[Main]\r\nOpacity=50\r\n"},
+      {"; x", [](Settings& s) { s.bottom = true; }, "; x\r\n[Main]\r\nPosition=1\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.file);
+    const Settings was = ReadSettings(IniFile(row.file));
+    Settings now = was;
+    row.change(now);
+    const Text written = WriteChangedSettings(row.file, was, now);
+    EXPECT_EQ(std::string(written.View()), row.written);
+    EXPECT_EQ(WriteChangedSettings(row.file, was, was), std::string_view(row.file));
+  }
+}
+
+TEST(SettingsWriter, SecondsAsAUserWritesThem) {
+  for (const auto& [ms, text] : std::vector<std::pair<uint32_t, const char*>>{
+           {3000, "3"}, {500, "0.5"}, {250, "0.25"}, {1234, "1.234"}, {5, "0.005"}, {0, "0"}}) {
+    EXPECT_EQ(SecondsText(ms), text);
+    uint32_t read = 1;
+    EXPECT_TRUE(ReadSeconds(text, read) && read == ms) << text;
+  }
+  for (const auto& [text, ms] : std::vector<std::pair<const char*, uint32_t>>{{"0,5", 500},
+                                                                              {".5", 500},
+                                                                              {"2.", 2000},
+                                                                              {"999999", 999999000},
+                                                                              {"", 1},
+                                                                              {"1.2345", 1},
+                                                                              {"1..2", 1},
+                                                                              {"3 s", 1},
+                                                                              {"1000000", 1},
+                                                                              {".", 1}}) {
+    uint32_t read = 1;
+    EXPECT_EQ(ReadSeconds(text, read), ms != 1) << text;
+    EXPECT_EQ(read, ms) << text;
   }
 }
 

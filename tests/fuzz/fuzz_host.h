@@ -133,6 +133,8 @@ class FuzzHost : public NowPlayingHost {
   bool SystemAnimations() override { return true; }
   bool SystemHighContrast() override { return false; }
   uint32_t SystemColor(uint32_t) override { return 0; }
+  bool SystemColorization(uint32_t&) override { return false; }
+  bool SystemAccentColor(uint32_t&) override { return false; }
 
   uint32_t GetTickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }
@@ -146,6 +148,7 @@ class FuzzHost : public NowPlayingHost {
   bool TrayNotify(TrayAction, const Text&) override { return true; }
   TrayCommand TrayMenu(bool) override { return TrayCommand::kNone; }
   void SettingsEdit() override {}
+  void SettingsWindow() override {}
 };
 
 // Takes fixed-size fields off the front of the fuzzer's bytes; missing bytes read as zero.

@@ -96,9 +96,11 @@ void CheckLoader(std::string_view file, HotKeyAnswer hotKeyAnswer) {
   FUZZ_CHECK(settings.memoryEconomy == (ini.ReadInt("Main", "MemEconomy", 1) == 1));
   char color[256];
   ini.ReadText("Main", "Color", "$e69500", color, sizeof color);
-  FUZZ_CHECK(settings.color == ParseInteger(color));
-  FUZZ_CHECK(host.formColor == settings.color);
-  FUZZ_CHECK(host.labelColor == settings.color);
+  // "accent" in any case is the accent colour, which this host answers as the highlight's 0.
+  const bool accent = settings.color.source == ColorSource::kAccent;
+  FUZZ_CHECK(accent ? settings.color.value == 0 : settings.color.value == ParseInteger(color));
+  FUZZ_CHECK(host.formColor == settings.color.value);
+  FUZZ_CHECK(host.labelColor == settings.color.value);
 
   FUZZ_CHECK(host.fontPoints == static_cast<int32_t>(ini.ReadInt("Font", "Size", 20)));
   FUZZ_CHECK(host.formHeight == static_cast<int32_t>(static_cast<uint32_t>(host.fontPoints) + 30u));

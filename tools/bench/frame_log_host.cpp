@@ -98,6 +98,8 @@ class FrameLogHost final : public NowPlayingHost {
   bool SystemAnimations() override { return inner_.SystemAnimations(); }
   bool SystemHighContrast() override { return inner_.SystemHighContrast(); }
   uint32_t SystemColor(uint32_t color) override { return inner_.SystemColor(color); }
+  bool SystemColorization(uint32_t& color) override { return inner_.SystemColorization(color); }
+  bool SystemAccentColor(uint32_t& color) override { return inner_.SystemAccentColor(color); }
   uint32_t GetTickCount() override { return inner_.GetTickCount(); }
   void Sleep(uint32_t milliseconds) override { inner_.Sleep(milliseconds); }
   void ExitProcess(uint32_t exitCode) override { inner_.ExitProcess(exitCode); }
@@ -106,6 +108,7 @@ class FrameLogHost final : public NowPlayingHost {
     inner_.SettingsGetStamps(here, beside);
   }
   void SettingsEdit() override { inner_.SettingsEdit(); }
+  void SettingsWindow() override { inner_.SettingsWindow(); }
   bool TrayNotify(TrayAction action, const Text& tip) override {
     return inner_.TrayNotify(action, tip);
   }

@@ -1,0 +1,430 @@
+// The settings window: a dialog made from its template (tunelamp.rc) with the system's common
+// controls and pickers, modeless, so that the strip goes on working while it is open. It shows
+// every value as the file in use has it (the defaults where it has none) and writes back only the
+// values the user changed (settings_store.cpp); the settings watch then applies them as it does a
+// saved file. "Start with Windows" is the one registry value the program writes.
+#include "app/settings_window.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstring>
+#include <new>
+
+#include "app/settings_store.h"
+#include "app/settings_window_ids.h"
+#include "app/win32_host.h"
+#include "display/colors.h"
+#include "display/events.h"
+#include "display/hot_keys.h"
+#include "display/settings_writer.h"
+#include "display/state.h"
+#include "toolkit/helpers.h"
+#include "toolkit/pump.h"
+
+namespace {
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Tunelamp";
+// The id under which a key is tried before it is written: none of the program's own.
+constexpr int kTriedKeyId = 0x100;
+// Monitor's items: the primary, -1, -2, then the monitors by number.
+constexpr int kMonitorItemsBefore = 3;
+// The text colour's items.
+constexpr ColorSetting kTextColourValues[] = {
+    {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
+constexpr int kDefaultOpacity = 78;  // the percent of 255 nearest the 200 the strip rests at
+
+// Where the keys are in Settings, in the order of their controls (offsets: read-only data).
+constexpr uint16_t kKeys[] = {offsetof(Settings, showNowKey), offsetof(Settings, automaticKey),
+                              offsetof(Settings, quitKey)};
+// The check boxes from IDC_FULL_SCREEN on; "Start with Windows" follows them.
+constexpr uint16_t kBoxes[] = {offsetof(Settings, overFullScreen), offsetof(Settings, livePosition),
+                               offsetof(Settings, progress), offsetof(Settings, memoryEconomy),
+                               offsetof(Settings, trayIcon)};
+constexpr int kBoxCount = sizeof kBoxes / sizeof kBoxes[0];
+
+KeySetting& KeyOf(Settings& settings, int index) {
+  return *reinterpret_cast<KeySetting*>(reinterpret_cast<char*>(&settings) + kKeys[index]);
+}
+bool& BoxOf(Settings& settings, int index) {
+  return *reinterpret_cast<bool*>(reinterpret_cast<char*>(&settings) + kBoxes[index]);
+}
+
+using InitCommonControlsProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+using PickerProc = BOOL(WINAPI*)(void*);
+
+// What the open window holds besides its controls.
+struct Window {
+  Settings shown;   // as the file had them when the window opened, or as it last wrote them
+  Settings now;     // as the controls have them
+  COLORREF picked;  // the colour button's, also while the accent is ticked
+  LRESULT keys[3];  // what the hot-key controls held when filled or last written
+  bool startsWithWindows;
+  COLORREF customColors[16];      // the colour picker's own
+  wchar_t program[MAX_PATH + 3];  // "<the running tunelamp.exe>", as the Run value holds it
+};
+
+// In .bss itself: made afresh each time the window opens.
+[[gnu::section(".bss")]] alignas(Window) unsigned char storage[sizeof(Window)];
+HWND dialog = nullptr;
+
+Window& W() {
+  return *std::launder(reinterpret_cast<Window*>(storage));
+}
+
+// The Run value is there and names this program.
+bool StartsWithWindows() {
+  wchar_t value[MAX_PATH + 3];
+  DWORD size = sizeof value;
+  return ::RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, value,
+                        &size) == ERROR_SUCCESS &&
+         ::lstrcmpiW(value, W().program) == 0;
+}
+
+// A system picker runs a modal loop of its own, in which no animation may run.
+bool Pick(const char* name, void* choice) {
+  const HMODULE comdlg32 = LoadSystemLibrary(L"comdlg32.dll");
+  const auto pick = reinterpret_cast<PickerProc>(
+      reinterpret_cast<void (*)()>(comdlg32 ? ::GetProcAddress(comdlg32, name) : nullptr));
+  if (!pick) return false;
+  OnModalLoop(PopupHost(), true);
+  const bool chosen = pick(choice);
+  OnModalLoop(PopupHost(), false);
+  return chosen;
+}
+
+LRESULT Send(int control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return ::SendDlgItemMessageA(dialog, control, message, wParam, lParam);
+}
+
+void SetText(int control, const char* text) {
+  Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// wvsprintfA's format into `text`, which holds at most 1024 bytes, as wvsprintfA writes.
+void Format(char* text, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  ::wvsprintfA(text, format, arguments);
+  va_end(arguments);
+}
+
+// `items`: the texts one after the other, each ended by a zero byte, and an empty one last.
+void AddItems(int control, const char* items) {
+  for (; *items != '\0'; items += std::strlen(items) + 1) {
+    Send(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items));
+  }
+}
+
+bool Checked(int control) {
+  return Send(control, BM_GETCHECK) == BST_CHECKED;
+}
+
+void Check(int control, bool checked) {
+  Send(control, BM_SETCHECK, checked);
+}
+
+// The hot-key control's modifiers (HOTKEYF_SHIFT 1, HOTKEYF_CONTROL 2, HOTKEYF_ALT 4) and
+// RegisterHotKey's (MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4) swap Shift and Alt.
+uint32_t SwapShiftAndAlt(uint32_t modifiers) {
+  return (modifiers & 2) | (modifiers & 1) << 2 | (modifiers & 4) >> 2;
+}
+
+// A key in a hot-key control; one of the keys the control would name from the keypad without
+// its HOTKEYF_EXT (the arrows, Insert, Delete, Home, End, PageUp and PageDown) with it.
+void ShowKey(int control, uint32_t modifiers, uint32_t key) {
+  const bool extended = (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE;
+  Send(control, HKM_SETHOTKEY,
+       MAKEWORD(key, SwapShiftAndAlt(modifiers & 7u) | (extended ? HOTKEYF_EXT : 0)));
+}
+
+// The colour and the font the buttons chose, in words.
+void ShowPicks() {
+  const Window& w = W();
+  const uint32_t colour = w.picked;
+  char text[1024];
+  Format(text, "red %d, green %d, blue %d", colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF);
+  SetText(IDC_COLOUR_TEXT, text);
+  Format(text, "%s, %d pt", w.now.fontName.bytes, w.now.fontPoints);
+  SetText(IDC_FONT_TEXT, text);
+}
+
+// What the hot-key controls hold, to tell later which the user changed.
+void RememberKeys() {
+  for (int i = 0; i < 3; ++i) W().keys[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY);
+}
+
+int MonitorItem(int32_t monitor) {
+  return monitor > 0 ? kMonitorItemsBefore - 1 + monitor : monitor < -2 ? 0 : -monitor;
+}
+
+// Every value as the file in use has it, the defaults where it has none: the values the settings
+// watch read last, those that wait for the strip to be away included.
+void Fill() {
+  Window& w = W();
+  Settings& shown = w.shown;
+  const NowPlayingState& state = NowPlaying();
+  shown = state.settingsWaiting ? state.waiting : state.settings;
+  w.now = shown;
+  for (int i = 0; i < 3; ++i) {
+    const KeySetting& key = KeyOf(shown, i);
+    if (key.reading == KeyReading::kKey && !(key.key.modifiers & kModWin)) {
+      ShowKey(IDC_KEY_FIRST + i, key.key.modifiers, key.key.virtualKey);
+    } else if (key.reading != KeyReading::kNone) {
+      // A key with Win, or a value that is no key: shown as written, and kept unless changed.
+      SetText(IDC_KEY_NOTE_FIRST + i, key.written.bytes);
+    }
+  }
+
+  const ColorSetting colour = shown.color;
+  w.picked = colour.source == ColorSource::kValue ? colour.value : AccentColor(PopupHost());
+  Check(IDC_ACCENT, colour.source == ColorSource::kAccent);
+  ShowPicks();
+
+  // A colour the file names otherwise selects none, and stays unless another is chosen.
+  AddItems(IDC_TEXT_COLOUR, "Black\0White\0Automatic (black or white)\0");
+  for (int item = 0; item < 3; ++item) {
+    if (kTextColourValues[item] == shown.textColor) Send(IDC_TEXT_COLOUR, CB_SETCURSEL, item);
+  }
+  Send(IDC_OPACITY_ARROWS, UDM_SETRANGE32, kPercentLeast, kPercentMost);
+  Send(IDC_OPACITY_ARROWS, UDM_SETPOS32, 0, shown.opacity ? shown.opacity : kDefaultOpacity);
+
+  AddItems(IDC_MONITOR,
+           "Primary\0The one with the active window\0The one under the mouse pointer\0");
+  const int32_t monitors = ::GetSystemMetrics(SM_CMONITORS);
+  for (int32_t number = 1; number <= monitors || number <= shown.monitor; ++number) {
+    char name[16];
+    Format(name, "Monitor %d", number);
+    Send(IDC_MONITOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  }
+  Send(IDC_MONITOR, CB_SETCURSEL, static_cast<WPARAM>(MonitorItem(shown.monitor)));
+  AddItems(IDC_EDGE, "Top\0Bottom\0");
+  Send(IDC_EDGE, CB_SETCURSEL, shown.bottom);
+
+  SetText(IDC_KEEP, SecondsText(shown.keepInterval).CStr());
+  SetText(IDC_CHECK, SecondsText(shown.checkInterval).CStr());
+  for (int i = 0; i < kBoxCount; ++i) Check(IDC_FULL_SCREEN + i, BoxOf(shown, i));
+  const DWORD length = ::GetModuleFileNameW(nullptr, w.program + 1, MAX_PATH);
+  w.program[0] = w.program[length + 1] = L'"';
+  w.startsWithWindows = StartsWithWindows();
+  Check(IDC_START_WITH_WINDOWS, w.startsWithWindows);
+  RememberKeys();
+}
+
+// Seconds as the user wrote them; a note below when they are none.
+bool ReadSecondsOf(int control, uint32_t& milliseconds) {
+  char text[32];
+  Send(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  const bool read = ReadSeconds(text, milliseconds);
+  if (!read) SetText(IDC_STATUS, "Times are in seconds: 3, 0.5");
+  return read;
+}
+
+bool SameKey(const KeySetting& a, const KeySetting& b) {
+  return a.reading == KeyReading::kKey && b.reading == KeyReading::kKey &&
+         a.key.virtualKey == b.key.virtualKey && a.key.modifiers == b.key.modifiers;
+}
+
+// The key the user set in a hot-key control (cleared: no key); a note when settings.ini cannot
+// name it.
+const char* ReadKey(int index, KeySetting& setting) {
+  const auto value = static_cast<uint32_t>(Send(IDC_KEY_FIRST + index, HKM_GETHOTKEY));
+  const KeyCombination key = {SwapShiftAndAlt(HIBYTE(value) & 7u), LOBYTE(value)};
+  setting.reading = KeyReading::kNone;
+  setting.key = key;
+  Format(setting.written.bytes, "None");
+  if (key.virtualKey == 0) return "";
+  // A key that KeyName cannot name ends its name with "+", or leaves it empty.
+  const Text name = KeyName(key);
+  if (name.IsEmpty() || name[name.Length() - 1] == '+') return "not a key Tunelamp knows";
+  setting.reading = KeyReading::kKey;
+  Format(setting.written.bytes, "%s", name.CStr());
+  return "";
+}
+
+// A key is tried before it is written: one that another action has, that another program holds
+// or that Windows refuses gets a note. A key that the program holds already is free.
+const char* TryKey(int index, Settings& now) {
+  const KeySetting& setting = KeyOf(now, index);
+  if (setting.reading != KeyReading::kKey) return "";
+  for (int other = 0; other < 3; ++other) {
+    if (other != index && SameKey(KeyOf(now, other), setting)) return "set for another action too";
+  }
+  const KeyCombination key = setting.key;
+  bool free = ::RegisterHotKey(dialog, kTriedKeyId, key.modifiers | kModNoRepeat, key.virtualKey) ||
+              ::RegisterHotKey(dialog, kTriedKeyId, key.modifiers, key.virtualKey);
+  const bool held = ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+  ::UnregisterHotKey(dialog, kTriedKeyId);
+  for (int own = 0; own < 3; ++own)
+    free = free || SameKey(KeyOf(NowPlaying().settings, own), setting);
+  if (free) return "";
+  return held ? kKeyHeldElsewhere : kKeyRefused;
+}
+
+// OK and Apply: the controls' values; then, when each can be had, the changed ones written.
+bool Save() {
+  Window& w = W();
+  Settings& now = w.now;
+  const Settings& shown = w.shown;
+  SetText(IDC_STATUS, "");
+  bool good = ReadSecondsOf(IDC_KEEP, now.keepInterval);
+  good = ReadSecondsOf(IDC_CHECK, now.checkInterval) && good;
+  // A key is changed when its control holds another: a key shown as text (with Win) stays.
+  const char* notes[3] = {"", "", ""};
+  bool changed[3];
+  for (int i = 0; i < 3; ++i) {
+    changed[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY) != w.keys[i];
+    if (changed[i]) notes[i] = ReadKey(i, KeyOf(now, i));
+  }
+  for (int i = 0; i < 3; ++i) {
+    if (!changed[i]) continue;
+    if (*notes[i] == '\0') notes[i] = TryKey(i, now);
+    SetText(IDC_KEY_NOTE_FIRST + i, notes[i]);
+    good = good && *notes[i] == '\0';
+  }
+  if (!good) return false;
+
+  now.color = Checked(IDC_ACCENT) ? ColorSetting{0, ColorSource::kAccent}
+                                  : ColorSetting{w.picked, ColorSource::kValue};
+  const auto text = static_cast<int>(Send(IDC_TEXT_COLOUR, CB_GETCURSEL));
+  if (text >= 0) now.textColor = kTextColourValues[text];
+  // Within the range the arrows were given, whatever was typed.
+  const auto percent = static_cast<int32_t>(Send(IDC_OPACITY_ARROWS, UDM_GETPOS32));
+  if (percent != (shown.opacity ? shown.opacity : kDefaultOpacity)) now.opacity = percent;
+  const auto monitor = static_cast<int>(Send(IDC_MONITOR, CB_GETCURSEL));
+  if (monitor != MonitorItem(shown.monitor)) {
+    now.monitor = monitor < kMonitorItemsBefore ? -monitor : monitor - kMonitorItemsBefore + 1;
+  }
+  now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
+  for (int i = 0; i < kBoxCount; ++i) BoxOf(now, i) = Checked(IDC_FULL_SCREEN + i);
+
+  if (!WriteSettingsChanges(shown, now)) {
+    SetText(IDC_STATUS, "settings.ini is read-only or in use: not written.");
+    return false;
+  }
+  w.shown = now;
+  RememberKeys();
+  if (Checked(IDC_START_WITH_WINDOWS) != w.startsWithWindows) {
+    if (w.startsWithWindows) {
+      ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
+    } else {
+      ::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, REG_SZ, w.program,
+                        static_cast<DWORD>((::lstrlenW(w.program) + 1) * sizeof(wchar_t)));
+    }
+  }
+  // The box shows what the registry holds now.
+  w.startsWithWindows = StartsWithWindows();
+  Check(IDC_START_WITH_WINDOWS, w.startsWithWindows);
+  return true;
+}
+
+void PickColour() {
+  Window& w = W();
+  CHOOSECOLORW choice = {};
+  choice.lStructSize = sizeof choice;
+  choice.hwndOwner = dialog;
+  choice.rgbResult = w.picked;
+  choice.lpCustColors = w.customColors;
+  choice.Flags = CC_RGBINIT | CC_FULLOPEN;
+  if (!Pick("ChooseColorW", &choice)) return;
+  w.picked = choice.rgbResult;
+  Check(IDC_ACCENT, false);
+  ShowPicks();
+}
+
+void PickFont() {
+  Settings& now = W().now;
+  LOGFONTW font = {};
+  font.lfHeight = -::MulDiv(now.fontPoints, ScreenDpi(), 72);
+  ::MultiByteToWideChar(CP_ACP, 0, now.fontName.bytes, -1, font.lfFaceName, LF_FACESIZE);
+  CHOOSEFONTW choice = {};
+  choice.lStructSize = sizeof choice;
+  choice.hwndOwner = dialog;
+  choice.lpLogFont = &font;
+  choice.Flags = CF_INITTOLOGFONTSTRUCT | CF_SCREENFONTS | CF_NOVERTFONTS;
+  if (!Pick("ChooseFontW", &choice)) return;
+  now.fontPoints = (choice.iPointSize + 5) / 10;
+  ::WideCharToMultiByte(CP_ACP, 0, font.lfFaceName, -1, now.fontName.bytes,
+                        sizeof now.fontName.bytes, nullptr, nullptr);
+  ShowPicks();
+}
+
+INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  if (message == WM_INITDIALOG) {
+    dialog = handle;
+    Fill();
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  const int control = LOWORD(wParam);
+  if (control == IDOK || control == IDC_APPLY) {
+    if (!Save() || control == IDC_APPLY) return TRUE;
+  } else if (control == IDC_COLOUR) {
+    PickColour();
+    return TRUE;
+  } else if (control == IDC_FONT) {
+    PickFont();
+    return TRUE;
+  } else if (control != IDCANCEL) {
+    return FALSE;
+  }
+  // OK written, or Cancel (Esc, the close box): the window goes.
+  ::DestroyWindow(dialog);
+  dialog = ModelessDialog = nullptr;
+  return TRUE;
+}
+
+}  // namespace
+
+// One at a time: chosen again, the open one comes to the front. The user asked for it, so it
+// takes the foreground (the icon's menu gave the program the right to).
+void Win32Host::SettingsWindow() {
+  if (!dialog) {
+    new (storage) Window();
+    // Version 6 of the common controls, with the visual styles, for the window's controls only:
+    // the strip's own "static" label keeps the look it always had.
+    // Made once; a context that could not be made is not tried again.
+    static HANDLE context = nullptr;
+    if (!context) {
+      ACTCTXW description = {};
+      description.cbSize = sizeof description;
+      description.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+      description.hModule = ::GetModuleHandleA(nullptr);
+      description.lpResourceName = MAKEINTRESOURCEW(IDR_COMMON_CONTROLS);
+      context = ::CreateActCtxW(&description);
+    }
+    ULONG_PTR cookie = 0;
+    const bool active = context != INVALID_HANDLE_VALUE && ::ActivateActCtx(context, &cookie);
+    // Version 6 registers its classes only when asked to, as version 5 does. Loaded by its name,
+    // inside the activation context that names version 6; a system that must be given the
+    // system folder's path gets version 5, without visual styles.
+    const HMODULE comctl32 = LoadSystemLibrary(L"comctl32.dll");
+    const auto initialise = reinterpret_cast<InitCommonControlsProc>(reinterpret_cast<void (*)()>(
+        comctl32 ? ::GetProcAddress(comctl32, "InitCommonControlsEx") : nullptr));
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_HOTKEY_CLASS | ICC_UPDOWN_CLASS};
+    if (initialise) initialise(&classes);
+    const HINSTANCE module = ::GetModuleHandleA(nullptr);
+    ModelessDialog =
+        ::CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, DialogProcedure, 0);
+    if (active) ::DeactivateActCtx(0, cookie);
+    if (!ModelessDialog) return;
+    ::SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(form_.Icon));
+    ::ShowWindow(dialog, SW_SHOW);
+  }
+  ::SetForegroundWindow(dialog);
+}
+
+bool SettingsWindowTakesKey(uint32_t modifiersAndKey) {
+  const HWND focus = ::GetFocus();
+  const auto control = static_cast<int>(::GetWindowLongA(focus, GWL_ID));
+  if (!dialog || reinterpret_cast<HWND>(::GetWindowLongA(focus, GWLP_HWNDPARENT)) != dialog ||
+      control < IDC_KEY_FIRST || control >= IDC_KEY_FIRST + 3) {
+    return false;
+  }
+  ShowKey(control, LOWORD(modifiersAndKey), HIWORD(modifiersAndKey));
+  return true;
+}

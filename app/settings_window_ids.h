@@ -1,0 +1,40 @@
+// The settings window's dialog template (tunelamp.rc) and its controls, shared by the resource
+// script and the code.
+#pragma once
+
+#define IDD_SETTINGS 100
+// The manifest of the activation context the window is made in: version 6 of the common
+// controls, with the visual styles. (An .exe's loader reads manifest 1 only.)
+#define IDR_COMMON_CONTROLS 2
+
+// The three keys, in the order of their hot-key ids, and beside each the note of what is wrong
+// with it or of a key the control cannot show.
+#define IDC_KEY_FIRST 10
+#define IDC_SHOW_NOW_KEY 10
+#define IDC_AUTOMATIC_KEY 11
+#define IDC_QUIT_KEY 12
+#define IDC_KEY_NOTE_FIRST 20
+
+#define IDC_COLOUR 30
+#define IDC_COLOUR_TEXT 31
+#define IDC_ACCENT 32
+#define IDC_FONT 33
+#define IDC_FONT_TEXT 34
+#define IDC_TEXT_COLOUR 35
+#define IDC_OPACITY 36
+#define IDC_OPACITY_ARROWS 37
+
+#define IDC_MONITOR 40
+#define IDC_EDGE 41
+#define IDC_KEEP 42
+#define IDC_CHECK 43
+
+#define IDC_FULL_SCREEN 50
+#define IDC_LIVE_POSITION 51
+#define IDC_PROGRESS 52
+#define IDC_MEMORY_ECONOMY 53
+#define IDC_TRAY_ICON 54
+#define IDC_START_WITH_WINDOWS 55
+
+#define IDC_STATUS 60
+#define IDC_APPLY 61

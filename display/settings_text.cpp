@@ -1,0 +1,45 @@
+#include "display/settings_text.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "display/settings.h"
+
+namespace {
+
+// The settings' comments, one after the other, each ended by a zero byte (an empty one: none).
+constexpr char kComments[] =
+#define TUNELAMP_SETTING_COMMENT(when, type, name, kind, section, key, fallback, comment) \
+  comment "\0"
+    TUNELAMP_SETTINGS(TUNELAMP_SETTING_COMMENT)
+#undef TUNELAMP_SETTING_COMMENT
+    ;
+
+}  // namespace
+
+// Each line ends before the next begins: the line ends come first.
+Text DefaultSettingsText() {
+  Text text = "; Tunelamp's settings (README.txt tells more). Save as UTF-8.";
+  const char* comment = kComments;
+  int section = -1;
+  for (size_t i = 0; i < kSettingCount; ++i) {
+    const SettingEntry& entry = kSettingEntries[i];
+    if (entry.section != section) {
+      section = entry.section;
+      text += "\r\n[";
+      text += SectionName(entry.section);
+      text += "]";
+    }
+    if (*comment != '\0') {
+      text += "\r\n; ";
+      text += comment;
+    }
+    comment += std::strlen(comment) + 1;
+    text += "\r\n";
+    text += entry.key;
+    text += "=";
+    text += entry.offset == offsetof(Settings, trayIcon) ? "1" : entry.fallback;
+  }
+  text += "\r\n";
+  return text;
+}
