@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/form1.h"
+#include "app/settings_file.h"
 #include "app/tray.h"
 #include "app/win32_host.h"
 #include "display/display_cycle.h"
@@ -10,6 +11,7 @@
 #include "display/settings.h"
 #include "display/settings_watch.h"
 #include "display/song_change.h"
+#include "display/state.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
 
@@ -39,8 +41,27 @@ void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
   TrayFollowTitle();
 }
 
+// The settings watch's timer, and how many folders tell it of a change (0: it looks at the files
+// every time, as where a folder cannot be watched).
+TTimer* watchTimer = nullptr;
+DWORD watchedFolders = 0;
+
+// A file changed in a watched folder (any file): the looks go on until the change has settled.
+void SettingsFolderChanged(DWORD /*folder*/) {
+  watchTimer->SetEnabled(true);
+}
+
 void WatchSettingsEvent(void* /*form*/, TObject* /*sender*/) {
   WatchSettings(PopupHost());
+  // A change read, or none there: the looks stop until a folder tells of the next one. A file
+  // that another program holds shut is looked at again.
+  if (watchedFolders == 0 || NowPlaying().settling) return;
+  if (!WatchSettingsFoldersAgain(RunWaits.Handles, watchedFolders)) {
+    watchedFolders = 0;
+    return;
+  }
+  watchTimer->SetEnabled(false);
+  RunWaits.Count = watchedFolders;
 }
 
 void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,
@@ -98,10 +119,20 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   timer.SetInterval(kFirstCheckMs);
   timer.SetOnTimer({&DisplayCycleEvent, &form});
 
-  // Its own timer, so that saves are seen also while the display timer waits (CheckTitle=0).
+  // Its own timer, so that saves are seen also while the display timer waits (CheckTitle=0). At
+  // rest it is off while the system watches both folders: a look every half second would wake
+  // the program as often as its display timer, for nothing but a save now and then.
   TTimer settingsWatch;
   settingsWatch.SetInterval(kSettingsLookMs);
   settingsWatch.SetOnTimer({&WatchSettingsEvent, &form});
+  watchTimer = &settingsWatch;
+  // From before the settings are read: a save from here on is seen.
+  watchedFolders = WatchSettingsFolders(RunWaits.Handles);
+  if (watchedFolders != 0) {
+    settingsWatch.SetEnabled(false);
+    RunWaits.Count = watchedFolders;
+    RunWaits.OnSignal = &SettingsFolderChanged;
+  }
 
   TLabel label(&form, Text());
   form.Label = &label;

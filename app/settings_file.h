@@ -2,6 +2,8 @@
 // tunelamp.exe. Paths are wide, so that folders named in any script are found.
 #pragma once
 
+#include <windows.h>
+
 // The current directory's file, which wins when it is there.
 inline constexpr wchar_t kHereSettingsPath[] = L".\\settings.ini";
 
@@ -9,3 +11,11 @@ inline constexpr wchar_t kHereSettingsPath[] = L".\\settings.ini";
 [[nodiscard]] const wchar_t* SettingsFilePath();
 // "<folder of tunelamp.exe>\settings.ini", whether it exists or not.
 [[nodiscard]] const wchar_t* ProgramSettingsPath();
+
+// Asks the system to signal a change in the folder of either file (a file written, made, renamed
+// or deleted there) through `folders`; answers how many it holds, 0 when a folder cannot be
+// watched (a file system without change notification, say), and the files are then looked at on
+// a timer alone.
+[[nodiscard]] DWORD WatchSettingsFolders(HANDLE (&folders)[2]);
+// Watches again the folders that signalled; false when one of them cannot be.
+[[nodiscard]] bool WatchSettingsFoldersAgain(const HANDLE (&folders)[2], DWORD count);
