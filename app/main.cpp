@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/form1.h"
+#include "app/settings_store.h"
 #include "app/win32_host.h"
 #include "display/events.h"
 #include "display/settings_watch.h"
@@ -22,9 +23,9 @@ constexpr int32_t kLabelLeft = 20;
 // Ends a copy that cannot run here; 0 is an orderly end.
 constexpr UINT kExitCannotRun = 1;
 constexpr char kNoExecutableMemory[] =
-    "Tunelamp cannot run: Windows refuses it executable memory, which its timer needs to "
-    "notice new tracks.\n\nArbitrary Code Guard does this (Windows Security > App & browser "
-    "control > Exploit protection). Turn it off for tunelamp.exe to run Tunelamp.";
+    "Tunelamp cannot run: Windows refuses it the executable memory its timer needs.\n\nArbitrary "
+    "Code Guard does this (Windows Security > App & browser control > Exploit protection): turn "
+    "it off for tunelamp.exe.";
 
 // The events' data is the form; the logic reaches it through the process's host.
 void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) {
@@ -35,8 +36,26 @@ void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
   OnTimerTick(PopupHost());
 }
 
+// The settings watch's timer, and how many folders tell it of a change (0: it looks at the files
+// every time, as where a folder cannot be watched).
+TTimer* watchTimer = nullptr;
+DWORD watchedFolders = 0;
+
+// A file changed in a watched folder (any file): the looks go on until the change has settled.
+void SettingsFolderChanged(DWORD /*folder*/) {
+  watchTimer->SetEnabled(true);
+}
+
 void WatchSettingsEvent(void* /*form*/, TObject* /*sender*/) {
-  OnSettingsLook(PopupHost());
+  // The looks stop until a folder tells of the next change once the watch wants none: a change
+  // read (and read once more after the file time's grain), or none there.
+  if (OnSettingsLook(PopupHost()) || watchedFolders == 0) return;
+  if (!WatchSettingsFoldersAgain(RunWaits.Handles, watchedFolders)) {
+    watchedFolders = 0;
+    return;
+  }
+  watchTimer->SetEnabled(false);
+  RunWaits.Count = watchedFolders;
 }
 
 void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,
@@ -96,10 +115,20 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   timer.SetInterval(kFirstCheckMs);
   timer.SetOnTimer({&DisplayCycleEvent, &form});
 
-  // Its own timer, so that saves are seen also while the display timer waits (CheckTitle=0).
+  // Its own timer, so that saves are seen also while the display timer waits (CheckTitle=0). At
+  // rest it is off while the system watches both folders: a look every half second would wake
+  // the program as often as its display timer, for nothing but a save now and then.
   TTimer settingsWatch;
   settingsWatch.SetInterval(kSettingsLookMs);
   settingsWatch.SetOnTimer({&WatchSettingsEvent, &form});
+  watchTimer = &settingsWatch;
+  // From before the settings are read: a save from here on is seen. The looks go on until the
+  // watch has read the file once more after the start, then rest.
+  watchedFolders = WatchSettingsFolders(RunWaits.Handles);
+  if (watchedFolders != 0) {
+    RunWaits.Count = watchedFolders;
+    RunWaits.OnSignal = &SettingsFolderChanged;
+  }
 
   TLabel label(&form, Text());
   form.Label = &label;

@@ -21,8 +21,6 @@ constexpr DWORD kReadMost = 1 << 20;
 // UTF-16 little-endian, as Notepad saves "Unicode": the profile functions read it as text.
 constexpr unsigned char kUtf16Mark[] = {0xFF, 0xFE};
 
-constexpr int kSystemFolder = 0x25;  // CSIDL_SYSTEM
-using SystemFolderProc = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 using ShellExecuteProc = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 
 // Once, for both places.
@@ -91,6 +89,35 @@ const wchar_t* SettingsFilePath() {
     return kHereSettingsPath;
   }
   return ProgramSettingsPath();
+}
+
+DWORD WatchSettingsFolders(HANDLE (&folders)[2]) {
+  constexpr DWORD kChanges =
+      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+  folders[0] = ::FindFirstChangeNotificationW(L".", FALSE, kChanges);
+  DWORD count = 1;
+  if (ProgramSettingsPath() == besideProgram) {
+    // The folder's path with its last backslash, so that a drive's root stays the root.
+    const int name = ::lstrlenW(besideProgram) - (sizeof kFileName / sizeof kFileName[0] - 1);
+    besideProgram[name] = L'\0';
+    folders[count++] = ::FindFirstChangeNotificationW(besideProgram, FALSE, kChanges);
+    besideProgram[name] = kFileName[0];
+  }
+  for (DWORD at = 0; at < count; ++at) {
+    if (folders[at] == INVALID_HANDLE_VALUE) return 0;
+  }
+  return count;
+}
+
+bool WatchSettingsFoldersAgain(const HANDLE (&folders)[2], DWORD count) {
+  for (DWORD at = 0; at < count; ++at) {
+    // Only a folder that signalled is asked again: each ask stands until the next change.
+    if (::WaitForSingleObject(folders[at], 0) == WAIT_OBJECT_0 &&
+        !::FindNextChangeNotification(folders[at])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 namespace {
@@ -177,7 +204,7 @@ void Win32Host::SettingsEdit() {
     // not the user's to write (Program Files).
     path = ProgramSettingsPath();
     if (!WriteDefaults(path)) {
-      path = L"settings.ini";
+      path = kFileName;
       if (!WriteDefaults(path)) return;
     }
   }
@@ -190,16 +217,12 @@ void Win32Host::SettingsEdit() {
       32) {
     return;
   }
-  // The system folder through shell32 as well, which is loaded by now anyway.
-  const auto systemFolder =
-      reinterpret_cast<SystemFolderProc>(reinterpret_cast<void (*)()>(Shell("SHGetFolderPathW")));
   wchar_t notepad[MAX_PATH + 16];
   wchar_t quoted[MAX_PATH + 3] = L"\"";
   wchar_t* const end = CopyText(quoted + 1, quoted + MAX_PATH + 1, path);
-  if (!systemFolder || systemFolder(nullptr, kSystemFolder, nullptr, 0, notepad) != S_OK || !end) {
-    return;
-  }
-  CopyText(notepad + lstrlenW(notepad), notepad + MAX_PATH + 16, L"\\notepad.exe");
+  const UINT folder = GetSystemDirectoryW(notepad, MAX_PATH);
+  if (folder == 0 || folder >= MAX_PATH || !end) return;
+  CopyText(notepad + folder, notepad + MAX_PATH + 16, L"\\notepad.exe");
   CopyText(end, end + 2, L"\"");
   execute(nullptr, L"open", notepad, quoted, nullptr, SW_SHOWNORMAL);
 }

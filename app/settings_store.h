@@ -2,6 +2,8 @@
 // tunelamp.exe. Paths are wide, so that folders named in any script are found.
 #pragma once
 
+#include <windows.h>
+
 #include "display/settings.h"
 
 // The current directory's file, which wins when it is there.
@@ -17,3 +19,11 @@ inline constexpr wchar_t kHereSettingsPath[] = L".\\settings.ini";
 // nothing is ever half-written. False when it cannot be written (read-only, or held by another
 // program): the file is then as it was.
 [[nodiscard]] bool WriteSettingsChanges(const Settings& was, const Settings& now);
+
+// Asks the system to signal a change in the folder of either file (a file written, made, renamed
+// or deleted there) through `folders`; answers how many it holds, 0 when a folder cannot be
+// watched (a file system without change notification, say), and the files are then looked at on
+// a timer alone.
+[[nodiscard]] DWORD WatchSettingsFolders(HANDLE (&folders)[2]);
+// Watches again the folders that signalled; false when one of them cannot be.
+[[nodiscard]] bool WatchSettingsFoldersAgain(const HANDLE (&folders)[2], DWORD count);

@@ -22,13 +22,15 @@
 #include "display/hot_keys.h"
 #include "display/settings_writer.h"
 #include "display/state.h"
+#include "display/tray.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
 
 namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kRunValue[] = L"Tunelamp";
+// The value's name is the program's: "Tunelamp".
+const wchar_t* const kRunValue = reinterpret_cast<const wchar_t*>(kProgramName);
 // The id under which a key is tried before it is written: none of the program's own.
 constexpr int kTriedKeyId = 0x100;
 // Monitor's items: the primary, -1, -2, then the monitors by number.
@@ -186,7 +188,7 @@ void Fill() {
   ShowPicks();
 
   // A colour the file names otherwise selects none, and stays unless another is chosen.
-  AddItems(IDC_TEXT_COLOUR, "Black\0White\0Automatic (black or white)\0");
+  AddItems(IDC_TEXT_COLOUR, "Black\0White\0Automatic\0");
   for (int item = 0; item < 3; ++item) {
     if (kTextColourValues[item] == shown.textColor) Send(IDC_TEXT_COLOUR, CB_SETCURSEL, item);
   }
@@ -220,7 +222,7 @@ bool ReadSecondsOf(int control, uint32_t& milliseconds) {
   char text[32];
   Send(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   const bool read = ReadSeconds(text, milliseconds);
-  if (!read) SetText(IDC_STATUS, "Times are in seconds: 3, 0.5");
+  if (!read) SetText(IDC_STATUS, "In seconds: 3, 0.5");
   return read;
 }
 
@@ -240,7 +242,7 @@ const char* ReadKey(int index, KeySetting& setting) {
   if (key.virtualKey == 0) return "";
   // A key that KeyName cannot name ends its name with "+", or leaves it empty.
   const Text name = KeyName(key);
-  if (name.IsEmpty() || name[name.Length() - 1] == '+') return "not a key Tunelamp knows";
+  if (name.IsEmpty() || name[name.Length() - 1] == '+') return "not a key";
   setting.reading = KeyReading::kKey;
   Format(setting.written.bytes, "%s", name.CStr());
   return "";

@@ -29,14 +29,14 @@ POINT menuAt = {};  // where the menu was asked for
 // loaded again only when that size changes (a new display scale); answers the handle it
 // replaced, which the caller destroys once the notification area holds the new one.
 HICON LoadTrayIcon() {
-  const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+  const HWND taskbar = FindWindowA(kTaskbarClass, nullptr);
   const uint32_t dpi = MonitorDpi(MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY));
   const int size = MulDiv(GetSystemMetrics(SM_CXSMICON), static_cast<int>(dpi), ScreenDpi());
   if (icon && size == iconSize) return nullptr;
   iconSize = size;
   const HICON replaced = icon;
   icon = static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, 0));
+      LoadImageA(GetModuleHandleA(nullptr), kMainIcon, IMAGE_ICON, size, size, 0));
   return replaced;
 }
 

@@ -38,7 +38,7 @@ uint32_t Win32Host::SystemColor(uint32_t color) {
 // Vista and later; Wine 8 answers E_NOTIMPL.
 bool Win32Host::SystemColorization(uint32_t& color) {
   using Proc = HRESULT(WINAPI*)(DWORD*, BOOL*);
-  const HMODULE dwm = LoadSystemLibrary(L"dwmapi.dll");
+  const HMODULE dwm = LoadSystemLibrary(kDwmLibrary);
   const auto colorization = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(
       dwm ? ::GetProcAddress(dwm, "DwmGetColorizationColor") : nullptr));
   DWORD value;

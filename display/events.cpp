@@ -150,15 +150,18 @@ void OnLiveTick(NowPlayingHost& host) {
   FollowTrack(host);
 }
 
-void OnSettingsLook(NowPlayingHost& host) {
+bool OnSettingsLook(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
-  if (!state.settingsLoaded || state.exiting || !LookAtSettings(host, state)) return;
-  Settings read;
-  if (!ReadSettingsFile(host, state, read)) {
-    SettingsReadFailed(state);
-    return;
+  if (!state.settingsLoaded || state.exiting) return !state.exiting;
+  if (LookAtSettings(host, state)) {
+    Settings read;
+    if (ReadSettingsFile(host, state, read)) {
+      TakeSavedSettings(host, state, read);
+    } else {
+      SettingsReadFailed(state);
+    }
   }
-  TakeSavedSettings(host, state, read);
+  return SettingsWatchBusy(state);
 }
 
 void OnHotKey(NowPlayingHost& host, uint32_t id) {

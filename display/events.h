@@ -16,7 +16,9 @@ void OnTimerTick(NowPlayingHost& host);
 // The live timer's tick (LivePosition, Progress): the strip that is out follows the player.
 void OnLiveTick(NowPlayingHost& host);
 // The settings watch's tick: a saved settings.ini is read again once its change has settled.
-void OnSettingsLook(NowPlayingHost& host);
+// Answers whether the watch wants another look: a change still settling, a read to be made once
+// more, or a file held shut. (Where the system tells of changes, the looks can then rest.)
+[[nodiscard]] bool OnSettingsLook(NowPlayingHost& host);
 
 // WM_HOTKEY on the form; `id` is the message's WParam. 0 shows now, 1 switches automatic
 // display, 2 ends the process; other ids are ignored.

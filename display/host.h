@@ -42,11 +42,11 @@ struct FrontWindow {
 };
 
 // A file as its folder lists it (GetFileAttributesExW): there or not, its last write time
-// (a FILETIME) and its size.
+// (a FILETIME) and its size. Plain values: SettingsGetStamps fills them in.
 struct FileStamp {
-  bool present = false;
-  uint64_t written = 0;
-  uint64_t size = 0;
+  bool present;
+  uint64_t written;
+  uint64_t size;
 };
 
 // What reading settings.ini gave: no file (every default), its bytes, or nothing this time (the

@@ -19,7 +19,7 @@ constexpr char kComments[] =
 
 // Each line ends before the next begins: the line ends come first.
 Text DefaultSettingsText() {
-  Text text = "; Tunelamp's settings (README.txt tells more). Save as UTF-8.";
+  Text text = "; Tunelamp's settings (see README.txt). Save as UTF-8.";
   const char* comment = kComments;
   int section = -1;
   for (size_t i = 0; i < kSettingCount; ++i) {

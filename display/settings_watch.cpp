@@ -46,6 +46,10 @@ bool LookAtSettings(NowPlayingHost& host, NowPlayingState& state) {
   return true;
 }
 
+bool SettingsWatchBusy(const NowPlayingState& state) {
+  return state.settling || state.confirming;
+}
+
 void SettingsReadFailed(NowPlayingState& state) {
   state.settling = true;
 }

@@ -20,6 +20,9 @@ void StartWatchingSettings(NowPlayingHost& host, NowPlayingState& state);
 // within it can leave the same stamp (FAT times, or a copy that keeps its source's time).
 [[nodiscard]] bool LookAtSettings(NowPlayingHost& host, NowPlayingState& state);
 
+// A change seen and not yet read, or a read to be made once more: the looks must go on.
+[[nodiscard]] bool SettingsWatchBusy(const NowPlayingState& state);
+
 // The read that a look asked for failed (the file held shut, or gone between the look and the
 // read): it is tried again at the next look.
 void SettingsReadFailed(NowPlayingState& state);

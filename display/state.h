@@ -1,5 +1,7 @@
 // The process-wide values of the now-playing unit: what every part of the logic reads and moves.
 // Plain data: the parts below the ways in (events.h) each own the fields they say they own.
+// Made as NowPlayingState() (value-initialised): a field without a value of its own below starts
+// as zero, false or empty.
 #pragma once
 
 #include <cstdint>
@@ -10,21 +12,21 @@
 
 struct NowPlayingState {
   // Refreshed by every probe, also with 0; the display cycle sends its queries here.
-  uint32_t playerWindow = 0;
+  uint32_t playerWindow;
   // The title last reported as new; heads the popup's caption.
   Text lastTitle;
 
-  bool shown = false;     // the strip is out (after the last completed animation)
-  bool cancel = false;    // a click asked to abort the animation or the display
-  bool forced = false;    // a display was asked for by hand
+  bool shown;             // the strip is out (after the last completed animation)
+  bool cancel;            // a click asked to abort the animation or the display
+  bool forced;            // a display was asked for by hand
   bool automatic = true;  // new titles are shown without being asked for
 
   // The settings in force, and those read during a display whose WhenAway values wait for its
   // end (settings.h).
   Settings settings = DefaultSettings();
-  Settings waiting = {};
-  bool settingsWaiting = false;
-  uint32_t region = 0;  // the rounded region, owned by the window from then on
+  Settings waiting;
+  bool settingsWaiting;
+  uint32_t region;  // the rounded region, owned by the window from then on
 
   // Resolutions in dots per inch (see placement.h).
   uint32_t layoutDpi = 96;   // the one the font, the height, the corners and the label's edges have
@@ -33,24 +35,24 @@ struct NowPlayingState {
 
   // The strip shows a title (not a notice, nor the player's absence), which the live position
   // and the progress line follow.
-  bool showsTrack = false;
+  bool showsTrack;
   // The user's accessibility settings as the last display found them (display_cycle.cpp).
-  bool animations = true;     // the strip fades and slides; else it comes and goes at once
-  bool highContrast = false;  // drawn in the system's window colours, and fully opaque
+  bool animations = true;  // the strip fades and slides; else it comes and goes at once
+  bool highContrast;       // drawn in the system's window colours, and fully opaque
   // The Windows accent colour changed since the strip was last painted (colors.h).
-  bool accentChanged = false;
+  bool accentChanged;
 
   // Which of the keys set in settings.ini could not be had, and why: shown instead of the
   // title by the first display, until it has gone again. Empty when all is well. A notice of
   // keys taken anew during a display waits for the next one.
   Text keyNotice;
   Text waitingNotice;
-  bool noticeWaiting = false;
+  bool noticeWaiting;
 
   // The runs of the display cycle under way, nested ones included; the displays begun so far
   // (a run that takes the strip over from a running one ends the older one where it stands).
-  uint32_t cycleRuns = 0;
-  uint32_t displays = 0;
+  uint32_t cycleRuns;
+  uint32_t displays;
   // The timer is enabled with an interval above 0, as the cycle last left it; start-up
   // starts it at 100 ms.
   bool ticking = true;
@@ -59,35 +61,35 @@ struct NowPlayingState {
   // ran the cycle; a modal loop of the program's own is open (the icon's menu), which no
   // animation may run inside, and a run held until it closes; the menu asked for while a run
   // was under way.
-  bool settingsLoaded = false;
-  bool songChangeRan = false;
-  uint32_t songChangeRunAt = 0;
-  uint32_t modalLoops = 0;
-  bool runHeld = false;
-  bool menuWanted = false;
+  bool settingsLoaded;
+  bool songChangeRan;
+  uint32_t songChangeRunAt;
+  uint32_t modalLoops;
+  bool runHeld;
+  bool menuWanted;
 
   // A screen that changes (placement.h): where the strip was last put (its left, top and right
   // edges), and whether the system reported a new screen or work area since, or the place was
   // set anew.
   ScreenRect fitted;
-  bool screenChanged = false;
-  bool relayout = false;  // a new font waits for the next display to size the strip
+  bool screenChanged;
+  bool relayout;  // a new font waits for the next display to size the strip
 
   // The settings watch (settings_watch.h).
   FileStamp seenHere;
   FileStamp seenBeside;
-  bool settling = false;
-  bool confirming = false;
-  uint32_t confirmAt = 0;
+  bool settling;
+  bool confirming;
+  uint32_t confirmAt;
 
   // The icon in the notification area (tray.h): the notification area holds it; the title
   // its tooltip shows.
-  bool iconAdded = false;
+  bool iconAdded;
   Text tipTitle;
 
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.
-  bool exiting = false;
+  bool exiting;
 };
 
 // The one instance of the process.

@@ -2,8 +2,6 @@
 
 namespace {
 
-constexpr char16_t kTooltipHead[] = u"Tunelamp";
-
 [[nodiscard]] bool IsHighSurrogate(char16_t unit) {
   return unit >= 0xD800 && unit < 0xDC00;
 }
@@ -46,7 +44,7 @@ void RemoveTrayIcon(NowPlayingHost& host, NowPlayingState& state) {
 
 uint32_t ComposeTooltip(const char16_t* title, uint32_t length, char16_t (&tip)[kTooltipSize]) {
   uint32_t at = 0;
-  for (const char16_t* c = kTooltipHead; *c; ++c) tip[at++] = *c;
+  for (const char16_t* c = kProgramName; *c; ++c) tip[at++] = *c;
   if (length > 0) {
     tip[at++] = u'\n';
     const uint32_t room = kTooltipSize - 1 - at;

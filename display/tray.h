@@ -21,6 +21,9 @@ void FollowTitleInTooltip(NowPlayingHost& host, NowPlayingState& state);
 // The process ends: the notification area would keep a dead icon until a pointer passes over it.
 void RemoveTrayIcon(NowPlayingHost& host, NowPlayingState& state);
 
+// The program's name, which heads the tooltip (and names it in the registry's Run key).
+inline constexpr char16_t kProgramName[] = u"Tunelamp";
+
 // The tooltip's room: 127 UTF-16 units and the terminator.
 inline constexpr uint32_t kTooltipSize = 128;
 

@@ -278,9 +278,10 @@ Goal ≤ $size_goal bytes (40 KiB), Windows' own DLLs only: $(verdict "$size_ok"
 
 Yardsticks: *timer* is a hidden window with a 500 ms timer and nothing else; *probe* is the
 same program polling the player the way tunelamp's title probe does (FindWindowA, the playing
-state, the caption) at tunelamp's interval; *probe + watch* is the probe with a second 500 ms
-timer that asks for both settings.ini files' last write time and size (GetFileAttributesExW),
-as tunelamp's settings watch does.
+state, the caption) at tunelamp's interval; *probe + watch* is the probe also waiting on change
+notifications of the current directory and the program's folder (FindFirstChangeNotificationW,
+MsgWaitForMultipleObjectsEx), as tunelamp's settings watch does: it asks for both settings.ini
+files' last write time and size (GetFileAttributesExW) only after a change there.
 
 | Case | tunelamp.exe | timer 500 ms | probe yardstick | probe + watch | player.exe |
 |---|---|---|---|---|---|

@@ -123,6 +123,9 @@ class TWinControl : public TObject {
   TWinControl() = default;
 };
 
+// The program's icon resource, which forms take for their class and window.
+inline constexpr char kMainIcon[] = "MAINICON";
+
 // A top-level window of the toolkit's own class "TForm".
 class TForm : public TWinControl {
  public:

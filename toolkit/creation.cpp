@@ -47,7 +47,7 @@ TForm::TForm(TWinControl* parent, const Text& caption, bool dropShadow) {
   WindowClass.style = CS_HREDRAW | CS_VREDRAW | (dropShadow ? CS_DROPSHADOW : 0u);
   WindowClass.lpfnWndProc = WindowProcedure();
   WindowClass.hInstance = instance;
-  WindowClass.hIcon = LoadIconA(instance, "MAINICON");
+  WindowClass.hIcon = LoadIconA(instance, kMainIcon);
   WindowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   WindowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   WindowClass.lpszClassName = WindowClassName.CStr();
@@ -57,7 +57,7 @@ TForm::TForm(TWinControl* parent, const Text& caption, bool dropShadow) {
                            Width, Height, GetParentHandle(), nullptr, instance, nullptr);
   LinkObject(Handle, this);
   Canvas = MakeCanvas(Handle);
-  Icon = LoadIconA(instance, "MAINICON");
+  Icon = LoadIconA(instance, kMainIcon);
   Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon));
 }
 

@@ -12,7 +12,7 @@ using DwmGetWindowAttributeProc = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the resolution the user's scale gives
 constexpr DWORD kCloaked = 14;    // DWMWA_CLOAKED (Windows 8)
 // The shell's own windows: its taskbars, and the desktop behind the icons.
-constexpr const char* kShellClasses[] = {"Shell_TrayWnd", "Shell_SecondaryTrayWnd", "Progman",
+constexpr const char* kShellClasses[] = {kTaskbarClass, "Shell_SecondaryTrayWnd", "Progman",
                                          "WorkerW"};
 
 template <typename Proc>
@@ -45,7 +45,7 @@ HMODULE LoadLibraryWith(const wchar_t* name, DWORD flags) {
 // suspended app. Such windows lie in the z-order as shown ones do.
 bool IsCloaked(HWND window) {
   static const auto getAttribute =
-      LookUp<DwmGetWindowAttributeProc>(LoadSystemLibrary(L"dwmapi.dll"), "DwmGetWindowAttribute");
+      LookUp<DwmGetWindowAttributeProc>(LoadSystemLibrary(kDwmLibrary), "DwmGetWindowAttribute");
   DWORD cloaked = 0;
   return getAttribute && getAttribute(window, kCloaked, &cloaked, sizeof cloaked) == S_OK &&
          cloaked;

@@ -31,6 +31,10 @@ inline constexpr TColor kButtonFaceColor = kSystemColorFlag | 15u;  // COLOR_BTN
 // or the current folder. Null when the system folder has none. The one way the program loads a
 // DLL at run time.
 [[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name);
+// The taskbar's window class; and the Desktop Window Manager's library (Vista and later): one
+// name for every use.
+inline constexpr char kTaskbarClass[] = "Shell_TrayWnd";
+inline constexpr wchar_t kDwmLibrary[] = L"dwmapi.dll";
 
 // The window the user has in front: the foreground window, unless it is one of this process's or
 // the shell's (the taskbars, the desktop), hidden, minimised or a tool window; then the first

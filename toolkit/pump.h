@@ -9,6 +9,16 @@
 // IsDialogMessage, also inside a nested ProcessMessages (an animation's frames).
 extern HWND ModelessDialog;
 
+// Objects that Run waits on besides the messages. A signal spends the list (Count becomes 0)
+// before OnSignal gets the index of the object, or WAIT_FAILED; the program fills Count again
+// when it wants the next one.
+struct TRunWaits {
+  HANDLE Handles[2];
+  DWORD Count;
+  void (*OnSignal)(DWORD index);
+};
+extern TRunWaits RunWaits;
+
 // Makes the object the main window, fires OnCreate and OnShow, shows the window when it is
 // Visible, then waits for and handles messages until the process ends. Never returns.
 [[noreturn]] void Run(TWinControl& control);

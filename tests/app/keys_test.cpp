@@ -128,23 +128,29 @@ TEST(Keys, WithoutAKeysSectionAKeyHeldElsewhereIsPassedOverInSilence) {
 }
 
 // Saved while Tunelamp runs, with the display timer at rest (CheckTitle=0): the new key is held
-// and the one given up is free within two seconds.
+// and the one given up is free within two seconds. First the file beside the program, then one
+// that appears in the folder it was started in and takes over.
 TEST(Keys, ASavedChangeIsHeldAndTheKeyGivenUpIsFreeWithinTwoSeconds) {
   WorkDir dir;
-  dir.Write("settings.ini", "[Main]\nCheckTitle=0\n");
+  WorkDir programDir;
+  programDir.CopyIn(BinDir() + "\\tunelamp.exe", "tunelamp.exe");
+  programDir.Write("settings.ini", "[Main]\nCheckTitle=0\n");
   Tunelamp app;
-  ASSERT_TRUE(app.Start(dir));
+  ASSERT_TRUE(app.Start(dir, programDir.Path() + "\\tunelamp.exe"));
   ASSERT_TRUE(app.WaitPopup());
   PumpFor(kSettleMs);
 
   OtherProgram other;
-  dir.Write("settings.ini", "[Main]\nCheckTitle=0\n[Keys]\nShowNow=Ctrl+Alt+F9\n");
+  programDir.Write("settings.ini", "[Main]\nCheckTitle=0\n[Keys]\nShowNow=Ctrl+Alt+F9\n");
   ASSERT_TRUE(WaitUntil([&] { return other.Take(kCtrlShift, 'X') == 0; }, 2000));
   // All three are given back before any is asked for again, reading the file between.
   PumpFor(kSettleMs);
   EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlAlt, VK_F9));
   EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'C'));
   EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), other.Take(kCtrlShift, 'V'));
+
+  dir.Write("settings.ini", "[Main]\nCheckTitle=0\n");
+  EXPECT_TRUE(WaitUntil([&] { return other.Take(kCtrlAlt, VK_F9) == 0; }, 2000));
 }
 
 }  // namespace

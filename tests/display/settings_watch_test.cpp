@@ -31,7 +31,7 @@ Log Changes(const Log& log) {
 // One tick of the watch timer, half a second after the last.
 Log Look(FakeHost& host) {
   host.now += kSettingsLookMs;
-  OnSettingsLook(host);
+  (void)OnSettingsLook(host);
   return Changes(host.Take());
 }
 
@@ -134,7 +134,7 @@ TEST(SettingsWatch, ASaveDuringADisplayTakesEffectAtItsEnd) {
   (void)Look(host);
   host.onPump[50] = [&] {
     host.now += kSettingsLookMs;
-    OnSettingsLook(host);
+    (void)OnSettingsLook(host);
   };
   host.player.Play("1. Song - Winamp");
   OnTimerTick(host);

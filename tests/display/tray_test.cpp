@@ -126,7 +126,7 @@ TEST(TrayIcon, AfterTaskbarCreatedTheIconIsThereAndGoesWhenItShould) {
       {"a new scale, then TrayIcon=0 saved", false,
        [](FakeHost& h) {
          h.Save("[Main]\nMemEconomy=0\n");
-         for (int look = 0; look < 2; ++look) OnSettingsLook(h);
+         for (int look = 0; look < 2; ++look) (void)OnSettingsLook(h);
        },
        {"tray 0"}},
       {"a new scale, then Quit", false, [](FakeHost& h) { OnHotKey(h, 2); }, {"tray 0", "exit 0"}},

@@ -133,6 +133,25 @@ int DestroyMain() {
   Run(*form);
 }
 
+// An object signalled while Run waits: its index reaches OnSignal once, with the list spent.
+int RunWaitsOnObjects() {
+  StartWatchdog();
+  static auto* form = new SpyForm(nullptr, Text(""), false);
+  static const HANDLE events[2] = {CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                                   CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  RunWaits = {{events[0], events[1]}, 2, [](DWORD index) {
+                Say("signal %lu, %lu waited", index, RunWaits.Count);
+                PostMessageA(form->Handle, WM_CLOSE, 0, 0);
+              }};
+  form->action = [](SpyForm&, TWindowMessage& message) {
+    if (message.Msg != WM_USER + 10) return;
+    Say("message");
+    SetEvent(events[1]);
+  };
+  PostMessageA(form->Handle, WM_USER + 10, 0, 0);
+  Run(*form);
+}
+
 }  // namespace
 
 int RunChildScenario(const std::string& scenario) {
@@ -143,6 +162,7 @@ int RunChildScenario(const std::string& scenario) {
   if (scenario == "run-unactivated") return RunOrder(true, WS_EX_NOACTIVATE);
   if (scenario == "close-main") return CloseMain();
   if (scenario == "destroy-main") return DestroyMain();
+  if (scenario == "run-waits") return RunWaitsOnObjects();
   Say("unknown scenario %s", scenario.c_str());
   return 99;
 }

@@ -122,6 +122,11 @@ TEST(Pump, RunOnAnInvisibleObjectPumpsWithoutShowing) {
   EXPECT_EQ(child.output, "pumped visible=0 front=0\ndestroy\n");
 }
 
+TEST(Pump, RunWaitsOnObjectsBesideMessagesAndTellsWhichOneWasSignalledOnce) {
+  const ChildResult child = RunChild("run-waits");
+  EXPECT_EQ(child.output, "message\nsignal 1, 0 waited\n");
+}
+
 TEST(Pump, RunShowsAWindowThatNeverTakesTheForegroundWithoutActivation) {
   const ChildResult child = RunChild("run-unactivated");  // WS_EX_NOACTIVATE
   EXPECT_NE(child.output.find("pumped visible=1 front=0\n"), std::string::npos) << child.output;

@@ -6,10 +6,11 @@
 //   bench_baseline.exe probe MS   the same with a MS timer whose every tick asks the player
 //                                 what tunelamp's title probe asks: FindWindowA, the playing
 //                                 state and the caption. The least a poller can cost.
-//   bench_baseline.exe probe MS watch  the probe, and a second timer of 500 ms whose every
-//                                 tick asks for the last write time and size of settings.ini
-//                                 in the current directory and beside the program, as
-//                                 tunelamp's settings watch does.
+//   bench_baseline.exe probe MS watch  the probe, and the system watching the current directory
+//                                 and the program's folder for changes, as tunelamp's settings
+//                                 watch does: the loop waits on both change notifications, and
+//                                 a change asks for the last write time and size of both
+//                                 settings.ini files.
 //
 // WM_CLOSE ends it.
 #include <windows.h>
@@ -24,8 +25,6 @@ constexpr char kPlainClass[] = "TunelampBenchBaseline";
 constexpr char kProbeClass[] = "TunelampBenchProbe";
 constexpr char kPlayerClass[] = "Winamp v1.x";
 constexpr UINT_PTR kTimerId = 1;
-constexpr UINT_PTR kWatchTimerId = 2;
-constexpr UINT kWatchMs = 500;
 constexpr UINT kPlainTimerMs = 500;
 constexpr LPARAM kQueryPlayingState = 104;
 
@@ -49,11 +48,7 @@ void ProbePlayer() {
 LRESULT CALLBACK BaselineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (wParam == kWatchTimerId) {
-        LookAtSettings();
-      } else if (probing) {
-        ProbePlayer();
-      }
+      if (probing) ProbePlayer();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -81,13 +76,30 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine
   HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 0,
                                 0, nullptr, nullptr, instance, nullptr);
   if (!window || !SetTimer(window, kTimerId, timerMs, nullptr)) return 1;
+  MSG message;
   if (probing && std::strstr(commandLine, " watch")) {
     DWORD length = GetModuleFileNameW(nullptr, besideProgram, MAX_PATH);
     while (length > 0 && besideProgram[length - 1] != L'\\') --length;
+    besideProgram[length] = L'\0';
+    constexpr DWORD kChanges =
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+    HANDLE folders[2] = {FindFirstChangeNotificationW(L".", FALSE, kChanges),
+                         FindFirstChangeNotificationW(besideProgram, FALSE, kChanges)};
+    if (folders[0] == INVALID_HANDLE_VALUE || folders[1] == INVALID_HANDLE_VALUE) return 1;
     lstrcpyW(besideProgram + length, L"settings.ini");
-    if (!SetTimer(window, kWatchTimerId, kWatchMs, nullptr)) return 1;
+    // The least loop that waits on objects and messages alike: one message per wait.
+    for (;;) {
+      const DWORD woken =
+          MsgWaitForMultipleObjectsEx(2, folders, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      if (woken < 2) {
+        LookAtSettings();
+        FindNextChangeNotification(folders[woken]);
+      } else if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) return 0;
+        DispatchMessageA(&message);
+      }
+    }
   }
-  MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
   return 0;
 }
