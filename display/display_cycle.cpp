@@ -133,11 +133,28 @@ enum class Outcome : uint8_t {
   return host.GetTickCount() - start < kAnimationMs && !state.cancel && !state.menuWanted;
 }
 
-// One frame's pumping, and what it did to the animation.
-[[nodiscard]] Outcome Pump(NowPlayingHost& host, const NowPlayingState& state, uint32_t display) {
-  host.FormProcessMessages();
-  if (state.exiting) return Outcome::kExited;
-  return state.displays == display ? Outcome::kDone : Outcome::kSuperseded;
+// The frames of either animation, every 10 ms for two seconds: the alpha rises (appearing) or
+// falls toward 0 with the level, while the label slides in from the right to `rest` or down
+// from it. Unsigned differences, so that a tick count wrapping around still ends the loop.
+[[nodiscard]] Outcome Frames(NowPlayingHost& host, NowPlayingState& state, uint32_t start,
+                             bool appearing, int32_t rest) {
+  const uint32_t display = state.displays;
+  while (GoesOn(host, state, start)) {
+    const uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
+    const int32_t shown = step > kAlphaShown ? kAlphaShown : static_cast<int32_t>(step);
+    const int32_t level = appearing ? shown : kAlphaShown - shown;
+    SetFadeAlpha(host, state, level);
+    if (appearing) {
+      host.LabelSetLeft(SlideEdge(host.LabelGetWidth(), rest, level));
+    } else {
+      host.LabelSetTop(SlideEdge(host.LabelGetHeight(), rest, level));
+    }
+    host.FormProcessMessages();
+    if (state.exiting) return Outcome::kExited;
+    if (state.displays != display) return Outcome::kSuperseded;
+    host.Sleep(kFramePauseMs);
+  }
+  return Outcome::kDone;
 }
 
 // The strip fades in from alpha 0 to its resting alpha while the label slides in from the right.
@@ -164,18 +181,8 @@ enum class Outcome : uint8_t {
     host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
     return Outcome::kDone;
   }
-  const uint32_t display = state.displays;
-  // Unsigned differences, so that a tick count wrapping around still ends the loop.
-  while (GoesOn(host, state, start)) {
-    uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
-    if (step > kAlphaShown) step = kAlphaShown;
-    SetFadeAlpha(host, state, static_cast<int32_t>(step));
-    const int32_t width = host.LabelGetWidth();
-    host.LabelSetLeft(SlideEdge(width, restLeft, static_cast<int32_t>(step)));
-    const Outcome outcome = Pump(host, state, display);
-    if (outcome != Outcome::kDone) return outcome;
-    host.Sleep(kFramePauseMs);
-  }
+  const Outcome outcome = Frames(host, state, start, true, restLeft);
+  if (outcome != Outcome::kDone) return outcome;
   host.FormHoldBounds();
   host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
   host.LabelSetLeft(restLeft);
@@ -187,16 +194,9 @@ enum class Outcome : uint8_t {
   host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
   const int32_t restTop = ScaleToDpi(kLabelRestTop, state.layoutDpi);
   const uint32_t start = host.GetTickCount();
-  const uint32_t display = state.displays;
-  while (state.animations && GoesOn(host, state, start)) {
-    const uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
-    const int32_t level = step > kAlphaShown ? 0 : kAlphaShown - static_cast<int32_t>(step);
-    SetFadeAlpha(host, state, level);
-    const int32_t height = host.LabelGetHeight();
-    host.LabelSetTop(SlideEdge(height, restTop, level));
-    const Outcome outcome = Pump(host, state, display);
+  if (state.animations) {
+    const Outcome outcome = Frames(host, state, start, false, restTop);
     if (outcome != Outcome::kDone) return outcome;
-    host.Sleep(kFramePauseMs);
   }
   host.FormSetAlphaBlendValue(0);
   state.forced = false;

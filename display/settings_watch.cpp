@@ -6,10 +6,6 @@ namespace {
   return a.present == b.present && a.written == b.written && a.size == b.size;
 }
 
-}  // namespace
-
-namespace {
-
 // A read's stamps may be repeated by a save within their grain: one more read once it has passed.
 void Confirm(NowPlayingHost& host, NowPlayingState& state) {
   state.confirming = true;
