@@ -80,26 +80,28 @@ class TWinControl : public TObject {
   LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam);
   [[nodiscard]] HWND GetParentHandle() const;
 
-  uint8_t BackgroundMode = kOpaqueBackground;
-  HBRUSH BackgroundBrush = nullptr;
+  // Every field starts as zero, null or empty, as a new object does: the constructors
+  // value-initialise the object before they set anything.
+  uint8_t BackgroundMode;
+  HBRUSH BackgroundBrush;
   Text Caption;
-  WNDCLASSA WindowClass{};
-  TColor Color = 0;
-  WNDPROC PreviousWindowProcedure = nullptr;
-  TFont* Font = nullptr;
-  HICON Icon = nullptr;
-  uint8_t Kind = kPlainControl;
-  COLORREF TextColor = 0;
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-  HWND Handle = nullptr;
-  TWinControl* Parent = nullptr;
-  HWND ParentHandle = nullptr;
-  uint32_t ExStyle = 0;
-  bool Enabled = false;
-  bool Visible = false;
+  WNDCLASSA WindowClass;
+  TColor Color;
+  WNDPROC PreviousWindowProcedure;
+  TFont* Font;
+  HICON Icon;
+  uint8_t Kind;
+  COLORREF TextColor;
+  int32_t Left;
+  int32_t Top;
+  int32_t Width;
+  int32_t Height;
+  HWND Handle;
+  TWinControl* Parent;
+  HWND ParentHandle;
+  uint32_t ExStyle;
+  bool Enabled;
+  bool Visible;
   TQueryEvent OnClose;
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -107,8 +109,8 @@ class TWinControl : public TObject {
   TMouseButtonEvent OnMouseDown;
   TQueryEvent OnMinimize;
   TNotifyEvent OnPaint;
-  TCanvas* Canvas = nullptr;
-  HCURSOR Cursor = nullptr;
+  TCanvas* Canvas;
+  HCURSOR Cursor;
   TNotifyEvent OnShow;
   TNotifyEvent OnChange;
   TMouseButtonEvent OnMouseUp;
@@ -117,9 +119,10 @@ class TWinControl : public TObject {
   TKeyEvent OnKeyDown;
   TNotifyEvent OnResize;
   Text WindowClassName;
-  uint32_t Style = 0;
+  uint32_t Style;
 
  protected:
+  // Not user-provided: `TWinControl()` value-initialises, zeroing every field first.
   TWinControl() = default;
 };
 
@@ -141,11 +144,11 @@ class TForm : public TWinControl {
   // Brings the window in line with the four layered attributes.
   void ApplyLayeredAttributes();
 
-  uint8_t BorderStyle = 0;
-  bool AlphaBlend = false;
-  uint8_t AlphaBlendValue = 0;
-  bool TransparentColor = false;
-  TColor TransparentColorValue = 0;
+  uint8_t BorderStyle;
+  bool AlphaBlend;
+  uint8_t AlphaBlendValue;
+  bool TransparentColor;
+  TColor TransparentColorValue;
 };
 
 // A child "static" window, subclassed so that its messages pass through the toolkit.

@@ -20,14 +20,14 @@ void LinkObject(HWND window, TWinControl* object) {
 
 }  // namespace
 
-TWinControl::TWinControl(TWinControl* parent) {
+TWinControl::TWinControl(TWinControl* parent) : TWinControl() {
   Parent = parent;
   Enabled = true;
   Left = 2;
   Top = 2;
 }
 
-TForm::TForm(TWinControl* parent, const Text& caption, bool dropShadow) {
+TForm::TForm(TWinControl* parent, const Text& caption, bool dropShadow) : TWinControl() {
   Caption = caption;
   WindowClassName = "TForm";
   Parent = parent;

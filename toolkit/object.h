@@ -5,15 +5,17 @@
 #include <cstddef>
 #include <cstdint>
 
-// An event: a code address and the object that handles it. Firing passes the data first.
+// An event: a code address and the object that handles it. Firing passes the data first. Plain
+// words: an event that an object holds starts empty with the object (see TWinControl), and one
+// made elsewhere is made empty with Method{} or set whole.
 template <typename Signature>
 struct Method;
 
 template <typename R, typename... Args>
 struct Method<R(Args...)> {
   using Code = R (*)(void* data, Args...);
-  Code code = nullptr;
-  void* data = nullptr;
+  Code code;
+  void* data;
 
   [[nodiscard]] bool IsSet() const { return code != nullptr; }
   R operator()(Args... args) const { return code(data, args...); }

@@ -39,7 +39,7 @@ HWND CreateUtilityWindow(TWindowMethod method) {
   return window;
 }
 
-TTimer::TTimer() {
+TTimer::TTimer() : OnTimer() {
   WindowHandle = CreateUtilityWindow(TWindowMethod{&RouteWindowMessage, this});
 }
 

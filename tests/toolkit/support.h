@@ -21,7 +21,7 @@ template <typename R, typename... Args>
 struct MethodOf<R(Args...)> {
   template <typename F>
   static Method<R(Args...)> From(F& callable) {
-    Method<R(Args...)> method;
+    Method<R(Args...)> method{};
     method.code = [](void* data, Args... args) -> R { return (*static_cast<F*>(data))(args...); };
     method.data = &callable;
     return method;
