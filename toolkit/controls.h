@@ -81,7 +81,8 @@ class TWinControl : public TObject {
   [[nodiscard]] HWND GetParentHandle() const;
 
   // Every field starts as zero, null or empty, as a new object does: the constructors
-  // value-initialise the object before they set anything.
+  // value-initialise this base before they set anything. (A derived class's own fields are not
+  // covered by that, and keep values of their own.)
   uint8_t BackgroundMode;
   HBRUSH BackgroundBrush;
   Text Caption;
@@ -144,11 +145,11 @@ class TForm : public TWinControl {
   // Brings the window in line with the four layered attributes.
   void ApplyLayeredAttributes();
 
-  uint8_t BorderStyle;
-  bool AlphaBlend;
-  uint8_t AlphaBlendValue;
-  bool TransparentColor;
-  TColor TransparentColorValue;
+  uint8_t BorderStyle = 0;
+  bool AlphaBlend = false;
+  uint8_t AlphaBlendValue = 0;
+  bool TransparentColor = false;
+  TColor TransparentColorValue = 0;
 };
 
 // A child "static" window, subclassed so that its messages pass through the toolkit.
