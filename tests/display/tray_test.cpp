@@ -111,6 +111,13 @@ TEST(TrayTooltip, TheTitleIsCutAtAWholeCharacterToFit) {
   }
 }
 
+// The program started with its icon, and memory economy off.
+void StartWithIcon(FakeHost& host) {
+  ResetNowPlaying();
+  host.Save("[Main]\nMemEconomy=0\nTrayIcon=1\n");
+  LoadSettings(host);
+}
+
 // "TaskbarCreated" comes when Explorer starts afresh (the icon is gone), and also when the display
 // scale changes or a remote session connects (the icon is still there, and adding it fails). Either
 // way the icon is there afterwards, its tooltip follows the title, and it goes with TrayIcon=0 or
@@ -123,22 +130,23 @@ TEST(TrayIcon, AfterTaskbarCreatedTheIconIsThereAndGoesWhenItShould) {
     Log log;
   };
   const Row rows[] = {
-      {"a new scale, then TrayIcon=0 saved", false,
+      {"a new scale, then TrayIcon=0 saved",
+       false,
        [](FakeHost& h) {
          h.Save("[Main]\nMemEconomy=0\n");
          for (int look = 0; look < 2; ++look) (void)OnSettingsLook(h);
        },
        {"tray 0"}},
       {"a new scale, then Quit", false, [](FakeHost& h) { OnHotKey(h, 2); }, {"tray 0", "exit 0"}},
-      {"Explorer restarted, then Quit", true, [](FakeHost& h) { OnHotKey(h, 2); },
+      {"Explorer restarted, then Quit",
+       true,
+       [](FakeHost& h) { OnHotKey(h, 2); },
        {"tray 1", "tray 0", "exit 0"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    ResetNowPlaying();
     FakeHost host;
-    host.Save("[Main]\nMemEconomy=0\nTrayIcon=1\n");
-    LoadSettings(host);
+    StartWithIcon(host);
     ASSERT_TRUE(host.trayIcon);
     if (row.iconLost) host.trayIcon = false;
     host.Take();
@@ -189,7 +197,8 @@ TEST(TrayMenu, TheMenuAndTheAnimationsKeepOutOfEachOther) {
          };
          OnTrayMenu(h);
        },
-       TrayCommand::kQuit, {"menu automatic", "menu closed", "exit 0"}},
+       TrayCommand::kQuit,
+       {"menu automatic", "menu closed", "exit 0"}},
       {"a right click while the strip comes out",
        [&](FakeHost& h) {
          h.onPump[h.pumps + 40] = [&h] { OnTrayMenu(h); };
@@ -200,10 +209,8 @@ TEST(TrayMenu, TheMenuAndTheAnimationsKeepOutOfEachOther) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    ResetNowPlaying();
     FakeHost host;
-    host.Save("[Main]\nMemEconomy=0\nTrayIcon=1\n");
-    LoadSettings(host);
+    StartWithIcon(host);
     host.player.Play("1. Band - First - Winamp");
     OnTimerTick(host);  // out
     OnTimerTick(host);  // and away again
