@@ -145,36 +145,12 @@ namespace {
 [[nodiscard]] constexpr uint8_t SectionOf(const char* name) {
   return name[0] == 'M' ? 0 : name[0] == 'F' ? 1 : 2;
 }
-[[nodiscard]] constexpr SettingKind KindOf(setting::Number) {
-  return SettingKind::kNumber;
-}
-[[nodiscard]] constexpr SettingKind KindOf(setting::Switch) {
-  return SettingKind::kSwitch;
-}
-[[nodiscard]] constexpr SettingKind KindOf(setting::Quiet) {
-  return SettingKind::kQuiet;
-}
-[[nodiscard]] constexpr SettingKind KindOf(setting::Color) {
-  return SettingKind::kColor;
-}
-[[nodiscard]] constexpr SettingKind KindOf(setting::TextColor) {
-  return SettingKind::kTextColor;
-}
-[[nodiscard]] constexpr SettingKind KindOf(setting::Percent) {
-  return SettingKind::kPercent;
-}
-[[nodiscard]] constexpr SettingKind KindOf(setting::Name) {
-  return SettingKind::kName;
-}
-[[nodiscard]] constexpr SettingKind KindOf(setting::Key) {
-  return SettingKind::kKey;
-}
 
 }  // namespace
 
 const SettingEntry kSettingEntries[] = {
 #define TUNELAMP_SETTING_ENTRY(when, type, name, kind, section, key, fallback, comment) \
-  {key, fallback, offsetof(Settings, name), SectionOf(section), KindOf(setting::kind{})},
+  {key, fallback, offsetof(Settings, name), SectionOf(section), SettingKind::k##kind},
     TUNELAMP_SETTINGS(TUNELAMP_SETTING_ENTRY)
 #undef TUNELAMP_SETTING_ENTRY
 };

@@ -43,19 +43,10 @@ struct ColorSetting {
   return !(a == b);
 }
 
-// When a saved value takes effect, and how a value is read (each has its reader in
-// settings.cpp).
+// When a saved value takes effect.
 namespace setting {
-struct AtOnce {};     // as soon as a saved file is read
-struct WhenAway {};   // once the strip is away: a display under way ends as it began
-struct Number {};     // GetPrivateProfileIntA
-struct Switch {};     // on for exactly 1, as a number
-struct Quiet {};      // FullScreen: a value that starts with no number keeps the default
-struct Color {};      // the integer syntax of ParseInteger, read as text, or "accent"
-struct TextColor {};  // as Color, or "auto"
-struct Percent {};    // a number taken into 10 to 100; none: 0
-struct Name {};       // text, at most 255 bytes
-struct Key {};        // a combination of [Keys], or none
+struct AtOnce {};    // as soon as a saved file is read
+struct WhenAway {};  // once the strip is away: a display under way ends as it began
 }  // namespace setting
 
 // Opacity's range, in percent.
@@ -98,16 +89,16 @@ inline constexpr int32_t kPercentMost = 100;
 
 // The list as data, for the reader and the writer, which go through it in a loop: where each
 // value is in Settings, how it is read, its section (SectionName), key and
-// default.
+// default. A kind is how a value is read; each has its reader in settings.cpp.
 enum class SettingKind : uint8_t {
-  kNumber,
-  kSwitch,
-  kQuiet,
-  kColor,
-  kTextColor,
-  kPercent,
-  kName,
-  kKey,
+  kNumber,     // GetPrivateProfileIntA
+  kSwitch,     // on for exactly 1, as a number
+  kQuiet,      // FullScreen: a value that starts with no number keeps the default
+  kColor,      // the integer syntax of ParseInteger, read as text, or "accent"
+  kTextColor,  // as Color, or "auto"
+  kPercent,    // a number taken into 10 to 100; none: 0
+  kName,       // text, at most 255 bytes
+  kKey,        // a combination of [Keys], or none
 };
 struct SettingEntry {
   const char* key;
