@@ -56,6 +56,7 @@ class Win32Host final : public NowPlayingHost {
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
   PlayerAnswer PlayerGetCaptionLength(uint32_t window) override;
+  bool PlayerReadFields(uint32_t window, TrackFields& fields) override;
 
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override;
   bool FrontWindowGet(FrontWindow& front) override;

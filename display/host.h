@@ -3,6 +3,7 @@
 // Win32; the native tests bind them to a recording fake with a simulated clock.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "toolkit/text.h"
@@ -47,6 +48,27 @@ struct FileStamp {
   bool present;
   uint64_t written;
   uint64_t size;
+};
+
+// The playing track's own fields, as the player tells them (its tags), in UTF-8; an empty text
+// is no field. In the order of TrackField.
+enum class TrackField : uint8_t {
+  kTitle,
+  kArtist,
+  kAlbum,
+  kAlbumArtist,
+  kTrackNumber,
+  kYear,
+  kGenre,
+  kFileName,  // the playing file's path, as the player names it
+};
+inline constexpr size_t kTrackFieldCount = 8;
+struct TrackFields {
+  Text value[kTrackFieldCount];
+  [[nodiscard]] const Text& operator[](TrackField field) const {
+    return value[static_cast<size_t>(field)];
+  }
+  [[nodiscard]] Text& operator[](TrackField field) { return value[static_cast<size_t>(field)]; }
 };
 
 // What reading settings.ini gave: no file (every default), its bytes, or nothing this time (the
@@ -150,6 +172,10 @@ class NowPlayingHost {
                                                       uint32_t size) = 0;
   // WM_GETTEXTLENGTH: the caption's length in bytes, or more (never less) in another code page.
   [[nodiscard]] virtual PlayerAnswer PlayerGetCaptionLength(uint32_t window) = 0;
+  // The playing track's fields, where the player tells them (Winamp 5 and WACUP through their
+  // IPC messages in the player's memory, AIMP through its remote-access mapping): false, with
+  // every field empty, where it tells none. Never waits longer on a player than a query does.
+  [[nodiscard]] virtual bool PlayerReadFields(uint32_t window, TrackFields& fields) = 0;
 
   // The monitors. `monitor` is 1..n in EnumDisplayMonitors' order, 0 the primary, -1 the one
   // that holds the window in front (as FrontWindowGet finds it), -2 the one under the mouse

@@ -33,6 +33,8 @@ struct FakePlayer {
   bool terminateCaption = true;  // false: a misbehaving player writes no zero byte
   int32_t lengthSeconds = 0;
   int32_t positionMs = 0;
+  // The fields the player tells (none: a player that tells none, as foobar2000's emulation).
+  std::optional<TrackFields> fields;
   // The window closes after answering this many messages (-1: never).
   int vanishAfterMessages = -1;
   // Its thread stops answering after this many messages (-1: never); the window stays.
@@ -293,6 +295,15 @@ class FakeHost : public NowPlayingHost {
     playerLog.push_back("gettextlength");
     if (!Answers(window)) return {0, false};
     return {static_cast<int32_t>(player.caption.size()) + player.lengthOverstated, true};
+  }
+
+  bool PlayerReadFields(uint32_t window, TrackFields& fields) override {
+    Touch("PlayerReadFields");
+    playerLog.push_back("fields");
+    fields = TrackFields();
+    if (!Answers(window) || !player.fields) return false;
+    fields = *player.fields;
+    return true;
   }
 
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override {

@@ -116,6 +116,10 @@ class FuzzHost : public NowPlayingHost {
     if (terminate) buffer[count] = '\0';
     return {answerCount ? static_cast<int32_t>(count) : captionAnswer, true};
   }
+  bool PlayerReadFields(uint32_t /*window*/, TrackFields& fields) override {
+    fields = TrackFields();
+    return false;
+  }
   PlayerAnswer PlayerGetCaptionLength(uint32_t window) override {
     if (!Answers(window)) return {0, false};
     return {static_cast<int32_t>(caption.size()), true};

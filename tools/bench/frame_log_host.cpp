@@ -88,6 +88,9 @@ class FrameLogHost final : public NowPlayingHost {
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
     return inner_.PlayerGetCaption(window, buffer, size);
   }
+  bool PlayerReadFields(uint32_t window, TrackFields& fields) override {
+    return inner_.PlayerReadFields(window, fields);
+  }
   PlayerAnswer PlayerGetCaptionLength(uint32_t window) override {
     return inner_.PlayerGetCaptionLength(window);
   }
