@@ -4,6 +4,7 @@
 #include "display/placement.h"
 #include "display/scale.h"
 #include "display/state.h"
+#include "display/strips.h"
 #include "display/title_probe.h"
 #include "toolkit/format.h"
 
@@ -103,7 +104,7 @@ void FollowAccessibilitySettings(NowPlayingHost& host, NowPlayingState& state) {
   const bool highContrast = host.SystemHighContrast();
   if (!highContrast && !state.highContrast && !state.accentChanged) return;
   state.highContrast = highContrast;
-  PaintStrip(host, state);
+  EachStrip(host, state, [&](uint32_t) { PaintStrip(host, state); });
 }
 
 // The alpha the strip rests at while it is out: Opacity's percent of 255 (50 rests at 128),
@@ -136,19 +137,24 @@ enum class Outcome : uint8_t {
 // The frames of either animation, every 10 ms for two seconds: the alpha rises (appearing) or
 // falls toward 0 with the level, while the label slides in from the right to `rest` or down
 // from it. Unsigned differences, so that a tick count wrapping around still ends the loop.
+// Every strip takes each frame; the messages are handled once a frame.
 [[nodiscard]] Outcome Frames(NowPlayingHost& host, NowPlayingState& state, uint32_t start,
-                             bool appearing, int32_t rest) {
+                             bool appearing) {
   const uint32_t display = state.displays;
   while (GoesOn(host, state, start)) {
     const uint32_t step = (host.GetTickCount() - start) / kFramePauseMs;
     const int32_t shown = step > kAlphaShown ? kAlphaShown : static_cast<int32_t>(step);
     const int32_t level = appearing ? shown : kAlphaShown - shown;
-    SetFadeAlpha(host, state, level);
-    if (appearing) {
-      host.LabelSetLeft(SlideEdge(host.LabelGetWidth(), rest, level));
-    } else {
-      host.LabelSetTop(SlideEdge(host.LabelGetHeight(), rest, level));
-    }
+    EachStrip(host, state, [&](uint32_t) {
+      SetFadeAlpha(host, state, level);
+      if (appearing) {
+        host.LabelSetLeft(
+            SlideEdge(host.LabelGetWidth(), ScaleToDpi(kLabelRestLeft, state.layoutDpi), level));
+      } else {
+        host.LabelSetTop(
+            SlideEdge(host.LabelGetHeight(), ScaleToDpi(kLabelRestTop, state.layoutDpi), level));
+      }
+    });
     host.FormProcessMessages();
     if (state.exiting) return Outcome::kExited;
     if (state.displays != display) return Outcome::kSuperseded;
@@ -159,53 +165,58 @@ enum class Outcome : uint8_t {
 
 // The strip fades in from alpha 0 to its resting alpha while the label slides in from the right.
 [[nodiscard]] Outcome Appear(NowPlayingHost& host, NowPlayingState& state,
-                             const ScreenArea& monitor) {
+                             const StripMonitors& monitors) {
   FollowAccessibilitySettings(host, state);
-  host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
   const uint32_t start = host.GetTickCount();
-  if (state.settings.memoryEconomy) {
-    host.FormHide();
-    host.FormRestoreWithoutActivation();
-    host.FormShowWithoutActivation();
-  }
-  // A minimised window would only move its icon: the strip moves and takes its new size once
-  // it is restored.
-  if (FitStrip(host, state, monitor)) host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
-  const int32_t restLeft = ScaleToDpi(kLabelRestLeft, state.layoutDpi);
+  EachStrip(host, state, [&](uint32_t strip) {
+    host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
+    if (state.settings.memoryEconomy) {
+      host.FormHide();
+      host.FormRestoreWithoutActivation();
+      host.FormShowWithoutActivation();
+    }
+    // A minimised window would only move its icon: the strip moves and takes its new size once
+    // it is restored.
+    if (FitStrip(host, state, monitors.area[strip])) {
+      host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
+    }
+  });
   // Screen readers read the label out: after its caption is in place and the window is shown
-  // (they pass over hidden ones), before the first frame.
+  // (they pass over hidden ones), before the first frame. The form's label speaks for all strips.
   host.LabelAnnounce();
-  if (!state.animations) {
-    host.LabelSetLeft(restLeft);
+  if (state.animations) {
+    const Outcome outcome = Frames(host, state, start, true);
+    if (outcome != Outcome::kDone) return outcome;
+  }
+  EachStrip(host, state, [&](uint32_t) {
+    const int32_t restLeft = ScaleToDpi(kLabelRestLeft, state.layoutDpi);
+    if (!state.animations) host.LabelSetLeft(restLeft);
     host.FormHoldBounds();
     host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
-    return Outcome::kDone;
-  }
-  const Outcome outcome = Frames(host, state, start, true, restLeft);
-  if (outcome != Outcome::kDone) return outcome;
-  host.FormHoldBounds();
-  host.FormSetAlphaBlendValue(static_cast<uint8_t>(RestingAlpha(state)));
-  host.LabelSetLeft(restLeft);
+    if (state.animations) host.LabelSetLeft(restLeft);
+  });
   return Outcome::kDone;
 }
 
 // The strip fades out from its resting alpha to 0 while the label slides down out of it.
 [[nodiscard]] Outcome Disappear(NowPlayingHost& host, NowPlayingState& state) {
-  host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
-  const int32_t restTop = ScaleToDpi(kLabelRestTop, state.layoutDpi);
+  EachStrip(host, state,
+            [&](uint32_t) { host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi)); });
   const uint32_t start = host.GetTickCount();
   if (state.animations) {
-    const Outcome outcome = Frames(host, state, start, false, restTop);
+    const Outcome outcome = Frames(host, state, start, false);
     if (outcome != Outcome::kDone) return outcome;
   }
-  host.FormSetAlphaBlendValue(0);
   state.forced = false;
   // The notice of keys that could not be had stands for the first display only.
   state.keyNotice = Text();
-  if (state.settings.memoryEconomy) {
-    host.FormHide();
-    host.FormMinimiseWithoutActivation();
-  }
+  EachStrip(host, state, [&](uint32_t) {
+    host.FormSetAlphaBlendValue(0);
+    if (state.settings.memoryEconomy) {
+      host.FormHide();
+      host.FormMinimiseWithoutActivation();
+    }
+  });
   return Outcome::kDone;
 }
 
@@ -221,8 +232,11 @@ void DisplayCycle(NowPlayingHost& host) {
   if (!(changed || state.shown || state.forced)) return;
   if (!(state.automatic || state.forced || state.shown)) return;
   // Over a full-screen program a new title is only recorded (the probe has stored it).
-  ScreenArea monitor;
-  if (!state.shown && !ChooseMonitor(host, state, monitor)) return;
+  StripMonitors monitors;
+  if (!state.shown) {
+    if (!ChooseMonitors(host, state, monitors)) return;
+    UseStrips(host, state, monitors.count);
+  }
 
   // This run takes the strip over, also from a run under way that it is nested in.
   ++state.displays;
@@ -233,18 +247,20 @@ void DisplayCycle(NowPlayingHost& host) {
   int32_t positionMs = 0;
   const PlayerAnswer length = AskTrack(host, state, positionMs);
   const int32_t position = positionMs / 1000;
-  state.showsTrack = false;
-  if (!state.keyNotice.IsEmpty()) {
-    host.LabelSetCaption(state.keyNotice);
-  } else if (state.playerWindow != 0) {
-    host.LabelSetCaption(ComposeCaption(state.lastTitle, length.value, position));
-    state.showsTrack = true;
-  } else {
-    host.LabelSetCaptionInCodePage(Text(kPlayerNotRunning), kPlayerNotRunningCodePage);
-  }
-  if (state.settings.progress) {
-    DrawProgress(host, state, state.showsTrack ? length.value : -1, positionMs);
-  }
+  state.showsTrack = state.keyNotice.IsEmpty() && state.playerWindow != 0;
+  const Text caption = ComposeCaption(state.lastTitle, length.value, position);
+  EachStrip(host, state, [&](uint32_t) {
+    if (!state.keyNotice.IsEmpty()) {
+      host.LabelSetCaption(state.keyNotice);
+    } else if (state.showsTrack) {
+      host.LabelSetCaption(caption);
+    } else {
+      host.LabelSetCaptionInCodePage(Text(kPlayerNotRunning), kPlayerNotRunningCodePage);
+    }
+    if (state.settings.progress) {
+      DrawProgress(host, state, state.showsTrack ? length.value : -1, positionMs);
+    }
+  });
   state.shown = !state.shown;
 
   // A click that came while the strip was idle swallows this move: no animation.
@@ -257,14 +273,14 @@ void DisplayCycle(NowPlayingHost& host) {
 
   // A display that another one took over ends where it stands: the other has set the alpha,
   // the flags and the timer as it left them.
-  if ((state.shown ? Appear(host, state, monitor) : Disappear(host, state)) != Outcome::kDone) {
+  if ((state.shown ? Appear(host, state, monitors) : Disappear(host, state)) != Outcome::kDone) {
     return;
   }
 
   // The flags are read afresh: a click or a key handled inside the animation may have moved them.
   if (state.cancel) {
     // With automatic display on, a cancelled appearance stays visible until the next move.
-    if (!state.automatic) host.FormSetAlphaBlendValue(0);
+    if (!state.automatic) EachStrip(host, state, [&](uint32_t) { host.FormSetAlphaBlendValue(0); });
     state.shown = false;
     RearmTimer(host, state.settings.checkInterval);
     state.cancel = false;
@@ -289,8 +305,9 @@ void FollowTrack(NowPlayingHost& host) {
   // A player that does not answer leaves the strip as it is.
   if (!length.answered) return;
   // The title stays as it came out: the probe changes it only in a run that moves the strip.
-  if (state.settings.livePosition) {
-    host.LabelSetCaption(ComposeCaption(state.lastTitle, length.value, positionMs / 1000));
-  }
-  if (state.settings.progress) DrawProgress(host, state, length.value, positionMs);
+  const Text caption = ComposeCaption(state.lastTitle, length.value, positionMs / 1000);
+  EachStrip(host, state, [&](uint32_t) {
+    if (state.settings.livePosition) host.LabelSetCaption(caption);
+    if (state.settings.progress) DrawProgress(host, state, length.value, positionMs);
+  });
 }

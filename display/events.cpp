@@ -9,6 +9,7 @@
 #include "display/settings_watch.h"
 #include "display/song_change.h"
 #include "display/state.h"
+#include "display/strips.h"
 #include "display/tray.h"
 
 namespace {
@@ -41,7 +42,12 @@ void TakeWaitingSettings(NowPlayingHost& host, NowPlayingState& state) {
   const Settings was = state.settings;
   state.settings = state.waiting;
   const Settings& now = state.settings;
-  if (now.monitor != was.monitor || now.bottom != was.bottom) state.screenChanged = true;
+  // Monitor=all's other strips are made anew, in the new look, at the next display.
+  UseStrips(host, state, 1);
+  if (now.monitor != was.monitor || now.bottom != was.bottom ||
+      now.monitorWord != was.monitorWord) {
+    state.screenChanged = true;
+  }
   if (now.fontPoints != was.fontPoints || now.fontName != was.fontName) {
     host.FontSetSize(now.fontPoints, state.layoutDpi);
     host.FontSetName(Text(now.fontName.bytes));
@@ -192,7 +198,8 @@ void OnHotKey(NowPlayingHost& host, uint32_t id) {
 
 void OnPopupMouseUp(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
-  host.FormSetAlphaBlendValue(0);
+  // A click on any strip takes them all away.
+  EachStrip(host, state, [&](uint32_t) { host.FormSetAlphaBlendValue(0); });
   // A running animation stops at its next loop test; otherwise the next run of the cycle
   // that goes on skips its animation.
   state.cancel = true;

@@ -177,6 +177,13 @@ class NowPlayingHost {
   // every field empty, where it tells none. Never waits longer on a player than a query does.
   [[nodiscard]] virtual bool PlayerReadFields(uint32_t window, TrackFields& fields) = 0;
 
+  // Monitor=all's strips. The form is strip 0; the calls on the form, its label, the progress
+  // line and the font go to the strip chosen last. A strip chosen for the first time is made,
+  // hidden: a form and its label as start-up makes them, with the same click. StripsKeep destroys
+  // the strips from `count` on (the form always stays).
+  virtual void StripSelect(uint32_t strip) = 0;
+  virtual void StripsKeep(uint32_t count) = 0;
+
   // The monitors. `monitor` is 1..n in EnumDisplayMonitors' order, 0 the primary, -1 the one
   // that holds the window in front (as FrontWindowGet finds it), -2 the one under the mouse
   // pointer; answers false, leaving `area` alone, when there is none.
@@ -185,6 +192,13 @@ class NowPlayingHost {
   // shell's (the taskbars, the desktop) the first window of another program in the z-order;
   // false, leaving `front` alone, when there is none.
   [[nodiscard]] virtual bool FrontWindowGet(FrontWindow& front) = 0;
+  // Monitor `monitor` (1..n) as FrontWindowGet passes windows over: the first window of another
+  // program in the z-order that lies on it. False when there is none.
+  [[nodiscard]] virtual bool MonitorFrontWindow(int32_t monitor, FrontWindow& front) = 0;
+  // Monitor `monitor`'s identity (1..n): its device path, as EnumDisplayDevicesW with
+  // EDD_GET_DEVICE_INTERFACE_NAME names it, which stays while numbers change. False, leaving
+  // `identity` alone, when there is no such monitor.
+  [[nodiscard]] virtual bool MonitorGetIdentity(int32_t monitor, Text& identity) = 0;
 
   // The user's accessibility settings, read afresh on every call: "Show animations in Windows"
   // (SPI_GETCLIENTAREAANIMATION; on where the system does not know it) and high contrast

@@ -1,12 +1,31 @@
 #include "display/placement.h"
 
 #include "display/scale.h"
+#include "display/strips.h"
 
 namespace {
 
 // Without a monitor or an edge of its own the strip stays where start-up put it.
 [[nodiscard]] bool StripMoves(const NowPlayingState& state) {
-  return state.settings.monitor != kMonitorPrimary || state.settings.bottom;
+  return state.settings.monitor != kMonitorPrimary || state.settings.bottom ||
+         state.settings.monitorWord.bytes[0] != '\0';
+}
+
+// The number the monitor with the identity has now; 0, the primary, while it is not connected.
+// Windows compares device paths without regard to letter case.
+[[nodiscard]] int32_t IdentifiedMonitor(NowPlayingHost& host, std::string_view wanted) {
+  Text identity;
+  for (int32_t number = 1;
+       number <= static_cast<int32_t>(kMostStrips) && host.MonitorGetIdentity(number, identity);
+       ++number) {
+    const std::string_view found = identity.View();
+    size_t at = 0;
+    while (at < found.size() && at < wanted.size() && (found[at] | 0x20) == (wanted[at] | 0x20)) {
+      ++at;
+    }
+    if (at == found.size() && at == wanted.size()) return number;
+  }
+  return kMonitorPrimary;
 }
 
 // Along the bottom the strip spans the work area, clear of a taskbar at either side; along the
@@ -24,9 +43,18 @@ void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& 
 
 // The chosen monitor as it is now, or the primary when that one is not there.
 void FindMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
-  if (!host.MonitorGetArea(state.settings.monitor, monitor)) {
+  const Settings& settings = state.settings;
+  const int32_t number = settings.monitorWord.bytes[0] == kIdentityStart[0]
+                             ? IdentifiedMonitor(host, settings.monitorWord.View())
+                             : settings.monitor;
+  if (!host.MonitorGetArea(number, monitor)) {
     (void)host.MonitorGetArea(kMonitorPrimary, monitor);
   }
+}
+
+void RestLabel(NowPlayingHost& host, const NowPlayingState& state) {
+  host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
+  host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
 }
 
 }  // namespace
@@ -54,6 +82,13 @@ bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenAre
   if (state.forced || state.settings.overFullScreen) return true;
   FrontWindow front;
   return !host.FrontWindowGet(front) || !IsFullScreen(front, monitor.monitor);
+}
+
+bool ChooseMonitors(NowPlayingHost& host, const NowPlayingState& state, StripMonitors& monitors) {
+  monitors.count = 1;
+  if (!AllMonitors(state.settings)) return ChooseMonitor(host, state, monitors.area[0]);
+  ListMonitors(host, !state.forced && !state.settings.overFullScreen, monitors);
+  return monitors.count != 0;
 }
 
 bool IsFullScreen(const FrontWindow& window, const ScreenRect& monitor) {
@@ -95,11 +130,20 @@ bool FitStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& mo
 void RefitStrip(NowPlayingHost& host, NowPlayingState& state) {
   state.screenChanged = true;
   if (!state.shown || state.exiting) return;
+  if (AllMonitors(state.settings)) {
+    // A monitor that went takes its strip with it; one that came gets its strip next time.
+    StripMonitors monitors;
+    ListMonitors(host, false, monitors);
+    if (monitors.count < state.strips) UseStrips(host, state, monitors.count);
+    EachStrip(host, state, [&](uint32_t strip) {
+      if (strip < monitors.count && FitStrip(host, state, monitors.area[strip]))
+        RestLabel(host, state);
+    });
+    return;
+  }
   ScreenArea monitor;
   FindMonitor(host, state, monitor);
-  if (!FitStrip(host, state, monitor)) return;
-  host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
-  host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));
+  if (FitStrip(host, state, monitor)) RestLabel(host, state);
 }
 
 void NoteStripDpi(NowPlayingState& state, uint32_t dpi) {

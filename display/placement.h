@@ -35,6 +35,12 @@ void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width);
 [[nodiscard]] bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state,
                                  ScreenArea& monitor);
 
+// The same for every strip of the display: Monitor=all lists every monitor but those a full-screen
+// program covers (none when it is asked for by hand), and answers false when that leaves none.
+struct StripMonitors;
+[[nodiscard]] bool ChooseMonitors(NowPlayingHost& host, const NowPlayingState& state,
+                                  StripMonitors& monitors);
+
 // A window that covers the whole monitor without a caption or a sizing border: a game, a video,
 // a slide show. A maximised window has a frame, and is no full-screen program.
 [[nodiscard]] bool IsFullScreen(const FrontWindow& window, const ScreenRect& monitor);

@@ -100,8 +100,16 @@ void ReadKey(const Source& source, void* value) {
   setting.reading = ReadKeyText(setting.written.View(), setting.key);
 }
 
-constexpr Reader kReaders[] = {ReadNumber, ReadSwitch,  ReadQuiet, ReadColor,
-                               ReadColor,  ReadPercent, ReadName,  ReadKey};
+constexpr Reader kReaders[] = {ReadNumber,  ReadSwitch, ReadQuiet, ReadColor, ReadColor,
+                               ReadPercent, ReadName,   ReadKey,   ReadNumber};
+
+// Monitor's words beside its number: "all" in any letter case, or an identity.
+void ReadMonitorWord(const IniFile& file, SettingText& word) {
+  file.ReadText("Main", "Monitor", "", word.bytes, sizeof word.bytes);
+  const std::string_view text = word.View();
+  if (IsWord(text, kAllWord)) return;
+  if (text.substr(0, 2) != kIdentityStart) word.bytes[0] = '\0';
+}
 
 template <typename Value>
 void Take(Value& inForce, const Value& read, setting::AtOnce) {
@@ -164,6 +172,7 @@ Settings ReadSettings(const IniFile& file) {
                                                reinterpret_cast<char*>(&values) + entry.offset);
   }
   values.keysTold = file.HasSection("Keys");
+  ReadMonitorWord(file, values.monitorWord);
   return values;
 }
 
@@ -187,6 +196,9 @@ Text SettingValueText(const Settings& settings, const SettingEntry& entry) {
       return static_cast<const SettingText*>(value)->bytes;
     case SettingKind::kKey:
       return static_cast<const KeySetting*>(value)->written.bytes;
+    case SettingKind::kMonitor:
+      if (settings.monitorWord.bytes[0] != '\0') return settings.monitorWord.bytes;
+      return IntToText(*static_cast<const int32_t*>(value));
   }
   return Text();
 }

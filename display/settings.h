@@ -56,35 +56,36 @@ inline constexpr int32_t kPercentMost = 100;
 // Every setting, one line each: when a saved change takes effect, the value's type and name, how
 // it is read, its section and key, its default as the file would give it, and the comment that
 // the file "Edit settings file..." writes has above it. In the order of that file: by section.
-#define TUNELAMP_SETTINGS(X)                                                                   \
-  X(AtOnce, uint32_t, keepInterval, Number, "Main", "KeepTitle", "3000",                       \
-    "ms the strip stays out (0: until clicked)")                                               \
-  X(AtOnce, uint32_t, checkInterval, Number, "Main", "CheckTitle", "500",                      \
-    "ms between asking Winamp for a new title")                                                \
-  X(WhenAway, bool, memoryEconomy, Switch, "Main", "MemEconomy", "1",                          \
-    "1: minimise while away (saves memory)")                                                   \
-  X(WhenAway, ColorSetting, color, Color, "Main", "Color", "$e69500",                          \
-    "$BBGGRR, or accent: the Windows accent colour")                                           \
-  X(WhenAway, ColorSetting, textColor, TextColor, "Main", "TextColor", "$000000",              \
-    "text: $BBGGRR, or auto: black or white, whichever stands out more")                       \
-  X(WhenAway, int32_t, opacity, Percent, "Main", "Opacity", "",                                \
-    "opacity at rest, 10 to 100 (%); empty: 78")                                               \
-  X(WhenAway, int32_t, monitor, Number, "Main", "Monitor", "0",                                \
-    "0 primary, 1, 2... that monitor, -1 the one with the active window, -2 the one under\r\n" \
-    "; the mouse pointer")                                                                     \
-  X(WhenAway, bool, bottom, Switch, "Main", "Position", "0", "0 top, 1 bottom")                \
-  X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1",                          \
-    "1: titles over full-screen programs")                                                     \
-  X(WhenAway, bool, livePosition, Switch, "Main", "LivePosition", "0",                         \
-    "1: the position keeps time while shown")                                                  \
-  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0", "1: a progress line")           \
-  X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0",                                   \
-    "1: an icon in the notification area")                                                     \
-  X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                           \
-  X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma", "")                       \
-  X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                    \
-    "like Ctrl+Alt+Shift+F10; None: no key")                                                   \
-  X(AtOnce, KeySetting, automaticKey, Key, "Keys", "Automatic", "Ctrl+Shift+C", "")            \
+#define TUNELAMP_SETTINGS(X)                                                                    \
+  X(AtOnce, uint32_t, keepInterval, Number, "Main", "KeepTitle", "3000",                        \
+    "ms the strip stays out (0: until clicked)")                                                \
+  X(AtOnce, uint32_t, checkInterval, Number, "Main", "CheckTitle", "500",                       \
+    "ms between asking Winamp for a new title")                                                 \
+  X(WhenAway, bool, memoryEconomy, Switch, "Main", "MemEconomy", "1",                           \
+    "1: minimise while away (saves memory)")                                                    \
+  X(WhenAway, ColorSetting, color, Color, "Main", "Color", "$e69500",                           \
+    "$BBGGRR, or accent: the Windows accent colour")                                            \
+  X(WhenAway, ColorSetting, textColor, TextColor, "Main", "TextColor", "$000000",               \
+    "text: $BBGGRR, or auto: black or white, whichever stands out more")                        \
+  X(WhenAway, int32_t, opacity, Percent, "Main", "Opacity", "",                                 \
+    "opacity at rest, 10 to 100 (%); empty: 78")                                                \
+  X(WhenAway, int32_t, monitor, Monitor, "Main", "Monitor", "0",                                \
+    "0 primary, 1, 2... that monitor, -1 the one with the active window, -2 the one under\r\n"  \
+    "; the mouse pointer, all: every monitor, or a monitor's identity (the settings window\r\n" \
+    "; writes it)")                                                                             \
+  X(WhenAway, bool, bottom, Switch, "Main", "Position", "0", "0 top, 1 bottom")                 \
+  X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1",                           \
+    "1: titles over full-screen programs")                                                      \
+  X(WhenAway, bool, livePosition, Switch, "Main", "LivePosition", "0",                          \
+    "1: the position keeps time while shown")                                                   \
+  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0", "1: a progress line")            \
+  X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0",                                    \
+    "1: an icon in the notification area")                                                      \
+  X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                            \
+  X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma", "")                        \
+  X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                     \
+    "like Ctrl+Alt+Shift+F10; None: no key")                                                    \
+  X(AtOnce, KeySetting, automaticKey, Key, "Keys", "Automatic", "Ctrl+Shift+C", "")             \
   X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V", "")
 
 // The list as data, for the reader and the writer, which go through it in a loop: where each
@@ -99,6 +100,7 @@ enum class SettingKind : uint8_t {
   kPercent,    // a number taken into 10 to 100; none: 0
   kName,       // text, at most 255 bytes
   kKey,        // a combination of [Keys], or none
+  kMonitor,    // a number, as kNumber; or "all", or a monitor's identity (Settings::monitorWord)
 };
 struct SettingEntry {
   const char* key;
@@ -112,6 +114,9 @@ struct SettingEntry {
 // The words of the colour settings.
 inline constexpr char kAccentWord[] = "accent";
 inline constexpr char kAutoWord[] = "auto";
+// Monitor's word for every monitor; a value that starts as a device path does is an identity.
+inline constexpr char kAllWord[] = "all";
+inline constexpr char kIdentityStart[] = "\\\\";
 extern const SettingEntry kSettingEntries[];
 extern const size_t kSettingCount;
 
@@ -123,6 +128,9 @@ struct Settings {
 #undef TUNELAMP_SETTING_FIELD
   // The file has a [Keys] section: a key of it that cannot be had is told, not passed over.
   bool keysTold = false;
+  // Monitor as "all" or a monitor's identity, as written (the number then reads 0); empty: the
+  // number stands.
+  SettingText monitorWord = {};
 };
 [[nodiscard]] bool operator==(const Settings& a, const Settings& b);
 [[nodiscard]] inline bool operator!=(const Settings& a, const Settings& b) {

@@ -10,6 +10,17 @@
 #include "display/settings.h"
 #include "toolkit/text.h"
 
+// Monitor=all shows as many strips as there are monitors, at most this many.
+inline constexpr uint32_t kMostStrips = 8;
+
+// What each strip keeps of its own while another is the one the host's calls go to (strips.h).
+struct StripPlace {
+  uint32_t layoutDpi = 96;
+  uint32_t stripDpi = 96;
+  uint32_t dpiReading = 96;
+  bool relayout = false;
+};
+
 struct NowPlayingState {
   // Refreshed by every probe, also with 0; the display cycle sends its queries here.
   uint32_t playerWindow;
@@ -86,6 +97,13 @@ struct NowPlayingState {
   // its tooltip shows.
   bool iconAdded;
   Text tipTitle;
+
+  // Monitor=all (strips.h): the strips of the display (the form is strip 0), those made so far,
+  // the one the host's calls go to, and the resolutions of each while it is not that one.
+  uint32_t strips = 1;
+  uint32_t stripsMade = 1;
+  uint32_t strip;
+  StripPlace places[kMostStrips];
 
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.

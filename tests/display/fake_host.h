@@ -84,6 +84,14 @@ class FakeHost : public NowPlayingHost {
   size_t foreground = 0;
   std::optional<FrontWindow> front;
   uint32_t formDpi = 96;
+  // Each monitor's identity, in the order of `monitors` (none past its end); as in Windows, a
+  // monitor keeps it while the numbers change with plugging. `windows`: other programs' windows,
+  // from the top of the z-order down, each on the monitor it overlaps most.
+  std::vector<std::string> identities;
+  std::vector<FrontWindow> windows;
+  // Monitor=all: the strip the form's calls go to, and how many strips there are.
+  uint32_t strip = 0;
+  uint32_t strips = 1;
 
   std::map<std::pair<uint32_t, uint32_t>, HotKeyAnswer> hotKeyAnswers;
   bool refuseNoRepeat = false;  // a system older than Windows 7
@@ -316,6 +324,44 @@ class FakeHost : public NowPlayingHost {
     if (index >= monitors.size()) return false;
     area = monitors[index];
     return true;
+  }
+  bool MonitorFrontWindow(int32_t monitor, FrontWindow& window) override {
+    Record("front? " + std::to_string(monitor));
+    const auto overlap = [](const ScreenRect& a, const ScreenRect& b) {
+      const int64_t width = std::min(a.right, b.right) - std::max(a.left, b.left);
+      const int64_t height = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+      return width > 0 && height > 0 ? width * height : 0;
+    };
+    for (const FrontWindow& each : windows) {
+      size_t most = monitors.size();
+      int64_t largest = 0;
+      for (size_t i = 0; i < monitors.size(); ++i) {
+        if (overlap(each.rect, monitors[i].monitor) > largest) {
+          largest = overlap(each.rect, monitors[i].monitor);
+          most = i;
+        }
+      }
+      if (most + 1 != static_cast<size_t>(monitor)) continue;
+      window = each;
+      return true;
+    }
+    return false;
+  }
+  bool MonitorGetIdentity(int32_t monitor, Text& identity) override {
+    if (monitor < 1 || static_cast<size_t>(monitor) > monitors.size()) return false;
+    const size_t index = static_cast<size_t>(monitor - 1);
+    identity = Text(index < identities.size() ? identities[index] : std::string());
+    return true;
+  }
+  void StripSelect(uint32_t chosen) override {
+    Record("strip " + std::to_string(chosen));
+    strip = chosen;
+    strips = std::max(strips, chosen + 1);
+  }
+  void StripsKeep(uint32_t count) override {
+    Record("strips " + std::to_string(count));
+    EXPECT_EQ(strip, 0u) << "the form is chosen while strips go";
+    strips = std::min(strips, std::max(count, 1u));
   }
   bool FrontWindowGet(FrontWindow& window) override {
     Record("front?");

@@ -98,6 +98,13 @@ class FrameLogHost final : public NowPlayingHost {
     return inner_.MonitorGetArea(monitor, area);
   }
   bool FrontWindowGet(FrontWindow& front) override { return inner_.FrontWindowGet(front); }
+  bool MonitorFrontWindow(int32_t monitor, FrontWindow& front) override {
+    return inner_.MonitorFrontWindow(monitor, front);
+  }
+  bool MonitorGetIdentity(int32_t monitor, Text& identity) override {
+    return inner_.MonitorGetIdentity(monitor, identity);
+  }
+  void StripsKeep(uint32_t count) override { inner_.StripsKeep(count); }
   bool SystemAnimations() override { return inner_.SystemAnimations(); }
   bool SystemHighContrast() override { return inner_.SystemHighContrast(); }
   uint32_t SystemColor(uint32_t color) override { return inner_.SystemColor(color); }

@@ -1,0 +1,69 @@
+#include "display/strips.h"
+
+#include <utility>
+
+#include "display/colors.h"
+#include "display/placement.h"
+
+namespace {
+
+// The chosen strip's resolutions are the state's own; the others wait in their places.
+void SwapPlace(NowPlayingState& state, StripPlace& place) {
+  std::swap(state.layoutDpi, place.layoutDpi);
+  std::swap(state.stripDpi, place.stripDpi);
+  std::swap(state.dpiReading, place.dpiReading);
+  std::swap(state.relayout, place.relayout);
+}
+
+// A new strip looks as the form does after start-up: invisible, on top, in the settings' font
+// and colours; its first display sizes and places it.
+void MakeStrip(NowPlayingHost& host, NowPlayingState& state) {
+  host.FormSetAlphaBlend(true);
+  host.FormSetAlphaBlendValue(0);
+  host.FormSetWindowPosTopmost();
+  host.FontSetSize(state.settings.fontPoints, state.layoutDpi);
+  host.FontSetName(Text(state.settings.fontName.bytes));
+  PaintStrip(host, state);
+  state.relayout = true;
+  host.FormRestoreWithoutActivation();
+}
+
+}  // namespace
+
+bool AllMonitors(const Settings& settings) {
+  // The reader keeps no other word than these two.
+  const char first = settings.monitorWord.bytes[0];
+  return first != '\0' && first != kIdentityStart[0];
+}
+
+void ListMonitors(NowPlayingHost& host, bool quiet, StripMonitors& monitors) {
+  monitors.count = 0;
+  ScreenArea area;
+  for (int32_t number = 1;
+       number <= static_cast<int32_t>(kMostStrips) && host.MonitorGetArea(number, area); ++number) {
+    FrontWindow front;
+    if (quiet && host.MonitorFrontWindow(number, front) && IsFullScreen(front, area.monitor)) {
+      continue;
+    }
+    monitors.area[monitors.count++] = area;
+  }
+}
+
+void SelectStrip(NowPlayingHost& host, NowPlayingState& state, uint32_t strip) {
+  if (strip == state.strip || strip >= kMostStrips) return;
+  SwapPlace(state, state.places[state.strip]);
+  SwapPlace(state, state.places[strip]);
+  state.strip = strip;
+  host.StripSelect(strip);
+  if (strip < state.stripsMade) return;
+  state.stripsMade = strip + 1;
+  MakeStrip(host, state);
+}
+
+void UseStrips(NowPlayingHost& host, NowPlayingState& state, uint32_t count) {
+  state.strips = count == 0 ? 1 : count;
+  if (state.stripsMade <= state.strips) return;
+  host.StripsKeep(state.strips);
+  state.stripsMade = state.strips;
+  for (uint32_t strip = state.strips; strip < kMostStrips; ++strip) state.places[strip] = {};
+}

@@ -1,0 +1,41 @@
+// Monitor=all: a strip on every monitor, as one display. The logic speaks to one strip at a time
+// through the host; these choose which, and keep what each strip has of its own (its
+// resolutions). With one strip nothing is ever chosen: the form is the strip, as it always was.
+#pragma once
+
+#include <cstdint>
+
+#include "display/host.h"
+#include "display/state.h"
+
+[[nodiscard]] bool AllMonitors(const Settings& settings);
+
+// The monitors a display comes out on, in the order of their strips.
+struct StripMonitors {
+  ScreenArea area[kMostStrips];
+  uint32_t count;
+};
+
+// Every monitor in the system's order; with `quiet`, none whose own window in front is a
+// full-screen program.
+void ListMonitors(NowPlayingHost& host, bool quiet, StripMonitors& monitors);
+
+// The host's calls go to strip `strip` from here on; one not made yet is made, invisible.
+void SelectStrip(NowPlayingHost& host, NowPlayingState& state, uint32_t strip);
+
+// The display has `count` strips; those made beyond them go, windows and all.
+void UseStrips(NowPlayingHost& host, NowPlayingState& state, uint32_t count);
+
+// `step` for every strip of the display, each chosen in turn, then the form again.
+template <typename Step>
+void EachStrip(NowPlayingHost& host, NowPlayingState& state, Step step) {
+  if (state.strips <= 1) {
+    step(0u);
+    return;
+  }
+  for (uint32_t strip = 0; strip < state.strips; ++strip) {
+    SelectStrip(host, state, strip);
+    step(strip);
+  }
+  SelectStrip(host, state, 0);
+}
