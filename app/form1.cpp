@@ -48,6 +48,7 @@ const MessageTable* TForm1::Messages() const {
 // numbered from 0xC000 on, which Dispatch never looks up in the tables. Default processing
 // follows either, as for any message the tables do not answer.
 void TForm1::DefaultHandler(TWindowMessage& message) {
+  if (Copy) return;
   if (message.Msg == WM_DPICHANGED) OnDpiChanged(HIWORD(message.WParam));
   if (message.Msg == WM_DISPLAYCHANGE ||
       (message.Msg == WM_SETTINGCHANGE && message.WParam == SPI_SETWORKAREA)) {

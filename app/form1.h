@@ -14,6 +14,9 @@ class TForm1 : public TForm {
   void DefaultHandler(TWindowMessage& message) override;
 
   TLabel* Label = nullptr;
+  TLabel* Progress = nullptr;  // the progress line, made at its first use
+  // Another strip of Monitor=all: it shows and takes clicks, and leaves the rest to the form.
+  bool Copy = false;
   TTimer* Timer = nullptr;
   // The number of "WinampSongChange", registered at start; 0 when that failed.
   uint32_t SongChangeMessage = 0;

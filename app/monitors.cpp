@@ -20,7 +20,37 @@ BOOL CALLBACK CountMonitor(HMONITOR monitor, HDC /*dc*/, LPRECT /*rect*/, LPARAM
   return FALSE;
 }
 
+// The first window of another program in the z-order that lies on the monitor.
+struct FrontSearch {
+  HMONITOR monitor;
+  HWND found;
+};
+
+BOOL CALLBACK TakeWindowOnMonitor(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<FrontSearch*>(data);
+  if (::MonitorFromWindow(window, MONITOR_DEFAULTTONULL) != search->monitor ||
+      !IsOtherProgramWindow(window)) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
 }  // namespace
+
+HMONITOR MonitorByNumber(int32_t number) {
+  MonitorSearch search = {number, 0, nullptr};
+  ::EnumDisplayMonitors(nullptr, nullptr, CountMonitor, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool MonitorDevice(HMONITOR monitor, DISPLAY_DEVICEW& device) {
+  MONITORINFOEXW info;
+  info.cbSize = sizeof info;
+  device.cb = sizeof device;
+  return monitor && ::GetMonitorInfoW(monitor, &info) &&
+         ::EnumDisplayDevicesW(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME);
+}
 
 bool Win32Host::MonitorGetArea(int32_t monitor, ScreenArea& area) {
   HMONITOR handle = nullptr;
@@ -33,9 +63,7 @@ bool Win32Host::MonitorGetArea(int32_t monitor, ScreenArea& area) {
     POINT pointer;
     if (::GetCursorPos(&pointer)) handle = ::MonitorFromPoint(pointer, MONITOR_DEFAULTTONULL);
   } else {
-    MonitorSearch search = {monitor, 0, nullptr};
-    ::EnumDisplayMonitors(nullptr, nullptr, CountMonitor, reinterpret_cast<LPARAM>(&search));
-    handle = search.found;
+    handle = MonitorByNumber(monitor);
   }
   MONITORINFO info;
   info.cbSize = sizeof info;
@@ -52,5 +80,32 @@ bool Win32Host::FrontWindowGet(FrontWindow& front) {
   if (!::GetWindowRect(window, &rect)) return false;
   front = {{rect.left, rect.top, rect.right, rect.bottom},
            static_cast<uint32_t>(::GetWindowLongA(window, GWL_STYLE))};
+  return true;
+}
+
+bool Win32Host::MonitorFrontWindow(int32_t monitor, FrontWindow& front) {
+  FrontSearch search = {MonitorByNumber(monitor), nullptr};
+  RECT rect;
+  if (!search.monitor) return false;
+  ::EnumWindows(TakeWindowOnMonitor, reinterpret_cast<LPARAM>(&search));
+  if (!::GetWindowRect(search.found, &rect)) return false;
+  front = {{rect.left, rect.top, rect.right, rect.bottom},
+           static_cast<uint32_t>(::GetWindowLongA(search.found, GWL_STYLE))};
+  return true;
+}
+
+// The identity in the process's code page: device paths are plain ASCII. A monitor whose device
+// the system does not name has an empty one.
+bool Win32Host::MonitorGetIdentity(int32_t monitor, Text& identity) {
+  const HMONITOR handle = MonitorByNumber(monitor);
+  if (!handle) return false;
+  DISPLAY_DEVICEW device;
+  char path[sizeof device.DeviceID];
+  path[0] = '\0';
+  if (MonitorDevice(handle, device) &&
+      !::WideCharToMultiByte(CP_ACP, 0, device.DeviceID, -1, path, sizeof path, nullptr, nullptr)) {
+    path[0] = '\0';
+  }
+  identity = Text(path);
   return true;
 }

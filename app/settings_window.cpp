@@ -22,6 +22,7 @@
 #include "display/hot_keys.h"
 #include "display/settings_writer.h"
 #include "display/state.h"
+#include "display/strips.h"
 #include "display/tray.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
@@ -33,8 +34,9 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 const wchar_t* const kRunValue = reinterpret_cast<const wchar_t*>(kProgramName);
 // The id under which a key is tried before it is written: none of the program's own.
 constexpr int kTriedKeyId = 0x100;
-// Monitor's items: the primary, -1, -2, then the monitors by number.
-constexpr int kMonitorItemsBefore = 3;
+// Monitor's items: the primary, -1, -2, every monitor, then the monitors by number; a choice of
+// a monitor that is not connected, last.
+constexpr int kMonitorItemsBefore = 4;
 // The text colour's items.
 constexpr ColorSetting kTextColourValues[] = {
     {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
@@ -160,8 +162,74 @@ void RememberKeys() {
   for (int i = 0; i < 3; ++i) W().keys[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY);
 }
 
-int MonitorItem(int32_t monitor) {
-  return monitor > 0 ? kMonitorItemsBefore - 1 + monitor : monitor < -2 ? 0 : -monitor;
+// The monitors the list names: those connected, as many as a display can have strips.
+int32_t MonitorCount() {
+  const int32_t monitors = ::GetSystemMetrics(SM_CMONITORS);
+  return monitors < static_cast<int32_t>(kMostStrips) ? monitors : kMostStrips;
+}
+
+// The item of the settings' choice: a monitor that is not connected, by number or identity,
+// is the one after the monitors.
+int MonitorItem(const Settings& settings, int32_t monitors) {
+  if (AllMonitors(settings)) return kMonitorItemsBefore - 1;
+  int32_t number = settings.monitor;
+  if (settings.monitorWord.bytes[0] != '\0') {
+    number = monitors + 1;
+    Text identity;
+    for (int32_t each = 1; each <= monitors; ++each) {
+      if (PopupHost().MonitorGetIdentity(each, identity) &&
+          ::lstrcmpiA(identity.CStr(), settings.monitorWord.bytes) == 0) {
+        number = each;
+      }
+    }
+  }
+  if (number > monitors) number = monitors + 1;
+  return number > 0 ? kMonitorItemsBefore - 1 + number : number < -2 ? 0 : -number;
+}
+
+// The monitors by the names Windows shows for them ("2: DELL U2720Q"), in UTF-16, as the
+// system has them.
+void FillMonitors(const Settings& shown) {
+  AddItems(IDC_MONITOR,
+           "Primary\0The one with the active window\0The one under the mouse pointer\0All "
+           "monitors\0");
+  const int32_t monitors = MonitorCount();
+  wchar_t name[160];
+  for (int32_t number = 1; number <= monitors; ++number) {
+    DISPLAY_DEVICEW device;
+    if (MonitorDevice(MonitorByNumber(number), device) && device.DeviceString[0] != L'\0') {
+      ::wsprintfW(name, L"%d: %s", number, device.DeviceString);
+    } else {
+      ::wsprintfW(name, L"Monitor %d", number);
+    }
+    ::SendDlgItemMessageW(dialog, IDC_MONITOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  }
+  const int item = MonitorItem(shown, monitors);
+  if (item == kMonitorItemsBefore + monitors) {
+    Send(IDC_MONITOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("The chosen one (not connected)"));
+  }
+  Send(IDC_MONITOR, CB_SETCURSEL, static_cast<WPARAM>(item));
+}
+
+// A monitor chosen anew is written by its identity, where the system names one.
+void ReadMonitorChoice(const Settings& shown, Settings& now) {
+  const auto item = static_cast<int>(Send(IDC_MONITOR, CB_GETCURSEL));
+  const int32_t monitors = MonitorCount();
+  if (item < 0 || item == MonitorItem(shown, monitors) || item >= kMonitorItemsBefore + monitors) {
+    return;
+  }
+  now.monitorWord.bytes[0] = '\0';
+  now.monitor = item < kMonitorItemsBefore - 1 ? -item : 0;
+  if (item == kMonitorItemsBefore - 1) Format(now.monitorWord.bytes, "%s", kAllWord);
+  if (item < kMonitorItemsBefore) return;
+  now.monitor = item - kMonitorItemsBefore + 1;
+  Text identity;
+  if (PopupHost().MonitorGetIdentity(now.monitor, identity) &&
+      identity.View().substr(0, 2) == kIdentityStart &&
+      identity.View().size() < sizeof now.monitorWord.bytes) {
+    Format(now.monitorWord.bytes, "%s", identity.CStr());
+    now.monitor = 0;
+  }
 }
 
 // Every value as the file in use has it, the defaults where it has none: the values the settings
@@ -195,15 +263,7 @@ void Fill() {
   Send(IDC_OPACITY_ARROWS, UDM_SETRANGE32, kPercentLeast, kPercentMost);
   Send(IDC_OPACITY_ARROWS, UDM_SETPOS32, 0, shown.opacity ? shown.opacity : kDefaultOpacity);
 
-  AddItems(IDC_MONITOR,
-           "Primary\0The one with the active window\0The one under the mouse pointer\0");
-  const int32_t monitors = ::GetSystemMetrics(SM_CMONITORS);
-  for (int32_t number = 1; number <= monitors || number <= shown.monitor; ++number) {
-    char name[16];
-    Format(name, "Monitor %d", number);
-    Send(IDC_MONITOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-  }
-  Send(IDC_MONITOR, CB_SETCURSEL, static_cast<WPARAM>(MonitorItem(shown.monitor)));
+  FillMonitors(shown);
   AddItems(IDC_EDGE, "Top\0Bottom\0");
   Send(IDC_EDGE, CB_SETCURSEL, shown.bottom);
 
@@ -297,10 +357,7 @@ bool Save() {
   // Within the range the arrows were given, whatever was typed.
   const auto percent = static_cast<int32_t>(Send(IDC_OPACITY_ARROWS, UDM_GETPOS32));
   if (percent != (shown.opacity ? shown.opacity : kDefaultOpacity)) now.opacity = percent;
-  const auto monitor = static_cast<int>(Send(IDC_MONITOR, CB_GETCURSEL));
-  if (monitor != MonitorItem(shown.monitor)) {
-    now.monitor = monitor < kMonitorItemsBefore ? -monitor : monitor - kMonitorItemsBefore + 1;
-  }
+  ReadMonitorChoice(shown, now);
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
   for (int i = 0; i < kBoxCount; ++i) BoxOf(now, i) = Checked(IDC_FULL_SCREEN + i);
 

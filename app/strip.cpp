@@ -19,50 +19,51 @@ void LiveTickEvent(void* /*host*/, TObject* /*sender*/) {
 }  // namespace
 
 void Win32Host::FormSetAlphaBlend(bool layered) {
-  form_.SetAlphaBlend(layered);
+  strip_->SetAlphaBlend(layered);
 }
 void Win32Host::FormSetAlphaBlendValue(uint8_t alpha) {
-  form_.SetAlphaBlendValue(alpha);
+  strip_->SetAlphaBlendValue(alpha);
 }
 void Win32Host::FormSetHeight(int32_t height) {
-  form_.SetHeight(height);
+  strip_->SetHeight(height);
 }
 int32_t Win32Host::FormGetHeight() {
-  return form_.GetHeight();
+  return strip_->GetHeight();
 }
 int32_t Win32Host::FormGetWidth() {
-  return form_.GetWidth();
+  return strip_->GetWidth();
 }
 void Win32Host::FormSetColor(uint32_t color) {
-  form_.SetColor(color);
+  strip_->SetColor(color);
 }
 uint32_t Win32Host::FormColor() {
-  return form_.Color;
+  return strip_->Color;
 }
 void Win32Host::FormProcessMessages() {
   ProcessMessages(form_);
 }
 void Win32Host::FormHide() {
-  ::ShowWindow(form_.Handle, SW_HIDE);
+  ::ShowWindow(strip_->Handle, SW_HIDE);
 }
 void Win32Host::FormRestoreWithoutActivation() {
-  ::ShowWindow(form_.Handle, SW_SHOWNOACTIVATE);
+  ::ShowWindow(strip_->Handle, SW_SHOWNOACTIVATE);
 }
 void Win32Host::FormShowWithoutActivation() {
-  ::ShowWindow(form_.Handle, SW_SHOWNA);
+  ::ShowWindow(strip_->Handle, SW_SHOWNA);
 }
 void Win32Host::FormMinimiseWithoutActivation() {
-  ::ShowWindow(form_.Handle, SW_SHOWMINNOACTIVE);
+  ::ShowWindow(strip_->Handle, SW_SHOWMINNOACTIVE);
 }
 
 void Win32Host::FormSetWindowPosTopmost() {
-  ::SetWindowPos(form_.Handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(strip_->Handle, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 uint32_t Win32Host::FormSetRoundRegion(int32_t width, int32_t height, int32_t ellipse) {
   // The window owns the region from here on; it is never deleted by the program.
   HRGN region = ::CreateRoundRectRgn(0, 0, width, height, ellipse, ellipse);
-  ::SetWindowRgn(form_.Handle, region, FALSE);
+  ::SetWindowRgn(strip_->Handle, region, FALSE);
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(region));
 }
 
@@ -78,80 +79,81 @@ void Win32Host::FormUnregisterHotKey(int32_t id) {
 
 void Win32Host::FormHoldBounds() {
   RECT rect;
-  if (!::GetWindowRect(form_.Handle, &rect) || ::IsIconic(form_.Handle)) return;
-  if (rect.left == form_.Left && rect.top == form_.Top && rect.right - rect.left == form_.Width &&
-      rect.bottom - rect.top == form_.Height) {
+  if (!::GetWindowRect(strip_->Handle, &rect) || ::IsIconic(strip_->Handle)) return;
+  if (rect.left == strip_->Left && rect.top == strip_->Top &&
+      rect.right - rect.left == strip_->Width && rect.bottom - rect.top == strip_->Height) {
     return;
   }
-  ::SetWindowPos(form_.Handle, nullptr, form_.Left, form_.Top, form_.Width, form_.Height,
+  ::SetWindowPos(strip_->Handle, nullptr, strip_->Left, strip_->Top, strip_->Width, strip_->Height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void Win32Host::FormSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-  form_.SetBounds(left, top, width, height);
+  strip_->SetBounds(left, top, width, height);
 }
 uint32_t Win32Host::FormGetDpi() {
-  return WindowDpi(form_.Handle);
+  return WindowDpi(strip_->Handle);
 }
 
 void Win32Host::LabelSetLeft(int32_t left) {
-  form_.Label->SetLeft(left);
+  strip_->Label->SetLeft(left);
 }
 void Win32Host::LabelSetTop(int32_t top) {
-  form_.Label->SetTop(top);
+  strip_->Label->SetTop(top);
 }
 void Win32Host::LabelSetHeight(int32_t height) {
-  form_.Label->SetHeight(height);
+  strip_->Label->SetHeight(height);
 }
 void Win32Host::LabelSetWidth(int32_t width) {
-  form_.Label->SetWidth(width);
+  strip_->Label->SetWidth(width);
 }
 int32_t Win32Host::LabelGetWidth() {
-  return form_.Label->GetWidth();
+  return strip_->Label->GetWidth();
 }
 int32_t Win32Host::LabelGetHeight() {
-  return form_.Label->GetHeight();
+  return strip_->Label->GetHeight();
 }
 void Win32Host::LabelSetCaption(const Text& caption) {
-  form_.Label->SetCaption(caption);
+  strip_->Label->SetCaption(caption);
 }
 void Win32Host::LabelSetCaptionInCodePage(const Text& caption, uint32_t codePage) {
-  form_.Label->SetCaptionInCodePage(caption, codePage);
+  strip_->Label->SetCaptionInCodePage(caption, codePage);
 }
 void Win32Host::LabelSetColor(uint32_t color) {
-  form_.Label->SetColor(color);
+  strip_->Label->SetColor(color);
 }
 
 void Win32Host::ProgressSetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-  if (!progress_) {
-    progress_ = new TLabel(&form_, Text());
+  TLabel*& progress = strip_->Progress;
+  if (!progress) {
+    progress = new TLabel(strip_, Text());
     // Above the label, which spans the whole strip: both clip their siblings, so neither paints
     // over the other.
-    ::SetWindowPos(progress_->Handle, HWND_TOP, 0, 0, 0, 0,
+    ::SetWindowPos(progress->Handle, HWND_TOP, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   // The label's text colour, looked up every time, as it may change while the program runs.
-  progress_->SetColor(form_.Label->TextColor);
-  progress_->SetBounds(left, top, width, height);
+  progress->SetColor(strip_->Label->TextColor);
+  progress->SetBounds(left, top, width, height);
 }
 
 void Win32Host::LabelSetTextColor(uint32_t color) {
-  TLabel& label = *form_.Label;
+  TLabel& label = *strip_->Label;
   if (label.TextColor == color) return;
   label.TextColor = color;
   label.Invalidate();
 }
 void Win32Host::LabelAnnounce() {
-  ::NotifyWinEvent(kEventLiveRegionChanged, form_.Label->Handle, OBJID_CLIENT, CHILDID_SELF);
+  ::NotifyWinEvent(kEventLiveRegionChanged, strip_->Label->Handle, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void Win32Host::FontSetSize(int32_t points, uint32_t dpi) {
-  form_.Label->Font->SetSize(points, static_cast<int32_t>(dpi));
+  strip_->Label->Font->SetSize(points, static_cast<int32_t>(dpi));
 }
 void Win32Host::FontSetName(const Text& name) {
-  form_.Label->Font->SetName(name);
+  strip_->Label->Font->SetName(name);
 }
 int32_t Win32Host::FontSize() {
-  return form_.Label->Font->Size;
+  return strip_->Label->Font->Size;
 }
 
 void Win32Host::TimerSetEnabled(bool enabled) {
@@ -159,6 +161,39 @@ void Win32Host::TimerSetEnabled(bool enabled) {
 }
 void Win32Host::TimerSetInterval(uint32_t milliseconds) {
   form_.Timer->SetInterval(milliseconds);
+}
+
+// A strip of Monitor=all: the form's window style and click, without its timers, keys and
+// announcements (the form's own messages stay the form's).
+void Win32Host::StripSelect(uint32_t strip) {
+  if (strip >= kMostStrips) return;
+  TForm1*& chosen = strips_[strip];
+  if (!chosen) {
+    chosen = new TForm1(nullptr, Text(), false);
+    chosen->Copy = true;
+    chosen->SetExStyle(form_.ExStyle);
+    chosen->SetBorderStyle(form_.BorderStyle);
+    chosen->OnMouseUp = form_.OnMouseUp;
+    chosen->Label = new TLabel(chosen, Text());
+  }
+  strip_ = chosen;
+}
+
+void Win32Host::StripsKeep(uint32_t count) {
+  for (uint32_t strip = count < 1 ? 1 : count; strip < kMostStrips; ++strip) {
+    TForm1*& gone = strips_[strip];
+    if (!gone) continue;
+    // The children go with the window; the objects after it, as its last messages reach them.
+    ::DestroyWindow(gone->Handle);
+    for (TLabel* label : {gone->Label, gone->Progress}) {
+      if (!label) continue;
+      ::DeleteObject(label->Font->Handle);
+      delete label->Font;
+      delete label;
+    }
+    delete gone;
+    gone = nullptr;
+  }
 }
 
 void Win32Host::LiveTimerSetEnabled(bool enabled) {

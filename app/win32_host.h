@@ -6,10 +6,11 @@
 
 #include "app/form1.h"
 #include "display/host.h"
+#include "display/state.h"
 
 class Win32Host final : public NowPlayingHost {
  public:
-  explicit Win32Host(TForm1& form) : form_(form) {}
+  explicit Win32Host(TForm1& form) : form_(form), strip_(&form) { strips_[0] = &form; }
 
   void FormSetAlphaBlend(bool layered) override;
   void FormSetAlphaBlendValue(uint8_t alpha) override;
@@ -60,6 +61,10 @@ class Win32Host final : public NowPlayingHost {
 
   bool MonitorGetArea(int32_t monitor, ScreenArea& area) override;
   bool FrontWindowGet(FrontWindow& front) override;
+  bool MonitorFrontWindow(int32_t monitor, FrontWindow& front) override;
+  bool MonitorGetIdentity(int32_t monitor, Text& identity) override;
+  void StripSelect(uint32_t strip) override;
+  void StripsKeep(uint32_t count) override;
 
   bool SystemAnimations() override;
   bool SystemHighContrast() override;
@@ -81,14 +86,22 @@ class Win32Host final : public NowPlayingHost {
 
  private:
   TForm1& form_;
-  // Made at their first use: with LivePosition and Progress off the program has neither.
-  TLabel* progress_ = nullptr;
+  // The strip the form's calls go to; Monitor=all's strips (the form is the first).
+  TForm1* strip_;
+  TForm1* strips_[kMostStrips] = {};
+  // Made at its first use: with LivePosition and Progress off the program has none.
   TTimer* liveTimer_ = nullptr;
 };
 
 // Once at the start, for screen readers that want to be told (Narrator): the label is a polite
 // live region, whose changes are read out when the user is idle. Silent where the system cannot.
 void MarkLiveRegion(HWND label);
+
+// Monitor `number` (1..n, in EnumDisplayMonitors' order); null when there is none.
+[[nodiscard]] HMONITOR MonitorByNumber(int32_t number);
+// The monitor device that shows `monitor`, as EnumDisplayDevicesW names it with
+// EDD_GET_DEVICE_INTERFACE_NAME: DeviceID its identity, DeviceString its name for people.
+[[nodiscard]] bool MonitorDevice(HMONITOR monitor, DISPLAY_DEVICEW& device);
 
 // The one host of the process, bound to the popup by start-up: the Win32 host, or one that
 // wraps it (the benchmark's frame counter).

@@ -110,6 +110,10 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   return LoadLibraryWith(path, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+bool IsOtherProgramWindow(HWND window) {
+  return IsProgramWindow(window);
+}
+
 HWND WindowInFront() {
   HWND window = GetForegroundWindow();
   if (IsProgramWindow(window)) return window;

@@ -40,6 +40,8 @@ inline constexpr wchar_t kDwmLibrary[] = L"dwmapi.dll";
 // the shell's (the taskbars, the desktop), hidden, minimised or a tool window; then the first
 // window of another program in the z-order that is none of these. Null when there is none.
 [[nodiscard]] HWND WindowInFront();
+// A window WindowInFront may answer: another program's, shown, and none of those above.
+[[nodiscard]] bool IsOtherProgramWindow(HWND window);
 
 #ifdef TUNELAMP_TEST_HOOKS
 // Test builds only: when set, stands in for LoadLibraryExW in LoadSystemLibrary.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -536,6 +538,198 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
               (c.asked + Log{"timer.enabled 0", "caption Song [0:00] - 0:00", "top 8", "hide",
                              "restore", "show", "form.bounds " + c.bounds, "label.width " + c.width,
                              "region " + c.width + " 50 50", "announce"}));
+  }
+}
+
+// Which monitors a display comes out on, and where: numbers, every monitor, identities present
+// and absent, monitors that come and go (Windows numbers them anew, their identities stay), and
+// the quiet rule per monitor. One display, then the next after `then` has changed the monitors
+// (after the strip went away, or while it is out).
+TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
+  // The same model twice (a and c) has two identities; b is at 150 %.
+  const ScreenArea a = {{0, 0, 1280, 800}, {0, 0, 1280, 760}, 96};
+  const ScreenArea b = {{1280, 0, 3200, 1080}, {1280, 0, 3200, 1080}, 144};
+  const ScreenArea c = {{-1920, 0, 0, 1080}, {-1920, 0, 0, 1080}, 96};
+  const std::map<char, std::pair<ScreenArea, std::string>> pool = {
+      {'a', {a, R"(\\?\DISPLAY#DEL40F6#5&1&0&UID4353#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7})"}},
+      {'b', {b, R"(\\?\DISPLAY#SAM0F9C#5&1&0&UID4354#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7})"}},
+      {'c', {c, R"(\\?\DISPLAY#DEL40F6#5&1&0&UID4355#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7})"}}};
+  const FrontWindow fullOnB = {b.monitor, kPopupStyle};
+  const FrontWindow framedOnB = {{1400, 100, 2000, 700}, kWindowCaption};
+  const FrontWindow fullOnA = {a.monitor, kPopupStyle};
+  struct Row {
+    const char* name;
+    std::string monitor;    // as settings.ini has it
+    std::string plugged;    // the monitors in the system's order; a is the primary, else the first
+    Log strips;             // "strip: left top width height", in the order they came out
+    std::string then = "";  // the monitors at the next display
+    Log thenStrips = {};
+    bool quiet = false;  // FullScreen=0
+    std::vector<FrontWindow> windows = {};
+    bool whileOut = false;  // `then` comes while the strip is out: the system reports a new screen
+    bool byHand = false;    // the display is asked for by hand
+  };
+  const std::string idA = pool.at('a').second;
+  const std::string idB = pool.at('b').second;
+  const std::string idC = pool.at('c').second;
+  const std::vector<Row> rows = {
+      {"a number keeps its meaning", "2", "ab", {"0: 1280 0 1920 75"}},
+      {"a number that is no monitor: the primary", "3", "ab", {"0: 0 0 1280 50"}},
+      {"neither number, word nor identity: read as a number", "2nd", "ab", {"0: 1280 0 1920 75"}},
+      {"all: one strip on each, at its scale",
+       "all",
+       "ab",
+       {"0: 0 0 1280 50", "1: 1280 0 1920 75"}},
+      {"ALL, three monitors",
+       "ALL",
+       "cab",
+       {"0: -1920 0 1920 50", "1: 0 0 1280 50", "2: 1280 0 1920 75"}},
+      {"an identity", idB, "ab", {"0: 1280 0 1920 75"}},
+      {"an identity in other letters",
+       "\\\\?\\display#sam0f9c#5&1&0&uid4354#{E6F07B5F-EE97-4A90-"
+       "B076-33F57BF4EAA7}",
+       "ab",
+       {"0: 1280 0 1920 75"}},
+      {"an identity follows its monitor to another number", idB, "ba", {"0: 1280 0 1920 75"}},
+      {"the same model twice: the identity tells them apart", idC, "abc", {"0: -1920 0 1920 50"}},
+      {"an identity not connected: the primary, then its own once back",
+       idB,
+       "a",
+       {"0: 0 0 1280 50"},
+       "ca",
+       {"0: 0 0 1280 50"}},
+      {"... and back", idB, "a", {"0: 0 0 1280 50"}, "bca", {"0: 1280 0 1920 75"}},
+      {"all: a monitor that comes has its strip at the next display",
+       "all",
+       "a",
+       {"0: 0 0 1280 50"},
+       "ab",
+       {"0: 0 0 1280 50", "1: 1280 0 1920 75"}},
+      {"all: a monitor that goes takes its strip",
+       "all",
+       "ab",
+       {"0: 0 0 1280 50", "1: 1280 0 1920 75"},
+       "b",
+       {"0: 1280 0 1920 75"}},
+      {"all: one goes while the strips are out",
+       "all",
+       "ab",
+       {"0: 0 0 1280 50", "1: 1280 0 1920 75"},
+       "a",
+       {"0: 0 0 1280 50"},
+       false,
+       {},
+       true},
+      {"all, quiet: a full-screen program keeps its monitor free",
+       "all",
+       "ab",
+       {"0: 0 0 1280 50"},
+       "",
+       {},
+       true,
+       {fullOnB}},
+      {"all, quiet: under another window it is not in front",
+       "all",
+       "ab",
+       {"0: 0 0 1280 50", "1: 1280 0 1920 75"},
+       "",
+       {},
+       true,
+       {framedOnB, fullOnB}},
+      {"all, quiet: the front window of each monitor counts",
+       "all",
+       "ab",
+       {"0: 1280 0 1920 75"},
+       "",
+       {},
+       true,
+       {fullOnA, framedOnB}},
+      {"all, quiet: full screen everywhere, nothing",
+       "all",
+       "ab",
+       {},
+       "",
+       {},
+       true,
+       {fullOnA, fullOnB}},
+      {"all, by hand: over full-screen programs too",
+       "all",
+       "ab",
+       {"0: 0 0 1280 50", "1: 1280 0 1920 75"},
+       "",
+       {},
+       true,
+       {fullOnA, fullOnB},
+       false,
+       true},
+  };
+  const auto plug = [&](const std::string& names) {
+    host.monitors.clear();
+    host.identities.clear();
+    host.primary = 0;
+    for (const char name : names) {
+      if (name == 'a') host.primary = host.monitors.size();
+      host.monitors.push_back(pool.at(name).first);
+      host.identities.push_back(pool.at(name).second);
+    }
+  };
+  // Each strip's place as it was set, the caption each shows, and the announcements.
+  const auto places = [](const Log& log) {
+    Log found;
+    std::string strip = "0";
+    for (const std::string& entry : log) {
+      if (entry.rfind("strip ", 0) == 0) strip = entry.substr(6);
+      if (entry.rfind("form.bounds ", 0) == 0) found.push_back(strip + ": " + entry.substr(12));
+    }
+    return found;
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    host = FakeHost();
+    ResetNowPlaying();
+    host.settingsFile =
+        "[Main]\nMonitor=" + row.monitor + "\nFullScreen=" + (row.quiet ? "0" : "1");
+    plug(row.plugged);
+    host.windows = row.windows;
+    LoadSettings(host);
+    host.Take();
+    host.player.Play("1. Song - Winamp");
+    if (row.byHand) {
+      OnHotKey(host, kHotKeyShowNow);
+    } else {
+      DisplayCycle(host);
+    }
+    Log log = host.Take();
+    EXPECT_EQ(places(log), row.strips);
+    const size_t strips = row.strips.size();
+    EXPECT_EQ(Values(log, "caption").size(), strips) << "the same title on every strip";
+    EXPECT_EQ(std::count(log.begin(), log.end(), "announce"), strips == 0 ? 0 : 1)
+        << "one announcement";
+    if (strips == 0) continue;
+    EXPECT_EQ(host.strips, strips) << "a window for each strip, and none more";
+    if (row.whileOut) {
+      plug(row.then);
+      OnScreenChanged(host);
+      EXPECT_EQ(places(host.Take()), row.thenStrips);
+      EXPECT_EQ(host.strips, row.thenStrips.size()) << "no strip where no monitor is";
+      continue;
+    }
+    // Away together, each minimised (memory economy).
+    DisplayCycle(host);
+    log = host.Take();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "minimise"), static_cast<ptrdiff_t>(strips));
+    plug(row.then.empty() ? row.plugged : row.then);
+    host.player.Play("2. Next - Winamp");
+    if (row.byHand) {
+      OnHotKey(host, kHotKeyShowNow);
+    } else {
+      DisplayCycle(host);
+    }
+    const Log& next = row.then.empty() ? row.strips : row.thenStrips;
+    EXPECT_EQ(places(host.Take()), next);
+    EXPECT_EQ(host.strips, next.size());
+    OnPopupMouseUp(host);
+    EXPECT_EQ(Values(host.Take(), "alpha"), Log(next.size(), "0")) << "a click takes all away";
   }
 }
 

@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -353,8 +354,13 @@ class FakeHost : public NowPlayingHost {
     identity = Text(index < identities.size() ? identities[index] : std::string());
     return true;
   }
+  // Each strip is a window of its own: its height and whether it is minimised are its own; a new
+  // one has the toolkit's first height.
   void StripSelect(uint32_t chosen) override {
     Record("strip " + std::to_string(chosen));
+    if (chosen >= strips) stripWindows_.resize(chosen + 1, {250, false});
+    stripWindows_[strip] = {formHeight, minimised};
+    std::tie(formHeight, minimised) = stripWindows_.at(chosen);
     strip = chosen;
     strips = std::max(strips, chosen + 1);
   }
@@ -362,6 +368,7 @@ class FakeHost : public NowPlayingHost {
     Record("strips " + std::to_string(count));
     EXPECT_EQ(strip, 0u) << "the form is chosen while strips go";
     strips = std::min(strips, std::max(count, 1u));
+    stripWindows_.resize(strips);
   }
   bool FrontWindowGet(FrontWindow& window) override {
     Record("front?");
@@ -480,4 +487,5 @@ class FakeHost : public NowPlayingHost {
     return true;
   }
   uint64_t saves_ = 0;
+  std::vector<std::pair<int32_t, bool>> stripWindows_ = {{0, false}};
 };

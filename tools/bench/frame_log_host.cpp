@@ -2,7 +2,10 @@
 // frames of each animation. The display cycle stops the timer before it moves the strip and
 // starts it again afterwards; every ProcessMessages call in between is one frame. Each run
 // appends "appear|disappear frames N ms T first F" to frames.log in the working directory: T is
-// the run's length, F when it first set an alpha above 0, both in ms from the timer's stop.
+// the run's length, F when it first set an alpha above 0, both in ms from the timer's stop. Then
+// "strips S least L gap G": how many strips took frames (Monitor=all has one a monitor), the
+// fewest frames one of them took (its alpha set), and the longest time in ms between two frames
+// of one strip.
 #include <windows.h>
 
 #include <new>
@@ -18,7 +21,18 @@ class FrameLogHost final : public NowPlayingHost {
 
   void FormSetAlphaBlendValue(uint8_t alpha) override {
     if (counting_ && alpha > 0 && firstVisibleMs_ == 0) firstVisibleMs_ = MsSinceStart();
+    if (counting_) {
+      const uint32_t now = MsSinceStart();
+      if (stripFrames_[strip_]++ != 0 && now - lastFrameMs_[strip_] > longestGapMs_) {
+        longestGapMs_ = now - lastFrameMs_[strip_];
+      }
+      lastFrameMs_[strip_] = now;
+    }
     inner_.FormSetAlphaBlendValue(alpha);
+  }
+  void StripSelect(uint32_t strip) override {
+    if (strip < kMostStrips) strip_ = strip;
+    inner_.StripSelect(strip);
   }
   void FormProcessMessages() override {
     if (counting_) ++frames_;
@@ -29,6 +43,8 @@ class FrameLogHost final : public NowPlayingHost {
       counting_ = true;
       frames_ = 0;
       firstVisibleMs_ = 0;
+      longestGapMs_ = 0;
+      for (uint32_t& each : stripFrames_) each = 0;
       ::QueryPerformanceCounter(&start_);
     } else if (counting_) {
       counting_ = false;
@@ -134,10 +150,16 @@ class FrameLogHost final : public NowPlayingHost {
   }
 
   void AppendLine() const {
-    char line[80];
-    const int length = wsprintfA(line, "%s frames %u ms %u first %u\r\n",
+    uint32_t strips = 0;
+    uint32_t least = 0;
+    for (const uint32_t each : stripFrames_) {
+      if (each == 0) continue;
+      least = strips++ == 0 || each < least ? each : least;
+    }
+    char line[128];
+    const int length = wsprintfA(line, "%s frames %u ms %u first %u strips %u least %u gap %u\r\n",
                                  NowPlaying().shown ? "appear" : "disappear", frames_,
-                                 MsSinceStart(), firstVisibleMs_);
+                                 MsSinceStart(), firstVisibleMs_, strips, least, longestGapMs_);
     const HANDLE file = ::CreateFileA("frames.log", FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
@@ -150,6 +172,10 @@ class FrameLogHost final : public NowPlayingHost {
   bool counting_ = false;
   uint32_t frames_ = 0;
   uint32_t firstVisibleMs_ = 0;
+  uint32_t strip_ = 0;
+  uint32_t stripFrames_[kMostStrips] = {};
+  uint32_t lastFrameMs_[kMostStrips] = {};
+  uint32_t longestGapMs_ = 0;
   LARGE_INTEGER start_ = {};
 };
 
