@@ -58,10 +58,10 @@ wine_env_stop
 WINE_TWO_MONITORS=1 wine_env_start
 monitor_log="$root/build/win/monitor-test.log"
 wine build/win/bin/app_tests.exe --gtest_color=no \
-  --gtest_filter=StartUp.MonitorPutsTheStripOnThatMonitor:StartUp.MonitorMinus2IsTheOneUnderThePointer \
+  --gtest_filter=StartUp.MonitorPutsTheStripOnThatMonitor:StartUp.MonitorMinus2IsTheOneUnderThePointer:StartUp.MonitorByIdentityPutsTheStripOnThatMonitor:StartUp.MonitorAllPutsAStripOnEveryMonitor \
   2>&1 | tee "$monitor_log"
 # A skipped test (Wine saw one monitor only) is no pass; a process that died can exit with 0.
-grep -q '^\[  PASSED  \] 2 tests\.' "$monitor_log"
+grep -q '^\[  PASSED  \] 4 tests\.' "$monitor_log"
 
 echo "== a new screen size, in Wine's virtual desktop"
 wine_env_stop

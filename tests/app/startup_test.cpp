@@ -2,6 +2,7 @@
 // settings found in the working directory or beside the program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -289,6 +290,112 @@ TEST(StartUp, MonitorPutsTheStripOnThatMonitor) {
       {"Monitor 3 is not there: the primary", "[Main]\nMonitor=3\n", nullptr, 50, true},
   };
   ExpectShapes(cases, 2);
+}
+
+// A monitor's identity, as the settings window writes it: its device's path.
+std::string IdentityOf(const MONITORINFO& wanted) {
+  const POINT corner = {wanted.rcMonitor.right - 1, wanted.rcMonitor.bottom - 1};
+  MONITORINFOEXW info = {};
+  info.cbSize = sizeof info;
+  DISPLAY_DEVICEW device = {};
+  device.cb = sizeof device;
+  if (!GetMonitorInfoW(MonitorFromPoint(corner, MONITOR_DEFAULTTONULL), &info) ||
+      !EnumDisplayDevicesW(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME)) {
+    return "";
+  }
+  char path[256] = {};
+  WideCharToMultiByte(CP_ACP, 0, device.DeviceID, -1, path, sizeof path, nullptr, nullptr);
+  return path;
+}
+
+// A saved identity: that monitor, whatever its number; one of no monitor: the primary.
+TEST(StartUp, MonitorByIdentityPutsTheStripOnThatMonitor) {
+  const std::vector<MONITORINFO> monitors = Monitors();
+  if (monitors.size() < 2) GTEST_SKIP() << "one monitor only";
+  const std::string second = IdentityOf(monitors[1]);
+  ASSERT_EQ(0u, second.find("\\\\?\\")) << second;
+  ASSERT_NE(IdentityOf(monitors[0]), second);
+  const std::string there = "[Main]\nMonitor=" + second + "\n";
+  const std::string gone =
+      "[Main]\nMonitor=\\\\?\\DISPLAY#NONE0000#1&2&0&UID9#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}\n";
+  const ShapeCase cases[] = {
+      {"the second monitor's identity", there.c_str(), nullptr, 50, true, false, 2},
+      {"an identity of no monitor: the primary", gone.c_str(), nullptr, 50, true},
+  };
+  ExpectShapes(cases, 2);
+}
+
+std::vector<HWND> stripsFound;
+BOOL CALLBACK AddStrip(HWND window, LPARAM pid) {
+  DWORD owner = 0;
+  char name[16] = {};
+  GetWindowThreadProcessId(window, &owner);
+  GetClassNameA(window, name, sizeof name);
+  if (owner == static_cast<DWORD>(pid) && lstrcmpA(name, "TForm") == 0)
+    stripsFound.push_back(window);
+  return TRUE;
+}
+std::vector<HWND> StripsOf(DWORD pid) {
+  stripsFound.clear();
+  EnumWindows(AddStrip, static_cast<LPARAM>(pid));
+  return stripsFound;
+}
+
+int announcements = 0;
+void CALLBACK CountAnnouncement(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) ++announcements;
+}
+
+// Monitor=all: a strip along the top of each monitor, with the same text, told to screen readers
+// once; a click on one takes both away.
+TEST(StartUp, MonitorAllPutsAStripOnEveryMonitor) {
+  const std::vector<MONITORINFO> monitors = Monitors();
+  if (monitors.size() < 2) GTEST_SKIP() << "one monitor only";
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nMonitor=all\nMemEconomy=0\nKeepTitle=60000\n");
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  ASSERT_TRUE(app.WaitPopup());
+  const DWORD pid = app.Proc().Pid();
+  HWINEVENTHOOK hook =
+      SetWinEventHook(0x8019, 0x8019, nullptr, &CountAnnouncement, pid, 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_TRUE(hook);
+  announcements = 0;
+  app.HotKey(0);
+  std::vector<HWND> strips;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        strips = StripsOf(pid);
+        if (strips.size() != monitors.size()) return false;
+        for (HWND strip : strips) {
+          if (AlphaOf(strip) != 200) return false;
+        }
+        return true;
+      },
+      15000));
+  PumpFor(kSettleMs);
+  UnhookWinEvent(hook);
+  EXPECT_EQ(1, announcements) << "one display, one announcement";
+  std::vector<LONG> widths;
+  for (HWND strip : strips) {
+    const RECT rect = RectOf(strip);
+    widths.push_back(rect.right - rect.left);
+    EXPECT_EQ(LabelText(app.Popup()), LabelText(strip));
+    EXPECT_EQ(50, rect.bottom - rect.top);
+  }
+  std::vector<LONG> monitorWidths;
+  for (const MONITORINFO& m : monitors)
+    monitorWidths.push_back(m.rcMonitor.right - m.rcMonitor.left);
+  std::sort(widths.begin(), widths.end());
+  std::sort(monitorWidths.begin(), monitorWidths.end());
+  EXPECT_EQ(monitorWidths, widths) << "one strip spans each monitor";
+
+  // A click on the strip that is not the first.
+  HWND other = strips.front() == app.Popup() ? strips.back() : strips.front();
+  PostMessageA(other, WM_LBUTTONUP, 0, MAKELPARAM(200, 10));
+  EXPECT_TRUE(
+      WaitUntil([&] { return AlphaOf(strips.front()) == 0 && AlphaOf(strips.back()) == 0; }, 15000))
+      << "both away";
 }
 
 // Monitor=-2: the monitor under the mouse pointer at the display. On the two-monitor display the
