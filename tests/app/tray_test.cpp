@@ -274,6 +274,51 @@ TEST(Tray, TheSettingsWindowWritesWhatChangedAndCancelChangesNothing) {
   EXPECT_TRUE(app.EndsWithZero());
 }
 
+// The monitors by the names Windows gives them, every monitor after the three choices of old, and
+// a chosen monitor written by its identity. A number past every monitor (the largest there is)
+// stands as a choice of its own, not as a list that long.
+TEST(Tray, TheMonitorListNamesTheMonitorsAndWritesAChoiceByIdentity) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Running app;
+  ASSERT_TRUE(app.Start("[Main]\r\nTrayIcon=1\r\nMonitor=2147483647\r\n"));
+  ASSERT_TRUE(WaitIcon());
+  const DWORD pid = app.app.Proc().Pid();
+  const std::string file = app.dir.Path() + "\\settings.ini";
+  const HWND window = OpenSettings(pid);
+  ASSERT_TRUE(window) << "the window opens";
+  const HWND list = GetDlgItem(window, 40);  // Monitor
+  const auto monitors = static_cast<LRESULT>(GetSystemMetrics(SM_CMONITORS));
+  ASSERT_EQ(4 + monitors + 1, SendMessageA(list, CB_GETCOUNT, 0, 0));
+  EXPECT_EQ(4 + monitors, SendMessageA(list, CB_GETCURSEL, 0, 0)) << "the absent one";
+  wchar_t text[256] = {};
+  SendMessageW(list, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(L"All monitors", text);
+  // The first monitor by its device's name.
+  MONITORINFOEXW info = {};
+  info.cbSize = sizeof info;
+  DISPLAY_DEVICEW device = {};
+  device.cb = sizeof device;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
+  ASSERT_TRUE(EnumDisplayDevicesW(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME));
+  wchar_t name[256] = {};
+  SendMessageW(list, CB_GETLBTEXT, 4, reinterpret_cast<LPARAM>(name));
+  EXPECT_EQ(std::wstring(L"1: ") + device.DeviceString, name);
+  char identity[256] = {};
+  WideCharToMultiByte(CP_ACP, 0, device.DeviceID, -1, identity, sizeof identity, nullptr, nullptr);
+
+  SendMessageA(list, CB_SETCURSEL, 4, 0);
+  SendMessageA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+  EXPECT_EQ("[Main]\r\nTrayIcon=1\r\nMonitor=" + std::string(identity) + "\r\n", FileText(file));
+  const HWND again = OpenSettings(pid);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(4, SendMessageA(GetDlgItem(again, 40), CB_GETCURSEL, 0, 0)) << "found by identity";
+  SendMessageA(GetDlgItem(again, 40), CB_SETCURSEL, 3, 0);
+  SendMessageA(GetDlgItem(again, IDOK), BM_CLICK, 0, 0);
+  EXPECT_EQ("[Main]\r\nTrayIcon=1\r\nMonitor=all\r\n", FileText(file));
+  app.app.HotKey(2);
+  EXPECT_TRUE(app.EndsWithZero());
+}
+
 // Wine without a tray shows the icon in a framed window of its own ("Wine System Tray", at the
 // top left). Tunelamp runs on as before, without a message box, and takes the icon with it.
 TEST(Tray, WithoutATrayTheProgramRunsOnAsBefore) {
