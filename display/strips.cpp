@@ -67,3 +67,16 @@ void UseStrips(NowPlayingHost& host, NowPlayingState& state, uint32_t count) {
   state.stripsMade = state.strips;
   for (uint32_t strip = state.strips; strip < kMostStrips; ++strip) state.places[strip] = {};
 }
+
+void EachStripCall(NowPlayingHost& host, NowPlayingState& state,
+                   void (*call)(const void* step, uint32_t strip), const void* step) {
+  if (state.strips <= 1) {
+    call(step, 0);
+    return;
+  }
+  for (uint32_t strip = 0; strip < state.strips; ++strip) {
+    SelectStrip(host, state, strip);
+    call(step, strip);
+  }
+  SelectStrip(host, state, 0);
+}

@@ -26,16 +26,13 @@ void SelectStrip(NowPlayingHost& host, NowPlayingState& state, uint32_t strip);
 // The display has `count` strips; those made beyond them go, windows and all.
 void UseStrips(NowPlayingHost& host, NowPlayingState& state, uint32_t count);
 
-// `step` for every strip of the display, each chosen in turn, then the form again.
+// `step` for every strip of the display, each chosen in turn, then the form again. One loop for
+// every step (a thunk per step), not one made for each.
+void EachStripCall(NowPlayingHost& host, NowPlayingState& state,
+                   void (*call)(const void* step, uint32_t strip), const void* step);
 template <typename Step>
-void EachStrip(NowPlayingHost& host, NowPlayingState& state, Step step) {
-  if (state.strips <= 1) {
-    step(0u);
-    return;
-  }
-  for (uint32_t strip = 0; strip < state.strips; ++strip) {
-    SelectStrip(host, state, strip);
-    step(strip);
-  }
-  SelectStrip(host, state, 0);
+void EachStrip(NowPlayingHost& host, NowPlayingState& state, const Step& step) {
+  EachStripCall(
+      host, state,
+      [](const void* each, uint32_t strip) { (*static_cast<const Step*>(each))(strip); }, &step);
 }
