@@ -129,18 +129,20 @@ bool FitStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& mo
 
 void RefitStrip(NowPlayingHost& host, NowPlayingState& state) {
   state.screenChanged = true;
-  if (!state.shown || state.exiting) return;
+  if (state.exiting) return;
   if (AllMonitors(state.settings)) {
-    // A monitor that went takes its strip with it; one that came gets its strip next time.
+    // A monitor that went takes its strip with it, also at rest; one that came gets its strip at
+    // the next display.
     StripMonitors monitors;
     ListMonitors(host, false, monitors);
-    if (monitors.count < state.strips) UseStrips(host, state, monitors.count);
+    if (monitors.count < state.stripsMade) UseStrips(host, state, monitors.count);
+    if (!state.shown || monitors.count == 0) return;
     EachStrip(host, state, [&](uint32_t strip) {
-      if (strip < monitors.count && FitStrip(host, state, monitors.area[strip]))
-        RestLabel(host, state);
+      if (FitStrip(host, state, monitors.area[strip])) RestLabel(host, state);
     });
     return;
   }
+  if (!state.shown) return;
   ScreenArea monitor;
   FindMonitor(host, state, monitor);
   if (FitStrip(host, state, monitor)) RestLabel(host, state);

@@ -719,6 +719,8 @@ TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
     log = host.Take();
     EXPECT_EQ(std::count(log.begin(), log.end(), "minimise"), static_cast<ptrdiff_t>(strips));
     plug(row.then.empty() ? row.plugged : row.then);
+    OnScreenChanged(host);
+    EXPECT_LE(host.strips, std::max<size_t>(host.monitors.size(), 1)) << "none where none is";
     host.player.Play("2. Next - Winamp");
     if (row.byHand) {
       OnHotKey(host, kHotKeyShowNow);
