@@ -4,8 +4,8 @@
 # screen. Screenshots of three displays, an animated GIF of the first one (fade and slide in,
 # stay, fade and slide out), a picture at 150 % display scale, one with the progress line
 # (Progress=1), one of the icon in the notification area with its menu open (a tray runs in
-# the demo's display) and two of the settings window, at 100 % and 150 %, land in the output
-# folder, named at the end.
+# the demo's display), two of the settings window, at 100 % and 150 %, and one of Monitor=all on
+# two monitors (on a display of the demo's own) land in the output folder, named at the end.
 #   scripts/demo.sh [OUTPUT_FOLDER]     (default out/demo)
 # With DISPLAY set the demo uses that screen; without one it makes its own, with a compositor
 # so that the pictures show the strip's real translucency. DEMO_BUILD names another build
@@ -286,5 +286,56 @@ rm -f "$out/current.png" "$out/run/settings.ini"
 wine "$bin/player.exe" --hotkey 2
 for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
 pids=()
+
+# Monitor=all on a display with two monitors (1280x800 and 1600x900): a strip on each. Xvfb
+# puts the two at the origin, one over the other, so each strip is taken from its own window and
+# the two are set side by side over a strip of each monitor's desktop, as they stand on a desk.
+if [ -n "${NEED_COMPOSITOR:-}" ]; then
+  wine_env_stop
+  unset DISPLAY
+  WINE_TRAY='' WINE_TWO_MONITORS=1 wine_env_start
+  printf '[Main]\r\nMonitor=all\r\nKeepTitle=60000\r\nMemEconomy=0\r\n' >"$out/run/settings.ini"
+  (cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 20); do
+    wine "$bin/player.exe" --hotkey 99 && break
+    sleep 1
+  done
+  wine "$bin/player.exe" >/dev/null 2>&1 &
+  pids+=($!)
+  # The strips' X windows, once both are out: "WIDTH ID" for each 50 rows high.
+  strips=""
+  for _ in $(seq 120); do
+    strips=$(for id in $(xdotool search --classname 'tunelamp.exe' 2>/dev/null || true); do
+      eval "$(xdotool getwindowgeometry --shell "$id")"
+      # shellcheck disable=SC2153 # WIDTH and HEIGHT come from the eval
+      [ "$HEIGHT" != 50 ] || echo "$WIDTH $id"
+    done | sort -n)
+    [ "$(echo "$strips" | grep -c .)" = 2 ] && break
+    sleep 0.5
+  done
+  [ "$(echo "$strips" | grep -c .)" = 2 ] || { echo "demo: no two strips came out" >&2; exit 1; }
+  sleep 3 # the animation is over
+  panels=()
+  while read -r width id; do
+    import -display "$DISPLAY" -window "$id" "$out/strip-$width.png"
+    # The window's rounded region, as the strip has it (the corners' ellipse is 50 across).
+    convert "$out/strip-$width.png" \( -size "${width}x50" xc:none -fill white \
+      -draw "roundrectangle 0,0,$((width - 1)),49,25,25" \) -alpha set -compose DstIn -composite \
+      "$out/strip-$width.png"
+    convert -size "${width}x110" 'xc:#3b4252' "$out/strip-$width.png" -geometry +0+0 -composite \
+      -bordercolor '#1c1c1c' -border 12 "$out/panel-$width.png"
+    panels+=("$out/panel-$width.png")
+    rm "$out/strip-$width.png"
+  done <<<"$strips"
+  convert -background white "${panels[0]}" -size 40x1 xc:white "${panels[1]}" -gravity north \
+    +append -resize 50% "$out/two-monitors.png"
+  rm -f "${panels[@]}" "$out/run/settings.ini"
+  wine "$bin/player.exe" --hotkey 2
+  wine "$bin/player.exe" --send close
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  pids=()
+  echo "demo: Monitor=all on two monitors: $out/two-monitors.png"
+fi
 rm -rf "$out/run"
 echo "demo: done; pictures in $out"
