@@ -196,8 +196,8 @@ class NowPlayingHost {
   // program in the z-order that lies on it. False when there is none.
   [[nodiscard]] virtual bool MonitorFrontWindow(int32_t monitor, FrontWindow& front) = 0;
   // Monitor `monitor`'s identity (1..n): its device path, as EnumDisplayDevicesW with
-  // EDD_GET_DEVICE_INTERFACE_NAME names it, which stays while numbers change. False, leaving
-  // `identity` alone, when there is no such monitor.
+  // EDD_GET_DEVICE_INTERFACE_NAME names it, which stays while numbers change; empty where the
+  // system names none. False, leaving `identity` alone, when there is no such monitor.
   [[nodiscard]] virtual bool MonitorGetIdentity(int32_t monitor, Text& identity) = 0;
 
   // The user's accessibility settings, read afresh on every call: "Show animations in Windows"

@@ -13,12 +13,14 @@
 // Monitor=all shows as many strips as there are monitors, at most this many.
 inline constexpr uint32_t kMostStrips = 8;
 
-// What each strip keeps of its own while another is the one the host's calls go to (strips.h).
+// What each strip keeps of its own while another is the one the host's calls go to (strips.h):
+// the fields of the same names below.
 struct StripPlace {
   uint32_t layoutDpi = 96;
   uint32_t stripDpi = 96;
   uint32_t dpiReading = 96;
   bool relayout = false;
+  ScreenRect fitted;
 };
 
 struct NowPlayingState {

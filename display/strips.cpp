@@ -7,12 +7,13 @@
 
 namespace {
 
-// The chosen strip's resolutions are the state's own; the others wait in their places.
+// The chosen strip's resolutions and place are the state's own; the others wait in theirs.
 void SwapPlace(NowPlayingState& state, StripPlace& place) {
   std::swap(state.layoutDpi, place.layoutDpi);
   std::swap(state.stripDpi, place.stripDpi);
   std::swap(state.dpiReading, place.dpiReading);
   std::swap(state.relayout, place.relayout);
+  std::swap(state.fitted, place.fitted);
 }
 
 // A new strip looks as the form does after start-up: invisible, on top, in the settings' font

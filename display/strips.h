@@ -1,6 +1,7 @@
 // Monitor=all: a strip on every monitor, as one display. The logic speaks to one strip at a time
 // through the host; these choose which, and keep what each strip has of its own (its
-// resolutions). With one strip nothing is ever chosen: the form is the strip, as it always was.
+// resolutions and place). With one strip nothing is ever chosen: the form is the strip, as it
+// always was.
 #pragma once
 
 #include <cstdint>

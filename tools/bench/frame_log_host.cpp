@@ -4,8 +4,9 @@
 // appends "appear|disappear frames N ms T first F" to frames.log in the working directory: T is
 // the run's length, F when it first set an alpha above 0, both in ms from the timer's stop. Then
 // "strips S least L gap G": how many strips took frames (Monitor=all has one a monitor), the
-// fewest frames one of them took (its alpha set), and the longest time in ms between two frames
-// of one strip.
+// fewest frames one of them took (a frame of a strip: one whose alpha was set before the
+// ProcessMessages call that ends it), and the longest time in ms between two alphas set on one
+// strip.
 #include <windows.h>
 
 #include <new>
@@ -23,10 +24,11 @@ class FrameLogHost final : public NowPlayingHost {
     if (counting_ && alpha > 0 && firstVisibleMs_ == 0) firstVisibleMs_ = MsSinceStart();
     if (counting_) {
       const uint32_t now = MsSinceStart();
-      if (stripFrames_[strip_]++ != 0 && now - lastFrameMs_[strip_] > longestGapMs_) {
+      if (set_[strip_] && now - lastFrameMs_[strip_] > longestGapMs_) {
         longestGapMs_ = now - lastFrameMs_[strip_];
       }
       lastFrameMs_[strip_] = now;
+      set_[strip_] = touched_[strip_] = true;
     }
     inner_.FormSetAlphaBlendValue(alpha);
   }
@@ -36,6 +38,10 @@ class FrameLogHost final : public NowPlayingHost {
   }
   void FormProcessMessages() override {
     if (counting_) ++frames_;
+    for (uint32_t strip = 0; strip < kMostStrips; ++strip) {
+      if (touched_[strip]) ++stripFrames_[strip];
+      touched_[strip] = false;
+    }
     inner_.FormProcessMessages();
   }
   void TimerSetEnabled(bool enabled) override {
@@ -44,7 +50,10 @@ class FrameLogHost final : public NowPlayingHost {
       frames_ = 0;
       firstVisibleMs_ = 0;
       longestGapMs_ = 0;
-      for (uint32_t& each : stripFrames_) each = 0;
+      for (uint32_t strip = 0; strip < kMostStrips; ++strip) {
+        stripFrames_[strip] = 0;
+        set_[strip] = touched_[strip] = false;
+      }
       ::QueryPerformanceCounter(&start_);
     } else if (counting_) {
       counting_ = false;
@@ -175,6 +184,8 @@ class FrameLogHost final : public NowPlayingHost {
   uint32_t strip_ = 0;
   uint32_t stripFrames_[kMostStrips] = {};
   uint32_t lastFrameMs_[kMostStrips] = {};
+  bool set_[kMostStrips] = {};      // an alpha was set on the strip in this run
+  bool touched_[kMostStrips] = {};  // since the last ProcessMessages
   uint32_t longestGapMs_ = 0;
   LARGE_INTEGER start_ = {};
 };
