@@ -20,6 +20,7 @@
 #include "display/colors.h"
 #include "display/events.h"
 #include "display/hot_keys.h"
+#include "display/placement.h"
 #include "display/settings_writer.h"
 #include "display/state.h"
 #include "display/strips.h"
@@ -174,16 +175,11 @@ int MonitorItem(const Settings& settings, int32_t monitors) {
   if (AllMonitors(settings)) return kMonitorItemsBefore - 1;
   int32_t number = settings.monitor;
   if (settings.monitorWord.bytes[0] != '\0') {
-    number = monitors + 1;
-    Text identity;
-    for (int32_t each = 1; each <= monitors; ++each) {
-      if (PopupHost().MonitorGetIdentity(each, identity) &&
-          ::lstrcmpiA(identity.CStr(), settings.monitorWord.bytes) == 0) {
-        number = each;
-      }
-    }
+    number = IdentifiedMonitor(PopupHost(), settings.monitorWord.View());
   }
-  if (number > monitors) number = monitors + 1;
+  if (number > monitors || (number == 0 && settings.monitorWord.bytes[0] != '\0')) {
+    number = monitors + 1;
+  }
   return number > 0 ? kMonitorItemsBefore - 1 + number : number < -2 ? 0 : -number;
 }
 
@@ -197,11 +193,11 @@ void FillMonitors(const Settings& shown) {
   wchar_t name[160];
   for (int32_t number = 1; number <= monitors; ++number) {
     DISPLAY_DEVICEW device;
-    if (MonitorDevice(MonitorByNumber(number), device) && device.DeviceString[0] != L'\0') {
-      ::wsprintfW(name, L"%d: %s", number, device.DeviceString);
-    } else {
-      ::wsprintfW(name, L"Monitor %d", number);
+    // "2: Monitor" where the system names none.
+    if (!MonitorDevice(MonitorByNumber(number), device) || device.DeviceString[0] == L'\0') {
+      ::lstrcpyW(device.DeviceString, L"Monitor");
     }
+    ::wsprintfW(name, L"%d: %s", number, device.DeviceString);
     ::SendDlgItemMessageW(dialog, IDC_MONITOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   const int item = MonitorItem(shown, monitors);

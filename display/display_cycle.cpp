@@ -147,12 +147,11 @@ enum class Outcome : uint8_t {
     const int32_t level = appearing ? shown : kAlphaShown - shown;
     EachStrip(host, state, [&](uint32_t) {
       SetFadeAlpha(host, state, level);
+      const int32_t rest = ScaleToDpi(appearing ? kLabelRestLeft : kLabelRestTop, state.layoutDpi);
       if (appearing) {
-        host.LabelSetLeft(
-            SlideEdge(host.LabelGetWidth(), ScaleToDpi(kLabelRestLeft, state.layoutDpi), level));
+        host.LabelSetLeft(SlideEdge(host.LabelGetWidth(), rest, level));
       } else {
-        host.LabelSetTop(
-            SlideEdge(host.LabelGetHeight(), ScaleToDpi(kLabelRestTop, state.layoutDpi), level));
+        host.LabelSetTop(SlideEdge(host.LabelGetHeight(), rest, level));
       }
     });
     host.FormProcessMessages();

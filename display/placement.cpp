@@ -11,23 +11,6 @@ namespace {
          state.settings.monitorWord.bytes[0] != '\0';
 }
 
-// The number the monitor with the identity has now; 0, the primary, while it is not connected.
-// Windows compares device paths without regard to letter case.
-[[nodiscard]] int32_t IdentifiedMonitor(NowPlayingHost& host, std::string_view wanted) {
-  Text identity;
-  for (int32_t number = 1;
-       number <= static_cast<int32_t>(kMostStrips) && host.MonitorGetIdentity(number, identity);
-       ++number) {
-    const std::string_view found = identity.View();
-    size_t at = 0;
-    while (at < found.size() && at < wanted.size() && (found[at] | 0x20) == (wanted[at] | 0x20)) {
-      ++at;
-    }
-    if (at == found.size() && at == wanted.size()) return number;
-  }
-  return kMonitorPrimary;
-}
-
 // Along the bottom the strip spans the work area, clear of a taskbar at either side; along the
 // top it spans the whole monitor.
 void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& monitor) {
@@ -58,6 +41,22 @@ void RestLabel(NowPlayingHost& host, const NowPlayingState& state) {
 }
 
 }  // namespace
+
+// Windows compares device paths without regard to letter case.
+int32_t IdentifiedMonitor(NowPlayingHost& host, std::string_view wanted) {
+  Text identity;
+  for (int32_t number = 1;
+       number <= static_cast<int32_t>(kMostStrips) && host.MonitorGetIdentity(number, identity);
+       ++number) {
+    const std::string_view found = identity.View();
+    size_t at = 0;
+    while (at < found.size() && at < wanted.size() && (found[at] | 0x20) == (wanted[at] | 0x20)) {
+      ++at;
+    }
+    if (at == found.size() && at == wanted.size()) return number;
+  }
+  return kMonitorPrimary;
+}
 
 uint32_t UsableDpi(uint32_t dpi) {
   return dpi >= kLeastDpi && dpi <= kMostDpi ? dpi : kBaseDpi;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "display/host.h"
 #include "display/state.h"
@@ -40,6 +41,9 @@ void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width);
 struct StripMonitors;
 [[nodiscard]] bool ChooseMonitors(NowPlayingHost& host, const NowPlayingState& state,
                                   StripMonitors& monitors);
+
+// The number the monitor with the identity has now (1..n); 0, the primary, while none has it.
+[[nodiscard]] int32_t IdentifiedMonitor(NowPlayingHost& host, std::string_view identity);
 
 // A window that covers the whole monitor without a caption or a sizing border: a game, a video,
 // a slide show. A maximised window has a frame, and is no full-screen program.

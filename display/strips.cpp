@@ -66,7 +66,9 @@ void UseStrips(NowPlayingHost& host, NowPlayingState& state, uint32_t count) {
   if (state.stripsMade <= state.strips) return;
   host.StripsKeep(state.strips);
   state.stripsMade = state.strips;
-  for (uint32_t strip = state.strips; strip < kMostStrips; ++strip) state.places[strip] = {};
+  // A constant, so that the fresh place is read-only data.
+  static constexpr StripPlace kFresh;
+  for (uint32_t strip = state.strips; strip < kMostStrips; ++strip) state.places[strip] = kFresh;
 }
 
 void EachStripCall(NowPlayingHost& host, NowPlayingState& state,
