@@ -35,6 +35,21 @@ void FindMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea&
   }
 }
 
+// Every monitor in the system's order; with `quiet`, none whose own window in front is a
+// full-screen program.
+void ListMonitors(NowPlayingHost& host, bool quiet, StripMonitors& monitors) {
+  monitors.count = 0;
+  ScreenArea area;
+  for (int32_t number = 1;
+       number <= static_cast<int32_t>(kMostStrips) && host.MonitorGetArea(number, area); ++number) {
+    FrontWindow front;
+    if (quiet && host.MonitorFrontWindow(number, front) && IsFullScreen(front, area.monitor)) {
+      continue;
+    }
+    monitors.area[monitors.count++] = area;
+  }
+}
+
 void RestLabel(NowPlayingHost& host, const NowPlayingState& state) {
   host.LabelSetLeft(ScaleToDpi(kLabelRestLeft, state.layoutDpi));
   host.LabelSetTop(ScaleToDpi(kLabelRestTop, state.layoutDpi));

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "display/colors.h"
-#include "display/placement.h"
 
 namespace {
 
@@ -35,19 +34,6 @@ bool AllMonitors(const Settings& settings) {
   // The reader keeps no other word than these two.
   const char first = settings.monitorWord.bytes[0];
   return first != '\0' && first != kIdentityStart[0];
-}
-
-void ListMonitors(NowPlayingHost& host, bool quiet, StripMonitors& monitors) {
-  monitors.count = 0;
-  ScreenArea area;
-  for (int32_t number = 1;
-       number <= static_cast<int32_t>(kMostStrips) && host.MonitorGetArea(number, area); ++number) {
-    FrontWindow front;
-    if (quiet && host.MonitorFrontWindow(number, front) && IsFullScreen(front, area.monitor)) {
-      continue;
-    }
-    monitors.area[monitors.count++] = area;
-  }
 }
 
 void SelectStrip(NowPlayingHost& host, NowPlayingState& state, uint32_t strip) {

@@ -17,10 +17,6 @@ struct StripMonitors {
   uint32_t count;
 };
 
-// Every monitor in the system's order; with `quiet`, none whose own window in front is a
-// full-screen program.
-void ListMonitors(NowPlayingHost& host, bool quiet, StripMonitors& monitors);
-
 // The host's calls go to strip `strip` from here on; one not made yet is made, invisible.
 void SelectStrip(NowPlayingHost& host, NowPlayingState& state, uint32_t strip);
 
