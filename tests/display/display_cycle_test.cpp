@@ -543,138 +543,69 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
 
 // Which monitors a display comes out on, and where: numbers, every monitor, identities present
 // and absent, monitors that come and go (Windows numbers them anew, their identities stay), and
-// the quiet rule per monitor. One display, then the next after `then` has changed the monitors
-// (after the strip went away, or while it is out).
+// the quiet rule per monitor. Monitors are letters, in the system's order (a is the primary); a
+// row's strips name the monitor each strip came out on, in the strips' order. Then the next
+// display, after `then` has changed the monitors (or while the strips are out: flag o).
+// Flags: q FullScreen=0, h by hand, o while out. Windows, from the top of the z-order: A and B
+// full-screen on a and b, b a framed window on b.
 TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
-  // The same model twice (a and c) has two identities; b is at 150 %.
-  const ScreenArea a = {{0, 0, 1280, 800}, {0, 0, 1280, 760}, 96};
-  const ScreenArea b = {{1280, 0, 3200, 1080}, {1280, 0, 3200, 1080}, 144};
-  const ScreenArea c = {{-1920, 0, 0, 1080}, {-1920, 0, 0, 1080}, 96};
+  const std::string id = R"(\\?\DISPLAY#DEL40F6#5&1&0&UID435)";  // + the letter's number
   const std::map<char, std::pair<ScreenArea, std::string>> pool = {
-      {'a', {a, R"(\\?\DISPLAY#DEL40F6#5&1&0&UID4353#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7})"}},
-      {'b', {b, R"(\\?\DISPLAY#SAM0F9C#5&1&0&UID4354#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7})"}},
-      {'c', {c, R"(\\?\DISPLAY#DEL40F6#5&1&0&UID4355#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7})"}}};
-  const FrontWindow fullOnB = {b.monitor, kPopupStyle};
-  const FrontWindow framedOnB = {{1400, 100, 2000, 700}, kWindowCaption};
-  const FrontWindow fullOnA = {a.monitor, kPopupStyle};
+      {'a', {{{0, 0, 1280, 800}, {0, 0, 1280, 760}, 96}, "0 0 1280 50"}},
+      {'b', {{{1280, 0, 3200, 1080}, {1280, 0, 3200, 1080}, 144}, "1280 0 1920 75"}},
+      {'c', {{{-1920, 0, 0, 1080}, {-1920, 0, 0, 1080}, 96}, "-1920 0 1920 50"}}};
+  const std::map<char, FrontWindow> windows = {{'A', {{0, 0, 1280, 800}, kPopupStyle}},
+                                               {'B', {{1280, 0, 3200, 1080}, kPopupStyle}},
+                                               {'b', {{1400, 100, 2000, 700}, kWindowCaption}}};
   struct Row {
     const char* name;
-    std::string monitor;    // as settings.ini has it
-    std::string plugged;    // the monitors in the system's order; a is the primary, else the first
-    Log strips;             // "strip: left top width height", in the order they came out
-    std::string then = "";  // the monitors at the next display
-    Log thenStrips = {};
-    bool quiet = false;  // FullScreen=0
-    std::vector<FrontWindow> windows = {};
-    bool whileOut = false;  // `then` comes while the strip is out: the system reports a new screen
-    bool byHand = false;    // the display is asked for by hand
+    std::string monitor;  // as settings.ini has it
+    std::string plugged;
+    std::string strips;
+    std::string then = "";
+    std::string thenStrips = "";
+    std::string flags = "";
+    std::string windows = "";
   };
-  const std::string idA = pool.at('a').second;
-  const std::string idB = pool.at('b').second;
-  const std::string idC = pool.at('c').second;
+  // The same model twice (a and c) differs in its identity alone.
   const std::vector<Row> rows = {
-      {"a number keeps its meaning", "2", "ab", {"0: 1280 0 1920 75"}},
-      {"a number that is no monitor: the primary", "3", "ab", {"0: 0 0 1280 50"}},
-      {"neither number, word nor identity: read as a number", "2nd", "ab", {"0: 1280 0 1920 75"}},
-      {"all: one strip on each, at its scale",
-       "all",
-       "ab",
-       {"0: 0 0 1280 50", "1: 1280 0 1920 75"}},
-      {"ALL, three monitors",
-       "ALL",
-       "cab",
-       {"0: -1920 0 1920 50", "1: 0 0 1280 50", "2: 1280 0 1920 75"}},
-      {"an identity", idB, "ab", {"0: 1280 0 1920 75"}},
-      {"an identity in other letters",
-       "\\\\?\\display#sam0f9c#5&1&0&uid4354#{E6F07B5F-EE97-4A90-"
-       "B076-33F57BF4EAA7}",
-       "ab",
-       {"0: 1280 0 1920 75"}},
-      {"an identity follows its monitor to another number", idB, "ba", {"0: 1280 0 1920 75"}},
-      {"the same model twice: the identity tells them apart", idC, "abc", {"0: -1920 0 1920 50"}},
-      {"an identity not connected: the primary, then its own once back",
-       idB,
-       "a",
-       {"0: 0 0 1280 50"},
-       "ca",
-       {"0: 0 0 1280 50"}},
-      {"... and back", idB, "a", {"0: 0 0 1280 50"}, "bca", {"0: 1280 0 1920 75"}},
-      {"all: a monitor that comes has its strip at the next display",
-       "all",
-       "a",
-       {"0: 0 0 1280 50"},
-       "ab",
-       {"0: 0 0 1280 50", "1: 1280 0 1920 75"}},
-      {"all: a monitor that goes takes its strip",
-       "all",
-       "ab",
-       {"0: 0 0 1280 50", "1: 1280 0 1920 75"},
-       "b",
-       {"0: 1280 0 1920 75"}},
-      {"all: one goes while the strips are out",
-       "all",
-       "ab",
-       {"0: 0 0 1280 50", "1: 1280 0 1920 75"},
-       "a",
-       {"0: 0 0 1280 50"},
-       false,
-       {},
-       true},
-      {"all, quiet: a full-screen program keeps its monitor free",
-       "all",
-       "ab",
-       {"0: 0 0 1280 50"},
-       "",
-       {},
-       true,
-       {fullOnB}},
-      {"all, quiet: under another window it is not in front",
-       "all",
-       "ab",
-       {"0: 0 0 1280 50", "1: 1280 0 1920 75"},
-       "",
-       {},
-       true,
-       {framedOnB, fullOnB}},
-      {"all, quiet: the front window of each monitor counts",
-       "all",
-       "ab",
-       {"0: 1280 0 1920 75"},
-       "",
-       {},
-       true,
-       {fullOnA, framedOnB}},
-      {"all, quiet: full screen everywhere, nothing",
-       "all",
-       "ab",
-       {},
-       "",
-       {},
-       true,
-       {fullOnA, fullOnB}},
-      {"all, by hand: over full-screen programs too",
-       "all",
-       "ab",
-       {"0: 0 0 1280 50", "1: 1280 0 1920 75"},
-       "",
-       {},
-       true,
-       {fullOnA, fullOnB},
-       false,
-       true},
+      {"a number keeps its meaning", "2", "ab", "b"},
+      {"a number that is no monitor: the primary", "3", "ab", "a"},
+      {"neither number, word nor identity: read as a number", "2nd", "ab", "b"},
+      {"all: one strip on each, at its scale", "all", "ab", "ab"},
+      {"ALL, three monitors", "ALL", "cab", "cab"},
+      {"an identity", id + "2", "ab", "b"},
+      {"an identity in other letters", R"(\\?\display#del40f6#5&1&0&uid4352)", "ab", "b"},
+      {"an identity follows its monitor to another number", id + "2", "ba", "b"},
+      {"the same model twice", id + "3", "abc", "c"},
+      {"an identity not connected: the primary; its own once back", id + "2", "a", "a", "bca", "b"},
+      {"all: a monitor that comes has its strip next time", "all", "a", "a", "ab", "ab"},
+      {"all: a monitor that goes takes its strip", "all", "ab", "ab", "b", "b"},
+      {"all: one goes while the strips are out", "all", "ab", "ab", "a", "a", "o"},
+      {"all, quiet: a full-screen program keeps its monitor free", "all", "ab", "a", "", "", "q",
+       "B"},
+      {"all, quiet: under another window it is not in front", "all", "ab", "ab", "", "", "q", "bB"},
+      {"all, quiet: each monitor's own window in front", "all", "ab", "b", "", "", "q", "Ab"},
+      {"all, quiet: full screen everywhere, nothing", "all", "ab", "", "", "", "q", "AB"},
+      {"all, by hand: over full-screen programs too", "all", "ab", "ab", "", "", "qh", "AB"},
   };
   const auto plug = [&](const std::string& names) {
     host.monitors.clear();
     host.identities.clear();
-    host.primary = 0;
     for (const char name : names) {
       if (name == 'a') host.primary = host.monitors.size();
       host.monitors.push_back(pool.at(name).first);
-      host.identities.push_back(pool.at(name).second);
+      host.identities.push_back(id + std::to_string(name - 'a' + 1));
     }
   };
-  // Each strip's place as it was set, the caption each shows, and the announcements.
-  const auto places = [](const Log& log) {
+  const auto places = [&](const std::string& names) {
+    Log found;
+    for (const char name : names)
+      found.push_back(std::to_string(found.size()) + ": " + pool.at(name).second);
+    return found;
+  };
+  // Each strip's place as it was set.
+  const auto placed = [](const Log& log) {
     Log found;
     std::string strip = "0";
     for (const std::string& entry : log) {
@@ -685,50 +616,43 @@ TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
+    const bool quiet = row.flags.find('q') != std::string::npos;
+    const bool byHand = row.flags.find('h') != std::string::npos;
     host = FakeHost();
     ResetNowPlaying();
-    host.settingsFile =
-        "[Main]\nMonitor=" + row.monitor + "\nFullScreen=" + (row.quiet ? "0" : "1");
+    host.settingsFile = "[Main]\nMonitor=" + row.monitor + "\nFullScreen=" + (quiet ? "0" : "1");
     plug(row.plugged);
-    host.windows = row.windows;
+    for (const char window : row.windows) host.windows.push_back(windows.at(window));
     LoadSettings(host);
     host.Take();
-    host.player.Play("1. Song - Winamp");
-    if (row.byHand) {
-      OnHotKey(host, kHotKeyShowNow);
-    } else {
-      DisplayCycle(host);
-    }
-    Log log = host.Take();
-    EXPECT_EQ(places(log), row.strips);
+    const auto display = [&](const char* caption) {
+      host.player.Play(caption);
+      byHand ? OnHotKey(host, kHotKeyShowNow) : DisplayCycle(host);
+      return host.Take();
+    };
+    Log log = display("1. Song - Winamp");
+    EXPECT_EQ(placed(log), places(row.strips));
     const size_t strips = row.strips.size();
     EXPECT_EQ(Values(log, "caption").size(), strips) << "the same title on every strip";
-    EXPECT_EQ(std::count(log.begin(), log.end(), "announce"), strips == 0 ? 0 : 1)
-        << "one announcement";
+    EXPECT_EQ(std::count(log.begin(), log.end(), "announce"), strips == 0 ? 0 : 1);
     if (strips == 0) continue;
     EXPECT_EQ(host.strips, strips) << "a window for each strip, and none more";
-    if (row.whileOut) {
-      plug(row.then);
+    const std::string then = row.then.empty() ? row.plugged : row.then;
+    const std::string next = row.then.empty() ? row.strips : row.thenStrips;
+    if (row.flags.find('o') != std::string::npos) {
+      plug(then);
       OnScreenChanged(host);
-      EXPECT_EQ(places(host.Take()), row.thenStrips);
-      EXPECT_EQ(host.strips, row.thenStrips.size()) << "no strip where no monitor is";
+      EXPECT_EQ(placed(host.Take()), places(next));
+      EXPECT_EQ(host.strips, next.size()) << "no strip where no monitor is";
       continue;
     }
-    // Away together, each minimised (memory economy).
     DisplayCycle(host);
     log = host.Take();
     EXPECT_EQ(std::count(log.begin(), log.end(), "minimise"), static_cast<ptrdiff_t>(strips));
-    plug(row.then.empty() ? row.plugged : row.then);
+    plug(then);
     OnScreenChanged(host);
-    EXPECT_LE(host.strips, std::max<size_t>(host.monitors.size(), 1)) << "none where none is";
-    host.player.Play("2. Next - Winamp");
-    if (row.byHand) {
-      OnHotKey(host, kHotKeyShowNow);
-    } else {
-      DisplayCycle(host);
-    }
-    const Log& next = row.then.empty() ? row.strips : row.thenStrips;
-    EXPECT_EQ(places(host.Take()), next);
+    EXPECT_LE(host.strips, then.size()) << "none where none is, also at rest";
+    EXPECT_EQ(placed(display("2. Next - Winamp")), places(next));
     EXPECT_EQ(host.strips, next.size());
     OnPopupMouseUp(host);
     EXPECT_EQ(Values(host.Take(), "alpha"), Log(next.size(), "0")) << "a click takes all away";

@@ -329,16 +329,13 @@ class FakeHost : public NowPlayingHost {
   bool MonitorFrontWindow(int32_t monitor, FrontWindow& window) override {
     Record("front? " + std::to_string(monitor));
     const auto overlap = [](const ScreenRect& a, const ScreenRect& b) {
-      const int64_t width = std::min(a.right, b.right) - std::max(a.left, b.left);
-      const int64_t height = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
-      return width > 0 && height > 0 ? width * height : 0;
+      return std::max(0L, 0L + std::min(a.right, b.right) - std::max(a.left, b.left)) *
+             std::max(0L, 0L + std::min(a.bottom, b.bottom) - std::max(a.top, b.top));
     };
     for (const FrontWindow& each : windows) {
-      size_t most = monitors.size();
-      int64_t largest = 0;
-      for (size_t i = 0; i < monitors.size(); ++i) {
-        if (overlap(each.rect, monitors[i].monitor) > largest) {
-          largest = overlap(each.rect, monitors[i].monitor);
+      size_t most = 0;
+      for (size_t i = 1; i < monitors.size(); ++i) {
+        if (overlap(each.rect, monitors[i].monitor) > overlap(each.rect, monitors[most].monitor)) {
           most = i;
         }
       }
