@@ -15,7 +15,7 @@ constexpr wchar_t kFileName[] = L"settings.ini";
 // A program's path longer than this is not looked beside: the current directory's file counts
 // alone, as it always did.
 constexpr DWORD kPathMost = 1024;
-[[gnu::section(".bss")]] wchar_t besideProgram[kPathMost + sizeof kFileName / sizeof kFileName[0]];
+wchar_t besideProgram[kPathMost + sizeof kFileName / sizeof kFileName[0]];
 // The most of a file that is read: far more than a settings file holds.
 constexpr DWORD kReadMost = 1 << 20;
 // UTF-16 little-endian, as Notepad saves "Unicode": the profile functions read it as text.

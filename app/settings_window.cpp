@@ -12,7 +12,6 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstring>
-#include <new>
 
 #include "app/settings_store.h"
 #include "app/settings_window_ids.h"
@@ -40,20 +39,29 @@ constexpr ColorSetting kTextColourValues[] = {
     {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
 constexpr int kDefaultOpacity = 78;  // the percent of 255 nearest the 200 the strip rests at
 
-// Where the keys are in Settings, in the order of their controls (offsets: read-only data).
-constexpr uint16_t kKeys[] = {offsetof(Settings, showNowKey), offsetof(Settings, automaticKey),
-                              offsetof(Settings, quitKey)};
-// The check boxes from IDC_FULL_SCREEN on; "Start with Windows" follows them.
-constexpr uint16_t kBoxes[] = {offsetof(Settings, overFullScreen), offsetof(Settings, livePosition),
-                               offsetof(Settings, progress), offsetof(Settings, memoryEconomy),
-                               offsetof(Settings, trayIcon)};
-constexpr int kBoxCount = sizeof kBoxes / sizeof kBoxes[0];
+// Each key's control, the note beside it and its value, in the order of the hot-key ids.
+struct KeyControl {
+  int control;
+  int note;
+  KeySetting Settings::*setting;
+};
+constexpr KeyControl kKeys[] = {{IDC_SHOW_NOW_KEY, IDC_SHOW_NOW_NOTE, &Settings::showNowKey},
+                                {IDC_AUTOMATIC_KEY, IDC_AUTOMATIC_NOTE, &Settings::automaticKey},
+                                {IDC_QUIT_KEY, IDC_QUIT_NOTE, &Settings::quitKey}};
+constexpr int kKeyCount = sizeof kKeys / sizeof kKeys[0];
+// Each check box and its value; "Start with Windows" is no setting.
+struct BoxControl {
+  int control;
+  bool Settings::*setting;
+};
+constexpr BoxControl kBoxes[] = {{IDC_FULL_SCREEN, &Settings::overFullScreen},
+                                 {IDC_LIVE_POSITION, &Settings::livePosition},
+                                 {IDC_PROGRESS, &Settings::progress},
+                                 {IDC_MEMORY_ECONOMY, &Settings::memoryEconomy},
+                                 {IDC_TRAY_ICON, &Settings::trayIcon}};
 
 KeySetting& KeyOf(Settings& settings, int index) {
-  return *reinterpret_cast<KeySetting*>(reinterpret_cast<char*>(&settings) + kKeys[index]);
-}
-bool& BoxOf(Settings& settings, int index) {
-  return *reinterpret_cast<bool*>(reinterpret_cast<char*>(&settings) + kBoxes[index]);
+  return settings.*kKeys[index].setting;
 }
 
 using InitCommonControlsProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
@@ -61,21 +69,21 @@ using PickerProc = BOOL(WINAPI*)(void*);
 
 // What the open window holds besides its controls.
 struct Window {
-  Settings shown;   // as the file had them when the window opened, or as it last wrote them
-  Settings now;     // as the controls have them
-  COLORREF picked;  // the colour button's, also while the accent is ticked
-  LRESULT keys[3];  // what the hot-key controls held when filled or last written
+  Settings shown;           // as the file had them when the window opened, or as it last wrote them
+  Settings now;             // as the controls have them
+  COLORREF picked;          // the colour button's, also while the accent is ticked
+  LRESULT keys[kKeyCount];  // what the hot-key controls held when filled or last written
   bool startsWithWindows;
   COLORREF customColors[16];      // the colour picker's own
   wchar_t program[MAX_PATH + 3];  // "<the running tunelamp.exe>", as the Run value holds it
 };
 
-// In .bss itself: made afresh each time the window opens.
-[[gnu::section(".bss")]] alignas(Window) unsigned char storage[sizeof(Window)];
+// Made afresh each time the window opens.
+Window window;
 HWND dialog = nullptr;
 
 Window& W() {
-  return *std::launder(reinterpret_cast<Window*>(storage));
+  return window;
 }
 
 // The Run value is there and names this program.
@@ -157,7 +165,7 @@ void ShowPicks() {
 
 // What the hot-key controls hold, to tell later which the user changed.
 void RememberKeys() {
-  for (int i = 0; i < 3; ++i) W().keys[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY);
+  for (int i = 0; i < kKeyCount; ++i) W().keys[i] = Send(kKeys[i].control, HKM_GETHOTKEY);
 }
 
 int MonitorItem(int32_t monitor) {
@@ -172,13 +180,16 @@ void Fill() {
   const NowPlayingState& state = NowPlaying();
   shown = state.settingsWaiting ? state.waiting : state.settings;
   w.now = shown;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kKeyCount; ++i) {
+    // As Windows' own shortcut fields: a key typed without Ctrl or Alt gets both.
+    Send(kKeys[i].control, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+         MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
     const KeySetting& key = KeyOf(shown, i);
     if (key.reading == KeyReading::kKey && !(key.key.modifiers & kModWin)) {
-      ShowKey(IDC_KEY_FIRST + i, key.key.modifiers, key.key.virtualKey);
+      ShowKey(kKeys[i].control, key.key.modifiers, key.key.virtualKey);
     } else if (key.reading != KeyReading::kNone) {
       // A key with Win, or a value that is no key: shown as written, and kept unless changed.
-      SetText(IDC_KEY_NOTE_FIRST + i, key.written.bytes);
+      SetText(kKeys[i].note, key.written.bytes);
     }
   }
 
@@ -209,7 +220,7 @@ void Fill() {
 
   SetText(IDC_KEEP, SecondsText(shown.keepInterval).CStr());
   SetText(IDC_CHECK, SecondsText(shown.checkInterval).CStr());
-  for (int i = 0; i < kBoxCount; ++i) Check(IDC_FULL_SCREEN + i, BoxOf(shown, i));
+  for (const BoxControl& box : kBoxes) Check(box.control, shown.*box.setting);
   const DWORD length = ::GetModuleFileNameW(nullptr, w.program + 1, MAX_PATH);
   w.program[0] = w.program[length + 1] = L'"';
   w.startsWithWindows = StartsWithWindows();
@@ -234,7 +245,7 @@ bool SameKey(const KeySetting& a, const KeySetting& b) {
 // The key the user set in a hot-key control (cleared: no key); a note when settings.ini cannot
 // name it.
 const char* ReadKey(int index, KeySetting& setting) {
-  const auto value = static_cast<uint32_t>(Send(IDC_KEY_FIRST + index, HKM_GETHOTKEY));
+  const auto value = static_cast<uint32_t>(Send(kKeys[index].control, HKM_GETHOTKEY));
   const KeyCombination key = {SwapShiftAndAlt(HIBYTE(value) & 7u), LOBYTE(value)};
   setting.reading = KeyReading::kNone;
   setting.key = key;
@@ -243,6 +254,7 @@ const char* ReadKey(int index, KeySetting& setting) {
   // A key that KeyName cannot name ends its name with "+", or leaves it empty.
   const Text name = KeyName(key);
   if (name.IsEmpty() || name[name.Length() - 1] == '+') return "not a key";
+  if (TakesTheKeyboard(key)) return kKeyTakesTheKeyboard;
   setting.reading = KeyReading::kKey;
   Format(setting.written.bytes, "%s", name.CStr());
   return "";
@@ -253,7 +265,7 @@ const char* ReadKey(int index, KeySetting& setting) {
 const char* TryKey(int index, Settings& now) {
   const KeySetting& setting = KeyOf(now, index);
   if (setting.reading != KeyReading::kKey) return "";
-  for (int other = 0; other < 3; ++other) {
+  for (int other = 0; other < kKeyCount; ++other) {
     if (other != index && SameKey(KeyOf(now, other), setting)) return "set for another action too";
   }
   const KeyCombination key = setting.key;
@@ -261,7 +273,7 @@ const char* TryKey(int index, Settings& now) {
               ::RegisterHotKey(dialog, kTriedKeyId, key.modifiers, key.virtualKey);
   const bool held = ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
   ::UnregisterHotKey(dialog, kTriedKeyId);
-  for (int own = 0; own < 3; ++own)
+  for (int own = 0; own < kKeyCount; ++own)
     free = free || SameKey(KeyOf(NowPlaying().settings, own), setting);
   if (free) return "";
   return held ? kKeyHeldElsewhere : kKeyRefused;
@@ -276,16 +288,16 @@ bool Save() {
   bool good = ReadSecondsOf(IDC_KEEP, now.keepInterval);
   good = ReadSecondsOf(IDC_CHECK, now.checkInterval) && good;
   // A key is changed when its control holds another: a key shown as text (with Win) stays.
-  const char* notes[3] = {"", "", ""};
-  bool changed[3];
-  for (int i = 0; i < 3; ++i) {
-    changed[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY) != w.keys[i];
+  const char* notes[kKeyCount] = {"", "", ""};
+  bool changed[kKeyCount];
+  for (int i = 0; i < kKeyCount; ++i) {
+    changed[i] = Send(kKeys[i].control, HKM_GETHOTKEY) != w.keys[i];
     if (changed[i]) notes[i] = ReadKey(i, KeyOf(now, i));
   }
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kKeyCount; ++i) {
     if (!changed[i]) continue;
     if (*notes[i] == '\0') notes[i] = TryKey(i, now);
-    SetText(IDC_KEY_NOTE_FIRST + i, notes[i]);
+    SetText(kKeys[i].note, notes[i]);
     good = good && *notes[i] == '\0';
   }
   if (!good) return false;
@@ -302,7 +314,7 @@ bool Save() {
     now.monitor = monitor < kMonitorItemsBefore ? -monitor : monitor - kMonitorItemsBefore + 1;
   }
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
-  for (int i = 0; i < kBoxCount; ++i) BoxOf(now, i) = Checked(IDC_FULL_SCREEN + i);
+  for (const BoxControl& box : kBoxes) now.*box.setting = Checked(box.control);
 
   if (!WriteSettingsChanges(shown, now)) {
     SetText(IDC_STATUS, "settings.ini is read-only or in use: not written.");
@@ -355,6 +367,35 @@ void PickFont() {
   ShowPicks();
 }
 
+// The key field that `control` is, or -1.
+int KeyField(HWND control) {
+  if (!dialog || !control || ::GetParent(control) != dialog) return -1;
+  const int id = ::GetDlgCtrlID(control);
+  for (int i = 0; i < kKeyCount; ++i) {
+    if (kKeys[i].control == id) return i;
+  }
+  return -1;
+}
+
+// A key field takes the keys typed into it. Alt+letter is the key being set, which the field took
+// as WM_SYSKEYDOWN, and not a control's access key. A key that may stand alone keeps the
+// modifiers it was typed with, where the field's rules would give it Ctrl+Alt.
+bool KeyFieldFirst(const MSG& record) {
+  const int index = KeyField(record.hwnd);
+  if (index < 0) return false;
+  if (record.message == WM_SYSCHAR) return true;
+  const auto key = static_cast<uint32_t>(record.wParam);
+  if ((record.message != WM_KEYDOWN && record.message != WM_SYSKEYDOWN) || !MayStandAlone(key)) {
+    return false;
+  }
+  const auto held = [](int virtualKey, uint32_t modifier) {
+    return ::GetKeyState(virtualKey) < 0 ? modifier : 0u;
+  };
+  ShowKey(kKeys[index].control,
+          held(VK_CONTROL, kModControl) | held(VK_MENU, kModAlt) | held(VK_SHIFT, kModShift), key);
+  return true;
+}
+
 INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   if (message == WM_INITDIALOG) {
     dialog = handle;
@@ -386,7 +427,7 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
 // takes the foreground (the icon's menu gave the program the right to).
 void Win32Host::SettingsWindow() {
   if (!dialog) {
-    new (storage) Window();
+    window = Window();
     // Version 6 of the common controls, with the visual styles, for the window's controls only:
     // the strip's own "static" label keeps the look it always had.
     // Made once; a context that could not be made is not tried again.
@@ -410,6 +451,7 @@ void Win32Host::SettingsWindow() {
     const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_HOTKEY_CLASS | ICC_UPDOWN_CLASS};
     if (initialise) initialise(&classes);
     const HINSTANCE module = ::GetModuleHandleA(nullptr);
+    ModelessDialogFirst = KeyFieldFirst;
     ModelessDialog =
         ::CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, DialogProcedure, 0);
     if (active) ::DeactivateActCtx(0, cookie);
@@ -421,12 +463,13 @@ void Win32Host::SettingsWindow() {
 }
 
 bool SettingsWindowTakesKey(uint32_t modifiersAndKey) {
-  const HWND focus = ::GetFocus();
-  const auto control = static_cast<int>(::GetWindowLongA(focus, GWL_ID));
-  if (!dialog || reinterpret_cast<HWND>(::GetWindowLongA(focus, GWLP_HWNDPARENT)) != dialog ||
-      control < IDC_KEY_FIRST || control >= IDC_KEY_FIRST + 3) {
-    return false;
+  const int index = KeyField(::GetFocus());
+  if (index < 0) return false;
+  // The field cannot hold Win: the key is not taken without it.
+  if (LOWORD(modifiersAndKey) & kModWin) {
+    SetText(kKeys[index].note, "With Win: in settings.ini");
+  } else {
+    ShowKey(kKeys[index].control, LOWORD(modifiersAndKey), HIWORD(modifiersAndKey));
   }
-  ShowKey(control, LOWORD(modifiersAndKey), HIWORD(modifiersAndKey));
   return true;
 }

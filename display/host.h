@@ -77,7 +77,8 @@ enum class SettingsRead : uint8_t { kNoFile, kRead, kFailed };
 
 // What Shell_NotifyIconW is asked to do with the program's icon.
 enum class TrayAction : uint8_t { kAdd, kModify, kDelete };
-// The icon menu's commands, in the menu's order; 0 is no command (the menu closed unchosen).
+// The icon menu's commands (app/tray.cpp gives each its item); 0 is no command (the menu closed
+// unchosen).
 enum class TrayCommand : uint32_t {
   kNone = 0,
   kShowNow,

@@ -43,9 +43,7 @@ void ReadText(const Source& source, const char* fallback, SettingText& text) {
   return at < text.size() && text[at] >= '0' && text[at] <= '9';
 }
 
-// The readers, one for each kind of value, as SettingKind numbers them.
-using Reader = void (*)(const Source& source, void* value);
-
+// The readers, one for each kind of value (ReadValue chooses).
 void ReadNumber(const Source& source, void* value) {
   *static_cast<uint32_t*>(value) = ReadNumberOf(source);
 }
@@ -100,9 +98,6 @@ void ReadKey(const Source& source, void* value) {
   setting.reading = ReadKeyText(setting.written.View(), setting.key);
 }
 
-constexpr Reader kReaders[] = {ReadNumber, ReadSwitch,  ReadQuiet, ReadColor,
-                               ReadColor,  ReadPercent, ReadName,  ReadKey};
-
 template <typename Value>
 void Take(Value& inForce, const Value& read, setting::AtOnce) {
   inForce = read;
@@ -135,20 +130,52 @@ bool operator==(const Settings& a, const Settings& b) {
   return a.keysTold == b.keysTold;
 }
 
-// Names of four letters, five bytes apart.
+constexpr const char* kSectionNames[] = {"Main", "Font", "Keys"};
+
 const char* SectionName(uint8_t section) {
-  return &"Main\0Font\0Keys"[5 * section];
+  return kSectionNames[section];
 }
 
 namespace {
 
-[[nodiscard]] constexpr uint8_t SectionOf(const char* name) {
-  return name[0] == 'M' ? 0 : name[0] == 'F' ? 1 : 2;
+// Not constexpr: a section that SectionOf does not find makes the list below no constant, which
+// the compiler refuses.
+uint8_t NoSuchSection() {
+  return 0;
+}
+
+// The index of the section named exactly `name`.
+[[nodiscard]] constexpr uint8_t SectionOf(std::string_view name) {
+  for (uint8_t at = 0; at < sizeof kSectionNames / sizeof kSectionNames[0]; ++at) {
+    if (name == kSectionNames[at]) return at;
+  }
+  return NoSuchSection();
+}
+
+// One reader for each kind: the compiler tells of a kind without one.
+void ReadValue(const Source& source, void* value) {
+  switch (source.kind) {
+    case SettingKind::kNumber:
+      return ReadNumber(source, value);
+    case SettingKind::kSwitch:
+      return ReadSwitch(source, value);
+    case SettingKind::kQuiet:
+      return ReadQuiet(source, value);
+    case SettingKind::kColor:
+    case SettingKind::kTextColor:
+      return ReadColor(source, value);
+    case SettingKind::kPercent:
+      return ReadPercent(source, value);
+    case SettingKind::kName:
+      return ReadName(source, value);
+    case SettingKind::kKey:
+      return ReadKey(source, value);
+  }
 }
 
 }  // namespace
 
-const SettingEntry kSettingEntries[] = {
+constexpr SettingEntry kSettingEntries[] = {
 #define TUNELAMP_SETTING_ENTRY(when, type, name, kind, section, key, fallback, comment) \
   {key, fallback, offsetof(Settings, name), SectionOf(section), SettingKind::k##kind},
     TUNELAMP_SETTINGS(TUNELAMP_SETTING_ENTRY)
@@ -160,8 +187,7 @@ Settings ReadSettings(const IniFile& file) {
   Settings values = {};
   for (const SettingEntry& entry : kSettingEntries) {
     const Source source = {file, SectionName(entry.section), entry.key, entry.fallback, entry.kind};
-    kReaders[static_cast<uint8_t>(entry.kind)](source,
-                                               reinterpret_cast<char*>(&values) + entry.offset);
+    ReadValue(source, reinterpret_cast<char*>(&values) + entry.offset);
   }
   values.keysTold = file.HasSection("Keys");
   return values;

@@ -1,17 +1,13 @@
 #include "display/state.h"
 
-#include <new>
-
 namespace {
 
-// Made by a static constructor, in zeroed storage.
-[[gnu::section(".bss")]] alignas(NowPlayingState) unsigned char storage[sizeof(NowPlayingState)];
-[[maybe_unused]] const NowPlayingState* const made = new (storage) NowPlayingState();
+NowPlayingState state;
 
 }  // namespace
 
 NowPlayingState& NowPlaying() {
-  return *std::launder(reinterpret_cast<NowPlayingState*>(storage));
+  return state;
 }
 
 void ResetNowPlaying() {
