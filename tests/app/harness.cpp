@@ -91,6 +91,20 @@ void WorkDir::CopyIn(const std::string& sourcePath, const std::string& name) {
   files_.push_back(name);
 }
 
+std::string WorkDir::Read(const std::string& name) const {
+  std::string bytes;
+  const HANDLE file = CreateFileA((path_ + "\\" + name).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  bytes.resize(GetFileSize(file, nullptr));
+  DWORD count = 0;
+  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr)) count = 0;
+  bytes.resize(count);
+  CloseHandle(file);
+  return bytes;
+}
+
 void PumpFor(DWORD ms) {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -51,6 +51,8 @@ class WorkDir {
   [[nodiscard]] const std::string& Path() const { return path_; }
   void Write(const std::string& name, const std::string& content);
   void CopyIn(const std::string& sourcePath, const std::string& name);
+  // The file's bytes, "" when it cannot be read.
+  [[nodiscard]] std::string Read(const std::string& name) const;
 
  private:
   std::string path_;

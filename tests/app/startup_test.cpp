@@ -32,6 +32,17 @@ TEST(StartUp, SecondCopyEndsAtOnceAndQuitLetsANewOneRun) {
   EXPECT_EQ(0u, code);
   EXPECT_FALSE(showed) << "a second copy shows nothing";
   EXPECT_TRUE(first.Proc().Running());
+  // The running copy opens its settings window, in front: without the icon, the way back to it.
+  HWND window = nullptr;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        window = FindTopLevel("#32770", first.Proc().Pid());
+        return window && IsWindowVisible(window) && GetForegroundWindow() == window;
+      },
+      10000))
+      << "the running copy's settings window";
+  PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 5000));
 
   first.HotKey(2);  // Ctrl+Shift+V
   ASSERT_TRUE(first.Proc().WaitExit(kExitTimeoutMs, &code));
