@@ -316,8 +316,8 @@ bool Save() {
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
   for (const BoxControl& box : kBoxes) now.*box.setting = Checked(box.control);
 
-  if (!WriteSettingsChanges(shown, now)) {
-    SetText(IDC_STATUS, "settings.ini is read-only or in use: not written.");
+  if (const char* const unwritten = WriteSettingsChanges(shown, now)) {
+    SetText(IDC_STATUS, unwritten);
     return false;
   }
   w.shown = now;
