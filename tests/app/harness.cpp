@@ -302,6 +302,19 @@ bool FocusWindow::PressKeys(const std::string& keys) const {
   return PressKeysIn(title_, keys);
 }
 
+HWND OpenSettingsWindow(const WorkDir& dir, DWORD pid) {
+  Tunelamp again;
+  if (!again.Start(dir) || !again.Proc().WaitExit(kExitTimeoutMs, nullptr)) return nullptr;
+  HWND window = nullptr;
+  (void)WaitUntil(
+      [&] {
+        window = FindTopLevel("#32770", pid);
+        return window && IsWindowVisible(window) && GetForegroundWindow() == window;
+      },
+      10000);
+  return window;
+}
+
 bool PressKeysIn(const std::string& title, const std::string& keys) {
   return RunUnix(std::string(kTimeout) + " 20 /usr/bin/xdotool search --sync --onlyvisible " +
                  "--limit 1 --name \"" + title + "\" windowactivate --sync sleep 0.3 key " + keys);

@@ -155,20 +155,6 @@ TEST(Keys, ASavedChangeIsHeldAndTheKeyGivenUpIsFreeWithinTwoSeconds) {
   EXPECT_TRUE(WaitUntil([&] { return other.Take(kCtrlAlt, VK_F9) == 0; }, 2000));
 }
 
-// The settings window, opened as a user without the icon opens it: by starting the program again.
-HWND OpenSettingsWindow(const WorkDir& dir, DWORD pid) {
-  Tunelamp again;
-  if (!again.Start(dir) || !again.Proc().WaitExit(kExitTimeoutMs, nullptr)) return nullptr;
-  HWND window = nullptr;
-  (void)WaitUntil(
-      [&] {
-        window = FindTopLevel("#32770", pid);
-        return window && IsWindowVisible(window) && GetForegroundWindow() == window;
-      },
-      10000);
-  return window;
-}
-
 // The key fields, typed into for real: a plain letter becomes Ctrl+Alt and the letter, as in
 // Windows' own shortcut fields; Alt+letter is the key, not the access key of "Start with
 // Windows"; a media key stays alone. The show-now key has Win, which the field cannot show: pressed

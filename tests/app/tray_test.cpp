@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "tests/app/harness.h"
@@ -272,6 +273,79 @@ TEST(Tray, TheSettingsWindowWritesWhatChangedAndCancelChangesNothing) {
   }
   app.app.HotKey(2);
   EXPECT_TRUE(app.EndsWithZero());
+}
+
+// A file in UTF-16 as Notepad saves "Unicode": the mark, then the text's units.
+std::string Utf16(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : text) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
+// The Linux path of a path of Wine's.
+std::string UnixPath(const std::string& path) {
+  using Proc = char*(CDECL*)(LPCWSTR);
+  const auto unixName = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  const std::wstring wide(path.begin(), path.end());
+  char* const name = unixName ? unixName(wide.c_str()) : nullptr;
+  const std::string found = name ? name : "";
+  if (name) HeapFree(GetProcessHeap(), 0, name);
+  return found;
+}
+
+struct SaveRow {
+  const char* what;
+  std::string file;
+  bool link;            // settings.ini is a link to "target.ini", which holds the file
+  std::string written;  // the file after Apply; "" for the file as it was
+  const char* status;   // in the window's status line
+};
+
+// Every byte of a file the program cannot write whole is kept, and the window says why; a file in
+// UTF-16 is written in UTF-16; a link stays a link and its target is written. The window is opened
+// by starting the program again: no tray is needed.
+TEST(Tray, TheSettingsWindowWritesTheFileAsItCameOrSaysWhyNot) {
+  const std::string main = "[Main]\r\nCheckTitle=0\r\n";
+  const std::string progress = main + "Progress=1\r\n";
+  const std::string huge = main + "; " + std::string(1100000, 'x') + "\r\n";
+  const SaveRow rows[] = {
+      {"UTF-16", Utf16(main), false, Utf16(progress), ""},
+      {"over 1 MiB", huge, false, "", "over 1 MiB"},
+      {"a link", main, true, progress, ""},
+  };
+  for (const SaveRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    WorkDir dir;
+    const std::string path = dir.Path() + "\\settings.ini";
+    const std::string target = dir.Path() + "\\target.ini";
+    dir.Write(row.link ? "target.ini" : "settings.ini", row.file);
+    if (row.link) {
+      // Wine 8 makes no link of CreateSymbolicLink; a Linux link is one for Wine.
+      ASSERT_TRUE(RunUnix("Z:\\bin\\ln -s target.ini " + UnixPath(path)));
+      ASSERT_TRUE(WaitUntil([&] { return dir.Read("settings.ini") == row.file; }, 5000));
+    }
+    Tunelamp app;
+    ASSERT_TRUE(app.Start(dir));
+    ASSERT_TRUE(app.WaitPopup());
+    const HWND window = OpenSettingsWindow(dir, app.Proc().Pid());
+    ASSERT_TRUE(window);
+    SendMessageA(GetDlgItem(window, 52), BM_CLICK, 0, 0);  // A progress line
+    SendMessageA(GetDlgItem(window, 61), BM_CLICK, 0, 0);  // Apply
+    char status[256] = {};
+    GetDlgItemTextA(window, 60, status, sizeof status);
+    EXPECT_TRUE(*row.status ? std::strstr(status, row.status) != nullptr : *status == '\0')
+        << status;
+    EXPECT_EQ(row.written.empty() ? row.file : row.written,
+              dir.Read(row.link ? "target.ini" : "settings.ini"));
+    if (row.link) {
+      EXPECT_EQ(row.written, dir.Read("settings.ini")) << "still the link";
+    }
+    SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    app.HotKey(2);
+    EXPECT_TRUE(app.Proc().WaitExit(kExitTimeoutMs, nullptr));
+    if (row.link) DeleteFileA(path.c_str());
+  }
 }
 
 // Wine without a tray shows the icon in a framed window of its own ("Wine System Tray", at the
