@@ -113,7 +113,10 @@ class FakeHost : public NowPlayingHost {
   uint64_t besideWritten = 0;
   bool fatTimes = false;
   bool settingsLocked = false;  // another program holds the file in use shut
-  int stampQueries = 0;         // GetFileAttributesExW of both places
+  // A save that replaces the file in use under way at the next read: the read finds no file,
+  // and these bytes are there from then on.
+  std::optional<std::string> savedDuringRead;
+  int stampQueries = 0;  // GetFileAttributesExW of both places
 
   // An editor's save (or, with nullopt, the file deleted) at the clock's time.
   void Save(std::optional<std::string> text, bool beside = false) {
@@ -368,6 +371,11 @@ class FakeHost : public NowPlayingHost {
   // file that another program holds shut (`settingsLocked`) cannot be read.
   SettingsRead ReadSettingsFile(Text& bytes) override {
     Record("read settings");
+    if (savedDuringRead) {
+      Save(std::move(savedDuringRead), !settingsFile);
+      savedDuringRead.reset();
+      return SettingsRead::kNoFile;
+    }
     const std::optional<std::string>& file = settingsFile ? settingsFile : besideFile;
     if (!file) return SettingsRead::kNoFile;
     if (settingsLocked) return SettingsRead::kFailed;

@@ -174,6 +174,14 @@ TEST_F(SettingsTest, TheWrittenFileHoldsTheDefaults) {
   expected.insert(expected.end() - 1, "tray 1");
   EXPECT_EQ(written.Take(), expected);
   EXPECT_EQ(NowPlaying().keyNotice, "") << "no key of it is refused";
+  // Read back, every value: also those the start does nothing with until a display.
+  const Settings read = ReadSettings(IniFile(DefaultSettingsText().View()));
+  Settings defaults = DefaultSettings();
+  defaults.trayIcon = true;
+  defaults.keysTold = true;
+  EXPECT_EQ(read, defaults);
+  EXPECT_TRUE(read.overFullScreen) << "titles over full-screen programs";
+  EXPECT_EQ(read.opacity, 0) << "no opacity: the strip rests at 200";
   // Every setting has its line, also one whose missing line would read the same.
   const std::string text(DefaultSettingsText().View());
 #define EXPECT_LINE(when, type, name, kind, section, key, fallback, comment) \

@@ -83,6 +83,18 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
          h.Save("[Main]\nColor=$FF00\n");
        },
        Log{"form.color 0x0000FF00"}},
+      {"beside the program, none here, replaced while it is read: the settings stay until the "
+       "new file is read",
+       std::nullopt,
+       [](FakeHost& h) {
+         h.Save("[Main]\nColor=$FF\n", true);
+         (void)Look(h);
+         (void)Look(h);
+         h.Save("[Main]\nColor=$FF\n", true);
+         (void)Look(h);
+         h.savedDuringRead = "[Main]\nColor=$FF00\n";
+       },
+       Log{"form.color 0x0000FF00"}, true},
       {"the progress line switched off, and its line with it", "[Main]\nProgress=1\n",
        [](FakeHost& h) { h.Save("[Main]\nProgress=0\n"); }, kOrange + Log{"progress 0 0 0 0"}},
   };
