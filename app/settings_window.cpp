@@ -39,7 +39,7 @@ constexpr ColorSetting kTextColourValues[] = {
     {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
 constexpr int kDefaultOpacity = 78;  // the percent of 255 nearest the 200 the strip rests at
 
-// Each key's control, the note beside it and its value, in the order of the hot-key ids.
+// Each key's control, the note beside it and its value.
 struct KeyControl {
   int control;
   int note;
@@ -187,6 +187,8 @@ void Fill() {
     const KeySetting& key = KeyOf(shown, i);
     if (key.reading == KeyReading::kKey && !(key.key.modifiers & kModWin)) {
       ShowKey(kKeys[i].control, key.key.modifiers, key.key.virtualKey);
+      // Not taken at the start, as the keys' notice said.
+      if (TakesTheKeyboard(key.key)) SetText(kKeys[i].note, kKeyTakesTheKeyboard);
     } else if (key.reading != KeyReading::kNone) {
       // A key with Win, or a value that is no key: shown as written, and kept unless changed.
       SetText(kKeys[i].note, key.written.bytes);
