@@ -69,14 +69,15 @@ using PickerProc = BOOL(WINAPI*)(void*);
 
 // What the open window holds besides its controls.
 struct Window {
-  Settings shown;           // as the file had them when the window opened, or as it last wrote them
-  Settings now;             // as the controls have them
-  COLORREF picked;          // the colour button's, also while the accent is ticked
-  LRESULT keys[kKeyCount];  // what the hot-key controls held when filled or last written
+  Settings shown;   // as the file had them when the window opened, or as it last wrote them
+  Settings now;     // as the controls have them
+  COLORREF picked;  // the colour button's, also while the accent is ticked
+  LRESULT keys[3];  // what the hot-key controls held when filled or last written
   bool startsWithWindows;
   COLORREF customColors[16];      // the colour picker's own
   wchar_t program[MAX_PATH + 3];  // "<the running tunelamp.exe>", as the Run value holds it
 };
+static_assert(sizeof Window::keys / sizeof(LRESULT) == kKeyCount, "a value for each key field");
 
 // Made afresh each time the window opens.
 Window window;
@@ -469,7 +470,7 @@ bool SettingsWindowTakesKey(uint32_t modifiersAndKey) {
   if (index < 0) return false;
   // The field cannot hold Win: the key is not taken without it.
   if (LOWORD(modifiersAndKey) & kModWin) {
-    SetText(kKeys[index].note, "With Win: in settings.ini");
+    SetText(kKeys[index].note, "With Win: set it in settings.ini");
   } else {
     ShowKey(kKeys[index].control, LOWORD(modifiersAndKey), HIWORD(modifiersAndKey));
   }
