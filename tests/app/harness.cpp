@@ -1,5 +1,8 @@
 #include "tests/app/harness.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace e2e {
 
 const wchar_t kNotRunning[] = L"WinAMP не запущен!";
@@ -92,17 +95,8 @@ void WorkDir::CopyIn(const std::string& sourcePath, const std::string& name) {
 }
 
 std::string WorkDir::Read(const std::string& name) const {
-  std::string bytes;
-  const HANDLE file = CreateFileA((path_ + "\\" + name).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  bytes.resize(GetFileSize(file, nullptr));
-  DWORD count = 0;
-  if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr)) count = 0;
-  bytes.resize(count);
-  CloseHandle(file);
-  return bytes;
+  std::ifstream file(path_ + "\\" + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 void PumpFor(DWORD ms) {
@@ -302,9 +296,7 @@ bool FocusWindow::PressKeys(const std::string& keys) const {
   return PressKeysIn(title_, keys);
 }
 
-HWND OpenSettingsWindow(const WorkDir& dir, DWORD pid) {
-  Tunelamp again;
-  if (!again.Start(dir) || !again.Proc().WaitExit(kExitTimeoutMs, nullptr)) return nullptr;
+HWND WaitSettingsWindow(DWORD pid) {
   HWND window = nullptr;
   (void)WaitUntil(
       [&] {

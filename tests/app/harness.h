@@ -149,9 +149,8 @@ class FocusWindow {
   std::string title_;
 };
 
-// The settings window of the copy `pid` that runs in `dir`, opened as a user without the icon
-// opens it: by starting the program again. 0 when it does not come to the front.
-[[nodiscard]] HWND OpenSettingsWindow(const WorkDir& dir, DWORD pid);
+// The settings window of the copy `pid`, once it is in front (within 10 s), or 0.
+[[nodiscard]] HWND WaitSettingsWindow(DWORD pid);
 
 // Presses `keys` with xdotool in the visible X window named `title`, after activating it.
 [[nodiscard]] bool PressKeysIn(const std::string& title, const std::string& keys);

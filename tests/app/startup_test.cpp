@@ -33,14 +33,8 @@ TEST(StartUp, SecondCopyEndsAtOnceAndQuitLetsANewOneRun) {
   EXPECT_FALSE(showed) << "a second copy shows nothing";
   EXPECT_TRUE(first.Proc().Running());
   // The running copy opens its settings window, in front: without the icon, the way back to it.
-  HWND window = nullptr;
-  EXPECT_TRUE(WaitUntil(
-      [&] {
-        window = FindTopLevel("#32770", first.Proc().Pid());
-        return window && IsWindowVisible(window) && GetForegroundWindow() == window;
-      },
-      10000))
-      << "the running copy's settings window";
+  const HWND window = WaitSettingsWindow(first.Proc().Pid());
+  EXPECT_TRUE(window);
   PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 5000));
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "tests/app/harness.h"
@@ -275,23 +274,18 @@ TEST(Tray, TheSettingsWindowWritesWhatChangedAndCancelChangesNothing) {
   EXPECT_TRUE(app.EndsWithZero());
 }
 
-// A file in UTF-16 as Notepad saves "Unicode": the mark, then the text's units.
-std::string Utf16(const std::string& text) {
+std::string Utf16(const std::string& text) {  // as Notepad saves "Unicode"
   std::string bytes = "\xFF\xFE";
   for (const char c : text) bytes += std::string{c, '\0'};
   return bytes;
 }
 
-// The Linux path of a path of Wine's.
+// The Linux path of a path of Wine's (the few bytes Wine allocates stay with the test).
 std::string UnixPath(const std::string& path) {
-  using Proc = char*(CDECL*)(LPCWSTR);
-  const auto unixName = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(
+  const auto unixName = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-  const std::wstring wide(path.begin(), path.end());
-  char* const name = unixName ? unixName(wide.c_str()) : nullptr;
-  const std::string found = name ? name : "";
-  if (name) HeapFree(GetProcessHeap(), 0, name);
-  return found;
+  const char* const name = unixName(std::wstring(path.begin(), path.end()).c_str());
+  return name ? name : "";
 }
 
 struct SaveRow {
@@ -299,7 +293,7 @@ struct SaveRow {
   std::string file;
   bool link;            // settings.ini is a link to "target.ini", which holds the file
   std::string written;  // the file after Apply; "" for the file as it was
-  const char* status;   // in the window's status line
+  const char* status;   // the window's status line
 };
 
 // Every byte of a file the program cannot write whole is kept, and the window says why; a file in
@@ -312,39 +306,35 @@ TEST(Tray, TheSettingsWindowWritesTheFileAsItCameOrSaysWhyNot) {
   const std::string huge = main + "; " + std::string(1100000, 'x') + "\r\n";
   const SaveRow rows[] = {
       {"UTF-16", Utf16(main), false, Utf16(progress), ""},
-      {"over 1 MiB", huge, false, "", "over 1 MiB"},
+      {"over 1 MiB", huge, false, "",
+       "settings.ini is over 1 MiB, more than is read: not written."},
       {"a link", main, true, progress, ""},
   };
   for (const SaveRow& row : rows) {
     SCOPED_TRACE(row.what);
-    WorkDir dir;
+    Running app;
+    WorkDir& dir = app.dir;
     const std::string path = dir.Path() + "\\settings.ini";
-    const std::string target = dir.Path() + "\\target.ini";
     dir.Write(row.link ? "target.ini" : "settings.ini", row.file);
     if (row.link) {
       // Wine 8 makes no link of CreateSymbolicLink; a Linux link is one for Wine.
       ASSERT_TRUE(RunUnix("Z:\\bin\\ln -s target.ini " + UnixPath(path)));
       ASSERT_TRUE(WaitUntil([&] { return dir.Read("settings.ini") == row.file; }, 5000));
     }
-    Tunelamp app;
-    ASSERT_TRUE(app.Start(dir));
-    ASSERT_TRUE(app.WaitPopup());
-    const HWND window = OpenSettingsWindow(dir, app.Proc().Pid());
+    Tunelamp again;
+    ASSERT_TRUE(app.Start(nullptr) && again.Start(dir));
+    const HWND window = WaitSettingsWindow(app.app.Proc().Pid());
     ASSERT_TRUE(window);
     SendMessageA(GetDlgItem(window, 52), BM_CLICK, 0, 0);  // A progress line
     SendMessageA(GetDlgItem(window, 61), BM_CLICK, 0, 0);  // Apply
     char status[256] = {};
     GetDlgItemTextA(window, 60, status, sizeof status);
-    EXPECT_TRUE(*row.status ? std::strstr(status, row.status) != nullptr : *status == '\0')
-        << status;
+    EXPECT_STREQ(row.status, status);
     EXPECT_EQ(row.written.empty() ? row.file : row.written,
               dir.Read(row.link ? "target.ini" : "settings.ini"));
-    if (row.link) {
-      EXPECT_EQ(row.written, dir.Read("settings.ini")) << "still the link";
-    }
     SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    app.HotKey(2);
-    EXPECT_TRUE(app.Proc().WaitExit(kExitTimeoutMs, nullptr));
+    app.app.HotKey(2);
+    EXPECT_TRUE(app.EndsWithZero());
     if (row.link) DeleteFileA(path.c_str());
   }
 }

@@ -372,8 +372,7 @@ class FakeHost : public NowPlayingHost {
   SettingsRead ReadSettingsFile(Text& bytes) override {
     Record("read settings");
     if (savedDuringRead) {
-      Save(std::move(savedDuringRead), !settingsFile);
-      savedDuringRead.reset();
+      Save(std::exchange(savedDuringRead, std::nullopt), !settingsFile);
       return SettingsRead::kNoFile;
     }
     const std::optional<std::string>& file = settingsFile ? settingsFile : besideFile;

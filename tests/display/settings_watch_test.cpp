@@ -83,8 +83,7 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
          h.Save("[Main]\nColor=$FF00\n");
        },
        Log{"form.color 0x0000FF00"}},
-      {"beside the program, none here, replaced while it is read: the settings stay until the "
-       "new file is read",
+      {"only beside the program, replaced as it is read: kept until the new one is read",
        std::nullopt,
        [](FakeHost& h) {
          h.Save("[Main]\nColor=$FF\n", true);
