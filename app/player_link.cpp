@@ -45,9 +45,3 @@ PlayerAnswer Win32Host::PlayerGetCaption(uint32_t window, char* buffer, uint32_t
 PlayerAnswer Win32Host::PlayerGetCaptionLength(uint32_t window) {
   return AskPlayer(window, WM_GETTEXTLENGTH, 0, 0);
 }
-
-// No player tells its fields yet: the caption's title stands.
-bool Win32Host::PlayerReadFields(uint32_t /*window*/, TrackFields& fields) {
-  fields = TrackFields();
-  return false;
-}
