@@ -13,7 +13,7 @@ constexpr DWORD kProcessAccess = PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCES
 
 class Win32PlayerProcess final : public PlayerProcess {
  public:
-  Win32PlayerProcess(Win32Host& host, uint32_t window) : host_(host), window_(window) {}
+  explicit Win32PlayerProcess(uint32_t window) : window_(window) {}
   Win32PlayerProcess(const Win32PlayerProcess&) = delete;
   Win32PlayerProcess& operator=(const Win32PlayerProcess&) = delete;
   ~Win32PlayerProcess() override {
@@ -21,10 +21,10 @@ class Win32PlayerProcess final : public PlayerProcess {
   }
 
   PlayerAnswer Ask(uint32_t wParam, int32_t lParam) override {
-    return host_.PlayerSendQuery(window_, wParam, lParam);
+    return AskPlayer(window_, WM_USER, wParam, lParam);
   }
   bool Open() override {
-    process_ = ::OpenProcess(kProcessAccess, FALSE, ProcessOf(window_));
+    if (!process_) process_ = ::OpenProcess(kProcessAccess, FALSE, ProcessOf(window_));
     return process_ != nullptr;
   }
   bool IsWow64(bool self, bool& wow64) override {
@@ -77,14 +77,23 @@ class Win32PlayerProcess final : public PlayerProcess {
     return process;
   }
 
-  Win32Host& host_;
   uint32_t window_;
   HANDLE process_ = nullptr;
 };
 
 }  // namespace
 
+// The request of a message a hung player has yet to handle, in that player's window. A block
+// left in another window's player went with it, or stays there: it is not this one's to free.
+bool ReadPlayerFields(uint32_t window, TrackFields& fields) {
+  static uint32_t leftWindow = 0;
+  static uint32_t leftBlock = 0;
+  if (window != leftWindow) leftBlock = 0;
+  leftWindow = window;
+  Win32PlayerProcess player(window);
+  return ReadTrackFields(player, fields, leftBlock);
+}
+
 bool Win32Host::PlayerReadFields(uint32_t window, TrackFields& fields) {
-  Win32PlayerProcess player(*this, window);
-  return ReadTrackFields(player, fields);
+  return ReadPlayerFields(window, fields);
 }

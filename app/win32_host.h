@@ -96,3 +96,10 @@ void MarkLiveRegion(HWND label);
 void BindPopupHost(TForm1& form);
 // The Win32 host alone, made once by the binding.
 [[nodiscard]] Win32Host& MakeWin32Host(TForm1& form);
+
+// One message to the player's window, sent so that a player that hangs gives up after the
+// hung-player timeout (player_link.cpp).
+[[nodiscard]] PlayerAnswer AskPlayer(uint32_t window, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam);
+// The playing track's fields from the player's process (player_fields.cpp).
+[[nodiscard]] bool ReadPlayerFields(uint32_t window, TrackFields& fields);

@@ -97,7 +97,8 @@ uint32_t ReadFileName(PlayerProcess& player, uint32_t address, uint8_t* name) {
 
 // Each field asked for in turn about the request in `block`. False when the player stops
 // answering or its memory fails us; a field it does not know, or one too long, stays empty.
-bool AskFields(PlayerProcess& player, uint32_t fileAddress, uint32_t block, TrackFields& fields) {
+bool AskFields(PlayerProcess& player, uint32_t fileAddress, uint32_t block, TrackFields& fields,
+               uint32_t& leftBlock) {
   uint8_t text[kFileNameUnits * 2];
   const uint32_t length = ReadFileName(player, fileAddress, text);
   if (length == 0 || !player.Write(block + kFileNameOffset, text, (length + 1) * 2)) return false;
@@ -116,7 +117,10 @@ bool AskFields(PlayerProcess& player, uint32_t fileAddress, uint32_t block, Trac
     }
     if (!player.Write(block, &request, sizeof request)) return false;
     const PlayerAnswer answer = player.Ask(block, kIpcGetExtendedFileInfoW);
-    if (!answer.answered) return false;
+    if (!answer.answered) {
+      leftBlock = block;
+      return false;
+    }
     if (answer.value == 0) continue;
     if (!player.Read(block + kValueOffset, text, kValueUnits * 2)) return false;
     uint32_t units = 0;
@@ -130,7 +134,7 @@ bool AskFields(PlayerProcess& player, uint32_t fileAddress, uint32_t block, Trac
 // there. A 32-bit program reaches only a 32-bit player this way: on 64-bit Windows this program
 // runs under WOW64, and a player that does not is 64-bit.
 [[gnu::noinline]] bool ReadFromWinamp(PlayerProcess& player, uint32_t fileAddress,
-                                      TrackFields& fields) {
+                                      TrackFields& fields, uint32_t& leftBlock) {
   bool selfWow64 = false;
   bool playerWow64 = false;
   if (!player.Open() || !player.IsWow64(true, selfWow64) || !player.IsWow64(false, playerWow64) ||
@@ -139,8 +143,8 @@ bool AskFields(PlayerProcess& player, uint32_t fileAddress, uint32_t block, Trac
   }
   const uint32_t block = player.Allocate(kBlockBytes);
   if (block == 0) return false;
-  const bool read = AskFields(player, fileAddress, block, fields);
-  player.Free(block);
+  const bool read = AskFields(player, fileAddress, block, fields, leftBlock);
+  if (leftBlock != block) player.Free(block);
   return read;
 }
 
@@ -173,15 +177,21 @@ bool AskFields(PlayerProcess& player, uint32_t fileAddress, uint32_t block, Trac
 
 }  // namespace
 
-bool ReadTrackFields(PlayerProcess& player, TrackFields& fields) {
+bool ReadTrackFields(PlayerProcess& player, TrackFields& fields, uint32_t& leftBlock) {
   fields = TrackFields();
   // Winamp names its playing file; other players answer 0. No answer at all: the player hangs
   // or went away, and every further message would wait as long again.
   const PlayerAnswer file = player.Ask(0, kIpcGetPlayingFilename);
   if (!file.answered) return false;
-  const bool read = file.value != 0
-                        ? ReadFromWinamp(player, static_cast<uint32_t>(file.value), fields)
-                        : ReadFromAimp(player, fields);
+  // A player handles the messages sent to it in order: having answered this one, it is done
+  // with the request of the one it left unanswered.
+  if (leftBlock != 0) {
+    if (player.Open()) player.Free(leftBlock);
+    leftBlock = 0;
+  }
+  const bool read =
+      file.value != 0 ? ReadFromWinamp(player, static_cast<uint32_t>(file.value), fields, leftBlock)
+                      : ReadFromAimp(player, fields);
   if (read) {
     for (const Text& value : fields.value) {
       if (!value.IsEmpty()) return true;

@@ -38,6 +38,8 @@ class PlayerProcess {
 };
 
 // Reads the fields once: false, every field empty, when the player tells none or any step
-// fails (then nothing is left allocated in the player). Stops at the first message the player
-// leaves unanswered, so a hung player costs one timeout.
-[[nodiscard]] bool ReadTrackFields(PlayerProcess& player, TrackFields& fields);
+// fails. Stops at the first message the player leaves unanswered, so a hung player costs one
+// timeout. That message stays in the player's queue and is handled when it wakes, so its request
+// must stay where it points: `leftBlock` keeps it (0: none) until a later read finds the player
+// answering again, which frees it. Nothing else is ever left allocated in the player.
+[[nodiscard]] bool ReadTrackFields(PlayerProcess& player, TrackFields& fields, uint32_t& leftBlock);
