@@ -96,12 +96,18 @@ struct Open {
 
 }  // namespace
 
+// The profile functions cut a value at a byte; a character cut short at the end goes whole.
 std::string_view CutTemplate(std::string_view format) {
-  if (format.size() <= kTemplateMost) return format;
-  size_t end = kTemplateMost;
-  // The byte after the cut continues a character: the cut goes back to that character's start.
-  while (end > 0 && (static_cast<unsigned char>(format[end]) & 0xC0) == 0x80) --end;
-  return Slice(format, 0, end);
+  if (format.size() > kTemplateMost) format = Slice(format, 0, kTemplateMost);
+  const auto byte = [&](size_t at) { return static_cast<unsigned char>(format[at]); };
+  size_t lead = format.size();
+  while (lead > 0 && format.size() - lead < 4 && (byte(lead - 1) & 0xC0) == 0x80) --lead;
+  if (lead-- == 0) return format;
+  const size_t length = byte(lead) >= 0xF0   ? 4
+                        : byte(lead) >= 0xE0 ? 3
+                        : byte(lead) >= 0xC0 ? 2
+                                             : 1;
+  return format.size() - lead < length ? Slice(format, 0, lead) : format;
 }
 
 void AppendTime(Text& text, uint32_t seconds) {

@@ -20,7 +20,7 @@ struct TrackValues {
   int32_t position;
 };
 
-// `format` cut to kTemplateMost bytes, never inside a UTF-8 character.
+// `format` cut to kTemplateMost bytes, without a UTF-8 character cut short at its end.
 [[nodiscard]] std::string_view CutTemplate(std::string_view format);
 
 // The text `format` gives in UTF-8; empty when it gives nothing but blanks.
