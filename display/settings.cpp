@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "display/title_template.h"
 #include "toolkit/format.h"
 
 namespace {
@@ -100,8 +101,15 @@ void ReadKey(const Source& source, void* value) {
   setting.reading = ReadKeyText(setting.written.View(), setting.key);
 }
 
-constexpr Reader kReaders[] = {ReadNumber, ReadSwitch,  ReadQuiet, ReadColor,
-                               ReadColor,  ReadPercent, ReadName,  ReadKey};
+// Read with room for a quoted value's closing quote, then cut.
+void ReadTemplate(const Source& source, void* value) {
+  char bytes[kTemplateMost + 2];
+  source.file.ReadText(source.section, source.key, source.fallback, bytes, sizeof bytes);
+  *static_cast<Text*>(value) = Text(CutTemplate(bytes));
+}
+
+constexpr Reader kReaders[] = {ReadNumber,  ReadSwitch, ReadQuiet, ReadColor,   ReadColor,
+                               ReadPercent, ReadName,   ReadKey,   ReadTemplate};
 
 template <typename Value>
 void Take(Value& inForce, const Value& read, setting::AtOnce) {
@@ -187,6 +195,18 @@ Text SettingValueText(const Settings& settings, const SettingEntry& entry) {
       return static_cast<const SettingText*>(value)->bytes;
     case SettingKind::kKey:
       return static_cast<const KeySetting*>(value)->written.bytes;
+    case SettingKind::kTemplate: {
+      // The profile functions drop the blanks around a value and one pair of quotes around it:
+      // a value they would change is quoted.
+      const Text& text = *static_cast<const Text*>(value);
+      const std::string_view bytes = text.View();
+      const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+      const bool quoted =
+          !bytes.empty() &&
+          (blank(bytes.front()) || blank(bytes.back()) ||
+           ((bytes.front() == '"' || bytes.front() == '\'') && bytes.back() == bytes.front()));
+      return quoted ? Text("\"") + text + "\"" : text;
+    }
   }
   return Text();
 }

@@ -80,6 +80,9 @@ inline constexpr int32_t kPercentMost = 100;
   X(WhenAway, bool, progress, Switch, "Main", "Progress", "0", "1: a progress line")           \
   X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0",                                   \
     "1: an icon in the notification area")                                                     \
+  X(WhenAway, Text, titleFormat, Template, "Main", "Text", "",                                 \
+    "the strip's text, as [%artist% - ]%title%[ (%album%)] (see README.txt); empty:\r\n"       \
+    "; the title [length] - position")                                                         \
   X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                           \
   X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma", "")                       \
   X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                    \
@@ -99,6 +102,7 @@ enum class SettingKind : uint8_t {
   kPercent,    // a number taken into 10 to 100; none: 0
   kName,       // text, at most 255 bytes
   kKey,        // a combination of [Keys], or none
+  kTemplate,   // text, at most 1,024 bytes, cut at a character (title_template.h)
 };
 struct SettingEntry {
   const char* key;

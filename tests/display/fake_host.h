@@ -363,6 +363,28 @@ class FakeHost : public NowPlayingHost {
     Record("exit " + std::to_string(exitCode));
     exited = true;
   }
+  // The process's code page: UTF-8 (65001), as the manifest makes it, or Windows-1251, whose
+  // letters (А-я 0xC0-0xFF, Ё 0xA8, ё 0xB8) the fake converts as Windows does; the tests give
+  // it no other byte above 0x7F.
+  uint32_t processCodePage = 65001;
+  Text SystemTextToUtf8(const Text& text) override {
+    if (processCodePage == 65001) return text;
+    std::string utf8;
+    for (const char c : text.View()) {
+      const auto byte = static_cast<unsigned char>(c);
+      const unsigned letter = byte >= 0xC0   ? 0x410 + (byte - 0xC0)
+                              : byte == 0xA8 ? 0x401
+                              : byte == 0xB8 ? 0x451
+                                             : byte;
+      if (letter < 0x80) {
+        utf8 += c;
+      } else {
+        utf8 += static_cast<char>(0xC0 | letter >> 6);
+        utf8 += static_cast<char>(0x80 | (letter & 0x3F));
+      }
+    }
+    return Text(utf8.data(), utf8.size());
+  }
 
   // The file in use, read whole: the current directory's, else the one beside the program. A
   // file that another program holds shut (`settingsLocked`) cannot be read.
