@@ -96,5 +96,87 @@ TEST(TrackFields, AHungPlayerCostsOneTimeoutAndNothingStaysBehind) {
   EXPECT_EQ(0, SendMessageA(player.Window(), kCountForeignMessage, 0, 0));
 }
 
+constexpr char kTemplateSettings[] =
+    "[Main]\nKeepTitle=300\nCheckTitle=100\nText=[%artist% - ]%title%[ (%album%)]\n";
+
+// With a template, Winamp and AIMP give the tags and foobar2000 the caption's title; a track
+// without tags and a stream show the caption's title with every player. Each track comes out
+// once, with its text.
+TEST(TrackFields, TheTemplateShowsEachPlayersFieldsOncePerTrack) {
+  const wchar_t* const tagged[] = {L"The Quiet Engines - Paper Lanterns (Harbour Nights)",
+                                   L"Низкая орбита - Невесомость (Спутник)",
+                                   L"青い鳥 - 夜明けの歌 (東京の空)", L"untitled take 4",
+                                   L"Radio Tide - Morning Show"};
+  const wchar_t* const captions[] = {L"The Quiet Engines - Paper Lanterns",
+                                     L"Низкая орбита - Невесомость", L"青い鳥 - 夜明けの歌",
+                                     L"untitled take 4", L"Radio Tide - Morning Show"};
+  // Winamp through every kind of track; the others through fewer, each display taking seconds.
+  const std::pair<const char*, std::vector<int>> modes[] = {
+      {"winamp", {1, 2, 3, 4, 5}}, {"foobar", {2, 3}}, {"aimp", {1, 3, 4}}};
+  for (const auto& [mode, tracks] : modes) {
+    SCOPED_TRACE(mode);
+    WorkDir dir;
+    dir.Write("settings.ini", kTemplateSettings);
+    Player player;
+    ASSERT_TRUE(player.Start(
+        {std::string("mode ") + mode, "tagged", "track " + std::to_string(tracks.front())}));
+    Tunelamp app;
+    ASSERT_TRUE(app.Start(dir));
+    HWND popup = app.WaitPopup();
+    ASSERT_TRUE(popup);
+    for (const int track : tracks) {
+      SCOPED_TRACE(track);
+      if (track != tracks.front()) {
+        ASSERT_TRUE(player.Send("track " + std::to_string(track)));
+      }
+      ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+      EXPECT_EQ(std::string(mode) == "foobar" ? captions[track - 1] : tagged[track - 1],
+                LabelTextWide(popup));
+      ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+      EXPECT_EQ("", Holds(popup, 0, 400)) << "shown once";
+    }
+  }
+}
+
+// The player hangs while it is asked for a field: the caption's title comes out after one
+// timeout, and the quit key still ends the program at once. Then a hundred tracks go by: none
+// leaves anything of the program's in the player.
+TEST(TrackFields, AHungPlayerNeverHoldsTheQuitKeyAndTracksLeaveNothingBehind) {
+  WorkDir dir;
+  dir.Write("settings.ini", kTemplateSettings);
+  Player player;
+  ASSERT_TRUE(player.Start({"tagged", "track 3"}));
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  for (int track = 0; track < 100; ++track) {
+    ASSERT_TRUE(player.Send("track " + std::to_string(track % 3 + 1)));
+    PumpFor(120);
+  }
+  // The last track (the 100th, track 1) shows with its tags.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        return AlphaOf(popup) == 200 &&
+               LabelTextWide(popup) == L"The Quiet Engines - Paper Lanterns (Harbour Nights)";
+      },
+      15000));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return SendMessageA(player.Window(), kCountForeignMessage, 0, 0) == 0; }, 3000));
+
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
+  ASSERT_TRUE(player.Send("hang-fields 60000"));
+  ASSERT_TRUE(player.Send("track 2"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  EXPECT_EQ(L"Низкая орбита - Невесомость", LabelTextWide(popup));
+  const DWORD pressed = GetTickCount();
+  app.HotKey(2);
+  DWORD code = 1;
+  EXPECT_TRUE(app.Proc().WaitExit(2000, &code)) << "still running 2 s after the quit key";
+  EXPECT_LT(GetTickCount() - pressed, 2000u);
+  EXPECT_EQ(0u, code);
+}
+
 }  // namespace
 }  // namespace e2e
