@@ -64,6 +64,8 @@ TEST(TrackFields, EachPlayerTellsWhatItsPublishedCodeTells) {
     wchar_t caption[256] = {};
     GetWindowTextW(player.Window(), caption, 256);
     EXPECT_STREQ(row.caption, caption);
+    EXPECT_EQ(row.commands.front() == "mode foobar" ? 0x2080 : 0, player.Query(0, 0))
+        << "IPC_GETVERSION";
     TrackFields fields;
     EXPECT_EQ(!row.fields.empty(), ReadPlayerFields(Handle(player.Window()), fields));
     EXPECT_EQ(row.fields, Shown(fields));
