@@ -1,7 +1,7 @@
 // Binds the now-playing logic to the popup's toolkit objects and to Win32. One class, its
-// methods in a file per job: the strip (strip.cpp), the player link (player_link.cpp), the
-// settings store (settings_store.cpp), the monitors (monitors.cpp), the icon (tray.cpp), and
-// the system (win32_host.cpp).
+// methods in a file per job: the strip (strip.cpp), the player link (player_link.cpp), the track's
+// fields (player_fields.cpp), the settings store (settings_store.cpp), the monitors (monitors.cpp),
+// the icon (tray.cpp), and the system (win32_host.cpp).
 #pragma once
 
 #include "app/form1.h"
