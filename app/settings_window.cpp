@@ -11,6 +11,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -18,10 +19,12 @@
 #include "app/settings_window_ids.h"
 #include "app/win32_host.h"
 #include "display/colors.h"
+#include "display/display_cycle.h"
 #include "display/events.h"
 #include "display/hot_keys.h"
 #include "display/settings_writer.h"
 #include "display/state.h"
+#include "display/title_template.h"
 #include "display/tray.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
@@ -160,6 +163,29 @@ void RememberKeys() {
   for (int i = 0; i < 3; ++i) W().keys[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY);
 }
 
+// The template as typed, cut as settings.ini's reader cuts it.
+Text TypedTemplate() {
+  char typed[kTemplateMost + 2];
+  Send(IDC_TEXT, WM_GETTEXT, sizeof typed, reinterpret_cast<LPARAM>(typed));
+  return Text(CutTemplate(typed));
+}
+
+// The current track as the strip would show it with the template typed.
+void ShowPreview() {
+  const NowPlayingState& state = NowPlaying();
+  Text text;
+  const UINT codePage = TrackText(PopupHost(), TypedTemplate().View(), state.shownLength,
+                                  state.shownPosition, true, text)
+                            ? CP_UTF8
+                            : CP_ACP;
+  const int units = ::MultiByteToWideChar(codePage, 0, text.CStr(), -1, nullptr, 0);
+  auto* wide = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * (units > 0 ? units : 1)));
+  if (!wide) return;
+  if (units <= 0 || !::MultiByteToWideChar(codePage, 0, text.CStr(), -1, wide, units)) *wide = 0;
+  ::SetDlgItemTextW(dialog, IDC_TEXT_PREVIEW, wide);
+  std::free(wide);
+}
+
 int MonitorItem(int32_t monitor) {
   return monitor > 0 ? kMonitorItemsBefore - 1 + monitor : monitor < -2 ? 0 : -monitor;
 }
@@ -210,6 +236,9 @@ void Fill() {
   SetText(IDC_KEEP, SecondsText(shown.keepInterval).CStr());
   SetText(IDC_CHECK, SecondsText(shown.checkInterval).CStr());
   for (int i = 0; i < kBoxCount; ++i) Check(IDC_FULL_SCREEN + i, BoxOf(shown, i));
+  Send(IDC_TEXT, EM_SETLIMITTEXT, kTemplateMost);
+  SetText(IDC_TEXT, shown.titleFormat.CStr());
+  ShowPreview();
   const DWORD length = ::GetModuleFileNameW(nullptr, w.program + 1, MAX_PATH);
   w.program[0] = w.program[length + 1] = L'"';
   w.startsWithWindows = StartsWithWindows();
@@ -303,6 +332,7 @@ bool Save() {
   }
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
   for (int i = 0; i < kBoxCount; ++i) BoxOf(now, i) = Checked(IDC_FULL_SCREEN + i);
+  now.titleFormat = TypedTemplate();
 
   if (!WriteSettingsChanges(shown, now)) {
     SetText(IDC_STATUS, "settings.ini is read-only or in use: not written.");
@@ -363,6 +393,10 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   }
   if (message != WM_COMMAND) return FALSE;
   const int control = LOWORD(wParam);
+  if (control == IDC_TEXT && HIWORD(wParam) == EN_CHANGE) {
+    ShowPreview();
+    return TRUE;
+  }
   if (control == IDOK || control == IDC_APPLY) {
     if (!Save() || control == IDC_APPLY) return TRUE;
   } else if (control == IDC_COLOUR) {
@@ -377,6 +411,7 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   // OK written, or Cancel (Esc, the close box): the window goes.
   ::DestroyWindow(dialog);
   dialog = ModelessDialog = nullptr;
+  W().~Window();
   return TRUE;
 }
 

@@ -69,19 +69,17 @@ void Win32Host::ExitProcess(uint32_t exitCode) {
   ::ExitProcess(exitCode);
 }
 
+// A byte of the code page gives at most one UTF-16 unit, and a unit at most three bytes of UTF-8
+// (a pair of them four): both fit one allocation of five bytes for each byte read.
 Text Win32Host::SystemTextToUtf8(const Text& text) {
-  if (::GetACP() == CP_UTF8) return text;
-  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.CStr(), -1, nullptr, 0);
-  // A UTF-16 unit takes at most three bytes of UTF-8 (a pair of them four).
-  const size_t room = units > 0 ? static_cast<size_t>(units) * 5 : 1;
-  auto* wide = static_cast<wchar_t*>(std::malloc(room));
-  Text converted;
-  if (wide && ::MultiByteToWideChar(CP_ACP, 0, text.CStr(), -1, wide, units) > 0) {
-    char* bytes = reinterpret_cast<char*>(wide) + units * sizeof(wchar_t);
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, bytes, units * 3, nullptr, nullptr);
-    if (length > 0) converted = Text(bytes, static_cast<size_t>(length - 1));
-  }
+  const int size = static_cast<int>(text.Length()) + 1;
+  auto* wide = static_cast<wchar_t*>(std::malloc(static_cast<size_t>(size) * 5));
+  if (!wide) return Text();
+  char* bytes = reinterpret_cast<char*>(wide + size);
+  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.CStr(), size, wide, size);
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide, units, bytes, size * 3, nullptr, nullptr);
+  Text converted(bytes, length > 0 ? static_cast<size_t>(length - 1) : 0);
   std::free(wide);
   return converted;
 }
