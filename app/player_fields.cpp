@@ -85,15 +85,11 @@ class Win32PlayerProcess final : public PlayerProcess {
 
 // The request of a message a hung player has yet to handle, in that player's window. A block
 // left in another window's player went with it, or stays there: it is not this one's to free.
-bool ReadPlayerFields(uint32_t window, TrackFields& fields) {
+bool Win32Host::PlayerReadFields(uint32_t window, TrackFields& fields) {
   static uint32_t leftWindow = 0;
   static uint32_t leftBlock = 0;
   if (window != leftWindow) leftBlock = 0;
   leftWindow = window;
   Win32PlayerProcess player(window);
   return ReadTrackFields(player, fields, leftBlock);
-}
-
-bool Win32Host::PlayerReadFields(uint32_t window, TrackFields& fields) {
-  return ReadPlayerFields(window, fields);
 }

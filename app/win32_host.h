@@ -102,5 +102,3 @@ void BindPopupHost(TForm1& form);
 // hung-player timeout (player_link.cpp).
 [[nodiscard]] PlayerAnswer AskPlayer(uint32_t window, uint32_t message, uintptr_t wParam,
                                      intptr_t lParam);
-// The playing track's fields from the player's process (player_fields.cpp).
-[[nodiscard]] bool ReadPlayerFields(uint32_t window, TrackFields& fields);

@@ -26,13 +26,11 @@ struct FakePlayerProcess : PlayerProcess {
   uint32_t fileAddress = 0;
   std::vector<uint8_t> mapping = std::vector<uint8_t>(kAimpRemoteInfoBytes);
 
-  FakePlayerProcess() {
-    // The name ends 8 bytes before the end of its page, with nothing readable past it.
-    std::vector<uint8_t> page(4096);
-    fileAddress = 0x00400000 + 4096 - 2 * (fileName.size() + 1);
-    std::memcpy(page.data() + 4096 - 2 * (fileName.size() + 1), fileName.c_str(),
-                2 * (fileName.size() + 1));
-    regions[0x00400000] = page;
+  FakePlayerProcess() {  // the name ends at its page's end, with nothing readable past it
+    const size_t bytes = 2 * (fileName.size() + 1);
+    fileAddress = static_cast<uint32_t>(0x00401000 - bytes);
+    regions[0x00400000] = std::vector<uint8_t>(4096);
+    std::memcpy(regions[0x00400000].data() + 4096 - bytes, fileName.c_str(), bytes);
   }
   uint8_t* At(uint32_t address, uint32_t count) {
     for (auto& [base, bytes] : regions) {
@@ -57,17 +55,14 @@ struct FakePlayerProcess : PlayerProcess {
     }
     PlayerAnswer answer = {0, true};
     if (lParam == kIpcGetPlayingFilename) answer.value = static_cast<int32_t>(fileAddress);
-    uint32_t request[4];
+    uint32_t request[4];  // extendedFileInfoStructW: filename, metadata, ret, retlen
     if (lParam == kIpcGetExtendedFileInfoW && At(wParam, 16)) {
       std::memcpy(request, At(wParam, 16), 16);
       auto tag = tags.find(String(request[1]));
-      if (String(request[0]) == fileName && tag != tags.end()) {
-        const std::u16string value = tag->second.substr(0, request[3] - 1);
-        std::memcpy(At(request[2], 2), value.c_str(), 2 * value.size() + 2);
-        answer.value = 1;
-      } else if (yesWithoutWriting) {
-        answer.value = 1;
-      }
+      const bool known = String(request[0]) == fileName && tag != tags.end();
+      const std::u16string value = known ? tag->second.substr(0, request[3] - 1) : u"";
+      if (known) std::memcpy(At(request[2], 2), value.c_str(), 2 * value.size() + 2);
+      answer.value = known || yesWithoutWriting;
     }
     if (index == freeAfter) Free(wParam);
     return answer;
