@@ -223,7 +223,7 @@ TEST_F(DisplayCycleTest, ComposesTheCaptionFromTitleLengthAndPosition) {
       SCOPED_TRACE(c.caption + format);
       ResetNowPlaying();
       NowPlaying().settings.memoryEconomy = false;
-      NowPlaying().settings.titleFormat = format;
+      NowPlaying().settings.titleFormat.Set(format);
       host.player.Play("1. T - Winamp", c.length, c.position);
       DisplayCycle(host);
       EXPECT_EQ(Values(host.Take(), *format ? "caption@65001" : "caption"), Log{c.caption});
@@ -239,7 +239,7 @@ TEST_F(DisplayCycleTest, ATemplateShowsTheFieldsReadOncePerTitle) {
   const auto fieldsRead = [&] {
     return std::count(host.playerLog.begin(), host.playerLog.end(), "fields");
   };
-  NowPlaying().settings.titleFormat = "[%artist% - ]%title% %position%";
+  NowPlaying().settings.titleFormat.Set("[%artist% - ]%title% %position%");
   NowPlaying().settings.livePosition = true;
   TrackFields tags;
   tags[TrackField::kArtist] = "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80";  // "Пётр", UTF-8
@@ -272,7 +272,7 @@ TEST_F(DisplayCycleTest, ATemplateShowsTheFieldsReadOncePerTitle) {
 
   // A player that hangs after the length: the fields wait for a display that can ask.
   ResetNowPlaying();
-  NowPlaying().settings.titleFormat = "%title%";
+  NowPlaying().settings.titleFormat.Set("%title%");
   host.playerLog.clear();
   host.player.fields = tags;
   host.player.Play("3. Third - Winamp", 245, 1000);

@@ -367,10 +367,10 @@ class FakeHost : public NowPlayingHost {
   // letters (А-я 0xC0-0xFF, Ё 0xA8, ё 0xB8) the fake converts as Windows does; the tests give
   // it no other byte above 0x7F.
   uint32_t processCodePage = 65001;
-  Text SystemTextToUtf8(const Text& text) override {
-    if (processCodePage == 65001) return text;
+  Text SystemTextToUtf8(std::string_view text) override {
+    if (processCodePage == 65001) return Text(text);
     std::string utf8;
-    for (const char c : text.View()) {
+    for (const char c : text) {
       const auto byte = static_cast<unsigned char>(c);
       const unsigned letter = byte >= 0xC0   ? 0x410 + (byte - 0xC0)
                               : byte == 0xA8 ? 0x401
