@@ -13,7 +13,6 @@
 #include "display/events.h"
 #include "display/settings.h"
 #include "display/state.h"
-#include "display/title_template.h"
 #include "tests/fuzz/fuzz_host.h"
 
 namespace {
@@ -115,19 +114,6 @@ void CheckLoader(std::string_view file, HotKeyAnswer hotKeyAnswer) {
   FUZZ_CHECK(host.hotKeys <= 6);
   for (const char c : state.keyNotice.View()) FUZZ_CHECK(c >= ' ' && c < 0x7F);
   FUZZ_CHECK(ini.HasSection("Keys") || state.keyNotice.IsEmpty());
-  // The template, filled in from fields of the file's own bytes, ends; a control character of a
-  // field never reaches the text.
-  FUZZ_CHECK(settings.titleFormat.Length() <= kTemplateMost);
-  TrackFields fields;
-  for (size_t i = 0; i < kTrackFieldCount; ++i) {
-    fields.value[i] = Text(file.substr(i * 16 < file.size() ? i * 16 : file.size(), 300));
-  }
-  const Text text = FormatTitle(settings.titleFormat.View(), {fields, file.substr(0, 64), -1, 5});
-  for (const char c : text.View()) {
-    const auto byte = static_cast<unsigned char>(c);
-    FUZZ_CHECK((byte >= 0x20 && byte != 0x7F) ||
-               settings.titleFormat.View().find(c) != std::string_view::npos);
-  }
 }
 
 }  // namespace
