@@ -164,20 +164,21 @@ void RememberKeys() {
 }
 
 // The template as typed, cut as settings.ini's reader cuts it.
-Text TypedTemplate() {
-  char typed[kTemplateMost + 2];
-  Send(IDC_TEXT, WM_GETTEXT, sizeof typed, reinterpret_cast<LPARAM>(typed));
-  return Text(CutTemplate(typed));
+void ReadTemplate(SettingTemplate& text) {
+  Send(IDC_TEXT, WM_GETTEXT, sizeof text.bytes, reinterpret_cast<LPARAM>(text.bytes));
+  text.Set(text.View());
 }
 
 // The current track as the strip would show it with the template typed.
 void ShowPreview() {
   const NowPlayingState& state = NowPlaying();
+  SettingTemplate typed;
+  ReadTemplate(typed);
   Text text;
-  const UINT codePage = TrackText(PopupHost(), TypedTemplate().View(), state.shownLength,
-                                  state.shownPosition, true, text)
-                            ? CP_UTF8
-                            : CP_ACP;
+  const UINT codePage =
+      TrackText(PopupHost(), typed.View(), state.shownLength, state.shownPosition, true, text)
+          ? CP_UTF8
+          : CP_ACP;
   const int units = ::MultiByteToWideChar(codePage, 0, text.CStr(), -1, nullptr, 0);
   auto* wide = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * (units > 0 ? units : 1)));
   if (!wide) return;
@@ -237,7 +238,7 @@ void Fill() {
   SetText(IDC_CHECK, SecondsText(shown.checkInterval).CStr());
   for (int i = 0; i < kBoxCount; ++i) Check(IDC_FULL_SCREEN + i, BoxOf(shown, i));
   Send(IDC_TEXT, EM_SETLIMITTEXT, kTemplateMost);
-  SetText(IDC_TEXT, shown.titleFormat.CStr());
+  SetText(IDC_TEXT, shown.titleFormat.bytes);
   ShowPreview();
   const DWORD length = ::GetModuleFileNameW(nullptr, w.program + 1, MAX_PATH);
   w.program[0] = w.program[length + 1] = L'"';
@@ -332,7 +333,7 @@ bool Save() {
   }
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
   for (int i = 0; i < kBoxCount; ++i) BoxOf(now, i) = Checked(IDC_FULL_SCREEN + i);
-  now.titleFormat = TypedTemplate();
+  ReadTemplate(now.titleFormat);
 
   if (!WriteSettingsChanges(shown, now)) {
     SetText(IDC_STATUS, "settings.ini is read-only or in use: not written.");
@@ -411,7 +412,6 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   // OK written, or Cancel (Esc, the close box): the window goes.
   ::DestroyWindow(dialog);
   dialog = ModelessDialog = nullptr;
-  W().~Window();
   return TRUE;
 }
 

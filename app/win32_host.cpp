@@ -71,15 +71,15 @@ void Win32Host::ExitProcess(uint32_t exitCode) {
 
 // A byte of the code page gives at most one UTF-16 unit, and a unit at most three bytes of UTF-8
 // (a pair of them four): both fit one allocation of five bytes for each byte read.
-Text Win32Host::SystemTextToUtf8(const Text& text) {
-  const int size = static_cast<int>(text.Length()) + 1;
-  auto* wide = static_cast<wchar_t*>(std::malloc(static_cast<size_t>(size) * 5));
+Text Win32Host::SystemTextToUtf8(std::string_view text) {
+  const int size = static_cast<int>(text.size());
+  auto* wide = static_cast<wchar_t*>(std::malloc(text.size() * 5 + 1));
   if (!wide) return Text();
   char* bytes = reinterpret_cast<char*>(wide + size);
-  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.CStr(), size, wide, size);
+  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide, size);
   const int length =
       ::WideCharToMultiByte(CP_UTF8, 0, wide, units, bytes, size * 3, nullptr, nullptr);
-  Text converted(bytes, length > 0 ? static_cast<size_t>(length - 1) : 0);
+  Text converted(bytes, length > 0 ? static_cast<size_t>(length) : 0);
   std::free(wide);
   return converted;
 }

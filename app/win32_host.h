@@ -70,7 +70,7 @@ class Win32Host final : public NowPlayingHost {
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;
   void ExitProcess(uint32_t exitCode) override;
-  Text SystemTextToUtf8(const Text& text) override;
+  Text SystemTextToUtf8(std::string_view text) override;
 
   SettingsRead ReadSettingsFile(Text& bytes) override;
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override;

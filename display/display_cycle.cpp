@@ -320,8 +320,8 @@ bool TrackText(NowPlayingHost& host, std::string_view format, int32_t lengthSeco
       state.fieldsRead = true;
       static_cast<void>(host.PlayerReadFields(state.playerWindow, state.fields));
     }
-    const Text caption = host.SystemTextToUtf8(state.lastTitle);
-    text = FormatTitle(host.SystemTextToUtf8(Text(format)).View(),
+    const Text caption = host.SystemTextToUtf8(state.lastTitle.View());
+    text = FormatTitle(host.SystemTextToUtf8(format).View(),
                        {state.fields, caption.View(), lengthSeconds, positionSeconds});
     if (!text.IsEmpty()) return true;
   }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "display/title_template.h"
 #include "toolkit/format.h"
@@ -101,11 +102,10 @@ void ReadKey(const Source& source, void* value) {
   setting.reading = ReadKeyText(setting.written.View(), setting.key);
 }
 
-// Read with room for a quoted value's closing quote, then cut.
 void ReadTemplate(const Source& source, void* value) {
-  char bytes[kTemplateMost + 2];
-  source.file.ReadText(source.section, source.key, source.fallback, bytes, sizeof bytes);
-  *static_cast<Text*>(value) = Text(CutTemplate(bytes));
+  auto& text = *static_cast<SettingTemplate*>(value);
+  source.file.ReadText(source.section, source.key, source.fallback, text.bytes, sizeof text.bytes);
+  text.Set(text.View());
 }
 
 constexpr Reader kReaders[] = {ReadNumber,  ReadSwitch, ReadQuiet, ReadColor,   ReadColor,
@@ -119,6 +119,12 @@ template <typename Value>
 void Take(Value& /*inForce*/, const Value& /*read*/, setting::WhenAway) {}
 
 }  // namespace
+
+void SettingTemplate::Set(std::string_view text) {
+  text = CutTemplate(text);
+  std::memmove(bytes, text.data(), text.size());
+  bytes[text.size()] = '\0';
+}
 
 bool operator==(const SettingText& a, const SettingText& b) {
   return a.View() == b.View();
@@ -198,8 +204,8 @@ Text SettingValueText(const Settings& settings, const SettingEntry& entry) {
     case SettingKind::kTemplate: {
       // The profile functions drop the blanks around a value and one pair of quotes around it:
       // a value they would change is quoted.
-      const Text& text = *static_cast<const Text*>(value);
-      const std::string_view bytes = text.View();
+      const std::string_view bytes = static_cast<const SettingTemplate*>(value)->View();
+      const Text text(bytes);
       const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
       const bool quoted =
           !bytes.empty() &&

@@ -14,6 +14,8 @@ NowPlayingState& NowPlaying() {
   return *std::launder(reinterpret_cast<NowPlayingState*>(storage));
 }
 
+// Made afresh in place: a fresh copy on the stack would be larger than a frame may be.
 void ResetNowPlaying() {
-  NowPlaying() = NowPlayingState();
+  NowPlaying().~NowPlayingState();
+  new (storage) NowPlayingState();
 }

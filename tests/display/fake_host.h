@@ -364,23 +364,17 @@ class FakeHost : public NowPlayingHost {
     exited = true;
   }
   // The process's code page: UTF-8 (65001), as the manifest makes it, or Windows-1251, whose
-  // letters (А-я 0xC0-0xFF, Ё 0xA8, ё 0xB8) the fake converts as Windows does; the tests give
-  // it no other byte above 0x7F.
+  // letters А-я (0xC0-0xFF) the fake converts as Windows does; the tests use no other byte above
+  // 0x7F there.
   uint32_t processCodePage = 65001;
-  Text SystemTextToUtf8(const Text& text) override {
-    if (processCodePage == 65001) return text;
+  Text SystemTextToUtf8(std::string_view text) override {
     std::string utf8;
-    for (const char c : text.View()) {
-      const auto byte = static_cast<unsigned char>(c);
-      const unsigned letter = byte >= 0xC0   ? 0x410 + (byte - 0xC0)
-                              : byte == 0xA8 ? 0x401
-                              : byte == 0xB8 ? 0x451
-                                             : byte;
-      if (letter < 0x80) {
+    for (const char c : text) {
+      const unsigned letter = 0x410u + static_cast<unsigned char>(c) - 0xC0u;
+      if (processCodePage == 65001 || static_cast<unsigned char>(c) < 0xC0) {
         utf8 += c;
       } else {
-        utf8 += static_cast<char>(0xC0 | letter >> 6);
-        utf8 += static_cast<char>(0x80 | (letter & 0x3F));
+        utf8 += {static_cast<char>(0xC0 | letter >> 6), static_cast<char>(0x80 | (letter & 0x3F))};
       }
     }
     return Text(utf8.data(), utf8.size());

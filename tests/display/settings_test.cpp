@@ -275,10 +275,10 @@ TEST(SettingsWriter, OnlyTheChangedValuesChangeAndEveryOtherByteStays) {
       {"", [](Settings& s) { s.opacity = 50; }, "[Main]\r\nOpacity=50\r\n"},
       {"; x", [](Settings& s) { s.bottom = true; }, "; x\r\n[Main]\r\nPosition=1\r\n"},
       // A template that the profile functions would read otherwise is quoted.
-      {"[Main]\nText=%title%\n", [](Settings& s) { s.titleFormat = "'['%title%']'"; },
+      {"[Main]\nText=%title%\n", [](Settings& s) { s.titleFormat.Set("'['%title%']'"); },
        "[Main]\nText=\"'['%title%']'\"\n"},
-      {"", [](Settings& s) { s.titleFormat = "%title% "; }, "[Main]\r\nText=\"%title% \"\r\n"},
-      {"[Main]\nText=%title%\n", [](Settings& s) { s.titleFormat = "\"%title%\""; },
+      {"", [](Settings& s) { s.titleFormat.Set("%title% "); }, "[Main]\r\nText=\"%title% \"\r\n"},
+      {"[Main]\nText=%title%\n", [](Settings& s) { s.titleFormat.Set("\"%title%\""); },
        "[Main]\nText=\"\"%title%\"\"\n"},
   };
   for (const Row& row : rows) {
@@ -289,7 +289,7 @@ TEST(SettingsWriter, OnlyTheChangedValuesChangeAndEveryOtherByteStays) {
     const Text written = WriteChangedSettings(row.file, was, now);
     EXPECT_EQ(std::string(written.View()), row.written);
     EXPECT_EQ(WriteChangedSettings(row.file, was, was), std::string_view(row.file));
-    EXPECT_EQ(ReadSettings(IniFile(written.View())).titleFormat, now.titleFormat);
+    EXPECT_EQ(ReadSettings(IniFile(written.View())).titleFormat.View(), now.titleFormat.View());
   }
 }
 
