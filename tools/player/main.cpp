@@ -61,20 +61,6 @@ WCHAR g_fileName[kTitleBytes] = {};
 // Blocks that another process allocated here and pointed a request at: their allocation bases.
 void* g_foreign[256] = {};
 
-void NoteForeign(const void* request) {
-  MEMORY_BASIC_INFORMATION info;
-  if (!VirtualQuery(request, &info, sizeof info)) return;
-  for (void*& slot : g_foreign) {
-    if (slot == info.AllocationBase) return;
-  }
-  for (void*& slot : g_foreign) {
-    if (!slot) {
-      slot = info.AllocationBase;
-      return;
-    }
-  }
-}
-
 LRESULT CountForeign() {
   LRESULT count = 0;
   for (void*& slot : g_foreign) {
@@ -87,6 +73,22 @@ LRESULT CountForeign() {
     }
   }
   return count;
+}
+
+// Slots of blocks freed since are taken again first, so none is ever missed for want of room.
+void NoteForeign(const void* request) {
+  CountForeign();
+  MEMORY_BASIC_INFORMATION info;
+  if (!VirtualQuery(request, &info, sizeof info)) return;
+  for (void*& slot : g_foreign) {
+    if (slot == info.AllocationBase) return;
+  }
+  for (void*& slot : g_foreign) {
+    if (!slot) {
+      slot = info.AllocationBase;
+      return;
+    }
+  }
 }
 
 // Winamp's answer to IPC_GET_EXTENDED_FILE_INFOW: the named file's tag, copied into the caller's
