@@ -11,16 +11,19 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/settings_store.h"
 #include "app/settings_window_ids.h"
 #include "app/win32_host.h"
 #include "display/colors.h"
+#include "display/display_cycle.h"
 #include "display/events.h"
 #include "display/hot_keys.h"
 #include "display/settings_writer.h"
 #include "display/state.h"
+#include "display/title_template.h"
 #include "display/tray.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
@@ -169,6 +172,30 @@ void RememberKeys() {
   for (int i = 0; i < kKeyCount; ++i) W().keys[i] = Send(kKeys[i].control, HKM_GETHOTKEY);
 }
 
+// The template as typed, cut as settings.ini's reader cuts it.
+void ReadTemplate(SettingTemplate& text) {
+  Send(IDC_TEXT, WM_GETTEXT, sizeof text.bytes, reinterpret_cast<LPARAM>(text.bytes));
+  text.Set(text.View());
+}
+
+// The current track as the strip would show it with the template typed.
+void ShowPreview() {
+  const NowPlayingState& state = NowPlaying();
+  SettingTemplate typed;
+  ReadTemplate(typed);
+  Text text;
+  const UINT codePage =
+      TrackText(PopupHost(), typed.View(), state.shownLength, state.shownPosition, true, text)
+          ? CP_UTF8
+          : CP_ACP;
+  const int units = ::MultiByteToWideChar(codePage, 0, text.CStr(), -1, nullptr, 0);
+  auto* wide = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * (units > 0 ? units : 1)));
+  if (!wide) return;
+  if (units <= 0 || !::MultiByteToWideChar(codePage, 0, text.CStr(), -1, wide, units)) *wide = 0;
+  ::SetDlgItemTextW(dialog, IDC_TEXT_PREVIEW, wide);
+  std::free(wide);
+}
+
 int MonitorItem(int32_t monitor) {
   return monitor > 0 ? kMonitorItemsBefore - 1 + monitor : monitor < -2 ? 0 : -monitor;
 }
@@ -224,6 +251,9 @@ void Fill() {
   SetText(IDC_KEEP, SecondsText(shown.keepInterval).CStr());
   SetText(IDC_CHECK, SecondsText(shown.checkInterval).CStr());
   for (const BoxControl& box : kBoxes) Check(box.control, shown.*box.setting);
+  Send(IDC_TEXT, EM_SETLIMITTEXT, kTemplateMost);
+  SetText(IDC_TEXT, shown.titleFormat.bytes);
+  ShowPreview();
   const DWORD length = ::GetModuleFileNameW(nullptr, w.program + 1, MAX_PATH);
   w.program[0] = w.program[length + 1] = L'"';
   w.startsWithWindows = StartsWithWindows();
@@ -318,6 +348,7 @@ bool Save() {
   }
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
   for (const BoxControl& box : kBoxes) now.*box.setting = Checked(box.control);
+  ReadTemplate(now.titleFormat);
 
   if (const char* const unwritten = WriteSettingsChanges(shown, now)) {
     SetText(IDC_STATUS, unwritten);
@@ -407,6 +438,10 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   }
   if (message != WM_COMMAND) return FALSE;
   const int control = LOWORD(wParam);
+  if (control == IDC_TEXT && HIWORD(wParam) == EN_CHANGE) {
+    ShowPreview();
+    return TRUE;
+  }
   if (control == IDOK || control == IDC_APPLY) {
     if (!Save() || control == IDC_APPLY) return TRUE;
   } else if (control == IDC_COLOUR) {

@@ -37,5 +37,10 @@
 #define IDC_TRAY_ICON 54
 #define IDC_START_WITH_WINDOWS 55
 
+// The strip's text: the template, the fields it knows, and the current track in it.
+#define IDC_TEXT 70
+#define IDC_TEXT_FIELDS 71
+#define IDC_TEXT_PREVIEW 72
+
 #define IDC_STATUS 60
 #define IDC_APPLY 61

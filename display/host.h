@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "toolkit/text.h"
 
@@ -205,6 +206,9 @@ class NowPlayingHost {
   [[nodiscard]] virtual uint32_t GetTickCount() = 0;
   virtual void Sleep(uint32_t milliseconds) = 0;
   virtual void ExitProcess(uint32_t exitCode) = 0;
+  // A text in the process's code page, in UTF-8 (through UTF-16): the same bytes where that code
+  // page is UTF-8, as the manifest makes it from Windows 10 version 1903 on.
+  [[nodiscard]] virtual Text SystemTextToUtf8(std::string_view text) = 0;
 
   // settings.ini (the current directory's, else the one beside the program), read whole into
   // `bytes` (at most 1 MiB; a UTF-16 file as text in the process's code page).

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
+#include "display/title_template.h"
 #include "toolkit/format.h"
 
 namespace {
@@ -98,6 +100,12 @@ void ReadKey(const Source& source, void* value) {
   setting.reading = ReadKeyText(setting.written.View(), setting.key);
 }
 
+void ReadTemplate(const Source& source, void* value) {
+  auto& text = *static_cast<SettingTemplate*>(value);
+  source.file.ReadText(source.section, source.key, source.fallback, text.bytes, sizeof text.bytes);
+  text.Set(text.View());
+}
+
 template <typename Value>
 void Take(Value& inForce, const Value& read, setting::AtOnce) {
   inForce = read;
@@ -106,6 +114,12 @@ template <typename Value>
 void Take(Value& /*inForce*/, const Value& /*read*/, setting::WhenAway) {}
 
 }  // namespace
+
+void SettingTemplate::Set(std::string_view text) {
+  text = CutTemplate(text);
+  std::memmove(bytes, text.data(), text.size());
+  bytes[text.size()] = '\0';
+}
 
 bool operator==(const SettingText& a, const SettingText& b) {
   return a.View() == b.View();
@@ -170,6 +184,8 @@ void ReadValue(const Source& source, void* value) {
       return ReadName(source, value);
     case SettingKind::kKey:
       return ReadKey(source, value);
+    case SettingKind::kTemplate:
+      return ReadTemplate(source, value);
   }
 }
 
@@ -213,6 +229,18 @@ Text SettingValueText(const Settings& settings, const SettingEntry& entry) {
       return static_cast<const SettingText*>(value)->bytes;
     case SettingKind::kKey:
       return static_cast<const KeySetting*>(value)->written.bytes;
+    case SettingKind::kTemplate: {
+      // The profile functions drop the blanks around a value and one pair of quotes around it:
+      // a value they would change is quoted.
+      const std::string_view bytes = static_cast<const SettingTemplate*>(value)->View();
+      const Text text(bytes);
+      const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+      const bool quoted =
+          !bytes.empty() &&
+          (blank(bytes.front()) || blank(bytes.back()) ||
+           ((bytes.front() == '"' || bytes.front() == '\'') && bytes.back() == bytes.front()));
+      return quoted ? Text("\"") + text + "\"" : text;
+    }
   }
   return Text();
 }

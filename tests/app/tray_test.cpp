@@ -339,6 +339,42 @@ TEST(Tray, TheSettingsWindowWritesTheFileAsItCameOrSaysWhyNot) {
   }
 }
 
+// The Text edit previews the current track as the strip would show it, as the user types
+// (EN_CHANGE); emptied, the usual text; Apply writes Text= as any other key.
+TEST(Tray, TheSettingsWindowPreviewsTheTextAsTyped) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Player player;
+  ASSERT_TRUE(player.Start({"list 245 Пётр - Song"}));
+  Running app;
+  const std::string settings = "[Main]\r\nTrayIcon=1\r\nKeepTitle=300\r\n";
+  ASSERT_TRUE(app.Start(settings.c_str()));
+  ASSERT_TRUE(WaitIcon());
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(app.popup) == 200; }, 15000)) << "the track shown";
+  // Away, so that the strip does not cover the icon.
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(app.popup) == 0; }, 15000));
+  const HWND window = OpenSettings(app.app.Proc().Pid());
+  ASSERT_TRUE(window);
+  const HWND text = GetDlgItem(window, 70);
+  const HWND preview = GetDlgItem(window, 72);
+  ASSERT_TRUE(text && preview);
+  const auto shown = [&] {
+    wchar_t bytes[256] = {};
+    // GetWindowTextW would read another process's edit control as empty.
+    SendMessageW(preview, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(bytes));
+    return std::wstring(bytes);
+  };
+  EXPECT_EQ(0u, shown().find(L"\u041F\u0451\u0442\u0440 - Song [4:05] - 0:0")) << "empty";
+  SendMessageW(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"%caption%! '['%length%']'%nil%"));
+  EXPECT_EQ(L"\u041F\u0451\u0442\u0440 - Song! [4:05]?", shown());
+  SendMessageW(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"'['%title%']'"));
+  EXPECT_EQ(L"[\u041F\u0451\u0442\u0440 - Song]", shown()) << "the caption's title";
+  SendMessageA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 15000)) << "OK closes it";
+  EXPECT_EQ(settings + "Text=\"'['%title%']'\"\r\n", FileText(app.dir.Path() + "\\settings.ini"));
+  app.app.HotKey(2);
+  EXPECT_TRUE(app.EndsWithZero());
+}
+
 // Wine without a tray shows the icon in a framed window of its own ("Wine System Tray", at the
 // top left). Tunelamp runs on as before, without a message box, and takes the icon with it.
 TEST(Tray, WithoutATrayTheProgramRunsOnAsBefore) {

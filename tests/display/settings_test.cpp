@@ -282,6 +282,12 @@ TEST(SettingsWriter, OnlyTheChangedValuesChangeAndEveryOtherByteStays) {
        "[Main]\r\nKeepTitle=1\r\nColor=$123456"},
       {"", [](Settings& s) { s.opacity = 50; }, "[Main]\r\nOpacity=50\r\n"},
       {"; x", [](Settings& s) { s.bottom = true; }, "; x\r\n[Main]\r\nPosition=1\r\n"},
+      // A template that the profile functions would read otherwise is quoted.
+      {"[Main]\nText=%title%\n", [](Settings& s) { s.titleFormat.Set("'['%title%']'"); },
+       "[Main]\nText=\"'['%title%']'\"\n"},
+      {"", [](Settings& s) { s.titleFormat.Set("%title% "); }, "[Main]\r\nText=\"%title% \"\r\n"},
+      {"[Main]\nText=%title%\n", [](Settings& s) { s.titleFormat.Set("\"%title%\""); },
+       "[Main]\nText=\"\"%title%\"\"\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.file);
@@ -291,6 +297,7 @@ TEST(SettingsWriter, OnlyTheChangedValuesChangeAndEveryOtherByteStays) {
     const Text written = WriteChangedSettings(row.file, was, now);
     EXPECT_EQ(std::string(written.View()), row.written);
     EXPECT_EQ(WriteChangedSettings(row.file, was, was), std::string_view(row.file));
+    EXPECT_EQ(ReadSettings(IniFile(written.View())).titleFormat.View(), now.titleFormat.View());
   }
 }
 
