@@ -1,5 +1,7 @@
 #include "display/state.h"
 
+#include <new>
+
 namespace {
 
 NowPlayingState state;
@@ -12,6 +14,6 @@ NowPlayingState& NowPlaying() {
 
 // Made afresh in place: a fresh copy on the stack would be larger than a frame may be.
 void ResetNowPlaying() {
-  NowPlaying().~NowPlayingState();
-  new (storage) NowPlayingState();
+  state.~NowPlayingState();
+  new (&state) NowPlayingState();
 }
