@@ -44,9 +44,10 @@ const MessageTable* TForm1::Messages() const {
 // changed its size, came or went, or a taskbar moved; the strip is fitted to its monitor anew.
 // A new accent colour (WM_DWMCOLORIZATIONCOLORCHANGED, or WM_SETTINGCHANGE with
 // "ImmersiveColorSet", the colour scheme) is taken at the next display.
-// The player's announcement "WinampSongChange" arrives here too: registered messages are
-// numbered from 0xC000 on, which Dispatch never looks up in the tables. Default processing
-// follows either, as for any message the tables do not answer.
+// Another copy's request for the settings window and the player's announcement
+// "WinampSongChange" arrive here too: registered messages are numbered from 0xC000 on, which
+// Dispatch never looks up in the tables. Default processing follows either, as for any message
+// the tables do not answer.
 void TForm1::DefaultHandler(TWindowMessage& message) {
   if (Copy) return;
   if (message.Msg == WM_DPICHANGED) OnDpiChanged(HIWORD(message.WParam));
@@ -55,6 +56,9 @@ void TForm1::DefaultHandler(TWindowMessage& message) {
     OnScreenChanged(PopupHost());
   }
   if (SongChangeMessage != 0 && message.Msg == SongChangeMessage) OnSongChange(PopupHost());
+  if (OpenSettingsMessage != 0 && message.Msg == OpenSettingsMessage) {
+    OnTrayCommand(PopupHost(), TrayCommand::kSettingsWindow);
+  }
   if (message.Msg == WM_DWMCOLORIZATIONCOLORCHANGED ||
       (message.Msg == WM_SETTINGCHANGE && message.LParam != 0 &&
        lstrcmpA(reinterpret_cast<const char*>(static_cast<uintptr_t>(message.LParam)),

@@ -20,4 +20,6 @@ class TForm1 : public TForm {
   TTimer* Timer = nullptr;
   // The number of "WinampSongChange", registered at start; 0 when that failed.
   uint32_t SongChangeMessage = 0;
+  // Another copy's request for the settings window, registered at start; 0 when that failed.
+  uint32_t OpenSettingsMessage = 0;
 };

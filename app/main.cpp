@@ -14,6 +14,9 @@
 namespace {
 
 constexpr char kInstanceEventName[] = "TunelampEvent";
+// Posted by a copy started while another runs, to the window that carries a property of the
+// same name: the popup of the running copy.
+constexpr char kOpenSettingsName[] = "TunelampOpenSettings";
 // WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE: always on top, no taskbar button; and
 // WS_EX_NOACTIVATE: it never takes the foreground, not even when clicked.
 constexpr uint32_t kPopupExStyle = 0x188 | WS_EX_NOACTIVATE;
@@ -63,14 +66,30 @@ void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*b
   OnPopupMouseUp(PopupHost());
 }
 
-// Another copy holds the event: end quietly. The event is never closed, signalled or waited
-// on; it only marks that a copy runs, and goes away with its process.
+// The user started the program again, as tray programs are asked for their window when their
+// icon is hidden: the running copy opens its settings window, and may take the foreground this
+// copy was given.
+[[noreturn]] void OpenSettingsOfTheRunningCopy() {
+  const UINT message = RegisterWindowMessageA(kOpenSettingsName);
+  for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "TForm", nullptr));) {
+    if (message == 0 || !GetPropA(window, kOpenSettingsName)) continue;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    AllowSetForegroundWindow(process);
+    PostMessageA(window, message, 0, 0);
+  }
+  ExitProcess(0);
+}
+
+// Another copy holds the event: it is asked for its settings window, and this copy ends. The
+// event is never closed, signalled or waited on; it only marks that a copy runs, and goes away
+// with its process.
 void EndIfAnotherCopyRuns() {
-  if (OpenEventA(EVENT_ALL_ACCESS, FALSE, kInstanceEventName)) ExitProcess(0);
+  if (OpenEventA(EVENT_ALL_ACCESS, FALSE, kInstanceEventName)) OpenSettingsOfTheRunningCopy();
   HANDLE marker = CreateEventA(nullptr, TRUE, TRUE, kInstanceEventName);
   // Two copies started at the same instant can both miss each other's event above; the
   // second to create it learns so here.
-  if (marker && GetLastError() == ERROR_ALREADY_EXISTS) ExitProcess(0);
+  if (marker && GetLastError() == ERROR_ALREADY_EXISTS) OpenSettingsOfTheRunningCopy();
 }
 
 // A planted copy of a DLL in the current or the program's folder would run as Tunelamp. The
@@ -97,6 +116,8 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   BindPopupHost(form);
   // The player broadcasts it to every top-level window right after it sets a new caption.
   form.SongChangeMessage = RegisterWindowMessageA(kSongChangeMessage);
+  form.OpenSettingsMessage = RegisterWindowMessageA(kOpenSettingsName);
+  SetPropA(form.Handle, kOpenSettingsName, form.Handle);
   form.SetExStyle(form.ExStyle | kPopupExStyle);
   form.SetLeft(0);
   form.SetTop(0);

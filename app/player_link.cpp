@@ -19,7 +19,9 @@ HWND AsWindow(uint32_t window) {
   return reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
 }
 
-PlayerAnswer AskPlayer(uint32_t window, UINT message, WPARAM wParam, LPARAM lParam) {
+}  // namespace
+
+PlayerAnswer AskPlayer(uint32_t window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   DWORD_PTR result = 0;
   if (!::SendMessageTimeoutA(AsWindow(window), message, wParam, lParam,
                              SMTO_NORMAL | SMTO_ABORTIFHUNG, kPlayerTimeoutMs, &result)) {
@@ -27,8 +29,6 @@ PlayerAnswer AskPlayer(uint32_t window, UINT message, WPARAM wParam, LPARAM lPar
   }
   return {static_cast<int32_t>(result), true};
 }
-
-}  // namespace
 
 uint32_t Win32Host::PlayerFindWindow() {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(::FindWindowA(kPlayerClass, nullptr)));
@@ -44,10 +44,4 @@ PlayerAnswer Win32Host::PlayerGetCaption(uint32_t window, char* buffer, uint32_t
 
 PlayerAnswer Win32Host::PlayerGetCaptionLength(uint32_t window) {
   return AskPlayer(window, WM_GETTEXTLENGTH, 0, 0);
-}
-
-// No player tells its fields yet: the caption's title stands.
-bool Win32Host::PlayerReadFields(uint32_t /*window*/, TrackFields& fields) {
-  fields = TrackFields();
-  return false;
 }

@@ -15,7 +15,7 @@ constexpr wchar_t kFileName[] = L"settings.ini";
 // A program's path longer than this is not looked beside: the current directory's file counts
 // alone, as it always did.
 constexpr DWORD kPathMost = 1024;
-[[gnu::section(".bss")]] wchar_t besideProgram[kPathMost + sizeof kFileName / sizeof kFileName[0]];
+wchar_t besideProgram[kPathMost + sizeof kFileName / sizeof kFileName[0]];
 // The most of a file that is read: far more than a settings file holds.
 constexpr DWORD kReadMost = 1 << 20;
 // UTF-16 little-endian, as Notepad saves "Unicode": the profile functions read it as text.
@@ -43,6 +43,19 @@ void FromUtf16(const char* bytes, DWORD count, Text& text) {
   delete[] converted;
 }
 
+// Text in the process's code page as a file in UTF-16 little-endian, with its mark.
+Text ToUtf16(std::string_view text) {
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  wchar_t* const units = new wchar_t[static_cast<size_t>(length) + 1];
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), units, length);
+  Text bytes(reinterpret_cast<const char*>(kUtf16Mark), sizeof kUtf16Mark);
+  bytes += std::string_view(reinterpret_cast<const char*>(units),
+                            static_cast<size_t>(length) * sizeof(wchar_t));
+  delete[] units;
+  return bytes;
+}
+
 // Copies `text` with its terminator to `to`, when it fits before `end`; answers the end of the
 // copy (at the terminator), or null.
 wchar_t* CopyText(wchar_t* to, const wchar_t* end, const wchar_t* text) {
@@ -59,7 +72,10 @@ bool WriteNewFile(const wchar_t* path, const char* bytes, DWORD size, DWORD disp
       CreateFileW(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool whole = WriteFile(file, bytes, size, &written, nullptr) && written == size;
+  // On the disk before it takes another file's place: a crash or a power cut right after the
+  // save finds the old file or the new one, never an empty one.
+  const bool whole =
+      WriteFile(file, bytes, size, &written, nullptr) && written == size && FlushFileBuffers(file);
   CloseHandle(file);
   return whole;
 }
@@ -122,9 +138,16 @@ bool WatchSettingsFoldersAgain(const HANDLE (&folders)[2], DWORD count) {
 
 namespace {
 
+// What a read found besides the text.
+struct FileForm {
+  bool utf16;  // UTF-16 with its mark, read as text in the code page
+  bool kept;   // that text, written back in UTF-16, gives every unit of the file again
+  bool cut;    // longer than kReadMost: the text is its beginning only
+};
+
 // Read whole, once: another program's open handle does not stop the read, unless it keeps the
 // file shut (a virus scanner, a sync client), and then the read is tried again later.
-SettingsRead ReadWhole(const wchar_t* path, Text& bytes, bool& utf16) {
+SettingsRead ReadWhole(const wchar_t* path, Text& bytes, FileForm& form) {
   const HANDLE file =
       ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -133,17 +156,21 @@ SettingsRead ReadWhole(const wchar_t* path, Text& bytes, bool& utf16) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::kNoFile
                                                                           : SettingsRead::kFailed;
   }
-  const DWORD size = ::GetFileSize(file, nullptr);
-  const DWORD most = size < kReadMost ? size : kReadMost;
+  DWORD sizeHigh = 0;
+  const DWORD size = ::GetFileSize(file, &sizeHigh);
+  form.cut = sizeHigh != 0 || size > kReadMost;
+  const DWORD most = form.cut ? kReadMost : size;
   char* buffer = new char[most + 1];
   DWORD count = 0;
   const bool read = size != INVALID_FILE_SIZE && ::ReadFile(file, buffer, most, &count, nullptr);
   ::CloseHandle(file);
-  utf16 = count >= sizeof kUtf16Mark && static_cast<unsigned char>(buffer[0]) == kUtf16Mark[0] &&
-          static_cast<unsigned char>(buffer[1]) == kUtf16Mark[1];
+  form.utf16 = count >= sizeof kUtf16Mark &&
+               static_cast<unsigned char>(buffer[0]) == kUtf16Mark[0] &&
+               static_cast<unsigned char>(buffer[1]) == kUtf16Mark[1];
   if (read) {
-    if (utf16) {
+    if (form.utf16) {
       FromUtf16(buffer, count, bytes);
+      form.kept = ToUtf16(bytes.View()) == std::string_view(buffer, count);
     } else {
       bytes = Text(buffer, count);
     }
@@ -152,44 +179,76 @@ SettingsRead ReadWhole(const wchar_t* path, Text& bytes, bool& utf16) {
   return read ? SettingsRead::kRead : SettingsRead::kFailed;
 }
 
-// `bytes` written to a file beside `path`, which then takes the place of the file there: a
-// failure at any step leaves that file as it was. A read-only file is not replaced.
+using FinalPathProc = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// The file that `path` names at the end of its links (Windows Vista and later have links to
+// files), into `target`; the path itself where that cannot be found.
+void FinalPath(const wchar_t* path, wchar_t (&target)[kPathMost]) {
+  const auto finalPath = reinterpret_cast<FinalPathProc>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleW")));
+  const HANDLE file =
+      finalPath ? ::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr)
+                : INVALID_HANDLE_VALUE;
+  DWORD length = 0;
+  if (file != INVALID_HANDLE_VALUE) {
+    length = finalPath(file, target, kPathMost, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    ::CloseHandle(file);
+  }
+  if (length == 0 || length >= kPathMost) ::lstrcpynW(target, path, kPathMost);
+}
+
+// `bytes` written to a file beside `path`'s target, which then takes that file's place (its
+// attributes and permissions stay), or becomes it where there was none: a failure at any step
+// leaves the file as it was. A read-only file is not replaced.
 bool Replace(const wchar_t* path, const Text& bytes) {
-  wchar_t temporary[kPathMost + 32];
-  wchar_t* const end = temporary + sizeof temporary / sizeof temporary[0];
-  wchar_t* const name = CopyText(temporary, end, path);
-  const DWORD attributes = ::GetFileAttributesW(path);
-  if (!name || !CopyText(name, end, L".new") ||
-      (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))) {
+  wchar_t target[kPathMost];
+  FinalPath(path, target);
+  const DWORD attributes = ::GetFileAttributesW(target);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     return false;
   }
-  if (WriteNewFile(temporary, bytes.CStr(), static_cast<DWORD>(bytes.Length()), CREATE_ALWAYS) &&
-      ::MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  ::DeleteFileW(temporary);
-  return false;
+  constexpr size_t kRoom = kPathMost + 8;
+  wchar_t* const temporary = new wchar_t[kRoom];
+  CopyText(CopyText(temporary, temporary + kRoom, target), temporary + kRoom, L".new");
+  const bool replaced =
+      WriteNewFile(temporary, bytes.CStr(), static_cast<DWORD>(bytes.Length()), CREATE_ALWAYS) &&
+      (attributes != INVALID_FILE_ATTRIBUTES
+           ? ::ReplaceFileW(target, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                            nullptr)
+           : ::MoveFileExW(temporary, target, MOVEFILE_WRITE_THROUGH));
+  if (!replaced) ::DeleteFileW(temporary);
+  delete[] temporary;
+  return replaced;
 }
 
 }  // namespace
 
 SettingsRead Win32Host::ReadSettingsFile(Text& bytes) {
-  bool utf16;
-  return ReadWhole(SettingsFilePath(), bytes, utf16);
+  FileForm form;
+  return ReadWhole(SettingsFilePath(), bytes, form);
 }
 
 // The file in use, or with none the one beside the program, or where the program runs when that
 // folder is not the user's to write (Program Files), as Edit settings does.
-bool WriteSettingsChanges(const Settings& was, const Settings& now) {
+const char* WriteSettingsChanges(const Settings& was, const Settings& now) {
   const wchar_t* path = SettingsFilePath();
   Text bytes;
-  bool utf16 = false;
-  const SettingsRead read = ReadWhole(path, bytes, utf16);
-  // A file saved as UTF-16 is read, but not written: its encoding stays.
-  if (read == SettingsRead::kFailed || utf16) return false;
+  FileForm form = {};
+  const SettingsRead read = ReadWhole(path, bytes, form);
+  // Written from its beginning, the file would lose its end.
+  if (form.cut) return "settings.ini is over 1 MiB, more than is read: not written.";
+  if (form.utf16 && !form.kept) {
+    return "settings.ini has characters this system's code page lacks: not written.";
+  }
   const Text written = WriteChangedSettings(bytes.View(), was, now);
-  return written == bytes || Replace(path, written) ||
-         (read == SettingsRead::kNoFile && Replace(kHereSettingsPath, written));
+  const Text file = form.utf16 ? ToUtf16(written.View()) : written;
+  if (read != SettingsRead::kFailed &&
+      (written == bytes || Replace(path, file) ||
+       (read == SettingsRead::kNoFile && Replace(kHereSettingsPath, file)))) {
+    return nullptr;
+  }
+  return "settings.ini is read-only or in use: not written.";
 }
 
 void Win32Host::SettingsGetStamps(FileStamp& here, FileStamp& beside) {

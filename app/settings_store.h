@@ -15,10 +15,11 @@ inline constexpr wchar_t kHereSettingsPath[] = L".\\settings.ini";
 [[nodiscard]] const wchar_t* ProgramSettingsPath();
 
 // The settings window's changes, from `was` to `now`, written into the file in use or, with none,
-// where Edit settings writes one: through a file beside it that then takes its place, so that
-// nothing is ever half-written. False when it cannot be written (read-only, or held by another
-// program): the file is then as it was.
-[[nodiscard]] bool WriteSettingsChanges(const Settings& was, const Settings& now);
+// where Edit settings writes one: through a file beside it, flushed to the disk, that then takes
+// its place, so that nothing is ever half-written; a file that is a link stays one, and its
+// target is written. A file in UTF-16 is written in UTF-16. Answers null when written; else why
+// not, for the window to say, and the file is as it was.
+[[nodiscard]] const char* WriteSettingsChanges(const Settings& was, const Settings& now);
 
 // Asks the system to signal a change in the folder of either file (a file written, made, renamed
 // or deleted there) through `folders`; answers how many it holds, 0 when a folder cannot be

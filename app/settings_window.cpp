@@ -11,19 +11,21 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "app/settings_store.h"
 #include "app/settings_window_ids.h"
 #include "app/win32_host.h"
 #include "display/colors.h"
+#include "display/display_cycle.h"
 #include "display/events.h"
 #include "display/hot_keys.h"
 #include "display/placement.h"
 #include "display/settings_writer.h"
 #include "display/state.h"
 #include "display/strips.h"
+#include "display/title_template.h"
 #include "display/tray.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
@@ -43,20 +45,29 @@ constexpr ColorSetting kTextColourValues[] = {
     {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
 constexpr int kDefaultOpacity = 78;  // the percent of 255 nearest the 200 the strip rests at
 
-// Where the keys are in Settings, in the order of their controls (offsets: read-only data).
-constexpr uint16_t kKeys[] = {offsetof(Settings, showNowKey), offsetof(Settings, automaticKey),
-                              offsetof(Settings, quitKey)};
-// The check boxes from IDC_FULL_SCREEN on; "Start with Windows" follows them.
-constexpr uint16_t kBoxes[] = {offsetof(Settings, overFullScreen), offsetof(Settings, livePosition),
-                               offsetof(Settings, progress), offsetof(Settings, memoryEconomy),
-                               offsetof(Settings, trayIcon)};
-constexpr int kBoxCount = sizeof kBoxes / sizeof kBoxes[0];
+// Each key's control, the note beside it and its value.
+struct KeyControl {
+  int control;
+  int note;
+  KeySetting Settings::*setting;
+};
+constexpr KeyControl kKeys[] = {{IDC_SHOW_NOW_KEY, IDC_SHOW_NOW_NOTE, &Settings::showNowKey},
+                                {IDC_AUTOMATIC_KEY, IDC_AUTOMATIC_NOTE, &Settings::automaticKey},
+                                {IDC_QUIT_KEY, IDC_QUIT_NOTE, &Settings::quitKey}};
+constexpr int kKeyCount = sizeof kKeys / sizeof kKeys[0];
+// Each check box and its value; "Start with Windows" is no setting.
+struct BoxControl {
+  int control;
+  bool Settings::*setting;
+};
+constexpr BoxControl kBoxes[] = {{IDC_FULL_SCREEN, &Settings::overFullScreen},
+                                 {IDC_LIVE_POSITION, &Settings::livePosition},
+                                 {IDC_PROGRESS, &Settings::progress},
+                                 {IDC_MEMORY_ECONOMY, &Settings::memoryEconomy},
+                                 {IDC_TRAY_ICON, &Settings::trayIcon}};
 
 KeySetting& KeyOf(Settings& settings, int index) {
-  return *reinterpret_cast<KeySetting*>(reinterpret_cast<char*>(&settings) + kKeys[index]);
-}
-bool& BoxOf(Settings& settings, int index) {
-  return *reinterpret_cast<bool*>(reinterpret_cast<char*>(&settings) + kBoxes[index]);
+  return settings.*kKeys[index].setting;
 }
 
 using InitCommonControlsProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
@@ -72,13 +83,14 @@ struct Window {
   COLORREF customColors[16];      // the colour picker's own
   wchar_t program[MAX_PATH + 3];  // "<the running tunelamp.exe>", as the Run value holds it
 };
+static_assert(sizeof Window::keys / sizeof(LRESULT) == kKeyCount, "a value for each key field");
 
-// In .bss itself: made afresh each time the window opens.
-[[gnu::section(".bss")]] alignas(Window) unsigned char storage[sizeof(Window)];
+// Made afresh each time the window opens.
+Window window;
 HWND dialog = nullptr;
 
 Window& W() {
-  return *std::launder(reinterpret_cast<Window*>(storage));
+  return window;
 }
 
 // The Run value is there and names this program.
@@ -160,7 +172,31 @@ void ShowPicks() {
 
 // What the hot-key controls hold, to tell later which the user changed.
 void RememberKeys() {
-  for (int i = 0; i < 3; ++i) W().keys[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY);
+  for (int i = 0; i < kKeyCount; ++i) W().keys[i] = Send(kKeys[i].control, HKM_GETHOTKEY);
+}
+
+// The template as typed, cut as settings.ini's reader cuts it.
+void ReadTemplate(SettingTemplate& text) {
+  Send(IDC_TEXT, WM_GETTEXT, sizeof text.bytes, reinterpret_cast<LPARAM>(text.bytes));
+  text.Set(text.View());
+}
+
+// The current track as the strip would show it with the template typed.
+void ShowPreview() {
+  const NowPlayingState& state = NowPlaying();
+  SettingTemplate typed;
+  ReadTemplate(typed);
+  Text text;
+  const UINT codePage =
+      TrackText(PopupHost(), typed.View(), state.shownLength, state.shownPosition, true, text)
+          ? CP_UTF8
+          : CP_ACP;
+  const int units = ::MultiByteToWideChar(codePage, 0, text.CStr(), -1, nullptr, 0);
+  auto* wide = static_cast<wchar_t*>(std::malloc(sizeof(wchar_t) * (units > 0 ? units : 1)));
+  if (!wide) return;
+  if (units <= 0 || !::MultiByteToWideChar(codePage, 0, text.CStr(), -1, wide, units)) *wide = 0;
+  ::SetDlgItemTextW(dialog, IDC_TEXT_PREVIEW, wide);
+  std::free(wide);
 }
 
 // The monitors the list names: those connected, as many as a display can have strips.
@@ -184,8 +220,8 @@ int MonitorItem(const Settings& settings, int32_t monitors) {
 }
 
 // The monitors by the names Windows shows for them ("2: DELL U2720Q"), in UTF-16, as the
-// system has them.
-void FillMonitors(const Settings& shown) {
+// system has them. Out of line: its device record stays off the dialog procedure's stack.
+[[gnu::noinline]] void FillMonitors(const Settings& shown) {
   AddItems(IDC_MONITOR,
            "Primary\0The one with the active window\0The one under the mouse pointer\0All "
            "monitors\0");
@@ -236,13 +272,18 @@ void Fill() {
   const NowPlayingState& state = NowPlaying();
   shown = state.settingsWaiting ? state.waiting : state.settings;
   w.now = shown;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kKeyCount; ++i) {
+    // As Windows' own shortcut fields: a key typed without Ctrl or Alt gets both.
+    Send(kKeys[i].control, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+         MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
     const KeySetting& key = KeyOf(shown, i);
     if (key.reading == KeyReading::kKey && !(key.key.modifiers & kModWin)) {
-      ShowKey(IDC_KEY_FIRST + i, key.key.modifiers, key.key.virtualKey);
+      ShowKey(kKeys[i].control, key.key.modifiers, key.key.virtualKey);
+      // Not taken at the start, as the keys' notice said.
+      if (TakesTheKeyboard(key.key)) SetText(kKeys[i].note, kKeyTakesTheKeyboard);
     } else if (key.reading != KeyReading::kNone) {
       // A key with Win, or a value that is no key: shown as written, and kept unless changed.
-      SetText(IDC_KEY_NOTE_FIRST + i, key.written.bytes);
+      SetText(kKeys[i].note, key.written.bytes);
     }
   }
 
@@ -265,7 +306,10 @@ void Fill() {
 
   SetText(IDC_KEEP, SecondsText(shown.keepInterval).CStr());
   SetText(IDC_CHECK, SecondsText(shown.checkInterval).CStr());
-  for (int i = 0; i < kBoxCount; ++i) Check(IDC_FULL_SCREEN + i, BoxOf(shown, i));
+  for (const BoxControl& box : kBoxes) Check(box.control, shown.*box.setting);
+  Send(IDC_TEXT, EM_SETLIMITTEXT, kTemplateMost);
+  SetText(IDC_TEXT, shown.titleFormat.bytes);
+  ShowPreview();
   const DWORD length = ::GetModuleFileNameW(nullptr, w.program + 1, MAX_PATH);
   w.program[0] = w.program[length + 1] = L'"';
   w.startsWithWindows = StartsWithWindows();
@@ -290,7 +334,7 @@ bool SameKey(const KeySetting& a, const KeySetting& b) {
 // The key the user set in a hot-key control (cleared: no key); a note when settings.ini cannot
 // name it.
 const char* ReadKey(int index, KeySetting& setting) {
-  const auto value = static_cast<uint32_t>(Send(IDC_KEY_FIRST + index, HKM_GETHOTKEY));
+  const auto value = static_cast<uint32_t>(Send(kKeys[index].control, HKM_GETHOTKEY));
   const KeyCombination key = {SwapShiftAndAlt(HIBYTE(value) & 7u), LOBYTE(value)};
   setting.reading = KeyReading::kNone;
   setting.key = key;
@@ -299,6 +343,7 @@ const char* ReadKey(int index, KeySetting& setting) {
   // A key that KeyName cannot name ends its name with "+", or leaves it empty.
   const Text name = KeyName(key);
   if (name.IsEmpty() || name[name.Length() - 1] == '+') return "not a key";
+  if (TakesTheKeyboard(key)) return kKeyTakesTheKeyboard;
   setting.reading = KeyReading::kKey;
   Format(setting.written.bytes, "%s", name.CStr());
   return "";
@@ -309,7 +354,7 @@ const char* ReadKey(int index, KeySetting& setting) {
 const char* TryKey(int index, Settings& now) {
   const KeySetting& setting = KeyOf(now, index);
   if (setting.reading != KeyReading::kKey) return "";
-  for (int other = 0; other < 3; ++other) {
+  for (int other = 0; other < kKeyCount; ++other) {
     if (other != index && SameKey(KeyOf(now, other), setting)) return "set for another action too";
   }
   const KeyCombination key = setting.key;
@@ -317,7 +362,7 @@ const char* TryKey(int index, Settings& now) {
               ::RegisterHotKey(dialog, kTriedKeyId, key.modifiers, key.virtualKey);
   const bool held = ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
   ::UnregisterHotKey(dialog, kTriedKeyId);
-  for (int own = 0; own < 3; ++own)
+  for (int own = 0; own < kKeyCount; ++own)
     free = free || SameKey(KeyOf(NowPlaying().settings, own), setting);
   if (free) return "";
   return held ? kKeyHeldElsewhere : kKeyRefused;
@@ -332,16 +377,16 @@ bool Save() {
   bool good = ReadSecondsOf(IDC_KEEP, now.keepInterval);
   good = ReadSecondsOf(IDC_CHECK, now.checkInterval) && good;
   // A key is changed when its control holds another: a key shown as text (with Win) stays.
-  const char* notes[3] = {"", "", ""};
-  bool changed[3];
-  for (int i = 0; i < 3; ++i) {
-    changed[i] = Send(IDC_KEY_FIRST + i, HKM_GETHOTKEY) != w.keys[i];
+  const char* notes[kKeyCount] = {"", "", ""};
+  bool changed[kKeyCount];
+  for (int i = 0; i < kKeyCount; ++i) {
+    changed[i] = Send(kKeys[i].control, HKM_GETHOTKEY) != w.keys[i];
     if (changed[i]) notes[i] = ReadKey(i, KeyOf(now, i));
   }
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kKeyCount; ++i) {
     if (!changed[i]) continue;
     if (*notes[i] == '\0') notes[i] = TryKey(i, now);
-    SetText(IDC_KEY_NOTE_FIRST + i, notes[i]);
+    SetText(kKeys[i].note, notes[i]);
     good = good && *notes[i] == '\0';
   }
   if (!good) return false;
@@ -355,10 +400,11 @@ bool Save() {
   if (percent != (shown.opacity ? shown.opacity : kDefaultOpacity)) now.opacity = percent;
   ReadMonitorChoice(shown, now);
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
-  for (int i = 0; i < kBoxCount; ++i) BoxOf(now, i) = Checked(IDC_FULL_SCREEN + i);
+  for (const BoxControl& box : kBoxes) now.*box.setting = Checked(box.control);
+  ReadTemplate(now.titleFormat);
 
-  if (!WriteSettingsChanges(shown, now)) {
-    SetText(IDC_STATUS, "settings.ini is read-only or in use: not written.");
+  if (const char* const unwritten = WriteSettingsChanges(shown, now)) {
+    SetText(IDC_STATUS, unwritten);
     return false;
   }
   w.shown = now;
@@ -408,6 +454,35 @@ void PickFont() {
   ShowPicks();
 }
 
+// The key field that `control` is, or -1.
+int KeyField(HWND control) {
+  if (!dialog || !control || ::GetParent(control) != dialog) return -1;
+  const int id = ::GetDlgCtrlID(control);
+  for (int i = 0; i < kKeyCount; ++i) {
+    if (kKeys[i].control == id) return i;
+  }
+  return -1;
+}
+
+// A key field takes the keys typed into it. Alt+letter is the key being set, which the field took
+// as WM_SYSKEYDOWN, and not a control's access key. A key that may stand alone keeps the
+// modifiers it was typed with, where the field's rules would give it Ctrl+Alt.
+bool KeyFieldFirst(const MSG& record) {
+  const int index = KeyField(record.hwnd);
+  if (index < 0) return false;
+  if (record.message == WM_SYSCHAR) return true;
+  const auto key = static_cast<uint32_t>(record.wParam);
+  if ((record.message != WM_KEYDOWN && record.message != WM_SYSKEYDOWN) || !MayStandAlone(key)) {
+    return false;
+  }
+  const auto held = [](int virtualKey, uint32_t modifier) {
+    return ::GetKeyState(virtualKey) < 0 ? modifier : 0u;
+  };
+  ShowKey(kKeys[index].control,
+          held(VK_CONTROL, kModControl) | held(VK_MENU, kModAlt) | held(VK_SHIFT, kModShift), key);
+  return true;
+}
+
 INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   if (message == WM_INITDIALOG) {
     dialog = handle;
@@ -416,6 +491,10 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   }
   if (message != WM_COMMAND) return FALSE;
   const int control = LOWORD(wParam);
+  if (control == IDC_TEXT && HIWORD(wParam) == EN_CHANGE) {
+    ShowPreview();
+    return TRUE;
+  }
   if (control == IDOK || control == IDC_APPLY) {
     if (!Save() || control == IDC_APPLY) return TRUE;
   } else if (control == IDC_COLOUR) {
@@ -439,7 +518,7 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
 // takes the foreground (the icon's menu gave the program the right to).
 void Win32Host::SettingsWindow() {
   if (!dialog) {
-    new (storage) Window();
+    window = Window();
     // Version 6 of the common controls, with the visual styles, for the window's controls only:
     // the strip's own "static" label keeps the look it always had.
     // Made once; a context that could not be made is not tried again.
@@ -463,6 +542,7 @@ void Win32Host::SettingsWindow() {
     const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_HOTKEY_CLASS | ICC_UPDOWN_CLASS};
     if (initialise) initialise(&classes);
     const HINSTANCE module = ::GetModuleHandleA(nullptr);
+    ModelessDialogFirst = KeyFieldFirst;
     ModelessDialog =
         ::CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, DialogProcedure, 0);
     if (active) ::DeactivateActCtx(0, cookie);
@@ -474,12 +554,13 @@ void Win32Host::SettingsWindow() {
 }
 
 bool SettingsWindowTakesKey(uint32_t modifiersAndKey) {
-  const HWND focus = ::GetFocus();
-  const auto control = static_cast<int>(::GetWindowLongA(focus, GWL_ID));
-  if (!dialog || reinterpret_cast<HWND>(::GetWindowLongA(focus, GWLP_HWNDPARENT)) != dialog ||
-      control < IDC_KEY_FIRST || control >= IDC_KEY_FIRST + 3) {
-    return false;
+  const int index = KeyField(::GetFocus());
+  if (index < 0) return false;
+  // The field cannot hold Win: the key is not taken without it.
+  if (LOWORD(modifiersAndKey) & kModWin) {
+    SetText(kKeys[index].note, "With Win: set it in settings.ini");
+  } else {
+    ShowKey(kKeys[index].control, LOWORD(modifiersAndKey), HIWORD(modifiersAndKey));
   }
-  ShowKey(control, LOWORD(modifiersAndKey), HIWORD(modifiersAndKey));
   return true;
 }

@@ -7,13 +7,14 @@
 // controls, with the visual styles. (An .exe's loader reads manifest 1 only.)
 #define IDR_COMMON_CONTROLS 2
 
-// The three keys, in the order of their hot-key ids, and beside each the note of what is wrong
-// with it or of a key the control cannot show.
-#define IDC_KEY_FIRST 10
+// The three keys, and beside each the note of what is wrong with it or of a key the control
+// cannot show.
 #define IDC_SHOW_NOW_KEY 10
 #define IDC_AUTOMATIC_KEY 11
 #define IDC_QUIT_KEY 12
-#define IDC_KEY_NOTE_FIRST 20
+#define IDC_SHOW_NOW_NOTE 20
+#define IDC_AUTOMATIC_NOTE 21
+#define IDC_QUIT_NOTE 22
 
 #define IDC_COLOUR 30
 #define IDC_COLOUR_TEXT 31
@@ -35,6 +36,11 @@
 #define IDC_MEMORY_ECONOMY 53
 #define IDC_TRAY_ICON 54
 #define IDC_START_WITH_WINDOWS 55
+
+// The strip's text: the template, the fields it knows, and the current track in it.
+#define IDC_TEXT 70
+#define IDC_TEXT_FIELDS 71
+#define IDC_TEXT_PREVIEW 72
 
 #define IDC_STATUS 60
 #define IDC_APPLY 61

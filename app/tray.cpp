@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "app/win32_host.h"
 #include "display/events.h"
 #include "display/tray.h"
@@ -24,6 +22,17 @@ UINT taskbarCreated = 0;
 HICON icon = nullptr;
 int iconSize = 0;
 POINT menuAt = {};  // where the menu was asked for
+
+// The menu's items, top to bottom; each one's id is its command.
+struct MenuItem {
+  TrayCommand command;
+  const wchar_t* text;
+};
+constexpr MenuItem kMenuItems[] = {{TrayCommand::kShowNow, L"Show now"},
+                                   {TrayCommand::kAutomatic, L"Automatic display"},
+                                   {TrayCommand::kSettingsWindow, L"Settings\u2026"},
+                                   {TrayCommand::kEditSettings, L"Edit settings file\u2026"},
+                                   {TrayCommand::kQuit, L"Quit"}};
 
 // The small icon's size at the resolution of the monitor that holds the taskbar. The icon is
 // loaded again only when that size changes (a new display scale); answers the handle it
@@ -122,17 +131,11 @@ bool Win32Host::TrayNotify(TrayAction action, const Text& tip) {
 // click elsewhere only when its owner is the foreground window; the message after it lets the
 // system finish the switch, so that a second right click opens the menu again.
 TrayCommand Win32Host::TrayMenu(bool automatic) {
-  // In the order of the commands' numbers, each of them its item's id: UTF-8, one after the
-  // other, each ended by a zero byte ("\xE2\x80\xA6" is the ellipsis).
-  const char* item =
-      "Show now\0Automatic display\0Settings\xE2\x80\xA6\0Edit settings file\xE2\x80\xA6\0Quit";
   const HMENU menu = CreatePopupMenu();
-  for (UINT_PTR id = 1; id <= static_cast<UINT_PTR>(TrayCommand::kQuit);
-       ++id, item += std::strlen(item) + 1) {
-    wchar_t text[32];
-    MultiByteToWideChar(CP_UTF8, 0, item, -1, text, 32);
-    const bool checked = automatic && id == static_cast<UINT_PTR>(TrayCommand::kAutomatic);
-    AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), id, text);
+  for (const MenuItem& item : kMenuItems) {
+    const bool checked = automatic && item.command == TrayCommand::kAutomatic;
+    AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED),
+                static_cast<UINT_PTR>(item.command), item.text);
   }
   SetForegroundWindow(trayWindow);
   const BOOL command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <new>
 
 #include "toolkit/helpers.h"
@@ -66,4 +67,19 @@ void Win32Host::Sleep(uint32_t milliseconds) {
 }
 void Win32Host::ExitProcess(uint32_t exitCode) {
   ::ExitProcess(exitCode);
+}
+
+// A byte of the code page gives at most one UTF-16 unit, and a unit at most three bytes of UTF-8
+// (a pair of them four): both fit one allocation of five bytes for each byte read.
+Text Win32Host::SystemTextToUtf8(std::string_view text) {
+  const int size = static_cast<int>(text.size());
+  auto* wide = static_cast<wchar_t*>(std::malloc(text.size() * 5 + 1));
+  if (!wide) return Text();
+  char* bytes = reinterpret_cast<char*>(wide + size);
+  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide, size);
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide, units, bytes, size * 3, nullptr, nullptr);
+  Text converted(bytes, length > 0 ? static_cast<size_t>(length) : 0);
+  std::free(wide);
+  return converted;
 }

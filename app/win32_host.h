@@ -1,7 +1,7 @@
 // Binds the now-playing logic to the popup's toolkit objects and to Win32. One class, its
-// methods in a file per job: the strip (strip.cpp), the player link (player_link.cpp), the
-// settings store (settings_store.cpp), the monitors (monitors.cpp), the icon (tray.cpp), and
-// the system (win32_host.cpp).
+// methods in a file per job: the strip (strip.cpp), the player link (player_link.cpp), the track's
+// fields (player_fields.cpp), the settings store (settings_store.cpp), the monitors (monitors.cpp),
+// the icon (tray.cpp), and the system (win32_host.cpp).
 #pragma once
 
 #include "app/form1.h"
@@ -75,6 +75,7 @@ class Win32Host final : public NowPlayingHost {
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;
   void ExitProcess(uint32_t exitCode) override;
+  Text SystemTextToUtf8(std::string_view text) override;
 
   SettingsRead ReadSettingsFile(Text& bytes) override;
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override;
@@ -109,3 +110,8 @@ void MarkLiveRegion(HWND label);
 void BindPopupHost(TForm1& form);
 // The Win32 host alone, made once by the binding.
 [[nodiscard]] Win32Host& MakeWin32Host(TForm1& form);
+
+// One message to the player's window, sent so that a player that hangs gives up after the
+// hung-player timeout (player_link.cpp).
+[[nodiscard]] PlayerAnswer AskPlayer(uint32_t window, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam);

@@ -6,6 +6,7 @@
 #include "display/state.h"
 #include "display/strips.h"
 #include "display/title_probe.h"
+#include "display/title_template.h"
 #include "toolkit/format.h"
 
 namespace {
@@ -18,12 +19,6 @@ namespace {
   const int32_t product = wrap(static_cast<uint32_t>(size) * static_cast<uint32_t>(level));
   return wrap(static_cast<uint32_t>(size) + static_cast<uint32_t>(rest) -
               static_cast<uint32_t>(product / kAlphaShown));
-}
-
-void AppendTime(Text& caption, uint32_t seconds) {
-  caption += IntToText(static_cast<int32_t>(seconds / 60));
-  caption += ":";
-  caption += FormatText("%.2d", {seconds % 60});
 }
 
 // "<title> [m:ss] - m:ss". A stream, or a file the player is still opening, has no length (-1):
@@ -39,6 +34,23 @@ void AppendTime(Text& caption, uint32_t seconds) {
   caption += " - ";
   AppendTime(caption, positionSeconds < 0 ? 0 : static_cast<uint32_t>(positionSeconds));
   return caption;
+}
+
+// The track's text on the label, as TrackText makes it.
+void ShowTrack(NowPlayingHost& host, NowPlayingState& state, int32_t lengthSeconds,
+               int32_t positionSeconds, bool mayAsk) {
+  state.shownLength = lengthSeconds;
+  state.shownPosition = positionSeconds;
+  Text text;
+  const bool utf8 = TrackText(host, state.settings.titleFormat.View(), lengthSeconds,
+                              positionSeconds, mayAsk, text);
+  EachStrip(host, state, [&](uint32_t) {
+    if (utf8) {
+      host.LabelSetCaptionInCodePage(text, kCodePageUtf8);
+    } else {
+      host.LabelSetCaption(text);
+    }
+  });
 }
 
 // The line along the strip's bottom edge: position / length of its width; none while the length
@@ -226,6 +238,10 @@ void DisplayCycle(NowPlayingHost& host) {
   const RunUnderWay run(state);
   // The probe runs on every tick, before any flag is looked at.
   const bool changed = ProbeTitle(host);
+  if (changed) {
+    state.fields = TrackFields();
+    state.fieldsRead = false;
+  }
   // Go on when the strip is out, a display was forced, or a new title came while automatic
   // display is on.
   if (!(changed || state.shown || state.forced)) return;
@@ -246,20 +262,23 @@ void DisplayCycle(NowPlayingHost& host) {
   int32_t positionMs = 0;
   const PlayerAnswer length = AskTrack(host, state, positionMs);
   const int32_t position = positionMs / 1000;
-  state.showsTrack = state.keyNotice.IsEmpty() && state.playerWindow != 0;
-  const Text caption = ComposeCaption(state.lastTitle, length.value, position);
-  EachStrip(host, state, [&](uint32_t) {
-    if (!state.keyNotice.IsEmpty()) {
-      host.LabelSetCaption(state.keyNotice);
-    } else if (state.showsTrack) {
-      host.LabelSetCaption(caption);
-    } else {
+  state.showsTrack = false;
+  if (!state.keyNotice.IsEmpty()) {
+    EachStrip(host, state, [&](uint32_t) { host.LabelSetCaption(state.keyNotice); });
+  } else if (state.playerWindow != 0) {
+    // A player that left the length unanswered is not asked for the fields in this run.
+    ShowTrack(host, state, length.value, position, length.answered);
+    state.showsTrack = true;
+  } else {
+    EachStrip(host, state, [&](uint32_t) {
       host.LabelSetCaptionInCodePage(Text(kPlayerNotRunning), kPlayerNotRunningCodePage);
-    }
-    if (state.settings.progress) {
+    });
+  }
+  if (state.settings.progress) {
+    EachStrip(host, state, [&](uint32_t) {
       DrawProgress(host, state, state.showsTrack ? length.value : -1, positionMs);
-    }
-  });
+    });
+  }
   state.shown = !state.shown;
 
   // A click that came while the strip was idle swallows this move: no animation.
@@ -304,9 +323,30 @@ void FollowTrack(NowPlayingHost& host) {
   // A player that does not answer leaves the strip as it is.
   if (!length.answered) return;
   // The title stays as it came out: the probe changes it only in a run that moves the strip.
-  const Text caption = ComposeCaption(state.lastTitle, length.value, positionMs / 1000);
-  EachStrip(host, state, [&](uint32_t) {
-    if (state.settings.livePosition) host.LabelSetCaption(caption);
-    if (state.settings.progress) DrawProgress(host, state, length.value, positionMs);
-  });
+  if (state.settings.livePosition) {
+    ShowTrack(host, state, length.value, positionMs / 1000, true);
+  }
+  if (state.settings.progress) {
+    EachStrip(host, state, [&](uint32_t) { DrawProgress(host, state, length.value, positionMs); });
+  }
+}
+
+// The fields are read once per title, and only for a template: without one the player is asked
+// what it always was. The caption's title and the template are in the process's code page, the
+// fields in UTF-8: all of it goes to UTF-8, which the label shows whatever that code page is.
+bool TrackText(NowPlayingHost& host, std::string_view format, int32_t lengthSeconds,
+               int32_t positionSeconds, bool mayAsk, Text& text) {
+  NowPlayingState& state = NowPlaying();
+  if (!format.empty()) {
+    if (!state.fieldsRead && mayAsk && state.playerWindow != 0) {
+      state.fieldsRead = true;
+      static_cast<void>(host.PlayerReadFields(state.playerWindow, state.fields));
+    }
+    const Text caption = host.SystemTextToUtf8(state.lastTitle.View());
+    text = FormatTitle(host.SystemTextToUtf8(format).View(),
+                       {state.fields, caption.View(), lengthSeconds, positionSeconds});
+    if (!text.IsEmpty()) return true;
+  }
+  text = ComposeCaption(state.lastTitle, lengthSeconds, positionSeconds);
+  return false;
 }

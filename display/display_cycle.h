@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "display/host.h"
 
@@ -18,6 +19,7 @@ inline constexpr uint32_t kLiveTickMs = 1000;
 // system, whatever its code page.
 inline constexpr char kPlayerNotRunning[] = "WinAMP \xED\xE5 \xE7\xE0\xEF\xF3\xF9\xE5\xED!";
 inline constexpr uint32_t kPlayerNotRunningCodePage = 1251;
+inline constexpr uint32_t kCodePageUtf8 = 65001;
 
 // Probes the player, then brings the strip out, takes it away or leaves it, and re-arms the
 // timer. A run that takes the strip over from one under way (a show-now inside its animation)
@@ -27,3 +29,10 @@ void DisplayCycle(NowPlayingHost& host);
 // Once a second while the strip is out with [Main] LivePosition or Progress on: asks the player
 // for length and position and shows them; the title stays.
 void FollowTrack(NowPlayingHost& host);
+
+// The text the strip shows for the track with the title template `format` (Text=): in UTF-8
+// (answers true); without a template, or when it gives nothing but blanks, "<title> [m:ss] -
+// m:ss" in the process's code page (false). The track's fields are read at the first call for a
+// new title that has a template, when `mayAsk`.
+[[nodiscard]] bool TrackText(NowPlayingHost& host, std::string_view format, int32_t lengthSeconds,
+                             int32_t positionSeconds, bool mayAsk, Text& text);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "toolkit/text.h"
 
@@ -77,7 +78,8 @@ enum class SettingsRead : uint8_t { kNoFile, kRead, kFailed };
 
 // What Shell_NotifyIconW is asked to do with the program's icon.
 enum class TrayAction : uint8_t { kAdd, kModify, kDelete };
-// The icon menu's commands, in the menu's order; 0 is no command (the menu closed unchosen).
+// The icon menu's commands (app/tray.cpp gives each its item); 0 is no command (the menu closed
+// unchosen).
 enum class TrayCommand : uint32_t {
   kNone = 0,
   kShowNow,
@@ -218,6 +220,9 @@ class NowPlayingHost {
   [[nodiscard]] virtual uint32_t GetTickCount() = 0;
   virtual void Sleep(uint32_t milliseconds) = 0;
   virtual void ExitProcess(uint32_t exitCode) = 0;
+  // A text in the process's code page, in UTF-8 (through UTF-16): the same bytes where that code
+  // page is UTF-8, as the manifest makes it from Windows 10 version 1903 on.
+  [[nodiscard]] virtual Text SystemTextToUtf8(std::string_view text) = 0;
 
   // settings.ini (the current directory's, else the one beside the program), read whole into
   // `bytes` (at most 1 MiB; a UTF-16 file as text in the process's code page).

@@ -62,6 +62,11 @@ Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings) {
       note(Text(action.name) + "=" + Printable(setting.written.View()), "not a key");
       continue;
     }
+    // Never asked for: the key would be gone from every program's typing, across restarts.
+    if (TakesTheKeyboard(key)) {
+      note(KeyName(key), kKeyTakesTheKeyboard);
+      continue;
+    }
     // The system would answer a second registration of ours as another program's.
     const KeyAction* twin = nullptr;
     for (size_t j = 0; j < i; ++j) {

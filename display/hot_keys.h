@@ -16,6 +16,7 @@ inline constexpr int32_t kHotKeyQuit = 2;       // Ctrl+Shift+V
 // Why a key could not be had, as the notice and the settings window say it.
 inline constexpr char kKeyHeldElsewhere[] = "in use by another program";
 inline constexpr char kKeyRefused[] = "refused by the system";
+inline constexpr char kKeyTakesTheKeyboard[] = "needs Ctrl, Alt or Win";
 
 // Registers the three keys of `settings`, without auto-repeat where the system knows that flag.
 // Answers the notice of the keys that could not be had ("Tunelamp keys not set: ..."), when

@@ -14,13 +14,40 @@ struct Word {
 constexpr Word kModifiers[] = {
     {"Ctrl", kModControl}, {"Alt", kModAlt}, {"Shift", kModShift}, {"Win", kModWin}};
 
-constexpr Word kNamedKeys[] = {{"Insert", 0x2D}, {"Delete", 0x2E}, {"Home", 0x24},
-                               {"End", 0x23},    {"PageUp", 0x21}, {"PageDown", 0x22},
-                               {"Up", 0x26},     {"Down", 0x28},   {"Left", 0x25},
-                               {"Right", 0x27},  {"Space", 0x20},  {"Pause", 0x13}};
+constexpr Word kNamedKeys[] = {{"Insert", 0x2D},
+                               {"Delete", 0x2E},
+                               {"Home", 0x24},
+                               {"End", 0x23},
+                               {"PageUp", 0x21},
+                               {"PageDown", 0x22},
+                               {"Up", 0x26},
+                               {"Down", 0x28},
+                               {"Left", 0x25},
+                               {"Right", 0x27},
+                               {"Space", 0x20},
+                               {"Pause", 0x13},
+                               // The keys that may stand alone (MayStandAlone).
+                               {"BrowserBack", 0xA6},
+                               {"BrowserForward", 0xA7},
+                               {"BrowserRefresh", 0xA8},
+                               {"BrowserStop", 0xA9},
+                               {"BrowserSearch", 0xAA},
+                               {"BrowserFavorites", 0xAB},
+                               {"BrowserHome", 0xAC},
+                               {"MediaNext", 0xB0},
+                               {"MediaPrevious", 0xB1},
+                               {"MediaStop", 0xB2},
+                               {"MediaPlayPause", 0xB3}};
 
 constexpr uint32_t kVkF1 = 0x70;
+constexpr uint32_t kVkF13 = 0x7C;
 constexpr uint32_t kFunctionKeys = 24;
+// VK_BROWSER_BACK to VK_BROWSER_HOME, VK_MEDIA_NEXT_TRACK to VK_MEDIA_PLAY_PAUSE; the volume keys
+// between them are left to the system's volume.
+constexpr uint32_t kVkBrowserFirst = 0xA6;
+constexpr uint32_t kVkBrowserLast = 0xAC;
+constexpr uint32_t kVkMediaFirst = 0xB0;
+constexpr uint32_t kVkMediaLast = 0xB3;
 constexpr uint32_t kVkNumPad0 = 0x60;
 constexpr std::string_view kNumPad = "NumPad";
 
@@ -127,4 +154,14 @@ Text KeyName(KeyCombination key) {
     }
   }
   return name;
+}
+
+bool MayStandAlone(uint32_t virtualKey) {
+  return (virtualKey >= kVkF13 && virtualKey < kVkF1 + kFunctionKeys) ||
+         (virtualKey >= kVkBrowserFirst && virtualKey <= kVkBrowserLast) ||
+         (virtualKey >= kVkMediaFirst && virtualKey <= kVkMediaLast);
+}
+
+bool TakesTheKeyboard(KeyCombination key) {
+  return (key.modifiers & (kModControl | kModAlt | kModWin)) == 0 && !MayStandAlone(key.virtualKey);
 }

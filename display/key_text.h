@@ -31,3 +31,10 @@ enum class KeyReading : uint8_t {
 
 // "Ctrl+Alt+N": the form ReadKeyText reads back to the same combination.
 [[nodiscard]] Text KeyName(KeyCombination key);
+
+// F13 to F24 and the media and browser keys: no program types with them, so they may be a global
+// key on their own.
+[[nodiscard]] bool MayStandAlone(uint32_t virtualKey);
+// A global key without Ctrl, Alt or Win (Shift alone does not count) that is not one of those
+// would take a key that programs type with away from every program.
+[[nodiscard]] bool TakesTheKeyboard(KeyCombination key);

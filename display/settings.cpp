@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
+#include "display/title_template.h"
 #include "toolkit/format.h"
 
 namespace {
@@ -43,9 +45,7 @@ void ReadText(const Source& source, const char* fallback, SettingText& text) {
   return at < text.size() && text[at] >= '0' && text[at] <= '9';
 }
 
-// The readers, one for each kind of value, as SettingKind numbers them.
-using Reader = void (*)(const Source& source, void* value);
-
+// The readers, one for each kind of value (ReadValue chooses).
 void ReadNumber(const Source& source, void* value) {
   *static_cast<uint32_t*>(value) = ReadNumberOf(source);
 }
@@ -100,8 +100,11 @@ void ReadKey(const Source& source, void* value) {
   setting.reading = ReadKeyText(setting.written.View(), setting.key);
 }
 
-constexpr Reader kReaders[] = {ReadNumber,  ReadSwitch, ReadQuiet, ReadColor, ReadColor,
-                               ReadPercent, ReadName,   ReadKey,   ReadNumber};
+void ReadTemplate(const Source& source, void* value) {
+  auto& text = *static_cast<SettingTemplate*>(value);
+  source.file.ReadText(source.section, source.key, source.fallback, text.bytes, sizeof text.bytes);
+  text.Set(text.View());
+}
 
 // Monitor's words beside its number: "all" in any letter case, or an identity.
 void ReadMonitorWord(const IniFile& file, SettingText& word) {
@@ -119,6 +122,12 @@ template <typename Value>
 void Take(Value& /*inForce*/, const Value& /*read*/, setting::WhenAway) {}
 
 }  // namespace
+
+void SettingTemplate::Set(std::string_view text) {
+  text = CutTemplate(text);
+  std::memmove(bytes, text.data(), text.size());
+  bytes[text.size()] = '\0';
+}
 
 bool operator==(const SettingText& a, const SettingText& b) {
   return a.View() == b.View();
@@ -143,20 +152,56 @@ bool operator==(const Settings& a, const Settings& b) {
   return a.keysTold == b.keysTold;
 }
 
-// Names of four letters, five bytes apart.
+constexpr const char* kSectionNames[] = {"Main", "Font", "Keys"};
+
 const char* SectionName(uint8_t section) {
-  return &"Main\0Font\0Keys"[5 * section];
+  return kSectionNames[section];
 }
 
 namespace {
 
-[[nodiscard]] constexpr uint8_t SectionOf(const char* name) {
-  return name[0] == 'M' ? 0 : name[0] == 'F' ? 1 : 2;
+// Not constexpr: a section that SectionOf does not find makes the list below no constant, which
+// the compiler refuses.
+uint8_t NoSuchSection() {
+  return 0;
+}
+
+// The index of the section named exactly `name`.
+[[nodiscard]] constexpr uint8_t SectionOf(std::string_view name) {
+  for (uint8_t at = 0; at < sizeof kSectionNames / sizeof kSectionNames[0]; ++at) {
+    if (name == kSectionNames[at]) return at;
+  }
+  return NoSuchSection();
+}
+
+// One reader for each kind: the compiler tells of a kind without one.
+void ReadValue(const Source& source, void* value) {
+  switch (source.kind) {
+    case SettingKind::kNumber:
+      return ReadNumber(source, value);
+    case SettingKind::kSwitch:
+      return ReadSwitch(source, value);
+    case SettingKind::kQuiet:
+      return ReadQuiet(source, value);
+    case SettingKind::kColor:
+    case SettingKind::kTextColor:
+      return ReadColor(source, value);
+    case SettingKind::kPercent:
+      return ReadPercent(source, value);
+    case SettingKind::kName:
+      return ReadName(source, value);
+    case SettingKind::kKey:
+      return ReadKey(source, value);
+    case SettingKind::kTemplate:
+      return ReadTemplate(source, value);
+    case SettingKind::kMonitor:
+      return ReadNumber(source, value);
+  }
 }
 
 }  // namespace
 
-const SettingEntry kSettingEntries[] = {
+constexpr SettingEntry kSettingEntries[] = {
 #define TUNELAMP_SETTING_ENTRY(when, type, name, kind, section, key, fallback, comment) \
   {key, fallback, offsetof(Settings, name), SectionOf(section), SettingKind::k##kind},
     TUNELAMP_SETTINGS(TUNELAMP_SETTING_ENTRY)
@@ -168,8 +213,7 @@ Settings ReadSettings(const IniFile& file) {
   Settings values = {};
   for (const SettingEntry& entry : kSettingEntries) {
     const Source source = {file, SectionName(entry.section), entry.key, entry.fallback, entry.kind};
-    kReaders[static_cast<uint8_t>(entry.kind)](source,
-                                               reinterpret_cast<char*>(&values) + entry.offset);
+    ReadValue(source, reinterpret_cast<char*>(&values) + entry.offset);
   }
   values.keysTold = file.HasSection("Keys");
   ReadMonitorWord(file, values.monitorWord);
@@ -199,6 +243,18 @@ Text SettingValueText(const Settings& settings, const SettingEntry& entry) {
     case SettingKind::kMonitor:
       if (settings.monitorWord.bytes[0] != '\0') return settings.monitorWord.bytes;
       return IntToText(*static_cast<const int32_t*>(value));
+    case SettingKind::kTemplate: {
+      // The profile functions drop the blanks around a value and one pair of quotes around it:
+      // a value they would change is quoted.
+      const std::string_view bytes = static_cast<const SettingTemplate*>(value)->View();
+      const Text text(bytes);
+      const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+      const bool quoted =
+          !bytes.empty() &&
+          (blank(bytes.front()) || blank(bytes.back()) ||
+           ((bytes.front() == '"' || bytes.front() == '\'') && bytes.back() == bytes.front()));
+      return quoted ? Text("\"") + text + "\"" : text;
+    }
   }
   return Text();
 }

@@ -7,6 +7,7 @@
 
 #include "display/ini_file.h"
 #include "display/key_text.h"
+#include "display/title_template.h"
 #include "toolkit/text.h"
 
 // A value read as text: at most 255 bytes, as the program always read them, zero-terminated.
@@ -18,6 +19,14 @@ struct SettingText {
 [[nodiscard]] inline bool operator!=(const SettingText& a, const SettingText& b) {
   return !(a == b);
 }
+
+// A title template (Text=): at most kTemplateMost bytes, never a character cut short, with room
+// for the closing quote that the reader drops, zero-terminated.
+struct SettingTemplate {
+  char bytes[kTemplateMost + 2];
+  [[nodiscard]] std::string_view View() const { return bytes; }
+  void Set(std::string_view text);
+};
 
 // A key of [Keys]: what it reads as, and the value as written (the keys' notice quotes it).
 struct KeySetting {
@@ -80,6 +89,9 @@ inline constexpr int32_t kPercentMost = 100;
   X(WhenAway, bool, progress, Switch, "Main", "Progress", "0", "1: a progress line")           \
   X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0",                                   \
     "1: an icon in the notification area")                                                     \
+  X(WhenAway, SettingTemplate, titleFormat, Template, "Main", "Text", "",                      \
+    "the strip's text, as [%artist% - ]%title%[ (%album%)] (see README.txt); empty:\r\n"       \
+    "; the title [length] - position")                                                         \
   X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                           \
   X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma", "")                       \
   X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                    \
@@ -99,6 +111,7 @@ enum class SettingKind : uint8_t {
   kPercent,    // a number taken into 10 to 100; none: 0
   kName,       // text, at most 255 bytes
   kKey,        // a combination of [Keys], or none
+  kTemplate,   // text, at most 1,024 bytes, cut at a character (title_template.h)
   kMonitor,    // a number, as kNumber; or "all", or a monitor's identity (Settings::monitorWord)
 };
 struct SettingEntry {
@@ -129,7 +142,7 @@ struct Settings {
   bool keysTold = false;
   // Monitor as "all" or a monitor's identity, as written (the number then reads 0); empty: the
   // number stands.
-  SettingText monitorWord = {};
+  SettingText monitorWord;
 };
 [[nodiscard]] bool operator==(const Settings& a, const Settings& b);
 [[nodiscard]] inline bool operator!=(const Settings& a, const Settings& b) {

@@ -4,16 +4,16 @@
 
 namespace {
 
-// Made by a static constructor, in zeroed storage.
-[[gnu::section(".bss")]] alignas(NowPlayingState) unsigned char storage[sizeof(NowPlayingState)];
-[[maybe_unused]] const NowPlayingState* const made = new (storage) NowPlayingState();
+NowPlayingState state;
 
 }  // namespace
 
 NowPlayingState& NowPlaying() {
-  return *std::launder(reinterpret_cast<NowPlayingState*>(storage));
+  return state;
 }
 
+// Made afresh in place: a fresh copy on the stack would be larger than a frame may be.
 void ResetNowPlaying() {
-  NowPlaying() = NowPlayingState();
+  state.~NowPlayingState();
+  new (&state) NowPlayingState();
 }

@@ -28,6 +28,13 @@ struct NowPlayingState {
   uint32_t playerWindow;
   // The title last reported as new; heads the popup's caption.
   Text lastTitle;
+  // Its fields, read at its first display with a title template (display_cycle.h); and the
+  // length and position the strip last showed, in seconds, which the settings window's preview
+  // shows.
+  TrackFields fields;
+  bool fieldsRead;
+  int32_t shownLength;
+  int32_t shownPosition;
 
   bool shown;             // the strip is out (after the last completed animation)
   bool cancel;            // a click asked to abort the animation or the display

@@ -3,6 +3,7 @@
 #include "toolkit/routing.h"
 
 HWND ModelessDialog = nullptr;
+bool (*ModelessDialogFirst)(const MSG& record) = nullptr;
 TRunWaits RunWaits;
 
 void Run(TWinControl& control) {
@@ -45,7 +46,10 @@ bool ProcessMessage(TWinControl& control, MSG& record) {
     control.Dispatch(message);
     return true;
   }
-  if (ModelessDialog && IsDialogMessageA(ModelessDialog, &record)) return true;
+  if (ModelessDialog && ((ModelessDialogFirst && ModelessDialogFirst(record)) ||
+                         IsDialogMessageA(ModelessDialog, &record))) {
+    return true;
+  }
   TranslateMessage(&record);
   DispatchMessageA(&record);
   return true;

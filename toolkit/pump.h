@@ -8,6 +8,9 @@
 // A modeless dialog of the thread, or null: its keys (Tab, Enter, Esc, access keys) go through
 // IsDialogMessage, also inside a nested ProcessMessages (an animation's frames).
 extern HWND ModelessDialog;
+// Sees each of the dialog's messages before IsDialogMessage does, which takes Tab, Enter, Esc
+// and Alt+letter whatever control has the focus: true when it took the message. Null: none.
+extern bool (*ModelessDialogFirst)(const MSG& record);
 
 // Objects that Run waits on besides the messages. A signal spends the list (Count becomes 0)
 // before OnSignal gets the index of the object, or WAIT_FAILED; the program fills Count again

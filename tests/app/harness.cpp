@@ -1,5 +1,8 @@
 #include "tests/app/harness.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace e2e {
 
 const wchar_t kNotRunning[] = L"WinAMP не запущен!";
@@ -89,6 +92,11 @@ void WorkDir::Write(const std::string& name, const std::string& content) {
 void WorkDir::CopyIn(const std::string& sourcePath, const std::string& name) {
   CopyFileA(sourcePath.c_str(), (path_ + "\\" + name).c_str(), FALSE);
   files_.push_back(name);
+}
+
+std::string WorkDir::Read(const std::string& name) const {
+  std::ifstream file(path_ + "\\" + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 void PumpFor(DWORD ms) {
@@ -286,6 +294,17 @@ FocusWindow::~FocusWindow() {
 // `timeout` ends an xdotool that still hangs, since nothing here can wait for it.
 bool FocusWindow::PressKeys(const std::string& keys) const {
   return PressKeysIn(title_, keys);
+}
+
+HWND WaitSettingsWindow(DWORD pid) {
+  HWND window = nullptr;
+  (void)WaitUntil(
+      [&] {
+        window = FindTopLevel("#32770", pid);
+        return window && IsWindowVisible(window) && GetForegroundWindow() == window;
+      },
+      10000);
+  return window;
 }
 
 bool PressKeysIn(const std::string& title, const std::string& keys) {

@@ -51,6 +51,8 @@ class WorkDir {
   [[nodiscard]] const std::string& Path() const { return path_; }
   void Write(const std::string& name, const std::string& content);
   void CopyIn(const std::string& sourcePath, const std::string& name);
+  // The file's bytes, "" when it cannot be read.
+  [[nodiscard]] std::string Read(const std::string& name) const;
 
  private:
   std::string path_;
@@ -146,6 +148,9 @@ class FocusWindow {
   HWND window_ = nullptr;
   std::string title_;
 };
+
+// The settings window of the copy `pid`, once it is in front (within 10 s), or 0.
+[[nodiscard]] HWND WaitSettingsWindow(DWORD pid);
 
 // Presses `keys` with xdotool in the visible X window named `title`, after activating it.
 [[nodiscard]] bool PressKeysIn(const std::string& title, const std::string& keys);

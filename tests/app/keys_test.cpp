@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "tests/app/harness.h"
+#include <commctrl.h>
 
 namespace e2e {
 namespace {
@@ -151,6 +152,45 @@ TEST(Keys, ASavedChangeIsHeldAndTheKeyGivenUpIsFreeWithinTwoSeconds) {
 
   dir.Write("settings.ini", "[Main]\nCheckTitle=0\n");
   EXPECT_TRUE(WaitUntil([&] { return other.Take(kCtrlAlt, VK_F9) == 0; }, 2000));
+}
+
+// The key fields, typed into: a plain letter gets Ctrl+Alt, as in Windows' own shortcut fields;
+// Alt+letter is a key, not the access key of "Start with Windows"; a media key stays alone. The
+// show-now key has Win: pressed in another field, it does not go there without it; OK keeps it.
+TEST(Keys, TheKeyFieldsTakeNoPlainKeyNorAnAccessKeyAndKeepWin) {
+  WorkDir dir;
+  const std::string settings = "[Main]\r\nCheckTitle=0\r\n[Keys]\r\nShowNow=Win+Alt+Q\r\n";
+  dir.Write("settings.ini", settings);
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  ASSERT_TRUE(app.WaitPopup());
+  Tunelamp again;  // as a user without the icon opens the window
+  ASSERT_TRUE(again.Start(dir));
+  const HWND window = WaitSettingsWindow(app.Proc().Pid());
+  ASSERT_TRUE(window);
+  const HWND automatic = GetDlgItem(window, 11);
+  const auto key = [&] { return SendMessageA(automatic, HKM_GETHOTKEY, 0, 0); };
+
+  ASSERT_TRUE(PressKeysIn("Tunelamp settings", "Tab x"));
+  EXPECT_TRUE(
+      WaitUntil([&] { return key() == MAKEWORD('X', HOTKEYF_CONTROL | HOTKEYF_ALT); }, 5000))
+      << std::hex << key();
+  // As Windows posts the held key's WM_HOTKEY: its modifiers and key in lParam.
+  PostMessageA(app.Popup(), WM_HOTKEY, 0, MAKELPARAM(MOD_WIN | MOD_ALT, 'Q'));
+  PumpFor(500);
+  EXPECT_EQ(MAKEWORD('X', HOTKEYF_CONTROL | HOTKEYF_ALT), key()) << std::hex << key();
+  const LRESULT startsWithWindows = SendDlgItemMessageA(window, 55, BM_GETCHECK, 0, 0);
+  ASSERT_TRUE(PressKeysIn("Tunelamp settings", "alt+w"));
+  EXPECT_TRUE(WaitUntil([&] { return key() == MAKEWORD('W', HOTKEYF_ALT); }, 5000))
+      << std::hex << key();
+  PumpFor(500);
+  EXPECT_EQ(startsWithWindows, SendDlgItemMessageA(window, 55, BM_GETCHECK, 0, 0));
+  // The X display's keymap has the media keys, not F13; then Enter for OK.
+  ASSERT_TRUE(PressKeysIn("Tunelamp settings", "XF86AudioPlay Return"));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 15000)) << "OK closes it";
+  EXPECT_EQ(settings + "Automatic=MediaPlayPause\r\n", dir.Read("settings.ini"));
+  app.HotKey(2);
+  EXPECT_TRUE(app.Proc().WaitExit(kExitTimeoutMs, nullptr));
 }
 
 }  // namespace

@@ -65,6 +65,13 @@ TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
       {"track 1", "1. Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
       {"number 0", "Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
       {"number 1", "1. Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
+      // foobar2000's emulation: numbered from 0, no mark of the state, nothing announced.
+      {"mode foobar", "0. Alpha Artist - First Song - Winamp", 1, 245, -2, 0},
+      {"position 90000", "0. Alpha Artist - First Song - Winamp", 1, 245, -2, 0},
+      {"state 3", "0. Alpha Artist - First Song - Winamp", 3, 245, -3, 0},
+      {"state 0", "0. Alpha Artist - First Song - Winamp", 0, 245, -1, 0},
+      {"mode winamp", "1. Alpha Artist - First Song - Winamp [Stopped]", 0, 245, -1, 1},
+      {"state 1", "1. Alpha Artist - First Song - Winamp", 1, 245, -2, 1},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.command ? step.command : "start");
@@ -96,7 +103,8 @@ TEST(StandInPlayer, AnswersQueriesAndFollowsCommands) {
   }
   // A command the player does not know leaves everything as it was.
   for (const char* bad : {"state 2", "bogus", "length x", "track 3", "list 10", "next 1",
-                          "announce 2", "announce", "open -1", "open", "scroll 2", "number"}) {
+                          "announce 2", "announce", "open -1", "open", "scroll 2", "number", "mode",
+                          "mode wmp", "tagged 1", "broken-record 2", "hang-fields 0"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(player.Send(bad));
     EXPECT_EQ("1. Alpha Artist - First Song - Winamp", player.Caption());

@@ -33,6 +33,11 @@ TEST(StartUp, SecondCopyEndsAtOnceAndQuitLetsANewOneRun) {
   EXPECT_EQ(0u, code);
   EXPECT_FALSE(showed) << "a second copy shows nothing";
   EXPECT_TRUE(first.Proc().Running());
+  // The running copy opens its settings window, in front: without the icon, the way back to it.
+  const HWND window = WaitSettingsWindow(first.Proc().Pid());
+  EXPECT_TRUE(window);
+  PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 5000));
 
   first.HotKey(2);  // Ctrl+Shift+V
   ASSERT_TRUE(first.Proc().WaitExit(kExitTimeoutMs, &code));

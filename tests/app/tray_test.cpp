@@ -319,6 +319,107 @@ TEST(Tray, TheMonitorListNamesTheMonitorsAndWritesAChoiceByIdentity) {
   EXPECT_TRUE(app.EndsWithZero());
 }
 
+std::string Utf16(const std::string& text) {  // as Notepad saves "Unicode"
+  std::string bytes = "\xFF\xFE";
+  for (const char c : text) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
+// The Linux path of a path of Wine's (the few bytes Wine allocates stay with the test).
+std::string UnixPath(const std::string& path) {
+  const auto unixName = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  const char* const name = unixName(std::wstring(path.begin(), path.end()).c_str());
+  return name ? name : "";
+}
+
+struct SaveRow {
+  const char* what;
+  std::string file;
+  bool link;            // settings.ini is a link to "target.ini", which holds the file
+  std::string written;  // the file after Apply; "" for the file as it was
+  const char* status;   // the window's status line
+};
+
+// Every byte of a file the program cannot write whole is kept, and the window says why; a file in
+// UTF-16 is written in UTF-16; a link stays a link and its target is written. The window is opened
+// by starting the program again: no tray is needed.
+TEST(Tray, TheSettingsWindowWritesTheFileAsItCameOrSaysWhyNot) {
+  if (TrayInDisplay()) GTEST_SKIP() << "run once, in the pass without a tray";
+  const std::string main = "[Main]\r\nCheckTitle=0\r\n";
+  const std::string progress = main + "Progress=1\r\n";
+  const std::string huge = main + "; " + std::string(1100000, 'x') + "\r\n";
+  const SaveRow rows[] = {
+      {"UTF-16", Utf16(main), false, Utf16(progress), ""},
+      {"over 1 MiB", huge, false, "",
+       "settings.ini is over 1 MiB, more than is read: not written."},
+      {"a link", main, true, progress, ""},
+  };
+  for (const SaveRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    Running app;
+    WorkDir& dir = app.dir;
+    const std::string path = dir.Path() + "\\settings.ini";
+    dir.Write(row.link ? "target.ini" : "settings.ini", row.file);
+    if (row.link) {
+      // Wine 8 makes no link of CreateSymbolicLink; a Linux link is one for Wine.
+      ASSERT_TRUE(RunUnix("Z:\\bin\\ln -s target.ini " + UnixPath(path)));
+      ASSERT_TRUE(WaitUntil([&] { return dir.Read("settings.ini") == row.file; }, 5000));
+    }
+    Tunelamp again;
+    ASSERT_TRUE(app.Start(nullptr) && again.Start(dir));
+    const HWND window = WaitSettingsWindow(app.app.Proc().Pid());
+    ASSERT_TRUE(window);
+    SendMessageA(GetDlgItem(window, 52), BM_CLICK, 0, 0);  // A progress line
+    SendMessageA(GetDlgItem(window, 61), BM_CLICK, 0, 0);  // Apply
+    char status[256] = {};
+    GetDlgItemTextA(window, 60, status, sizeof status);
+    EXPECT_STREQ(row.status, status);
+    EXPECT_EQ(row.written.empty() ? row.file : row.written,
+              dir.Read(row.link ? "target.ini" : "settings.ini"));
+    SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    app.app.HotKey(2);
+    EXPECT_TRUE(app.EndsWithZero());
+    if (row.link) DeleteFileA(path.c_str());
+  }
+}
+
+// The Text edit previews the current track as the strip would show it, as the user types
+// (EN_CHANGE); emptied, the usual text; Apply writes Text= as any other key.
+TEST(Tray, TheSettingsWindowPreviewsTheTextAsTyped) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Player player;
+  ASSERT_TRUE(player.Start({"list 245 Пётр - Song"}));
+  Running app;
+  const std::string settings = "[Main]\r\nTrayIcon=1\r\nKeepTitle=300\r\n";
+  ASSERT_TRUE(app.Start(settings.c_str()));
+  ASSERT_TRUE(WaitIcon());
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(app.popup) == 200; }, 15000)) << "the track shown";
+  // Away, so that the strip does not cover the icon.
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(app.popup) == 0; }, 15000));
+  const HWND window = OpenSettings(app.app.Proc().Pid());
+  ASSERT_TRUE(window);
+  const HWND text = GetDlgItem(window, 70);
+  const HWND preview = GetDlgItem(window, 72);
+  ASSERT_TRUE(text && preview);
+  const auto shown = [&] {
+    wchar_t bytes[256] = {};
+    // GetWindowTextW would read another process's edit control as empty.
+    SendMessageW(preview, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(bytes));
+    return std::wstring(bytes);
+  };
+  EXPECT_EQ(0u, shown().find(L"\u041F\u0451\u0442\u0440 - Song [4:05] - 0:0")) << "empty";
+  SendMessageW(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"%caption%! '['%length%']'%nil%"));
+  EXPECT_EQ(L"\u041F\u0451\u0442\u0440 - Song! [4:05]?", shown());
+  SendMessageW(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"'['%title%']'"));
+  EXPECT_EQ(L"[\u041F\u0451\u0442\u0440 - Song]", shown()) << "the caption's title";
+  SendMessageA(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 15000)) << "OK closes it";
+  EXPECT_EQ(settings + "Text=\"'['%title%']'\"\r\n", FileText(app.dir.Path() + "\\settings.ini"));
+  app.app.HotKey(2);
+  EXPECT_TRUE(app.EndsWithZero());
+}
+
 // Wine without a tray shows the icon in a framed window of its own ("Wine System Tray", at the
 // top left). Tunelamp runs on as before, without a message box, and takes the icon with it.
 TEST(Tray, WithoutATrayTheProgramRunsOnAsBefore) {

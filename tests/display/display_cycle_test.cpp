@@ -219,14 +219,53 @@ TEST_F(DisplayCycleTest, ComposesTheCaptionFromTitleLengthAndPosition) {
       {INT32_MIN, INT32_MIN, "T - 0:00"},
       {INT32_MAX, INT32_MAX, "T [35791394:07] - 35791:23"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.caption);
-    ResetNowPlaying();
-    NowPlaying().settings.memoryEconomy = false;
-    host.player.Play("1. T - Winamp", c.length, c.position);
-    DisplayCycle(host);
-    EXPECT_EQ(Values(host.Take(), "caption"), Log{c.caption});
+  // The template the README names for it gives the same text, in UTF-8.
+  for (const char* format : {"", "%caption%[ '['%length%']'] - %position%"}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.caption + format);
+      ResetNowPlaying();
+      NowPlaying().settings.memoryEconomy = false;
+      NowPlaying().settings.titleFormat.Set(format);
+      host.player.Play("1. T - Winamp", c.length, c.position);
+      DisplayCycle(host);
+      EXPECT_EQ(Values(host.Take(), *format ? "caption@65001" : "caption"), Log{c.caption});
+    }
   }
+}
+
+// With a template the player's fields are read once for each new title, at its first display
+// (not on the ticks between, nor when the strip goes or follows the position), and not from a
+// player that left the length unanswered. The caption's title comes in the process's code page,
+// the fields in UTF-8: the strip shows both.
+TEST_F(DisplayCycleTest, ATemplateShowsTheFieldsReadOncePerTitle) {
+  const auto shown = [&] { return Values(host.Take(), "caption@65001"); };
+  const auto reads = [&] {
+    return std::count(host.playerLog.begin(), host.playerLog.end(), "fields");
+  };
+  const std::string song =
+      "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80 - \xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F";
+  NowPlaying().settings.titleFormat.Set("[%artist% - ]%title% %position%");
+  NowPlaying().settings.livePosition = true;
+  TrackFields tags;
+  tags[TrackField::kArtist] = "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80";  // "Пётр"
+  host.player.fields = tags;
+  host.processCodePage = 1251;
+  host.player.Play("1. \xCF\xE5\xF1\xED\xFF - Winamp", 245, 83000);  // "Песня"
+  DisplayCycle(host);
+  EXPECT_EQ(shown(), Log{song + " 1:23"});
+  host.player.positionMs = 84000;
+  OnLiveTick(host);
+  DisplayCycle(host);  // away
+  DisplayCycle(host);  // idle
+  EXPECT_EQ(shown(), (Log{song + " 1:24", song + " 1:24"}));
+  EXPECT_EQ(reads(), 1);
+  // The next title, from a player that tells no fields: its caption's title.
+  host.player.fields.reset();
+  host.player.Play("2. Other - Winamp", 245, 1000);
+  host.player.hangAfterMessages = 2;  // the length unanswered
+  DisplayCycle(host);
+  EXPECT_EQ(shown(), Log{"Other 0:00"});
+  EXPECT_EQ(reads(), 1);
 }
 
 // With LivePosition or Progress the strip that is out follows the player once a second: a

@@ -122,7 +122,10 @@ class FakeHost : public NowPlayingHost {
   uint64_t besideWritten = 0;
   bool fatTimes = false;
   bool settingsLocked = false;  // another program holds the file in use shut
-  int stampQueries = 0;         // GetFileAttributesExW of both places
+  // A save that replaces the file in use under way at the next read: the read finds no file,
+  // and these bytes are there from then on.
+  std::optional<std::string> savedDuringRead;
+  int stampQueries = 0;  // GetFileAttributesExW of both places
 
   // An editor's save (or, with nullopt, the file deleted) at the clock's time.
   void Save(std::optional<std::string> text, bool beside = false) {
@@ -413,11 +416,31 @@ class FakeHost : public NowPlayingHost {
     Record("exit " + std::to_string(exitCode));
     exited = true;
   }
+  // The process's code page: UTF-8 (65001), as the manifest makes it, or Windows-1251, whose
+  // letters А-я (0xC0-0xFF) the fake converts as Windows does; the tests use no other byte above
+  // 0x7F there.
+  uint32_t processCodePage = 65001;
+  Text SystemTextToUtf8(std::string_view text) override {
+    std::string utf8;
+    for (const char c : text) {
+      const unsigned letter = 0x410u + static_cast<unsigned char>(c) - 0xC0u;
+      if (processCodePage == 65001 || static_cast<unsigned char>(c) < 0xC0) {
+        utf8 += c;
+      } else {
+        utf8 += {static_cast<char>(0xC0 | letter >> 6), static_cast<char>(0x80 | (letter & 0x3F))};
+      }
+    }
+    return Text(utf8.data(), utf8.size());
+  }
 
   // The file in use, read whole: the current directory's, else the one beside the program. A
   // file that another program holds shut (`settingsLocked`) cannot be read.
   SettingsRead ReadSettingsFile(Text& bytes) override {
     Record("read settings");
+    if (savedDuringRead) {
+      Save(std::exchange(savedDuringRead, std::nullopt), !settingsFile);
+      return SettingsRead::kNoFile;
+    }
     const std::optional<std::string>& file = settingsFile ? settingsFile : besideFile;
     if (!file) return SettingsRead::kNoFile;
     if (settingsLocked) return SettingsRead::kFailed;

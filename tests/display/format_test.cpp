@@ -4,6 +4,11 @@
 
 #include <climits>
 #include <string>
+#include <vector>
+
+#include "display/ini_file.h"
+#include "display/settings.h"
+#include "display/title_template.h"
 
 namespace {
 
@@ -33,6 +38,57 @@ TEST(FormatText, TwoDigitSeconds) {
 TEST(FormatText, FillsSeveralArgumentsInOrder) {
   EXPECT_EQ(FormatText("%d:%.2d", {4, 5}), "4:05");
   EXPECT_EQ(FormatText("no arguments", {}), "no arguments");
+}
+
+// Each template as settings.ini gives it (quoted, as the settings window writes a value that
+// needs it), over one track: "Song" by "Artist" with a year and a track number, no album, or the
+// same file with no tags at all (`tags` false).
+TEST(TitleTemplate, FillsInTheFieldsAsFoobar2000Does) {
+  struct Row {
+    std::string format;
+    std::string text;  // empty: the strip falls back to its usual text
+    bool tags = true;
+    int32_t length = 245;
+  };
+  const std::string cut(1023, 'x');
+  const std::vector<Row> rows = {
+      {"[%tracknumber%. ]%TITLE% by [%artist%]%title%[ (%album%)][ %year%]",
+       "7. Song by ArtistSong 1999"},
+      {"[%artist% - ]%title%|%filename%", "Artist - Song.mp3 (caption)|Song", false},
+      // A section counts a field of a section shown inside it; text alone shows none.
+      {"[%artist%[ '('%album%')'] - ][[%album%] on ][no field]%title%", "Artist - Song"},
+      {"[[%year%] on ]'['%title%']' '%artist%' it''s ''", "1999 on [Song] %artist% it's '"},
+      {"%filename%|%caption%|%length%|%position%", "Song|Artist - Song.mp3 (caption)|4:05|1:23"},
+      {"%caption%[ '['%length%']'] - %position%", "Artist - Song.mp3 (caption) [4:05] - 1:23"},
+      {"%caption%[ '['%length%']'] - %position%", "Artist - Song.mp3 (caption) - 1:23", true, -1},
+      // Bad input.
+      {"%title%[ %genre%] %rating%[%bitrate%]]] 100%", "Song Rock  Pop ?]] 100%"},
+      {"%title% [%artist%", "Song [%artist%"},
+      {"%title% 'x[%artist%]", "Song x[%artist%]"},
+      {"   ", ""},
+      {" [%album%]%genre% ", "", false},
+      {cut + "\xC3\xA9", cut},
+      {cut.substr(1) + "\xC3\xA9", cut.substr(1) + "\xC3\xA9"},
+      {cut + "\xE2\x82\xAC%title%", cut},
+      {std::string(1100, 'y'), std::string(1024, 'y')},
+  };
+  TrackFields tags;
+  tags[TrackField::kTitle] = "Song";
+  tags[TrackField::kArtist] = "Artist";
+  tags[TrackField::kTrackNumber] = "7";
+  tags[TrackField::kYear] = "1999";
+  tags[TrackField::kGenre] = "Rock\r\nPop";
+  TrackFields none;
+  tags[TrackField::kFileName] = none[TrackField::kFileName] = "C:\\Music\\v1.0/Song.mp3";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.format);
+    const std::string file = "[Main]\r\nText=\"" + row.format + "\"\r\n";
+    const Settings settings = ReadSettings(IniFile(file));
+    const Text text =
+        FormatTitle(settings.titleFormat.View(),
+                    {row.tags ? tags : none, "Artist - Song.mp3 (caption)", row.length, 83});
+    EXPECT_EQ(std::string(text.View()), row.text);
+  }
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ const Row kRows[] = {
     {"Alt+Left", "Alt+Left", 1, 0x25},
     {"Alt+Right", "Alt+Right", 1, 0x27},
     {"Ctrl+Space", "Ctrl+Space", 2, 0x20},
+    {"medianext", "MediaNext", 0, 0xB0},
+    {"Ctrl+BrowserBack", "Ctrl+BrowserBack", 2, 0xA6},
     {"None", kNone, 0, 0},
     {" nONe ", kNone, 0, 0},
     {"", kNone, 0, 0},

@@ -174,6 +174,14 @@ TEST_F(SettingsTest, TheWrittenFileHoldsTheDefaults) {
   expected.insert(expected.end() - 1, "tray 1");
   EXPECT_EQ(written.Take(), expected);
   EXPECT_EQ(NowPlaying().keyNotice, "") << "no key of it is refused";
+  // Read back, every value: also those the start does nothing with until a display.
+  const Settings read = ReadSettings(IniFile(DefaultSettingsText().View()));
+  Settings defaults = DefaultSettings();
+  defaults.trayIcon = true;
+  defaults.keysTold = true;
+  EXPECT_EQ(read, defaults);
+  EXPECT_TRUE(read.overFullScreen) << "titles over full-screen programs";
+  EXPECT_EQ(read.opacity, 0) << "no opacity: the strip rests at 200";
   // Every setting has its line, also one whose missing line would read the same.
   const std::string text(DefaultSettingsText().View());
 #define EXPECT_LINE(when, type, name, kind, section, key, fallback, comment) \
@@ -274,6 +282,12 @@ TEST(SettingsWriter, OnlyTheChangedValuesChangeAndEveryOtherByteStays) {
        "[Main]\r\nKeepTitle=1\r\nColor=$123456"},
       {"", [](Settings& s) { s.opacity = 50; }, "[Main]\r\nOpacity=50\r\n"},
       {"; x", [](Settings& s) { s.bottom = true; }, "; x\r\n[Main]\r\nPosition=1\r\n"},
+      // A template that the profile functions would read otherwise is quoted.
+      {"[Main]\nText=%title%\n", [](Settings& s) { s.titleFormat.Set("'['%title%']'"); },
+       "[Main]\nText=\"'['%title%']'\"\n"},
+      {"", [](Settings& s) { s.titleFormat.Set("%title% "); }, "[Main]\r\nText=\"%title% \"\r\n"},
+      {"[Main]\nText=%title%\n", [](Settings& s) { s.titleFormat.Set("\"%title%\""); },
+       "[Main]\nText=\"\"%title%\"\"\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.file);
@@ -283,6 +297,7 @@ TEST(SettingsWriter, OnlyTheChangedValuesChangeAndEveryOtherByteStays) {
     const Text written = WriteChangedSettings(row.file, was, now);
     EXPECT_EQ(std::string(written.View()), row.written);
     EXPECT_EQ(WriteChangedSettings(row.file, was, was), std::string_view(row.file));
+    EXPECT_EQ(ReadSettings(IniFile(written.View())).titleFormat.View(), now.titleFormat.View());
   }
 }
 

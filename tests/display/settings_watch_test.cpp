@@ -83,6 +83,17 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
          h.Save("[Main]\nColor=$FF00\n");
        },
        Log{"form.color 0x0000FF00"}},
+      {"only beside the program, replaced as it is read: kept until the new one is read",
+       std::nullopt,
+       [](FakeHost& h) {
+         h.Save("[Main]\nColor=$FF\n", true);
+         (void)Look(h);
+         (void)Look(h);
+         h.Save("[Main]\nColor=$FF\n", true);
+         (void)Look(h);
+         h.savedDuringRead = "[Main]\nColor=$FF00\n";
+       },
+       Log{"form.color 0x0000FF00"}, true},
       {"the progress line switched off, and its line with it", "[Main]\nProgress=1\n",
        [](FakeHost& h) { h.Save("[Main]\nProgress=0\n"); }, kOrange + Log{"progress 0 0 0 0"}},
   };

@@ -143,6 +143,7 @@ class FuzzHost : public NowPlayingHost {
   uint32_t GetTickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }
   void ExitProcess(uint32_t) override { exited = true; }
+  Text SystemTextToUtf8(std::string_view text) override { return Text(text); }
 
   SettingsRead ReadSettingsFile(Text& bytes) override {
     bytes = Text(settings);

@@ -138,6 +138,7 @@ class FrameLogHost final : public NowPlayingHost {
   uint32_t GetTickCount() override { return inner_.GetTickCount(); }
   void Sleep(uint32_t milliseconds) override { inner_.Sleep(milliseconds); }
   void ExitProcess(uint32_t exitCode) override { inner_.ExitProcess(exitCode); }
+  Text SystemTextToUtf8(std::string_view text) override { return inner_.SystemTextToUtf8(text); }
   SettingsRead ReadSettingsFile(Text& bytes) override { return inner_.ReadSettingsFile(bytes); }
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override {
     inner_.SettingsGetStamps(here, beside);

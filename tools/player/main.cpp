@@ -15,6 +15,12 @@ namespace {
 constexpr WCHAR kClassName[] = L"Winamp v1.x";
 constexpr LPARAM kQueryState = 104;
 constexpr LPARAM kQueryPositionOrLength = 105;
+constexpr LPARAM kQueryVersion = 0;               // IPC_GETVERSION
+constexpr LPARAM kQueryExtendedFileInfoW = 3026;  // IPC_GET_EXTENDED_FILE_INFOW
+constexpr LPARAM kQueryPlayingFilename = 3031;    // IPC_GET_PLAYING_FILENAME
+// Asked by the tests: how many blocks another process allocated in this one (seen in a field
+// request) are still there.
+constexpr UINT kCountForeignMessage = WM_APP + 10;
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockMs = 50;
 
@@ -44,6 +50,141 @@ WCHAR g_shown[2 * kCaptionBytes + 8] = {};
 bool g_scrolling = false;
 int g_step = 0;
 DWORD g_stepDue = 0;
+
+// The field names of IPC_GET_EXTENDED_FILE_INFOW, in the order of Track::fields.
+constexpr const WCHAR* kFieldNames[kFieldCount] = {
+    L"title", L"artist", L"album", L"albumartist", L"tracknumber", L"year", L"genre"};
+
+// Winamp's IPC_GET_PLAYING_FILENAME answers a pointer into its own memory.
+WCHAR g_fileName[kTitleBytes] = {};
+
+// Blocks that another process allocated here and pointed a request at: their allocation bases.
+void* g_foreign[256] = {};
+
+LRESULT CountForeign() {
+  LRESULT count = 0;
+  for (void*& slot : g_foreign) {
+    MEMORY_BASIC_INFORMATION info;
+    if (!slot || !VirtualQuery(slot, &info, sizeof info)) continue;
+    if (info.State == MEM_FREE) {
+      slot = nullptr;
+    } else {
+      ++count;
+    }
+  }
+  return count;
+}
+
+// Slots of blocks freed since are taken again first, so none is ever missed for want of room.
+void NoteForeign(const void* request) {
+  CountForeign();
+  MEMORY_BASIC_INFORMATION info;
+  if (!VirtualQuery(request, &info, sizeof info)) return;
+  for (void*& slot : g_foreign) {
+    if (slot == info.AllocationBase) return;
+  }
+  for (void*& slot : g_foreign) {
+    if (!slot) {
+      slot = info.AllocationBase;
+      return;
+    }
+  }
+}
+
+// Winamp's answer to IPC_GET_EXTENDED_FILE_INFOW: the named file's tag, copied into the caller's
+// buffer (at most retlen characters with the terminator, as lstrcpyn copies), 1; 0 when the file
+// is not the playing one or has no such tag. The request lies in this process's memory, where
+// the asking program placed it.
+LRESULT AnswerFileInfo(WPARAM wParam) {
+  struct ExtendedFileInfoW {
+    const WCHAR* filename;
+    const WCHAR* metadata;
+    WCHAR* ret;
+    size_t retlen;
+  };
+  const auto* request = reinterpret_cast<const ExtendedFileInfoW*>(wParam);
+  NoteForeign(request);
+  if (const uint32_t hang = g_player->TakeFieldHang()) {
+    Sleep(hang == kHangForever ? INFINITE : hang);
+  }
+  const Track& track = g_player->Current();
+  WCHAR file[kTitleBytes];
+  if (!MultiByteToWideChar(CP_UTF8, 0, track.file, -1, file, kTitleBytes) ||
+      lstrcmpW(file, request->filename) != 0) {
+    return 0;
+  }
+  for (size_t i = 0; i < kFieldCount; ++i) {
+    if (lstrcmpiW(kFieldNames[i], request->metadata) != 0 || !track.fields[i][0]) continue;
+    WCHAR value[kFieldBytes];
+    MultiByteToWideChar(CP_UTF8, 0, track.fields[i], -1, value, kFieldBytes);
+    lstrcpynW(request->ret, value, static_cast<int>(request->retlen));
+    return 1;
+  }
+  return 0;
+}
+
+LRESULT AnswerPlayingFilename() {
+  if (!MultiByteToWideChar(CP_UTF8, 0, g_player->Current().file, -1, g_fileName, kTitleBytes) ||
+      !g_fileName[0]) {
+    return 0;  // a stream: no file
+  }
+  return reinterpret_cast<LRESULT>(g_fileName);
+}
+
+// AIMP's remote-access record (apiRemote.h, packed TAIMPRemoteFileInfo), then its strings.
+#pragma pack(push, 1)
+struct AimpRecord {
+  DWORD size;
+  BOOL active;
+  DWORD bitRate, channels, duration;
+  INT64 fileSize;
+  DWORD fileMark, sampleRate, trackNumber;
+  DWORD albumLength, artistLength, dateLength, fileNameLength, genreLength, titleLength;
+  DWORD reserved[6];
+};
+#pragma pack(pop)
+constexpr DWORD kAimpBytes = 2048;
+BYTE* g_aimpView = nullptr;
+
+// In AIMP mode: its "AIMP2_RemoteInfo" window and mapping, made at the first call, and the
+// playing track's record written afresh.
+void WriteAimpRecord(HINSTANCE instance) {
+  if (g_player->PlayerMode() != Mode::kAimp) return;
+  if (!g_aimpView) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"AIMP2_RemoteInfo";
+    RegisterClassW(&windowClass);
+    CreateWindowExW(0, windowClass.lpszClassName, windowClass.lpszClassName, WS_POPUP, 0, 0, 0, 0,
+                    nullptr, nullptr, instance, nullptr);
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        kAimpBytes, L"AIMP2_RemoteInfo");
+    g_aimpView = static_cast<BYTE*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, kAimpBytes));
+    if (!g_aimpView) return;
+  }
+  const Track& track = g_player->Current();
+  // album, artist, date, file name, genre, title: as the record names them, from the tags
+  const char* texts[] = {track.fields[2], track.fields[1], track.fields[5],
+                         track.file,      track.fields[6], track.fields[0]};
+  AimpRecord record = {};
+  record.size = sizeof record;
+  record.active = TRUE;
+  record.duration = track.lengthSeconds > 0 ? track.lengthSeconds * 1000u : 0;
+  record.trackNumber = static_cast<DWORD>(std::atoi(track.fields[4]));
+  DWORD* lengths = &record.albumLength;
+  auto* strings = reinterpret_cast<WCHAR*>(g_aimpView + sizeof record);
+  int at = 0;
+  for (int i = 0; i < 6; ++i) {
+    const int room = static_cast<int>((kAimpBytes - sizeof record) / 2) - at;
+    const int units =
+        texts[i][0] ? MultiByteToWideChar(CP_UTF8, 0, texts[i], -1, strings + at, room) - 1 : 0;
+    lengths[i] = units > 0 ? units : 0;
+    at += static_cast<int>(lengths[i]);
+  }
+  if (g_player->BrokenRecord()) record.titleLength = kAimpBytes;  // runs past the mapping
+  std::memcpy(g_aimpView, &record, sizeof record);
+}
 
 void Announce() {
   // As Winamp does right after it sets a new caption: to every top-level window, without
@@ -108,6 +249,7 @@ void Scroll(HWND window) {
 // After a command or a tick: the caption, and the opening of a track that just started.
 void AfterChange(HWND window) {
   UpdateCaption(window);
+  WriteAimpRecord(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)));
   Scroll(window);
   if (const uint32_t ms = g_player->TakeOpening()) PostMessageW(window, kOpenMessage, ms, 0);
 }
@@ -156,6 +298,13 @@ void Paint(HWND window) {
 LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_USER:
+      if (lParam == kQueryVersion && g_player->PlayerMode() == Mode::kFoobar) return 0x2080;
+      if (lParam == kQueryPlayingFilename && g_player->PlayerMode() == Mode::kWinamp) {
+        return AnswerPlayingFilename();
+      }
+      if (lParam == kQueryExtendedFileInfoW && g_player->PlayerMode() == Mode::kWinamp) {
+        return AnswerFileInfo(wParam);
+      }
       if (lParam == kQueryState) return g_player->StateAnswer();
       if (lParam == kQueryPositionOrLength) {
         if (wParam == 0) return g_player->PositionAnswer(GetTickCount());
@@ -203,6 +352,8 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         InvalidateRect(window, nullptr, TRUE);
       }
       return 0;
+    case kCountForeignMessage:
+      return CountForeign();
     case WM_PAINT:
       Paint(window);
       return 0;

@@ -18,6 +18,32 @@ constexpr BuiltInTrack kBuiltIn[] = {
     {"Kettle and Crane - Slow Boil", 11},
 };
 
+// The list of `tagged`: files with tags in several scripts, a file without tags (Winamp then
+// shows its name), and a stream, which has no file name.
+struct TaggedTrack {
+  const char* caption;
+  const char* file;
+  const char* fields[kFieldCount];
+  int32_t lengthSeconds;
+};
+constexpr TaggedTrack kTagged[] = {
+    {"The Quiet Engines - Paper Lanterns",
+     "C:\\Music\\The Quiet Engines\\03 Paper Lanterns.mp3",
+     {"Paper Lanterns", "The Quiet Engines", "Harbour Nights", "The Quiet Engines", "3", "2019",
+      "Ambient"},
+     10},
+    {"Низкая орбита - Невесомость",
+     "C:\\Music\\Низкая орбита\\Невесомость.mp3",
+     {"Невесомость", "Низкая орбита", "Спутник", "", "1", "2021", ""},
+     12},
+    {"青い鳥 - 夜明けの歌",
+     "C:\\Music\\青い鳥\\夜明けの歌.flac",
+     {"夜明けの歌", "青い鳥", "東京の空", "", "", "2018", "J-Pop"},
+     9},
+    {"untitled take 4", "C:\\Music\\untitled take 4.wav", {"", "", "", "", "", "", ""}, 8},
+    {"Radio Tide - Morning Show", "", {"", "", "", "", "", "", ""}, -1},
+};
+
 bool Equals(const char* a, size_t length, const char* word) {
   return std::strlen(word) == length && std::memcmp(a, word, length) == 0;
 }
@@ -97,6 +123,13 @@ void PlayerState::Caption(char (&out)[kCaptionBytes]) const {
     std::memcpy(out, caption_, kCaptionBytes);
     return;
   }
+  // foobar2000's emulation: the play list's position from 0, its title formatting of
+  // [%artist% - ]%title%, and no mark of the state.
+  if (mode_ == Mode::kFoobar) {
+    std::snprintf(out, kCaptionBytes, "%u. %s - Winamp", static_cast<unsigned>(current_),
+                  tracks_[current_].tags);
+    return;
+  }
   const char* suffix = state_ == kPaused ? " [Paused]" : state_ == kStopped ? " [Stopped]" : "";
   const Track& track = tracks_[current_];
   const char* title = opening_ == Opening::kPlayList ? track.title : track.tags;
@@ -135,6 +168,12 @@ bool PlayerState::Advance(uint32_t now) {
   return true;
 }
 
+uint32_t PlayerState::TakeFieldHang() {
+  const uint32_t ms = fieldHangMs_;
+  fieldHangMs_ = 0;
+  return ms;
+}
+
 uint32_t PlayerState::TakeHang() {
   const uint32_t ms = hangMs_;
   hangMs_ = 0;
@@ -144,7 +183,7 @@ uint32_t PlayerState::TakeHang() {
 // "S TITLE|S TITLE|...": replaces the list; playing goes on from the first track. A TITLE of
 // "LIST>TAGS" is LIST in the play list and TAGS in the file.
 bool PlayerState::SetList(const char* text, const char* end) {
-  Track parsed[kMaxTracks];
+  Track parsed[kMaxTracks] = {};
   size_t n = 0;
   while (text < end) {
     const char* bar = static_cast<const char*>(std::memchr(text, '|', end - text));
@@ -235,6 +274,43 @@ bool PlayerState::Execute(const char* command, size_t length, uint32_t now) {
   } else if (Equals(command, verbLength, "announce")) {
     if (!ParseInt(arg, end, number) || number < 0 || number > 1) return false;
     announce_ = number == 1;
+    return true;
+  } else if (Equals(command, verbLength, "mode")) {
+    const size_t n = static_cast<size_t>(end - arg);
+    if (Equals(arg, n, "winamp")) {
+      mode_ = Mode::kWinamp;
+    } else if (Equals(arg, n, "foobar")) {
+      mode_ = Mode::kFoobar;
+    } else if (Equals(arg, n, "aimp")) {
+      mode_ = Mode::kAimp;
+    } else {
+      return false;
+    }
+  } else if (Equals(command, verbLength, "tagged") && !space) {
+    std::memset(tracks_, 0, sizeof tracks_);
+    count_ = 0;
+    for (const TaggedTrack& t : kTagged) {
+      Track& track = tracks_[count_++];
+      CopyText(track.title, kTitleBytes, t.caption, t.caption + std::strlen(t.caption));
+      std::memcpy(track.tags, track.title, kTitleBytes);
+      CopyText(track.file, kTitleBytes, t.file, t.file + std::strlen(t.file));
+      for (size_t i = 0; i < kFieldCount; ++i) {
+        CopyText(track.fields[i], kFieldBytes, t.fields[i], t.fields[i] + std::strlen(t.fields[i]));
+      }
+      track.lengthSeconds = t.lengthSeconds;
+    }
+    GoTo(0, now);
+  } else if (Equals(command, verbLength, "broken-record")) {
+    if (!ParseInt(arg, end, number) || number < 0 || number > 1) return false;
+    brokenRecord_ = number == 1;
+  } else if (Equals(command, verbLength, "hang-fields")) {
+    if (Equals(arg, static_cast<size_t>(end - arg), "forever")) {
+      fieldHangMs_ = kHangForever;
+    } else if (!ParseInt(arg, end, number) || number <= 0) {
+      return false;
+    } else {
+      fieldHangMs_ = static_cast<uint32_t>(number);
+    }
     return true;
   } else if (Equals(command, verbLength, "close") && !space) {
     close_ = true;

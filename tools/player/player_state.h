@@ -19,10 +19,20 @@ constexpr uint32_t kScrollStepMs = 150;
 // A hang that lasts until the program is killed.
 constexpr uint32_t kHangForever = 0xFFFFFFFF;
 
+// Which player the program stands in for (see README.md).
+enum class Mode : uint8_t { kWinamp, kFoobar, kAimp };
+
+// A file's tags as Winamp's IPC_GET_EXTENDED_FILE_INFOW names them, in this order: title,
+// artist, album, albumartist, tracknumber, year, genre.
+constexpr size_t kFieldCount = 7;
+constexpr size_t kFieldBytes = 96;
+
 struct Track {
-  char title[kTitleBytes];  // as the play list has it
-  char tags[kTitleBytes];   // as the file's tags have it, once it is open
-  int32_t lengthSeconds;    // 0 or less: the track never ends by itself; -1 a stream
+  char title[kTitleBytes];                // as the play list has it
+  char tags[kTitleBytes];                 // as the file's tags have it, once it is open
+  int32_t lengthSeconds;                  // 0 or less: the track never ends by itself; -1 a stream
+  char file[kTitleBytes];                 // the file's path; empty for a stream or a `list` track
+  char fields[kFieldCount][kFieldBytes];  // empty: no such tag
 };
 
 class PlayerState {
@@ -54,8 +64,15 @@ class PlayerState {
   // Whether the caption scrolls in the taskbar (a `caption TEXT` never does).
   [[nodiscard]] bool Scrolls() const { return scroll_ && !rawCaption_; }
   [[nodiscard]] bool CloseRequested() const { return close_; }
-  // Whether a change of the caption is announced ("WinampSongChange"), as Winamp does.
-  [[nodiscard]] bool Announces() const { return announce_; }
+  // Whether a change of the caption is announced ("WinampSongChange"), as Winamp does and
+  // foobar2000's emulation does not.
+  [[nodiscard]] bool Announces() const { return announce_ && mode_ != Mode::kFoobar; }
+  [[nodiscard]] Mode PlayerMode() const { return mode_; }
+  [[nodiscard]] const Track& Current() const { return tracks_[current_]; }
+  // AIMP's record written with lengths that run past its mapping.
+  [[nodiscard]] bool BrokenRecord() const { return brokenRecord_; }
+  // How long the thread is to stop answering at the next field request (0: not).
+  [[nodiscard]] uint32_t TakeFieldHang();
 
  private:
   [[nodiscard]] bool SetList(const char* text, const char* end);
@@ -63,7 +80,7 @@ class PlayerState {
   void GoTo(size_t index, uint32_t now);
   [[nodiscard]] uint32_t ElapsedMs(uint32_t now) const;
 
-  Track tracks_[kMaxTracks];
+  Track tracks_[kMaxTracks] = {};
   size_t count_ = 0;
   size_t current_ = 0;
   int32_t state_ = kPlaying;
@@ -79,6 +96,9 @@ class PlayerState {
   uint32_t hangMs_ = 0;
   bool announce_ = true;
   uint32_t openMs_ = 0;  // 0: a new track plays at once
+  Mode mode_ = Mode::kWinamp;
+  bool brokenRecord_ = false;
+  uint32_t fieldHangMs_ = 0;
   enum class Opening : uint8_t { kNo, kPlayList, kTags } opening_ = Opening::kNo;
   bool openPending_ = false;
 };
