@@ -51,7 +51,8 @@ HWND TrayIcon() {
   return RunUnix("Z:\\usr\\bin\\timeout 20 /usr/bin/xdotool mousemove --sync " + x +
                  " 300 sleep 0.2 "
                  "mousemove --sync " +
-                 x + " " + y + " sleep 0.3 click " + std::to_string(button));
+                 x + " " + y + " sleep 0.3" +
+                 (button ? " click " + std::to_string(button) : std::string()));
 }
 
 // The process's open menu (the system's menu class), or 0.
@@ -108,12 +109,19 @@ TEST(Tray, TheIconIsThereOnlyWithTrayIconOneAClickShowsNowAndItGoesWithTheQuitKe
 TEST(Tray, RightClickOpensTheMenuAClickElsewhereClosesItAndQuitEnds) {
   if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
   Running run;
-  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\n"));
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\nKeepTitle=500\nMemEconomy=0\n"));
   ASSERT_TRUE(WaitIcon());
   const DWORD pid = run.app.Proc().Pid();
 
-  ASSERT_TRUE(ClickIcon(3));
-  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) << "the menu opens";
+  // Right after a display, the pointer resting on the icon all along, the first right click
+  // opens it: the strip that stays out invisible (no memory economy) lies over the tray here,
+  // and lets the click through.
+  ASSERT_TRUE(ClickIcon(0));
+  run.app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+  ASSERT_TRUE(RunUnix("Z:\\usr\\bin\\timeout 20 /usr/bin/xdotool click 3"));
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 5000)) << "the menu opens";
   const RECT icon = RectOf(TrayIcon());
   const RECT menu = RectOf(OpenMenu(pid));
   EXPECT_LE(std::abs(menu.left - icon.left) + std::abs(menu.top - icon.bottom), 400)
