@@ -38,7 +38,8 @@ constexpr int kMonitorItemsBefore = 3;
 // The text colour's items.
 constexpr ColorSetting kTextColourValues[] = {
     {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
-constexpr int kDefaultOpacity = 78;  // the percent of 255 nearest the 200 the strip rests at
+constexpr int kDefaultOpacity = 78;
+constexpr UINT kPickAgainMs = 30;  // the percent of 255 nearest the 200 the strip rests at
 
 // Where the keys are in Settings, in the order of their controls (offsets: read-only data).
 constexpr uint16_t kKeys[] = {offsetof(Settings, showNowKey), offsetof(Settings, automaticKey),
@@ -355,21 +356,38 @@ void PickFont() {
   ShowPicks();
 }
 
-INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     dialog = handle;
     Fill();
     return TRUE;
   }
+  // The window's own move and size loop and its system menu are modal loops too: a display
+  // waits for them to close rather than take the drag's mouse.
+  if (message == WM_ENTERSIZEMOVE || message == WM_ENTERMENULOOP || message == WM_EXITSIZEMOVE ||
+      message == WM_EXITMENULOOP) {
+    OnModalLoop(PopupHost(), message == WM_ENTERSIZEMOVE || message == WM_ENTERMENULOOP);
+    return FALSE;
+  }
+  // A picker that waited for an animation is asked for again.
+  if (message == WM_TIMER) {
+    ::KillTimer(handle, wParam);
+    return DialogProcedure(handle, WM_COMMAND, wParam, lParam);
+  }
   if (message != WM_COMMAND) return FALSE;
   const int control = LOWORD(wParam);
   if (control == IDOK || control == IDC_APPLY) {
     if (!Save() || control == IDC_APPLY) return TRUE;
-  } else if (control == IDC_COLOUR) {
-    PickColour();
-    return TRUE;
-  } else if (control == IDC_FONT) {
-    PickFont();
+  } else if (control == IDC_COLOUR || control == IDC_FONT) {
+    // Inside an animation (a click pumped by one of its frames) the picker would freeze the strip
+    // half-faded: the animation hurries to its end, and the picker is asked for again after it.
+    if (!ModalLoopMayOpen()) {
+      ::SetTimer(handle, static_cast<UINT_PTR>(control), kPickAgainMs, nullptr);
+    } else if (control == IDC_COLOUR) {
+      PickColour();
+    } else {
+      PickFont();
+    }
     return TRUE;
   } else if (control != IDCANCEL) {
     return FALSE;

@@ -201,6 +201,48 @@ HWND OpenSettings(DWORD pid) {
   return window;
 }
 
+// The settings window's system menu is a modal loop of its own, as its move and size loop is: a
+// new title waits for it to close, and comes out then.
+TEST(Tray, ANewTitleWaitsForTheSettingsWindowsSystemMenu) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Player player;
+  ASSERT_TRUE(player.Start({"list 600 Band - First|600 Band - Second|600 Band - Third"}));
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\nKeepTitle=500\nCheckTitle=200\n"));
+  ASSERT_TRUE(WaitIcon());
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+  const DWORD pid = run.app.Proc().Pid();
+  const HWND window = OpenSettings(pid);
+  ASSERT_TRUE(window) << "the window opens";
+  PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) << "its menu opens";
+  ASSERT_TRUE(player.Send("next"));
+  EXPECT_EQ("", Holds(run.popup, 0, 1500)) << "no display inside the menu";
+  ASSERT_NE(nullptr, OpenMenu(pid));
+  ASSERT_TRUE(ClickAt(100, 700));
+  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 10000)) << "then it comes out";
+
+  // Colour… clicked while the strip comes out with the next title: the strip is out before the
+  // picker opens.
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+  ASSERT_TRUE(player.Send("next"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) > 0; }, 10000));
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(30, BN_CLICKED), 0);  // Colour…
+  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 5000)) << "not frozen";
+  HWND picker = nullptr;
+  EXPECT_TRUE(WaitUntil(
+      [&] { return (picker = FindTopLevel("#32770", pid)) != nullptr && picker != window; }, 5000))
+      << "the picker opens, in front";
+  if (picker) PostMessageA(picker, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 5000));
+  // The window's key field has the focus, and would take the quit key as the one being set.
+  PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 5000));
+  run.app.HotKey(2);
+  EXPECT_TRUE(run.EndsWithZero());
+}
+
 // Whether another program holds the key: RegisterHotKey refuses it here.
 bool Held(UINT modifiers, UINT key) {
   if (RegisterHotKey(nullptr, 1, modifiers, key)) {
