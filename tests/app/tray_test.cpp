@@ -243,6 +243,51 @@ TEST(Tray, ANewTitleWaitsForTheSettingsWindowsSystemMenu) {
   EXPECT_TRUE(run.EndsWithZero());
 }
 
+// Where the system does not rescale a dialog (no PerMonitorV2, as under Wine), a new resolution
+// scales the window's controls by the new over the old, and the window takes the rectangle the
+// system suggests.
+TEST(Tray, TheSettingsWindowTakesANewResolution) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\n"));
+  ASSERT_TRUE(WaitIcon());
+  const DWORD pid = run.app.Proc().Pid();
+  const HWND window = OpenSettings(pid);
+  ASSERT_TRUE(window) << "the window opens";
+  // Half as large again, from the window's client area on.
+  const auto inClient = [&](HWND control) {
+    RECT box = RectOf(control);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+    return box;
+  };
+  const RECT was = inClient(GetDlgItem(window, IDOK));
+  const RECT frame = RectOf(window);
+  const RECT suggested = {20, 20, 20 + (frame.right - frame.left) * 3 / 2,
+                          20 + (frame.bottom - frame.top) * 3 / 2};
+  const UINT dpi = GetDpiForWindow(window) * 3 / 2;
+  // The rectangle is the receiver's to read: the system passes the message's pointer as it is.
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  ASSERT_TRUE(process);
+  void* const there =
+      VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_TRUE(there && WriteProcessMemory(process, there, &suggested, sizeof suggested, nullptr));
+  SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(there));
+  VirtualFreeEx(process, there, 0, MEM_RELEASE);
+  CloseHandle(process);
+  const RECT now = inClient(GetDlgItem(window, IDOK));
+  EXPECT_NEAR(was.left * 3 / 2, now.left, 2);
+  EXPECT_NEAR(was.top * 3 / 2, now.top, 2);
+  EXPECT_NEAR((was.right - was.left) * 3 / 2, now.right - now.left, 2);
+  EXPECT_NEAR((was.bottom - was.top) * 3 / 2, now.bottom - now.top, 2);
+  const RECT moved = RectOf(window);
+  EXPECT_NEAR(suggested.right - suggested.left, moved.right - moved.left, 2);
+  EXPECT_NEAR(suggested.bottom - suggested.top, moved.bottom - moved.top, 2);
+  PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 5000));
+  run.app.HotKey(2);
+  EXPECT_TRUE(run.EndsWithZero());
+}
+
 // Whether another program holds the key: RegisterHotKey refuses it here.
 bool Held(UINT modifiers, UINT key) {
   if (RegisterHotKey(nullptr, 1, modifiers, key)) {
