@@ -35,11 +35,25 @@ HWND TrayIcon() {
   return found;
 }
 
-// Waits for the icon, and for the tray to take it in: the window shows before it is docked.
+// Waits for the icon, and for the tray to take it in: the window shows before it is docked (at
+// the top left, in Wine's own window), and the tray holds it at the right end of the screen's top,
+// where it stays put. Without a tray, Wine's own window keeps it.
 [[nodiscard]] bool WaitIcon() {
   if (!WaitUntil([] { return TrayIcon() != nullptr; }, 10000)) return false;
-  PumpFor(1000);
-  return TrayIcon() != nullptr;
+  if (!TrayInDisplay()) {
+    PumpFor(1000);
+    return TrayIcon() != nullptr;
+  }
+  RECT last = {};
+  return WaitUntil(
+      [&] {
+        const RECT now = RectOf(TrayIcon());
+        const bool settled = now.left >= GetSystemMetrics(SM_CXSCREEN) - 120 &&
+                             EqualRect(&now, &last) && !IsRectEmpty(&now);
+        last = now;
+        return settled;
+      },
+      15000, 200);
 }
 
 // Wine's docked icon takes no click from a pointer that has not moved onto it since the icon
@@ -357,12 +371,18 @@ TEST(Tray, TheSettingsWindowWritesWhatChangedAndCancelChangesNothing) {
   EXPECT_FALSE(Held(MOD_CONTROL | MOD_SHIFT, VK_F8));
   EXPECT_EQ(settings + "[Keys]\r\nShowNow=Ctrl+Shift+F9\r\n", FileText(file)) << "Cancel";
 
+  // A click sent from another process may be handled after the call returns: each step waits
+  // for what the window then shows.
   for (const bool start : {true, false}) {
     const HWND box = GetDlgItem(OpenSettings(pid), 55);  // Start with Windows
     ASSERT_TRUE(box);
     EXPECT_EQ(!start, SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED);
     SendMessageA(box, BM_CLICK, 0, 0);
-    SendMessageA(GetDlgItem(GetParent(box), IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED) == start; }, 5000));
+    const HWND opened = GetParent(box);
+    SendMessageA(GetDlgItem(opened, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(opened); }, 15000)) << "OK closes it";
     EXPECT_EQ(start ? "\"" + BinDir() + "\\tunelamp.exe\"" : "", run.Read()) << start;
   }
   app.app.HotKey(2);
