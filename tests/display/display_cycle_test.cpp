@@ -271,6 +271,8 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     const Log atDisplay = Log{"caption Radio - Song - 0:05"} + entries("progress", line(row, 0));
     EXPECT_EQ(Log(log.begin() + 2, log.begin() + 2 + static_cast<long>(atDisplay.size())),
               atDisplay);
+    // The line is drawn with Progress alone: LivePosition without it draws none.
+    EXPECT_EQ(Values(log, "progress"), line(row, 0));
     EXPECT_EQ(log.back(), "live.enabled 1");
     // A second later: the length known, the player on another title.
     host.player.Play("2. Radio - Other Song - Winamp", 200, 50000);
