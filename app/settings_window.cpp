@@ -44,6 +44,8 @@ constexpr int kMonitorItemsBefore = 4;
 constexpr ColorSetting kTextColourValues[] = {
     {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
 constexpr int kDefaultOpacity = 78;  // the percent of 255 nearest the 200 the strip rests at
+// How soon a picker that waited for an animation to end is asked for again.
+constexpr UINT kPickAgainMs = 30;
 
 // Each key's control, the note beside it and its value.
 struct KeyControl {
@@ -71,6 +73,8 @@ KeySetting& KeyOf(Settings& settings, int index) {
 }
 
 using InitCommonControlsProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+using ThreadContextProc = DPI_AWARENESS_CONTEXT(WINAPI*)();
+using ContextsEqualProc = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
 using PickerProc = BOOL(WINAPI*)(void*);
 
 // What the open window holds besides its controls.
@@ -81,6 +85,8 @@ struct Window {
   LRESULT keys[3];  // what the hot-key controls held when filled or last written
   bool startsWithWindows;
   COLORREF customColors[16];      // the colour picker's own
+  uint32_t dpi;                   // the resolution the controls are laid out for
+  HFONT font;                     // the font scaled for it, once the window has one of its own
   wchar_t program[MAX_PATH + 3];  // "<the running tunelamp.exe>", as the Run value holds it
 };
 static_assert(sizeof Window::keys / sizeof(LRESULT) == kKeyCount, "a value for each key field");
@@ -112,6 +118,55 @@ bool Pick(const char* name, void* choice) {
   const bool chosen = pick(choice);
   OnModalLoop(PopupHost(), false);
   return chosen;
+}
+
+// Windows 10 1703 and later rescale a dialog themselves in a thread that is per-monitor aware in
+// the second way (PerMonitorV2); before, and in the first way, a dialog stays as it was made.
+bool SystemScalesDialogs() {
+  const HMODULE user32 = ::GetModuleHandleA("user32");
+  const auto context = reinterpret_cast<ThreadContextProc>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+  const auto equal = reinterpret_cast<ContextsEqualProc>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(user32, "AreDpiAwarenessContextsEqual")));
+  return context && equal && equal(context(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
+// WM_DPICHANGED where the system leaves the window as it is: its font and its controls scaled by
+// the new resolution over the old, and the window where the system suggests, which keeps it on
+// the monitor it moved to without moving it back.
+void Rescale(uint32_t dpi, const RECT& suggested) {
+  Window& w = W();
+  const auto scale = [&](LONG value) {
+    return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(w.dpi));
+  };
+  // The controls' font: the dialog's own (which stays the dialog's), or the one scaled last.
+  const HFONT current =
+      w.font ? w.font : reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+  LOGFONTW look;
+  HFONT font = nullptr;
+  if (::GetObjectW(current, sizeof look, &look)) {
+    look.lfHeight = scale(look.lfHeight);
+    font = ::CreateFontIndirectW(&look);
+  }
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT box;
+    // A combo box's rectangle is its closed one: its height, dropped, is the list's too.
+    if (!::SendMessageW(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&box))) {
+      ::GetWindowRect(child, &box);
+    }
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+    ::SetWindowPos(child, nullptr, scale(box.left), scale(box.top), scale(box.right - box.left),
+                   scale(box.bottom - box.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (font) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  if (font) {
+    if (w.font) ::DeleteObject(w.font);
+    w.font = font;
+  }
+  w.dpi = dpi;
+  ::SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::InvalidateRect(dialog, nullptr, TRUE);
 }
 
 LRESULT Send(int control, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -483,11 +538,29 @@ bool KeyFieldFirst(const MSG& record) {
   return true;
 }
 
-INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     dialog = handle;
+    W().dpi = WindowDpi(handle);
     Fill();
     return TRUE;
+  }
+  if (message == WM_DPICHANGED) {
+    if (SystemScalesDialogs() || LOWORD(wParam) == W().dpi) return FALSE;
+    Rescale(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    return TRUE;
+  }
+  // The window's own move and size loop and its system menu are modal loops too: a display
+  // waits for them to close rather than take the drag's mouse.
+  if (message == WM_ENTERSIZEMOVE || message == WM_ENTERMENULOOP || message == WM_EXITSIZEMOVE ||
+      message == WM_EXITMENULOOP) {
+    OnModalLoop(PopupHost(), message == WM_ENTERSIZEMOVE || message == WM_ENTERMENULOOP);
+    return FALSE;
+  }
+  // A picker that waited for an animation is asked for again.
+  if (message == WM_TIMER) {
+    ::KillTimer(handle, wParam);
+    return DialogProcedure(handle, WM_COMMAND, wParam, lParam);
   }
   if (message != WM_COMMAND) return FALSE;
   const int control = LOWORD(wParam);
@@ -497,17 +570,23 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   }
   if (control == IDOK || control == IDC_APPLY) {
     if (!Save() || control == IDC_APPLY) return TRUE;
-  } else if (control == IDC_COLOUR) {
-    PickColour();
-    return TRUE;
-  } else if (control == IDC_FONT) {
-    PickFont();
+  } else if (control == IDC_COLOUR || control == IDC_FONT) {
+    // Inside an animation (a click pumped by one of its frames) the picker would freeze the strip
+    // half-faded: the animation hurries to its end, and the picker is asked for again after it.
+    if (!ModalLoopMayOpen()) {
+      ::SetTimer(handle, static_cast<UINT_PTR>(control), kPickAgainMs, nullptr);
+    } else if (control == IDC_COLOUR) {
+      PickColour();
+    } else {
+      PickFont();
+    }
     return TRUE;
   } else if (control != IDCANCEL) {
     return FALSE;
   }
-  // OK written, or Cancel (Esc, the close box): the window goes.
+  // OK written, or Cancel (Esc, the close box): the window goes, and the font scaled for it.
   ::DestroyWindow(dialog);
+  if (W().font) ::DeleteObject(W().font);
   dialog = ModelessDialog = nullptr;
   return TRUE;
 }

@@ -42,12 +42,13 @@ constexpr uint32_t kSystemColorFlag = 0x80000000;
 
 uint32_t AccentColor(NowPlayingHost& host) {
   uint32_t color = 0;
-  // 0xAARRGGBB.
+  // The accent the user chose (Windows 8 and later), 0xAABBGGRR.
+  if (host.SystemAccentColor(color)) return color & 0x00FFFFFF;
+  // Windows 7 has none: its glass colour, 0xAARRGGBB, whose alpha is the glass's own
+  // transparency. Blended at that alpha it would be a near-black, which is no accent.
   if (host.SystemColorization(color)) {
     return (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF);
   }
-  // 0xAABBGGRR.
-  if (host.SystemAccentColor(color)) return color & 0x00FFFFFF;
   return host.SystemColor(kColorHighlight);
 }
 

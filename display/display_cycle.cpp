@@ -134,7 +134,7 @@ void SetFadeAlpha(NowPlayingHost& host, const NowPlayingState& state, int32_t le
 
 // Both animations pump messages every frame, so a click (cancel) or a hot key is handled
 // inside them. An animation ends early at a click, and hurries to its end when the icon's menu
-// is asked for (the menu must not run inside a frame, nor the frames inside the menu's loop).
+// or a picker is asked for (a modal loop must not run inside a frame, nor the frames inside it).
 // Without animations the strip comes out and goes at once; the timer's phases stay as they are.
 enum class Outcome : uint8_t {
   kDone,
@@ -143,7 +143,8 @@ enum class Outcome : uint8_t {
 };
 
 [[nodiscard]] bool GoesOn(NowPlayingHost& host, const NowPlayingState& state, uint32_t start) {
-  return host.GetTickCount() - start < kAnimationMs && !state.cancel && !state.menuWanted;
+  return host.GetTickCount() - start < kAnimationMs && !state.cancel && !state.menuWanted &&
+         !state.loopWanted;
 }
 
 // The frames of either animation, every 10 ms for two seconds: the alpha rises (appearing) or

@@ -96,6 +96,7 @@ void RunDisplayCycle(NowPlayingHost& host) {
   state.runHeld = false;
   DisplayCycle(host);
   if (state.cycleRuns != 0 || state.exiting) return;
+  state.loopWanted = false;
   TakeWaitingSettings(host, state);
   FollowTitleInTooltip(host, state);
   if (state.menuWanted) {
@@ -229,7 +230,8 @@ void OnTrayMenu(NowPlayingHost& host) {
   const TrayCommand command = host.TrayMenu(state.automatic);
   --state.modalLoops;
   OnTrayCommand(host, command);
-  if (state.runHeld && !state.exiting) RunDisplayCycle(host);
+  // Opened over another modal loop (a picker's), the menu leaves a held run to the outermost.
+  if (state.modalLoops == 0 && state.runHeld && !state.exiting) RunDisplayCycle(host);
 }
 
 void OnTrayCommand(NowPlayingHost& host, TrayCommand command) {
@@ -267,6 +269,13 @@ void OnModalLoop(NowPlayingHost& host, bool open) {
   }
   if (state.modalLoops > 0) --state.modalLoops;
   if (state.modalLoops == 0 && state.runHeld && !state.exiting) RunDisplayCycle(host);
+}
+
+bool ModalLoopMayOpen() {
+  NowPlayingState& state = NowPlaying();
+  if (state.cycleRuns == 0) return true;
+  state.loopWanted = true;
+  return false;
 }
 
 void OnAccentChanged() {

@@ -41,8 +41,12 @@ void OnTrayCommand(NowPlayingHost& host, TrayCommand command);
 void OnTaskbarCreated(NowPlayingHost& host);
 
 // A modal loop of the program's own opens or closes (a system dialog of the settings window):
-// no animation runs inside it; a display asked for meanwhile runs once it has closed.
+// no animation runs inside it; a display asked for meanwhile runs once the outermost has closed.
 void OnModalLoop(NowPlayingHost& host, bool open);
+// Whether such a loop may open now: not inside an animation, which would stop where it stands
+// until the loop closed. Otherwise the animation hurries to its end, and the caller asks again
+// once it has.
+[[nodiscard]] bool ModalLoopMayOpen();
 
 // The Windows accent colour changed (WM_DWMCOLORIZATIONCOLORCHANGED, or WM_SETTINGCHANGE with
 // "ImmersiveColorSet"): the strip takes it at its next display.

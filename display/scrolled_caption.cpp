@@ -70,3 +70,22 @@ bool ScrollReadings::Next(std::string_view& caption) {
   at_ = 0;
   return false;
 }
+
+bool UnturnCircle(std::string_view step, Text& caption) {
+  // The mark whole: before it the caption's end, after it its start up to the turn.
+  const size_t mark = step.find(kScrollMark);
+  if (mark != std::string_view::npos) {
+    caption = Text(Slice(step, mark + kScrollMark.size())) + Slice(step, 0, mark) + kWinampMark;
+    return true;
+  }
+  // The turn splits the mark: its start ends the step, and its rest opens it.
+  for (size_t split = 1; split < kScrollMark.size() && step.size() >= kScrollMark.size(); ++split) {
+    const size_t rest = kScrollMark.size() - split;
+    if (EndsWith(step, Slice(kScrollMark, 0, split)) &&
+        StartsWith(step, Slice(kScrollMark, split))) {
+      caption = Text(Slice(step, rest, step.size() - rest - split)) + kWinampMark;
+      return true;
+    }
+  }
+  return false;
+}

@@ -1,11 +1,14 @@
 // Winamp can scroll its caption in the taskbar ("Scroll title in the Windows taskbar"), one
 // UTF-16 unit a step. For a caption C of L units, step k < L shows C from unit k on, " *** "
 // and C whole; steps L, L + 1 and L + 2 show " *** ", "*** " and "** ", then C and " *** ";
-// then step 0 comes again. Read at any step, one track must still give one title.
+// then step 0 comes again. Older versions turn it as a plain circle instead: "C *** " rotated
+// one character a step. Read at any step of either, one track must still give one title.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
+
+#include "toolkit/text.h"
 
 // What ends the title in every caption of a playing Winamp.
 inline constexpr std::string_view kWinampMark = " - Winamp";
@@ -27,3 +30,7 @@ class ScrollReadings {
   size_t at_;             // the next " *** " to try starts before this
   bool endSteps_ = true;  // the end steps' reading is still to try
 };
+
+// The caption that `step` turns as a plain circle, where it can be a step of one: false where it
+// holds no part of " - Winamp *** " that a turn could leave.
+[[nodiscard]] bool UnturnCircle(std::string_view step, Text& caption);

@@ -79,14 +79,15 @@ struct NowPlayingState {
 
   // The ways in (events.h): the settings have been loaded; the player's last announcement that
   // ran the cycle; a modal loop of the program's own is open (the icon's menu), which no
-  // animation may run inside, and a run held until it closes; the menu asked for while a run
-  // was under way.
+  // animation may run inside, and a run held until it closes; the menu, or another modal loop
+  // (a picker), asked for while a run was under way.
   bool settingsLoaded;
   bool songChangeRan;
   uint32_t songChangeRunAt;
   uint32_t modalLoops;
   bool runHeld;
   bool menuWanted;
+  bool loopWanted;
 
   // A screen that changes (placement.h): where the strip was last put (its left, top and right
   // edges), and whether the system reported a new screen or work area since, or the place was

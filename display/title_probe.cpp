@@ -23,7 +23,8 @@ namespace {
 // A playing player's caption is "<n>. <title> - Winamp<anything>", or "<title> - Winamp<anything>"
 // with the list number switched off: the title starts after the first word only when that word
 // is the number, and everything from the last " - Winamp" on is dropped. A caption without that
-// mark has no title: answers false.
+// mark, or with nothing before it, has no title (an empty one would tell the user nothing):
+// answers false.
 [[nodiscard]] bool CutTitle(std::string_view caption, Text& title) {
   const size_t space = caption.find(' ');
   const std::string_view rest =
@@ -33,7 +34,7 @@ namespace {
   // Dropping one character at a time until the text ends in the mark is a search for its
   // last occurrence; when there is none that loop would never end, so stop here.
   const size_t mark = rest.rfind(kWinampMark);
-  if (mark == std::string_view::npos) return false;
+  if (mark == std::string_view::npos || mark == 0) return false;
   title = Text(Slice(rest, 0, mark));
   return true;
 }
@@ -87,18 +88,25 @@ bool ProbeTitle(NowPlayingHost& host) {
   }
   // A step of the taskbar scroll that was cut short cannot be read back: no news.
   if (cut && MayBeScrolled(caption)) return false;
-  // A step reads as the caption it turns. One that reads more than one way is no news when one
-  // of its readings is the title already out; otherwise the likeliest one counts.
+  // A step reads as the caption it turns, of Winamp's scroll first, then of the plain circle.
+  // One that reads more than one way is no news when one of its readings is the title already
+  // out; otherwise the likeliest one counts.
   Text title;
   bool turned = false;
-  std::string_view reading;
-  for (ScrollReadings readings(cut ? std::string_view() : caption); readings.Next(reading);) {
+  const auto isLastTitle = [&](std::string_view reading) {
     Text candidate;
-    if (!CutTitle(reading, candidate)) continue;
-    if (candidate == state.lastTitle) return false;
+    if (!CutTitle(reading, candidate)) return false;
+    if (candidate == state.lastTitle) return true;
     if (!turned) title = std::move(candidate);
     turned = true;
+    return false;
+  };
+  std::string_view reading;
+  for (ScrollReadings readings(cut ? std::string_view() : caption); readings.Next(reading);) {
+    if (isLastTitle(reading)) return false;
   }
+  Text circle;
+  if (!cut && UnturnCircle(caption, circle) && isLastTitle(circle.View())) return false;
   if (!turned && !CutTitle(caption, title)) return false;
   if (title == state.lastTitle) return false;
   state.lastTitle = std::move(title);

@@ -28,7 +28,9 @@ wine_env_start() {
     if [ -n "${WINE_TWO_MONITORS:-}" ]; then
       screens=(+xinerama -extension RANDR "${screens[@]}" -screen 1 1600x900x24)
     fi
-    Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    # -ardelay: a key that xdotool holds down long on a busy machine (its release comes late)
+    # repeats no more, typing itself again into the next window.
+    Xvfb -displayfd 3 -ardelay 60000 "${screens[@]}" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
     wine_env_started+=($!)
     for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
     export DISPLAY=":$(head -n1 "$fdfile")"

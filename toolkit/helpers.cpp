@@ -8,7 +8,9 @@ namespace {
 
 using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
+using DwmGetWindowAttributeProc = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the resolution the user's scale gives
+constexpr DWORD kCloaked = 14;    // DWMWA_CLOAKED (Windows 8)
 // The shell's own windows: its taskbars, and the desktop behind the icons.
 constexpr const char* kShellClasses[] = {kTaskbarClass, "Shell_SecondaryTrayWnd", "Progman",
                                          "WorkerW"};
@@ -39,6 +41,16 @@ HMODULE LoadLibraryWith(const wchar_t* name, DWORD flags) {
   return LoadLibraryExW(name, nullptr, flags);
 }
 
+// A window hidden from the user on Windows 8 and later: on another virtual desktop, or of a
+// suspended app. Such windows lie in the z-order as shown ones do.
+bool IsCloaked(HWND window) {
+  static const auto getAttribute =
+      LookUp<DwmGetWindowAttributeProc>(LoadSystemLibrary(kDwmLibrary), "DwmGetWindowAttribute");
+  DWORD cloaked = 0;
+  return getAttribute && getAttribute(window, kCloaked, &cloaked, sizeof cloaked) == S_OK &&
+         cloaked;
+}
+
 // A window of a program the user works with. Not this process's: the strip, and the icon's
 // hidden window, which its menu leaves in front. Not the taskbar, which a click on the icon
 // puts in front, nor the desktop.
@@ -54,7 +66,7 @@ bool IsProgramWindow(HWND window) {
   for (const char* shell : kShellClasses) {
     if (lstrcmpA(className, shell) == 0) return false;
   }
-  return true;
+  return !IsCloaked(window);
 }
 
 BOOL CALLBACK TakeProgramWindow(HWND window, LPARAM found) {

@@ -44,7 +44,12 @@ void TForm::ApplyLayeredAttributes() {
     // A layered window whose attributes are never set is not drawn at all, so without the
     // function the form stays an ordinary opaque window.
     if (setAttributes) {
-      SetWindowLongA(Handle, GWL_EXSTYLE, static_cast<LONG>(style | WS_EX_LAYERED));
+      // Wholly transparent, it lets clicks through to what lies beneath, as Windows does for
+      // the parts of a layered window whose alpha is 0 (X servers without a compositor do not).
+      const uint32_t through = AlphaBlend && AlphaBlendValue == 0 ? WS_EX_TRANSPARENT : 0;
+      SetWindowLongA(Handle, GWL_EXSTYLE,
+                     static_cast<LONG>((style & ~static_cast<uint32_t>(WS_EX_TRANSPARENT)) |
+                                       WS_EX_LAYERED | through));
       setAttributes(Handle, ResolveColor(TransparentColorValue), AlphaBlendValue,
                     kAlphaBlendFlags[AlphaBlend] | kTransparentColorFlags[TransparentColor]);
       return;

@@ -131,12 +131,12 @@ void ExpectShapes(const ShapeCase* cases, size_t count) {
     PumpFor(300);
     EXPECT_EQ(0, AlphaOf(popup));
     EXPECT_EQ(c.memEconomy, IsIconic(popup) != FALSE);
-    // Topmost, tool window, layered, never activated. The system keeps WS_EX_WINDOWEDGE in step
-    // with the frame and drops it once the style is a bare WS_POPUP, so that bit is not the
-    // program's to set.
-    EXPECT_EQ(
-        static_cast<DWORD>(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE),
-        GetWindowLongA(popup, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE);
+    // Topmost, tool window, layered, never activated, and invisible, clicks pass through it. The
+    // system keeps WS_EX_WINDOWEDGE in step with the frame and drops it once the style is a bare
+    // WS_POPUP, so that bit is not the program's to set.
+    EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED |
+                                 WS_EX_NOACTIVATE | WS_EX_TRANSPARENT),
+              GetWindowLongA(popup, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE);
     DWORD style = GetWindowLongA(popup, GWL_STYLE);
     EXPECT_EQ(static_cast<DWORD>(WS_POPUP), style & ~(WS_VISIBLE | WS_MINIMIZE | WS_CLIPSIBLINGS))
         << std::hex << style;

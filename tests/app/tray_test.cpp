@@ -35,11 +35,25 @@ HWND TrayIcon() {
   return found;
 }
 
-// Waits for the icon, and for the tray to take it in: the window shows before it is docked.
+// Waits for the icon, and for the tray to take it in: the window shows before it is docked (at
+// the top left, in Wine's own window), and the tray holds it at the right end of the screen's top,
+// where it stays put. Without a tray, Wine's own window keeps it.
 [[nodiscard]] bool WaitIcon() {
   if (!WaitUntil([] { return TrayIcon() != nullptr; }, 10000)) return false;
-  PumpFor(1000);
-  return TrayIcon() != nullptr;
+  if (!TrayInDisplay()) {
+    PumpFor(1000);
+    return TrayIcon() != nullptr;
+  }
+  RECT last = {};
+  return WaitUntil(
+      [&] {
+        const RECT now = RectOf(TrayIcon());
+        const bool settled = now.left >= GetSystemMetrics(SM_CXSCREEN) - 120 &&
+                             EqualRect(&now, &last) && !IsRectEmpty(&now);
+        last = now;
+        return settled;
+      },
+      15000, 200);
 }
 
 // Wine's docked icon takes no click from a pointer that has not moved onto it since the icon
@@ -51,7 +65,8 @@ HWND TrayIcon() {
   return RunUnix("Z:\\usr\\bin\\timeout 20 /usr/bin/xdotool mousemove --sync " + x +
                  " 300 sleep 0.2 "
                  "mousemove --sync " +
-                 x + " " + y + " sleep 0.3 click " + std::to_string(button));
+                 x + " " + y + " sleep 0.3" +
+                 (button ? " click " + std::to_string(button) : std::string()));
 }
 
 // The process's open menu (the system's menu class), or 0.
@@ -108,12 +123,19 @@ TEST(Tray, TheIconIsThereOnlyWithTrayIconOneAClickShowsNowAndItGoesWithTheQuitKe
 TEST(Tray, RightClickOpensTheMenuAClickElsewhereClosesItAndQuitEnds) {
   if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
   Running run;
-  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\n"));
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\nKeepTitle=500\nMemEconomy=0\n"));
   ASSERT_TRUE(WaitIcon());
   const DWORD pid = run.app.Proc().Pid();
 
-  ASSERT_TRUE(ClickIcon(3));
-  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) << "the menu opens";
+  // Right after a display, the pointer resting on the icon all along, the first right click
+  // opens it: the strip that stays out invisible (no memory economy) lies over the tray here,
+  // and lets the click through.
+  ASSERT_TRUE(ClickIcon(0));
+  run.app.HotKey(0);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+  ASSERT_TRUE(RunUnix("Z:\\usr\\bin\\timeout 20 /usr/bin/xdotool click 3"));
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 5000)) << "the menu opens";
   const RECT icon = RectOf(TrayIcon());
   const RECT menu = RectOf(OpenMenu(pid));
   EXPECT_LE(std::abs(menu.left - icon.left) + std::abs(menu.top - icon.bottom), 400)
@@ -193,6 +215,93 @@ HWND OpenSettings(DWORD pid) {
   return window;
 }
 
+// The settings window's system menu is a modal loop of its own, as its move and size loop is: a
+// new title waits for it to close, and comes out then.
+TEST(Tray, ANewTitleWaitsForTheSettingsWindowsSystemMenu) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Player player;
+  ASSERT_TRUE(player.Start({"list 600 Band - First|600 Band - Second|600 Band - Third"}));
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\nKeepTitle=500\nCheckTitle=200\n"));
+  ASSERT_TRUE(WaitIcon());
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+  const DWORD pid = run.app.Proc().Pid();
+  const HWND window = OpenSettings(pid);
+  ASSERT_TRUE(window) << "the window opens";
+  PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) << "its menu opens";
+  ASSERT_TRUE(player.Send("next"));
+  EXPECT_EQ("", Holds(run.popup, 0, 1500)) << "no display inside the menu";
+  ASSERT_NE(nullptr, OpenMenu(pid));
+  ASSERT_TRUE(ClickAt(100, 700));
+  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 10000)) << "then it comes out";
+
+  // Colour… clicked while the strip comes out with the next title: the strip is out before the
+  // picker opens.
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 15000));
+  ASSERT_TRUE(player.Send("next"));
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) > 0; }, 10000));
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(30, BN_CLICKED), 0);  // Colour…
+  EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 5000)) << "not frozen";
+  HWND picker = nullptr;
+  EXPECT_TRUE(WaitUntil(
+      [&] { return (picker = FindTopLevel("#32770", pid)) != nullptr && picker != window; }, 5000))
+      << "the picker opens, in front";
+  if (picker) PostMessageA(picker, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 5000));
+  // The window's key field has the focus, and would take the quit key as the one being set.
+  PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 5000));
+  run.app.HotKey(2);
+  EXPECT_TRUE(run.EndsWithZero());
+}
+
+// Where the system does not rescale a dialog (no PerMonitorV2, as under Wine), a new resolution
+// scales the window's controls by the new over the old, and the window takes the rectangle the
+// system suggests.
+TEST(Tray, TheSettingsWindowTakesANewResolution) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  Running run;
+  ASSERT_TRUE(run.Start("[Main]\nTrayIcon=1\n"));
+  ASSERT_TRUE(WaitIcon());
+  const DWORD pid = run.app.Proc().Pid();
+  const HWND window = OpenSettings(pid);
+  ASSERT_TRUE(window) << "the window opens";
+  // Half as large again, from the window's client area on.
+  const auto inClient = [&](HWND control) {
+    RECT box = RectOf(control);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+    return box;
+  };
+  const RECT was = inClient(GetDlgItem(window, IDOK));
+  const RECT frame = RectOf(window);
+  const RECT suggested = {20, 20, 20 + (frame.right - frame.left) * 3 / 2,
+                          20 + (frame.bottom - frame.top) * 3 / 2};
+  const UINT dpi = GetDpiForWindow(window) * 3 / 2;
+  // The rectangle is the receiver's to read: the system passes the message's pointer as it is.
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  ASSERT_TRUE(process);
+  void* const there =
+      VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_TRUE(there && WriteProcessMemory(process, there, &suggested, sizeof suggested, nullptr));
+  SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(there));
+  VirtualFreeEx(process, there, 0, MEM_RELEASE);
+  CloseHandle(process);
+  const RECT now = inClient(GetDlgItem(window, IDOK));
+  EXPECT_NEAR(was.left * 3 / 2, now.left, 2);
+  EXPECT_NEAR(was.top * 3 / 2, now.top, 2);
+  EXPECT_NEAR((was.right - was.left) * 3 / 2, now.right - now.left, 2);
+  EXPECT_NEAR((was.bottom - was.top) * 3 / 2, now.bottom - now.top, 2);
+  const RECT moved = RectOf(window);
+  EXPECT_NEAR(suggested.right - suggested.left, moved.right - moved.left, 2);
+  EXPECT_NEAR(suggested.bottom - suggested.top, moved.bottom - moved.top, 2);
+  PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 5000));
+  run.app.HotKey(2);
+  EXPECT_TRUE(run.EndsWithZero());
+}
+
 // Whether another program holds the key: RegisterHotKey refuses it here.
 bool Held(UINT modifiers, UINT key) {
   if (RegisterHotKey(nullptr, 1, modifiers, key)) {
@@ -262,12 +371,18 @@ TEST(Tray, TheSettingsWindowWritesWhatChangedAndCancelChangesNothing) {
   EXPECT_FALSE(Held(MOD_CONTROL | MOD_SHIFT, VK_F8));
   EXPECT_EQ(settings + "[Keys]\r\nShowNow=Ctrl+Shift+F9\r\n", FileText(file)) << "Cancel";
 
+  // A click sent from another process may be handled after the call returns: each step waits
+  // for what the window then shows.
   for (const bool start : {true, false}) {
     const HWND box = GetDlgItem(OpenSettings(pid), 55);  // Start with Windows
     ASSERT_TRUE(box);
     EXPECT_EQ(!start, SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED);
     SendMessageA(box, BM_CLICK, 0, 0);
-    SendMessageA(GetDlgItem(GetParent(box), IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED) == start; }, 5000));
+    const HWND opened = GetParent(box);
+    SendMessageA(GetDlgItem(opened, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(opened); }, 15000)) << "OK closes it";
     EXPECT_EQ(start ? "\"" + BinDir() + "\\tunelamp.exe\"" : "", run.Read()) << start;
   }
   app.app.HotKey(2);

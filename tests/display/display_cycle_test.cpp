@@ -312,6 +312,8 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     const Log atDisplay = Log{"caption Radio - Song - 0:05"} + entries("progress", line(row, 0));
     EXPECT_EQ(Log(log.begin() + 2, log.begin() + 2 + static_cast<long>(atDisplay.size())),
               atDisplay);
+    // The line is drawn with Progress alone: LivePosition without it draws none.
+    EXPECT_EQ(Values(log, "progress"), line(row, 0));
     EXPECT_EQ(log.back(), "live.enabled 1");
     // A second later: the length known, the player on another title.
     host.player.Play("2. Radio - Other Song - Winamp", 200, 50000);
@@ -494,16 +496,17 @@ TEST_F(DisplayCycleTest, FollowsTheUsersAnimationAndContrastSettings) {
   EXPECT_EQ(colours(false), (Log{"0x00302010", "0x00FFFFFF"}));
 }
 
-// DwmGetColorizationColor (0xAARRGGBB), else the registry's AccentColor (0xAABBGGRR), else the
-// highlight colour; the result is 0x00BBGGRR.
-TEST(StripColours, TheAccentComesFromDwmElseTheRegistryElseTheHighlight) {
+// The registry's AccentColor (0xAABBGGRR), else DwmGetColorizationColor (0xAARRGGBB: Windows 7's
+// glass colour, its alpha the glass's transparency), else the highlight colour; the result is
+// 0x00BBGGRR.
+TEST(StripColours, TheAccentComesFromTheRegistryElseDwmElseTheHighlight) {
   struct Row {
     std::optional<uint32_t> colorization, registry;
     uint32_t accent;
   };
   for (const Row& row :
-       {Row{0xC4112233, 0xFF445566, 0x00332211}, Row{std::nullopt, 0xFF445566, 0x00445566},
-        Row{std::nullopt, std::nullopt, 0x00D77800}}) {
+       {Row{0xC4112233, 0xFF445566, 0x00445566}, Row{std::nullopt, 0xFF445566, 0x00445566},
+        Row{0x6B74B8FC, std::nullopt, 0x00FCB874}, Row{std::nullopt, std::nullopt, 0x00D77800}}) {
     FakeHost host;
     host.colorization = row.colorization;
     host.accentValue = row.registry;

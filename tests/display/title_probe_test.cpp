@@ -47,13 +47,15 @@ TEST_F(TitleProbeTest, CutsTheTitleOutOfTheCaption) {
        "Artist  Name - Title"},
       {"a two-digit number", "123. X - Winamp", true, "X"},
       {"1023 characters", "1. " + longTitle + " - Winamp", true, longTitle},
-      {"an empty title", "1.  - Winamp", true, ""},
+      {"an empty title tells nothing", "1.  - Winamp", false, "kept"},
       {"no space at all", "Winamp", false, "kept"},
       {"no space and a mark-like end", "Song-Winamp", false, "kept"},
       {"no mark at all", "1. Just a window", false, "kept"},
       {"the mark spelled otherwise", "1. Song - WINAMP", false, "kept"},
       {"the mark right after the number", "1. - Winamp", false, "kept"},
       {"a first word that is no list number is the title's", "x - Winamp", true, "x"},
+      {"digits without the full stop are the title's", "311 - Amber - Winamp", true, "311 - Amber"},
+      {"a list number of digits and a full stop only", "1a. B - Winamp", true, "1a. B"},
       {"an empty caption", "", false, "kept"},
       {"a single space", " ", false, "kept"},
       {"a title in other scripts, as UTF-8", "1. Ночной город - Песня αβγ 日本語 - Winamp", true,
@@ -66,7 +68,7 @@ TEST_F(TitleProbeTest, CutsTheTitleOutOfTheCaption) {
       {"a scroll step with the mark in the title",
        "Title - Winamp *** 12. A - Winamp - Title - Winamp", true, "A - Winamp - Title"},
       {"stars without the mark before them", "1. A *** B - Winamp", true, "A *** B"},
-      {"the scroll mark alone: no list number, so an empty title", " - Winamp *** ", true, ""},
+      {"the scroll mark alone", " - Winamp *** ", false, "kept"},
       {"a space first: no list number, so the title keeps it", " x - Winamp", true, " x"},
   };
   for (const CutCase& c : cases) {
@@ -108,49 +110,82 @@ std::vector<std::string> WinampShows(const std::string& caption) {
   return shown;
 }
 
+// The caption turned as a plain circle, one character a step: "C *** " from each character on,
+// then up to it.
+std::vector<std::string> CircleShows(const std::string& caption) {
+  const std::vector<std::string> circle = Characters(caption + " *** ");
+  std::vector<std::string> shown;
+  for (size_t turn = 0; turn < circle.size(); ++turn) {
+    std::string step;
+    for (size_t k = 0; k < circle.size(); ++k) step += circle[(turn + k) % circle.size()];
+    shown.push_back(step);
+  }
+  return shown;
+}
+
 struct ScrollRow {
   const char* what;
   std::string caption;
   std::string title;
-  size_t cutSteps;  // longer than the 4,095 bytes the probe reads at most
+  size_t cutSteps;  // longer than the 4,095 bytes the probe reads at most, in Winamp's scroll
+  size_t cutTurns;  // and in the plain circle
+  std::string otherReading = "";  // what one step also reads as, without the title to go by
 };
 
-// Whatever Winamp shows of one track is its one title: seen while that title is out it is no
-// news, seen first it is the title. A step longer than the probe reads cannot be read back
-// whole and is no news; the title stays.
+// Whatever Winamp shows of one track, in its scroll or as a plain circle, is its one title: seen
+// while that title is out it is no news, seen first it is the title. A step longer than the
+// probe reads cannot be read back whole and is no news; the title stays.
 TEST_F(TitleProbeTest, EveryStepOfWinampsScrollGivesTheOneTitle) {
   const std::string spaced = "Artist - " + Repeat("la ", 1357) + "end";
   const std::vector<ScrollRow> rows = {
-      {"a short title", "12. Artist - Title - Winamp", "Artist - Title", 0},
-      {"a title holding the mark", "3. A - Winamp - B - Winamp", "A - Winamp - B", 0},
-      {"a title holding the stars", "4. Heap *** Live - Winamp", "Heap *** Live", 0},
-      {"170 CJK characters", "7. " + Repeat("日", 170) + " - Winamp", Repeat("日", 170), 0},
+      {"a short title", "12. Artist - Title - Winamp", "Artist - Title", 0, 0},
+      {"a title holding the mark", "3. A - Winamp - B - Winamp", "A - Winamp - B", 0, 0},
+      {"a title holding the stars", "4. Heap *** Live - Winamp", "Heap *** Live", 0, 0},
+      {"a title that ends in the mark", "1. Song - Winamp - Winamp", "Song - Winamp", 0, 0, "Song"},
+      {"170 CJK characters", "7. " + Repeat("日", 170) + " - Winamp", Repeat("日", 170), 0, 0},
+      // Turned by 3 in the circle, the first 1024 bytes end in " - Winamp ***".
+      {"1,001 letters", "1. Artist - " + std::string(1001, 'x') + " - Winamp",
+       "Artist - " + std::string(1001, 'x'), 0, 0},
       {"680 CJK characters", "7. Artist - " + Repeat("日", 680) + " - Winamp",
-       "Artist - " + Repeat("日", 680), 19},
-      {"past 1,024 bytes", "1. " + std::string(1100, 'x') + " - Winamp", std::string(1100, 'x'), 0},
-      {"no list number, a one-word artist", "Artist - Title - Winamp", "Artist - Title", 0},
-      {"no list number, a two-word artist", "Pink Floyd - Time - Winamp", "Pink Floyd - Time", 0},
+       "Artist - " + Repeat("日", 680), 19, 0},
+      {"past 1,024 bytes", "1. " + std::string(1100, 'x') + " - Winamp", std::string(1100, 'x'), 0,
+       0},
+      {"no list number, a one-word artist", "Artist - Title - Winamp", "Artist - Title", 0, 0},
+      {"no list number, a two-word artist", "Pink Floyd - Time - Winamp", "Pink Floyd - Time", 0,
+       0},
       // As set, its first copy ends 4 bytes before the buffer's end, and is read again whole.
-      {"emoji", "12. " + Repeat("😀", 300) + " - Winamp", Repeat("😀", 300), 0},
+      {"emoji", "12. " + Repeat("😀", 300) + " - Winamp", Repeat("😀", 300), 0, 0},
       // 4,095 bytes: read whole as set; step 0 read cut ends right after " - Winamp".
-      {"a cut step that ends in the mark", "1. " + spaced + " - Winamp", spaced, 4095 + 3},
+      {"a cut step that ends in the mark", "1. " + spaced + " - Winamp", spaced, 4095 + 3, 4100},
+      // Every turn of the circle is cut, some of them inside the mark.
+      {"4,073 letters", "1. Artist - " + std::string(4073, 'x') + " - Winamp",
+       "Artist - " + std::string(4073, 'x'), 4094 + 3, 4099},
   };
   for (const ScrollRow& row : rows) {
     SCOPED_TRACE(row.what);
-    size_t cut = 0;
-    for (const std::string& shown : WinampShows(row.caption)) {
-      SCOPED_TRACE(shown.substr(0, 40));
-      const bool isCut = shown.size() >= kCaptionMostSize;
-      cut += isCut;
-      host.player.Play(shown);
-      NowPlaying().lastTitle = Text(row.title.c_str());
-      EXPECT_FALSE(ProbeTitle(host));
-      EXPECT_EQ(LastTitle(), row.title);
-      NowPlaying().lastTitle = Text("kept");
-      EXPECT_EQ(ProbeTitle(host), !isCut);
-      EXPECT_EQ(LastTitle(), isCut ? "kept" : row.title);
+    size_t otherReadings = 0;
+    for (const bool circle : {false, true}) {
+      size_t cut = 0;
+      for (const std::string& shown :
+           circle ? CircleShows(row.caption) : WinampShows(row.caption)) {
+        SCOPED_TRACE(shown.substr(0, 40));
+        const bool isCut = shown.size() >= kCaptionMostSize;
+        cut += isCut;
+        host.player.Play(shown);
+        NowPlaying().lastTitle = Text(row.title.c_str());
+        EXPECT_FALSE(ProbeTitle(host));
+        EXPECT_EQ(LastTitle(), row.title);
+        NowPlaying().lastTitle = Text("kept");
+        EXPECT_EQ(ProbeTitle(host), !isCut);
+        if (!isCut && LastTitle() == row.otherReading) {
+          ++otherReadings;
+        } else {
+          EXPECT_EQ(LastTitle(), isCut ? "kept" : row.title);
+        }
+      }
+      EXPECT_EQ(cut, circle ? row.cutTurns : row.cutSteps);
     }
-    EXPECT_EQ(cut, row.cutSteps);
+    EXPECT_EQ(otherReadings, row.otherReading.empty() ? 0u : 1u);
   }
 }
 

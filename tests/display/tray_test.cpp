@@ -173,9 +173,15 @@ TEST(TrayIcon, AfterTaskbarCreatedTheIconIsThereAndGoesWhenItShould) {
 TEST(TrayMenu, TheMenuAndTheAnimationsKeepOutOfEachOther) {
   struct Row {
     const char* what;
-    std::function<void(FakeHost&)> act;
+    std::function<void(FakeHost&, Log&)> act;  // may note a step of its own in the log
     TrayCommand command;
     Log order;  // how "menu", its closing, the new caption and the end of the animation follow
+  };
+  // The log so far, and then `step`.
+  const auto note = [](FakeHost& h, Log& log, const std::string& step) {
+    const Log taken = h.Take();
+    log.insert(log.end(), taken.begin(), taken.end());
+    log.push_back(step);
   };
   const auto newTitle = [](FakeHost& h) {
     h.player.Play("2. Band - Next - Winamp");
@@ -183,14 +189,14 @@ TEST(TrayMenu, TheMenuAndTheAnimationsKeepOutOfEachOther) {
   };
   const Row rows[] = {
       {"a tick with a new title while the menu is open",
-       [&](FakeHost& h) {
+       [&](FakeHost& h, Log&) {
          h.duringMenu = [&h, newTitle] { newTitle(h); };
          OnTrayMenu(h);
        },
        TrayCommand::kNone,
        {"menu automatic", "menu closed", "caption Band - Next [0:00] - 0:00", "alpha 200"}},
       {"an announcement while the menu is open, then Quit",
-       [&](FakeHost& h) {
+       [&](FakeHost& h, Log&) {
          h.duringMenu = [&h] {
            h.player.Play("2. Band - Next - Winamp");
            OnSongChange(h);
@@ -200,12 +206,42 @@ TEST(TrayMenu, TheMenuAndTheAnimationsKeepOutOfEachOther) {
        TrayCommand::kQuit,
        {"menu automatic", "menu closed", "exit 0"}},
       {"a right click while the strip comes out",
-       [&](FakeHost& h) {
+       [&](FakeHost& h, Log&) {
          h.onPump[h.pumps + 40] = [&h] { OnTrayMenu(h); };
          newTitle(h);
        },
        TrayCommand::kNone,
        {"caption Band - Next [0:00] - 0:00", "alpha 200", "menu automatic", "menu closed"}},
+      {"a new title while a picker is open comes out when it closes",
+       [&](FakeHost& h, Log& log) {
+         OnModalLoop(h, true);
+         newTitle(h);
+         note(h, log, "picker closed");
+         OnModalLoop(h, false);
+       },
+       TrayCommand::kNone,
+       {"picker closed", "caption Band - Next [0:00] - 0:00", "alpha 200"}},
+      {"the menu over an open picker leaves the held display to the picker's close",
+       [&](FakeHost& h, Log& log) {
+         OnModalLoop(h, true);
+         newTitle(h);
+         OnTrayMenu(h);
+         note(h, log, "picker closed");
+         OnModalLoop(h, false);
+       },
+       TrayCommand::kNone,
+       {"menu automatic", "menu closed", "picker closed", "caption Band - Next [0:00] - 0:00",
+        "alpha 200"}},
+      {"a picker asked for while the strip comes out opens once it is out",
+       [&](FakeHost& h, Log& log) {
+         h.onPump[h.pumps + 40] = [&h, &log, note] {
+           if (!ModalLoopMayOpen()) note(h, log, "picker waits");
+         };
+         newTitle(h);
+         if (ModalLoopMayOpen()) note(h, log, "picker");
+       },
+       TrayCommand::kNone,
+       {"caption Band - Next [0:00] - 0:00", "picker waits", "alpha 200", "picker"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -216,18 +252,26 @@ TEST(TrayMenu, TheMenuAndTheAnimationsKeepOutOfEachOther) {
     OnTimerTick(host);  // and away again
     host.Take();
     host.menuCommand = row.command;
-    row.act(host);
-    const Log log = host.Take();
+    Log log;
+    row.act(host, log);
+    const Log rest = host.Take();
+    log.insert(log.end(), rest.begin(), rest.end());
     Log order;
     bool frames = false;
+    int waitingFrames = -1;  // the frames since a picker was asked for inside the animation
     for (const std::string& entry : log) {
       if (entry.rfind("menu", 0) == 0 || entry.rfind("caption", 0) == 0 || entry == "alpha 200" ||
-          entry.rfind("exit", 0) == 0) {
+          entry.rfind("exit", 0) == 0 || entry.rfind("picker", 0) == 0) {
         order.push_back(entry);
       }
       if (entry == "menu automatic") frames = true;
       if (entry == "menu closed") frames = false;
       EXPECT_FALSE(frames && entry == "pump") << "a frame inside the menu's loop";
+      if (entry == "picker waits") waitingFrames = 0;
+      if (waitingFrames >= 0 && entry == "pump") ++waitingFrames;
+      if (entry == "alpha 200") {
+        EXPECT_LE(waitingFrames, 1) << "the animation hurries";
+      }
     }
     EXPECT_EQ(order, row.order);
   }

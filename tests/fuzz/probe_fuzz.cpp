@@ -50,7 +50,8 @@ bool ModelCut(const char* buffer, int32_t count, std::string& title) {
     title.pop_back();
   }
   title.resize(title.size() - kMark.size());
-  return true;
+  // An empty title tells nothing.
+  return !title.empty();
 }
 
 std::string TwoDigits(uint32_t value) {
@@ -111,20 +112,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     read = copied(room);
     cut = host.caption.size() >= kCaptionMostSize && read.size() + 4 >= room;
   }
-  // The likeliest reading of a step of the scroll; one that reads more than one way gives no
-  // news where another reading is the last title.
+  // The likeliest reading of a step of the scroll, then of the plain circle; one that reads
+  // more than one way gives no news where another reading is the last title.
   std::string turned;
   bool otherIsLast = false;
-  std::string_view reading;
-  for (ScrollReadings readings(cut ? std::string_view() : read); readings.Next(reading);) {
+  const auto consider = [&](std::string_view reading) {
     FUZZ_CHECK(reading.size() < read.size());  // at least the stars are gone
     std::string title;
     if (!ModelCut(std::string(reading).c_str(), static_cast<int32_t>(reading.size()), title)) {
-      continue;
+      return;
     }
     otherIsLast = otherIsLast || title == before;
     if (turned.empty()) turned = reading;
+  };
+  std::string_view reading;
+  for (ScrollReadings readings(cut ? std::string_view() : read); readings.Next(reading);) {
+    consider(reading);
   }
+  Text circle;
+  if (!cut && UnturnCircle(read, circle)) consider(circle.View());
   if (!turned.empty()) {
     std::memset(buffer, 0, sizeof buffer);
     std::memcpy(buffer, turned.data(), turned.size());
