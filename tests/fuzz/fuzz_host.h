@@ -133,6 +133,16 @@ class FuzzHost : public NowPlayingHost {
     return true;
   }
   bool FrontWindowGet(FrontWindow&) override { return false; }
+  bool MonitorFrontWindow(int32_t, FrontWindow&) override { return false; }
+  // One monitor, as MonitorGetArea answers for any number.
+  bool MonitorGetIdentity(int32_t monitor, Text& identity) override {
+    if (monitor != 1) return false;
+    identity = "\\\\?\\DISPLAY#FUZ0001#1&1&0&UID1#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}";
+    return true;
+  }
+  // Every strip is the one window: the calls land on it whichever is chosen.
+  void StripSelect(uint32_t) override {}
+  void StripsKeep(uint32_t) override {}
 
   bool SystemAnimations() override { return true; }
   bool SystemHighContrast() override { return false; }
