@@ -226,22 +226,6 @@ TEST(Display, TitlesInEveryScriptReachTheLabelUnchanged) {
   }
 }
 
-// Text= gives the strip's text; a player that tells no fields has its caption's title for
-// %title%, in any script.
-TEST(Display, ATemplateShowsTheCaptionsTitleWhereThePlayerTellsNoFields) {
-  WorkDir dir;
-  dir.Write("settings.ini",
-            "[Main]\nKeepTitle=300\nCheckTitle=100\nText=<%title%>[ (%album%)] '['%length%']'\n");
-  Player player;
-  ASSERT_TRUE(player.Start({"list 600 Ночь - Song"}));
-  Tunelamp app;
-  ASSERT_TRUE(app.Start(dir));
-  HWND popup = app.WaitPopup();
-  ASSERT_TRUE(popup);
-  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
-  EXPECT_EQ(L"<\u041D\u043E\u0447\u044C - Song> [10:00]", LabelTextWide(popup));
-}
-
 // Winamp can scroll its caption in the taskbar, a character a step, each circle ending in
 // " *** C *** ", "*** C *** " and "** C *** ". A track is still one title, shown once.
 TEST(Display, AScrollingCaptionIsOneTitleShownOnce) {

@@ -296,6 +296,23 @@ bool FocusWindow::PressKeys(const std::string& keys) const {
   return PressKeysIn(title_, keys);
 }
 
+std::string MonitorIdentity(const RECT& rect, std::wstring* name) {
+  MONITORINFOEXW info = {};
+  info.cbSize = sizeof info;
+  DISPLAY_DEVICEW device = {};
+  device.cb = sizeof device;
+  const HMONITOR monitor =
+      MonitorFromPoint({rect.right - 1, rect.bottom - 1}, MONITOR_DEFAULTTONULL);
+  if (!GetMonitorInfoW(monitor, &info) ||
+      !EnumDisplayDevicesW(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME)) {
+    return "";
+  }
+  if (name) *name = device.DeviceString;
+  char path[256] = {};
+  WideCharToMultiByte(CP_ACP, 0, device.DeviceID, -1, path, sizeof path, nullptr, nullptr);
+  return path;
+}
+
 HWND WaitSettingsWindow(DWORD pid) {
   HWND window = nullptr;
   (void)WaitUntil(

@@ -152,6 +152,11 @@ class FocusWindow {
 // The settings window of the copy `pid`, once it is in front (within 10 s), or 0.
 [[nodiscard]] HWND WaitSettingsWindow(DWORD pid);
 
+// The identity of the monitor that holds `rect`'s bottom-right corner, as the settings window
+// writes it (the device path EnumDisplayDevicesW gives with EDD_GET_DEVICE_INTERFACE_NAME), and
+// the name Windows shows for it; empty where there is none.
+[[nodiscard]] std::string MonitorIdentity(const RECT& rect, std::wstring* name = nullptr);
+
 // Presses `keys` with xdotool in the visible X window named `title`, after activating it.
 [[nodiscard]] bool PressKeysIn(const std::string& title, const std::string& keys);
 

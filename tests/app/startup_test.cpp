@@ -297,29 +297,13 @@ TEST(StartUp, MonitorPutsTheStripOnThatMonitor) {
   ExpectShapes(cases, 2);
 }
 
-// A monitor's identity, as the settings window writes it: its device's path.
-std::string IdentityOf(const MONITORINFO& wanted) {
-  const POINT corner = {wanted.rcMonitor.right - 1, wanted.rcMonitor.bottom - 1};
-  MONITORINFOEXW info = {};
-  info.cbSize = sizeof info;
-  DISPLAY_DEVICEW device = {};
-  device.cb = sizeof device;
-  if (!GetMonitorInfoW(MonitorFromPoint(corner, MONITOR_DEFAULTTONULL), &info) ||
-      !EnumDisplayDevicesW(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME)) {
-    return "";
-  }
-  char path[256] = {};
-  WideCharToMultiByte(CP_ACP, 0, device.DeviceID, -1, path, sizeof path, nullptr, nullptr);
-  return path;
-}
-
 // A saved identity: that monitor, whatever its number; one of no monitor: the primary.
 TEST(StartUp, MonitorByIdentityPutsTheStripOnThatMonitor) {
   const std::vector<MONITORINFO> monitors = Monitors();
   if (monitors.size() < 2) GTEST_SKIP() << "one monitor only";
-  const std::string second = IdentityOf(monitors[1]);
+  const std::string second = MonitorIdentity(monitors[1].rcMonitor);
   ASSERT_EQ(0u, second.find("\\\\?\\")) << second;
-  ASSERT_NE(IdentityOf(monitors[0]), second);
+  ASSERT_NE(MonitorIdentity(monitors[0].rcMonitor), second);
   const std::string there = "[Main]\nMonitor=" + second + "\n";
   const std::string gone =
       "[Main]\nMonitor=\\\\?\\DISPLAY#NONE0000#1&2&0&UID9#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}\n";
