@@ -170,27 +170,7 @@ TEST(Tray, TheIconOutlivesTaskbarCreatedAndGoesWithTrayIconZero) {
   EXPECT_TRUE(run.EndsWithZero());
 }
 
-// The settings window of process `pid`, when it is open: the one visible dialog it has.
-HWND SettingsWindow(DWORD pid) {
-  const HWND window = FindTopLevel("#32770", pid);
-  return window && IsWindowVisible(window) ? window : nullptr;
-}
-
-// "Settings…" in the icon's menu, the third of its five items, chosen with real clicks.
-HWND OpenSettings(DWORD pid) {
-  if (!ClickIcon(3) || !WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) return nullptr;
-  PumpFor(kSettleMs);
-  const RECT menu = RectOf(OpenMenu(pid));
-  if (!ClickAt((menu.left + menu.right) / 2, (menu.top + menu.bottom) / 2) ||
-      !WaitUntil([&] { return OpenMenu(pid) == nullptr; }, 10000)) {
-    return nullptr;
-  }
-  HWND window = nullptr;
-  (void)WaitUntil(
-      [&] { return (window = SettingsWindow(pid)) != nullptr && GetForegroundWindow() == window; },
-      10000);
-  return window;
-}
+HWND OpenSettings(DWORD pid);
 
 // A new title while a modal loop of the program's is open waits for it to close, and comes out
 // then: the settings window's system menu (its move and size loop is one too), a picker asked
@@ -245,6 +225,28 @@ TEST(Tray, ANewTitleWaitsForTheOpenMenuAndQuitStillEnds) {
   const RECT menu = RectOf(OpenMenu(pid));
   ASSERT_TRUE(ClickAt((menu.left + menu.right) / 2, menu.bottom - 8));
   EXPECT_TRUE(run.EndsWithZero());
+}
+
+// The settings window of process `pid`, when it is open: the one visible dialog it has.
+HWND SettingsWindow(DWORD pid) {
+  const HWND window = FindTopLevel("#32770", pid);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+// "Settings…" in the icon's menu, the third of its five items, chosen with real clicks.
+HWND OpenSettings(DWORD pid) {
+  if (!ClickIcon(3) || !WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000)) return nullptr;
+  PumpFor(kSettleMs);
+  const RECT menu = RectOf(OpenMenu(pid));
+  if (!ClickAt((menu.left + menu.right) / 2, (menu.top + menu.bottom) / 2) ||
+      !WaitUntil([&] { return OpenMenu(pid) == nullptr; }, 10000)) {
+    return nullptr;
+  }
+  HWND window = nullptr;
+  (void)WaitUntil(
+      [&] { return (window = SettingsWindow(pid)) != nullptr && GetForegroundWindow() == window; },
+      10000);
+  return window;
 }
 
 // Whether another program holds the key: RegisterHotKey refuses it here.
