@@ -222,13 +222,15 @@ enum class Outcome : uint8_t {
   state.forced = false;
   // The notice of keys that could not be had stands for the first display only.
   state.keyNotice = Text();
-  EachStrip(host, state, [&](uint32_t) {
-    host.FormSetAlphaBlendValue(0);
-    if (state.settings.memoryEconomy) {
+  // Every strip is gone before any is minimised: hiding a window can take a while (under Wine it
+  // waits on the window manager), and the strips end together.
+  EachStrip(host, state, [&](uint32_t) { host.FormSetAlphaBlendValue(0); });
+  if (state.settings.memoryEconomy) {
+    EachStrip(host, state, [&](uint32_t) {
       host.FormHide();
       host.FormMinimiseWithoutActivation();
-    }
-  });
+    });
+  }
   return Outcome::kDone;
 }
 
