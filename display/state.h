@@ -94,7 +94,8 @@ struct NowPlayingState {
   // set anew.
   ScreenRect fitted;
   bool screenChanged;
-  bool relayout;  // a new font waits for the next display to size the strip
+  uint32_t screenChanges;  // new screens reported so far
+  bool relayout;           // a new font waits for the next display to size the strip
 
   // The settings watch (settings_watch.h).
   FileStamp seenHere;

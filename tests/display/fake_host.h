@@ -66,6 +66,9 @@ class FakeHost : public NowPlayingHost {
   // Scripted events: run inside the n-th ProcessMessages (1-based, counted over the test).
   int pumps = 0;
   std::map<int, std::function<void()>> onPump;
+  // Run once inside the next query for the track's length, which comes after the probe:
+  // SendMessageTimeout handles the messages sent to the thread while it waits (WM_DISPLAYCHANGE).
+  std::function<void()> duringLengthQuery;
 
   int32_t labelWidth = 1000;
   int32_t labelHeight = 50;
@@ -279,6 +282,9 @@ class FakeHost : public NowPlayingHost {
   }
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
     Touch("PlayerSendQuery");
+    if (wParam == 1 && lParam == 105 && duringLengthQuery) {
+      std::exchange(duringLengthQuery, nullptr)();
+    }
     playerLog.push_back("query " + std::to_string(wParam) + " " + std::to_string(lParam));
     if (!Answers(window)) return {0, false};
     if (wParam == 0 && lParam == 104) return {player.state, true};
