@@ -53,7 +53,7 @@ class Win32Host final : public NowPlayingHost {
   void TimerSetInterval(uint32_t milliseconds) override;
   void LiveTimerSetEnabled(bool enabled) override;
 
-  uint32_t PlayerFindWindow() override;
+  uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override;
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
   PlayerAnswer PlayerGetCaptionLength(uint32_t window) override;
