@@ -3,158 +3,136 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The three names as Windows leaves them after each call, with the outcomes ReplaceFileW's
-// documentation gives for each error. `held`: names that can be neither moved, made nor deleted
-// (another program holds the file open without delete sharing, a scanner or a sync client; or the
-// folder refuses).
+constexpr ReplaceRole kTarget = ReplaceRole::kTarget;
+constexpr ReplaceRole kNew = ReplaceRole::kReplacement;
+constexpr ReplaceRole kBackup = ReplaceRole::kBackup;
+
+// The three names as Windows leaves them. ReplaceFileW answers `error` (0: replaced, the old file
+// under the backup name) with the outcome its documentation gives: 1177 leaves the old file under
+// the backup name and the new one under its own; every other error leaves both where they were.
+// A share without WRITE_DAC refuses unless ACL errors are ignored; a system that knows no such
+// flag answers 87 to it. `held`: names that can be neither moved, made nor deleted (another
+// program holds the file open without delete sharing, or the folder refuses).
 class FakeFiles final : public ReplacingFiles {
  public:
-  enum class Fault : uint8_t {
-    kNone,
-    kRemoveReplaced,    // 1175: both keep their names
-    kMoveReplacement,   // 1176 with a backup name: both keep their names
-    kMoveReplacement2,  // 1177: the old file under the backup name, the new one under its own
-    kSharing,           // the file is held shut: nothing moves
-    kAccessDenied,      // a read-only share: nothing moves
-    kNoWriteDac,        // the permissions cannot be written: refused unless told to ignore them
-    kNoAclFlag,         // a system that knows no REPLACEFILE_IGNORE_ACL_ERRORS
-  };
-
-  Fault fault = Fault::kNone;
+  enum class Acl : uint8_t { kWritable, kNoWriteDac, kNoFlag };
+  uint32_t error = 0;
+  Acl acl = Acl::kWritable;
   std::map<ReplaceRole, std::string> files;
-  std::vector<ReplaceRole> held;
+  std::set<ReplaceRole> held;
 
   uint32_t Replace(bool ignoreAcl) override {
-    switch (fault) {
-      case Fault::kRemoveReplaced:
-        return kErrorUnableToRemoveReplaced;
-      case Fault::kMoveReplacement:
-        return kErrorUnableToMoveReplacement;
-      case Fault::kMoveReplacement2:
-        files[ReplaceRole::kBackup] = files.at(ReplaceRole::kTarget);
-        files.erase(ReplaceRole::kTarget);
-        return kErrorUnableToMoveReplacement2;
-      case Fault::kSharing:
-        return kErrorSharingViolation;
-      case Fault::kAccessDenied:
-        return kErrorAccessDenied;
-      case Fault::kNoWriteDac:
-        if (!ignoreAcl) return kErrorAccessDenied;
-        break;
-      case Fault::kNoAclFlag:
-        if (ignoreAcl) return kErrorInvalidParameter;
-        break;
-      case Fault::kNone:
-        break;
-    }
-    files[ReplaceRole::kBackup] = files.at(ReplaceRole::kTarget);
-    files[ReplaceRole::kTarget] = files.at(ReplaceRole::kReplacement);
-    files.erase(ReplaceRole::kReplacement);
-    return 0;
+    if (acl == Acl::kNoWriteDac && !ignoreAcl) return kErrorAccessDenied;
+    if (acl == Acl::kNoFlag && ignoreAcl) return kErrorInvalidParameter;
+    if (error != 0 && error != kErrorUnableToMoveReplacement2) return error;
+    files[kBackup] = files.at(kTarget);
+    files.erase(kTarget);
+    return error != 0 ? error : Move(kNew, kTarget) ? 0 : kErrorUnableToMoveReplacement2;
   }
   bool Move(ReplaceRole from, ReplaceRole to) override {
-    if (Held(from) || Held(to) || files.count(to) || !files.count(from)) return false;
+    if (held.count(from) || held.count(to) || files.count(to) || !files.count(from)) return false;
     files[to] = files[from];
     files.erase(from);
     return true;
   }
-  bool Delete(ReplaceRole file) override { return !Held(file) && files.erase(file) == 1; }
+  bool Delete(ReplaceRole file) override { return !held.count(file) && files.erase(file) == 1; }
   bool Exists(ReplaceRole file) override { return files.count(file) == 1; }
-
- private:
-  bool Held(ReplaceRole file) const {
-    for (const ReplaceRole each : held) {
-      if (each == file) return true;
-    }
-    return false;
-  }
 };
-
-using Fault = FakeFiles::Fault;
-constexpr ReplaceRole kTarget = ReplaceRole::kTarget;
-constexpr ReplaceRole kNew = ReplaceRole::kReplacement;
-constexpr ReplaceRole kBackup = ReplaceRole::kBackup;
 
 // Each failure ReplaceFileW documents, and each refusal a share or another program gives: the
 // old text or the new one always ends up as the file, and the new one is deleted only while the
 // file is there. Files: "old" settings.ini, "new" the replacement.
 TEST(ReplaceSafely, AlwaysLeavesTheOldOrTheNewFileInPlace) {
+  using Acl = FakeFiles::Acl;
+  constexpr ReplaceOutcome kReplaced = ReplaceOutcome::kReplaced;
+  constexpr ReplaceOutcome kKept = ReplaceOutcome::kKept;
   struct Row {
     const char* name;
-    Fault fault;
-    std::vector<ReplaceRole> held;
+    uint32_t error;
+    Acl acl;
+    std::set<ReplaceRole> held;
     ReplaceOutcome outcome;
     std::map<ReplaceRole, std::string> after;
     bool noFile = false;
   };
+  const std::map<ReplaceRole, std::string> kOld = {{kTarget, "old"}};
+  const std::map<ReplaceRole, std::string> kNewOnly = {{kTarget, "new"}};
   const std::vector<Row> rows = {
       {"replaced: the backup goes once the new file is in place",
-       Fault::kNone,
+       0,
+       Acl::kWritable,
        {},
-       ReplaceOutcome::kReplaced,
-       {{kTarget, "new"}}},
+       kReplaced,
+       kNewOnly},
       {"1175: both keep their names; the new one goes",
-       Fault::kRemoveReplaced,
+       kErrorUnableToRemoveReplaced,
+       Acl::kWritable,
        {},
-       ReplaceOutcome::kKept,
-       {{kTarget, "old"}}},
+       kKept,
+       kOld},
       {"1176 with a backup name: both keep their names",
-       Fault::kMoveReplacement,
+       kErrorUnableToMoveReplacement,
+       Acl::kWritable,
        {},
-       ReplaceOutcome::kKept,
-       {{kTarget, "old"}}},
+       kKept,
+       kOld},
       {"1177: the new file is moved into place",
-       Fault::kMoveReplacement2,
+       kErrorUnableToMoveReplacement2,
+       Acl::kWritable,
        {},
-       ReplaceOutcome::kReplaced,
-       {{kTarget, "new"}}},
+       kReplaced,
+       kNewOnly},
       {"1177, the new file held: the old one is put back, the new one stays",
-       Fault::kMoveReplacement2,
+       kErrorUnableToMoveReplacement2,
+       Acl::kWritable,
        {kNew},
-       ReplaceOutcome::kKept,
+       kKept,
        {{kTarget, "old"}, {kNew, "new"}}},
       {"1177, both held: neither is deleted",
-       Fault::kMoveReplacement2,
+       kErrorUnableToMoveReplacement2,
+       Acl::kWritable,
        {kNew, kBackup},
        ReplaceOutcome::kStranded,
        {{kBackup, "old"}, {kNew, "new"}}},
       {"sharing violation: the file stays",
-       Fault::kSharing,
+       kErrorSharingViolation,
+       Acl::kWritable,
        {},
-       ReplaceOutcome::kKept,
-       {{kTarget, "old"}}},
-      {"access denied: the file stays",
-       Fault::kAccessDenied,
-       {},
-       ReplaceOutcome::kKept,
-       {{kTarget, "old"}}},
+       kKept,
+       kOld},
+      {"access denied: the file stays", kErrorAccessDenied, Acl::kWritable, {}, kKept, kOld},
       {"ACL: a share without WRITE_DAC saves without the permissions",
-       Fault::kNoWriteDac,
+       0,
+       Acl::kNoWriteDac,
        {},
-       ReplaceOutcome::kReplaced,
-       {{kTarget, "new"}}},
+       kReplaced,
+       kNewOnly},
       {"ACL: a system without the flag is asked again without it",
-       Fault::kNoAclFlag,
+       0,
+       Acl::kNoFlag,
        {},
-       ReplaceOutcome::kReplaced,
-       {{kTarget, "new"}}},
-      {"no file yet: the new one becomes it",
-       Fault::kNone,
+       kReplaced,
+       kNewOnly},
+      {"no file yet: the new one becomes it", 0, Acl::kWritable, {}, kReplaced, kNewOnly, true},
+      {"no file yet, and the folder refuses it: nothing is left",
+       0,
+       Acl::kWritable,
+       {kTarget},
+       kKept,
        {},
-       ReplaceOutcome::kReplaced,
-       {{kTarget, "new"}},
        true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     FakeFiles files;
-    files.fault = row.fault;
+    files.error = row.error;
+    files.acl = row.acl;
     files.files = {{kNew, "new"}};
     if (!row.noFile) files.files[kTarget] = "old";
     files.held = row.held;
