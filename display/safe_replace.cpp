@@ -18,7 +18,7 @@ ReplaceOutcome Recover(ReplacingFiles& files) {
     files.Delete(kBackup);
     return ReplaceOutcome::kReplaced;
   }
-  if (files.Exists(kBackup) && files.Move(kBackup, kTarget)) {
+  if (files.Move(kBackup, kTarget)) {
     files.Delete(kReplacement);
     return ReplaceOutcome::kKept;
   }

@@ -113,7 +113,7 @@ namespace {
 }
 
 // Of several players, the one to follow: each window's title is followed on its own, so that the
-// one whose title changed last is known. A window seen for the first time counts as changed now.
+// one whose title changed last is known. A window's first title counts as a change.
 [[nodiscard]] uint32_t FollowedPlayer(NowPlayingHost& host, NowPlayingState& state,
                                       const uint32_t (&windows)[kMostPlayers], uint32_t count) {
   ++state.probes;
@@ -121,7 +121,7 @@ namespace {
   PlayerSeen seen[kMostPlayers];
   for (uint32_t at = 0; at < count; ++at) {
     PlayerTrack& track = tracks[at];
-    track = {windows[at], Text(), state.probes};
+    track = {windows[at], Text(), 0};
     for (uint32_t known = 0; known < state.playersSeen; ++known) {
       if (state.players[known].window == windows[at]) track = std::move(state.players[known]);
     }
