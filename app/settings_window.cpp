@@ -254,12 +254,6 @@ void ShowPreview() {
   std::free(wide);
 }
 
-// The monitors the list names: those connected, as many as a display can have strips.
-int32_t MonitorCount() {
-  const int32_t monitors = ::GetSystemMetrics(SM_CMONITORS);
-  return monitors < static_cast<int32_t>(kMostStrips) ? monitors : kMostStrips;
-}
-
 // The item of the settings' choice: a monitor that is not connected, by number or identity,
 // is the one after the monitors.
 int MonitorItem(const Settings& settings, int32_t monitors) {

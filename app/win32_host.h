@@ -53,7 +53,7 @@ class Win32Host final : public NowPlayingHost {
   void TimerSetInterval(uint32_t milliseconds) override;
   void LiveTimerSetEnabled(bool enabled) override;
 
-  uint32_t PlayerFindWindow() override;
+  uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override;
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
   PlayerAnswer PlayerGetCaptionLength(uint32_t window) override;
@@ -98,8 +98,10 @@ class Win32Host final : public NowPlayingHost {
 // live region, whose changes are read out when the user is idle. Silent where the system cannot.
 void MarkLiveRegion(HWND label);
 
-// Monitor `number` (1..n, in EnumDisplayMonitors' order); null when there is none.
+// Monitor `number` (1..n, in EnumDisplayMonitors' order, without the invisible pseudo-monitors
+// of mirroring drivers); null when there is none. MonitorCount: how many there are.
 [[nodiscard]] HMONITOR MonitorByNumber(int32_t number);
+[[nodiscard]] int32_t MonitorCount();
 // The monitor device that shows `monitor`, as EnumDisplayDevicesW names it with
 // EDD_GET_DEVICE_INTERFACE_NAME: DeviceID its identity, DeviceString its name for people.
 [[nodiscard]] bool MonitorDevice(HMONITOR monitor, DISPLAY_DEVICEW& device);

@@ -251,6 +251,7 @@ void DisplayCycle(NowPlayingHost& host) {
   if (!(state.automatic || state.forced || state.shown)) return;
   // Over a full-screen program a new title is only recorded (the probe has stored it).
   StripMonitors monitors;
+  const uint32_t screens = state.screenChanges;
   if (!state.shown) {
     if (!ChooseMonitors(host, state, monitors)) return;
     UseStrips(host, state, monitors.count);
@@ -265,11 +266,23 @@ void DisplayCycle(NowPlayingHost& host) {
   int32_t positionMs = 0;
   const PlayerAnswer length = AskTrack(host, state, positionMs);
   const int32_t position = positionMs / 1000;
+  // A player that left the length unanswered is not asked for the fields in this run.
+  if (state.keyNotice.IsEmpty())
+    ReadFieldsOnce(host, state.settings.titleFormat.View(), length.answered);
+  // The player's queries wait in SendMessageTimeout, which handles the messages sent meanwhile: a
+  // new screen among them (WM_DISPLAYCHANGE) has the monitors listed again, for the strips to come
+  // out where monitors are now.
+  if (!state.shown && state.screenChanges != screens) {
+    if (!ChooseMonitors(host, state, monitors)) {
+      RearmTimer(host, state.settings.checkInterval);
+      return;
+    }
+    UseStrips(host, state, monitors.count);
+  }
   state.showsTrack = false;
   if (!state.keyNotice.IsEmpty()) {
     EachStrip(host, state, [&](uint32_t) { host.LabelSetCaption(state.keyNotice); });
   } else if (state.playerWindow != 0) {
-    // A player that left the length unanswered is not asked for the fields in this run.
     ShowTrack(host, state, length.value, position, length.answered);
     state.showsTrack = true;
   } else {
@@ -337,14 +350,18 @@ void FollowTrack(NowPlayingHost& host) {
 // The fields are read once per title, and only for a template: without one the player is asked
 // what it always was. The caption's title and the template are in the process's code page, the
 // fields in UTF-8: all of it goes to UTF-8, which the label shows whatever that code page is.
+void ReadFieldsOnce(NowPlayingHost& host, std::string_view format, bool mayAsk) {
+  NowPlayingState& state = NowPlaying();
+  if (format.empty() || state.fieldsRead || !mayAsk || state.playerWindow == 0) return;
+  state.fieldsRead = true;
+  static_cast<void>(host.PlayerReadFields(state.playerWindow, state.fields));
+}
+
 bool TrackText(NowPlayingHost& host, std::string_view format, int32_t lengthSeconds,
                int32_t positionSeconds, bool mayAsk, Text& text) {
   NowPlayingState& state = NowPlaying();
   if (!format.empty()) {
-    if (!state.fieldsRead && mayAsk && state.playerWindow != 0) {
-      state.fieldsRead = true;
-      static_cast<void>(host.PlayerReadFields(state.playerWindow, state.fields));
-    }
+    ReadFieldsOnce(host, format, mayAsk);
     const Text caption = host.SystemTextToUtf8(state.lastTitle.View());
     text = FormatTitle(host.SystemTextToUtf8(format).View(),
                        {state.fields, caption.View(), lengthSeconds, positionSeconds});

@@ -93,6 +93,10 @@ enum class TrayCommand : uint32_t {
 // (ERROR_HOTKEY_ALREADY_REGISTERED), or refused for another reason.
 enum class HotKeyAnswer : uint8_t { kRegistered, kHeldElsewhere, kRefused };
 
+// Players whose windows are looked at, at most (foobar2000's emulator beside Winamp or AIMP is
+// two).
+inline constexpr uint32_t kMostPlayers = 8;
+
 // Window handles are 32-bit; 0 means none.
 class NowPlayingHost {
  public:
@@ -163,10 +167,11 @@ class NowPlayingHost {
   // A second timer, made at the first call, whose ticks of 1000 ms run OnLiveTick.
   virtual void LiveTimerSetEnabled(bool enabled) = 0;
 
-  // The player: FindWindowA("Winamp v1.x", null), then WM_USER queries and WM_GETTEXT(size,
-  // buffer), each sent with SendMessageTimeoutA so that a player that hangs gives up after
-  // a short time instead of freezing the program.
-  [[nodiscard]] virtual uint32_t PlayerFindWindow() = 0;
+  // The players: every "Winamp v1.x" window (FindWindowExA, in the z-order, as FindWindowA finds
+  // the first), at most kMostPlayers, into `windows`; answers how many. Then WM_USER queries and
+  // WM_GETTEXT(size, buffer), each sent with SendMessageTimeoutA so that a player that hangs
+  // gives up after a short time instead of freezing the program.
+  [[nodiscard]] virtual uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) = 0;
   [[nodiscard]] virtual PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam,
                                                      int32_t lParam) = 0;
   // The answer is the count of bytes copied into the buffer.

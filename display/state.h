@@ -23,9 +23,22 @@ struct StripPlace {
   ScreenRect fitted;
 };
 
+// A player window the probe looks at while several are open: the title it showed last, and the
+// probe at which that title came.
+struct PlayerTrack {
+  uint32_t window;
+  Text title;
+  uint32_t changedAt;
+};
+
 struct NowPlayingState {
   // Refreshed by every probe, also with 0; the display cycle sends its queries here.
   uint32_t playerWindow;
+  // While several players are open: each one's last title (title_probe.cpp), and the probes so
+  // far.
+  PlayerTrack players[kMostPlayers];
+  uint32_t playersSeen;
+  uint32_t probes;
   // The title last reported as new; heads the popup's caption.
   Text lastTitle;
   // Its fields, read at its first display with a title template (display_cycle.h); and the
@@ -94,7 +107,8 @@ struct NowPlayingState {
   // set anew.
   ScreenRect fitted;
   bool screenChanged;
-  bool relayout;  // a new font waits for the next display to size the strip
+  uint32_t screenChanges;  // new screens reported so far
+  bool relayout;           // a new font waits for the next display to size the strip
 
   // The settings watch (settings_watch.h).
   FileStamp seenHere;

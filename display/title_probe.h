@@ -12,6 +12,7 @@ struct PlayerQuery {
   int32_t lParam;
 };
 inline constexpr PlayerQuery kQueryPlayingState{0, 104};  // 0 stopped, anything else playing
+inline constexpr int32_t kPlayingStatePlaying = 1;        // (3 is paused)
 inline constexpr PlayerQuery kQueryTrackLength{1, 105};   // seconds
 inline constexpr PlayerQuery kQueryPosition{0, 105};      // milliseconds
 
@@ -21,5 +22,6 @@ inline constexpr uint32_t kCaptionBufferSize = 1024;
 inline constexpr uint32_t kCaptionMostSize = 4096;
 
 // True when the player runs, is not stopped and shows a title other than the last one,
-// which it then becomes. Refreshes NowPlaying().playerWindow on every call.
+// which it then becomes. Refreshes NowPlaying().playerWindow on every call: of several players,
+// the one that plays (player_choice.h).
 [[nodiscard]] bool ProbeTitle(NowPlayingHost& host);

@@ -440,6 +440,12 @@ TEST(Tray, TheSettingsWindowWritesTheFileAsItCameOrSaysWhyNot) {
     EXPECT_STREQ(row.status, status);
     EXPECT_EQ(row.written.empty() ? row.file : row.written,
               dir.Read(row.link ? "target.ini" : "settings.ini"));
+    // The file the old one passed through, and the new one, are gone once it is in place.
+    for (const char* left :
+         {"settings.ini.bak", "settings.ini.new", "target.ini.bak", "target.ini.new"}) {
+      EXPECT_EQ(GetFileAttributesA((dir.Path() + "\\" + left).c_str()), INVALID_FILE_ATTRIBUTES)
+          << left;
+    }
     SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     app.app.HotKey(2);
     EXPECT_TRUE(app.EndsWithZero());

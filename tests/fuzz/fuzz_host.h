@@ -99,7 +99,10 @@ class FuzzHost : public NowPlayingHost {
   void TimerSetInterval(uint32_t) override {}
   void LiveTimerSetEnabled(bool) override {}
 
-  uint32_t PlayerFindWindow() override { return playerRunning ? playerWindow : 0; }
+  uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override {
+    windows[0] = playerWindow;
+    return playerRunning ? 1 : 0;
+  }
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
     if (!Answers(window)) return {0, false};
     if (wParam == 0 && lParam == 104) return {playingState, true};

@@ -106,7 +106,9 @@ class FrameLogHost final : public NowPlayingHost {
   int32_t FontSize() override { return inner_.FontSize(); }
   void TimerSetInterval(uint32_t milliseconds) override { inner_.TimerSetInterval(milliseconds); }
   void LiveTimerSetEnabled(bool enabled) override { inner_.LiveTimerSetEnabled(enabled); }
-  uint32_t PlayerFindWindow() override { return inner_.PlayerFindWindow(); }
+  uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override {
+    return inner_.PlayerListWindows(windows);
+  }
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
     return inner_.PlayerSendQuery(window, wParam, lParam);
   }
