@@ -219,7 +219,7 @@ class NowPlayingHost {
   // opens (a busy one is not waited for). One pipe at a time; no call waits on it more than a few
   // milliseconds. DiscordWrite writes the bytes whole, or answers false (the pipe broke, or would
   // not take them at once). DiscordRead appends what Discord sent since the last call, and answers
-  // false once the pipe has closed; news on the pipe runs OnDiscordNews.
+  // false once the pipe has closed; news on the pipe runs OnDiscordTick.
   [[nodiscard]] virtual bool DiscordOpen() = 0;
   [[nodiscard]] virtual bool DiscordWrite(std::string_view bytes) = 0;
   [[nodiscard]] virtual bool DiscordRead(Text& bytes) = 0;

@@ -63,13 +63,14 @@ bool ProbeTitle(NowPlayingHost& host) {
   char buffer[kCaptionMostSize];
   std::memset(buffer, 0, kCaptionBufferSize);
 
+  state.playingState = 0;
   state.playerWindow = host.PlayerFindWindow();
   if (state.playerWindow == 0) return false;
   // A player that does not answer gives no news, as a stopped one.
-  if (host.PlayerSendQuery(state.playerWindow, kQueryPlayingState.wParam, kQueryPlayingState.lParam)
-          .value == 0) {
-    return false;
-  }
+  state.playingState =
+      host.PlayerSendQuery(state.playerWindow, kQueryPlayingState.wParam, kQueryPlayingState.lParam)
+          .value;
+  if (state.playingState == 0) return false;
   const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, kCaptionBufferSize).value;
   std::string_view caption = Copied(buffer, kCaptionBufferSize, count);
   bool cut = false;

@@ -11,7 +11,7 @@ struct PlayerQuery {
   uint32_t wParam;
   int32_t lParam;
 };
-inline constexpr PlayerQuery kQueryPlayingState{0, 104};  // 0 stopped, anything else playing
+inline constexpr PlayerQuery kQueryPlayingState{0, 104};  // 0 stopped, 1 playing, 3 paused
 inline constexpr PlayerQuery kQueryTrackLength{1, 105};   // seconds
 inline constexpr PlayerQuery kQueryPosition{0, 105};      // milliseconds
 
@@ -21,5 +21,5 @@ inline constexpr uint32_t kCaptionBufferSize = 1024;
 inline constexpr uint32_t kCaptionMostSize = 4096;
 
 // True when the player runs, is not stopped and shows a title other than the last one,
-// which it then becomes. Refreshes NowPlaying().playerWindow on every call.
+// which it then becomes. Refreshes NowPlaying().playerWindow and playingState on every call.
 [[nodiscard]] bool ProbeTitle(NowPlayingHost& host);
