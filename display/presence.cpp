@@ -106,6 +106,7 @@ void ArmTimer(NowPlayingHost& host, DiscordLink& link, uint32_t tick) {
   uint32_t wait = 0;
   if (link.stage == DiscordLink::Stage::kHandshake) {
     wait = link.openedAt + kReadyWaitMs - tick;
+    if (wait > kReadyLookMs) wait = kReadyLookMs;
   } else if (link.stage == DiscordLink::Stage::kReady && link.wanted != link.told) {
     wait = link.sentAt[link.sent % kUpdatesMost] + kUpdatesWindowMs - tick;
   } else if (link.stage == DiscordLink::Stage::kClosed && link.wanted.active) {

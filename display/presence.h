@@ -20,6 +20,9 @@ inline constexpr uint32_t kUpdatesWindowMs = 20000;
 // handshake: the pipe is closed.
 inline constexpr uint32_t kRetryMs = 30000;
 inline constexpr uint32_t kReadyWaitMs = 5000;
+// While READY is awaited the pipe is also looked at this often: the timer's ticks come also
+// inside the strip's animations, whose message pump the pipe's news does not reach.
+inline constexpr uint32_t kReadyLookMs = 50;
 
 // What plays, as the player last told it: a track (not paused, stopped or closed) with the two
 // lines of DiscordDetails and DiscordState filled in (UTF-8), its length in seconds (-1 or 0

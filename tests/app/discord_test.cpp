@@ -23,7 +23,8 @@ struct Received {
 
 class StandInDiscord {
  public:
-  explicit StandInDiscord(const WorkDir& dir) : dir_(dir) {}
+  // The record starts empty, and goes with the folder.
+  explicit StandInDiscord(WorkDir& dir) : dir_(dir) { dir.Write("discord.txt", ""); }
   [[nodiscard]] bool Start(const std::string& options) {
     process_.Kill();
     return process_.Start(BinDir() + "\\discord.exe",
@@ -67,7 +68,7 @@ class StandInDiscord {
   }
 
  private:
-  const WorkDir& dir_;
+  WorkDir& dir_;
   Process process_;
 };
 
