@@ -1,19 +1,24 @@
 #include "display/discord_follow.h"
 
-#include "display/display_cycle.h"
 #include "display/presence.h"
 #include "display/title_probe.h"
+#include "display/title_template.h"
 
 namespace {
 
 constexpr int32_t kPlaying = 1;
 
-// A line of the templates, in UTF-8; a template that gives nothing gives no line.
-[[nodiscard]] Text Line(NowPlayingHost& host, std::string_view format, int32_t lengthSeconds,
-                        int32_t positionSeconds) {
-  Text text;
-  if (!TrackText(host, format, lengthSeconds, positionSeconds, true, text)) return Text();
-  return text;
+// A line of the templates, in UTF-8, from the track's fields (read once per title, as the strip's
+// template reads them) and the caption's title; a template that gives nothing gives no line.
+[[nodiscard]] Text Line(NowPlayingHost& host, NowPlayingState& state, std::string_view format,
+                        int32_t lengthSeconds, int32_t positionSeconds) {
+  if (!state.fieldsRead) {
+    state.fieldsRead = true;
+    static_cast<void>(host.PlayerReadFields(state.playerWindow, state.fields));
+  }
+  const Text caption = host.SystemTextToUtf8(state.lastTitle.View());
+  return FormatTitle(host.SystemTextToUtf8(format).View(),
+                     {state.fields, caption.View(), lengthSeconds, positionSeconds});
 }
 
 }  // namespace
@@ -34,8 +39,8 @@ void FollowPlayerForDiscord(NowPlayingHost& host, NowPlayingState& state) {
       now.lengthSeconds = length.value;
       now.positionMs = position.value < 0 ? 0 : position.value;
       const int32_t seconds = now.positionMs / 1000;
-      now.details = Line(host, state.settings.discordDetails.View(), length.value, seconds);
-      now.state = Line(host, state.settings.discordState.View(), length.value, seconds);
+      now.details = Line(host, state, state.settings.discordDetails.View(), length.value, seconds);
+      now.state = Line(host, state, state.settings.discordState.View(), length.value, seconds);
       newTrack = state.lastTitle != state.discordTitle;
       state.discordTitle = state.lastTitle;
     }

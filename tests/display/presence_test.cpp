@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "display/events.h"
+#include "display/state.h"
 #include "tests/display/fake_host.h"
 
 namespace {
@@ -358,6 +360,44 @@ TEST_F(PresenceTest, QuitClears) {
   EndPresence(host, link);
   EXPECT_FALSE(host.discord.open);
   EXPECT_EQ(Sent(), (std::vector<std::string>{"set One|Artist 0-200", "clear"}));
+}
+
+// The probe's looks at the player reach Discord whatever the strip does: the caption's title
+// through DiscordDetails, the track's fields through DiscordState; paused (3), stopped and
+// closed clear. With automatic display off the strip stays away, and Discord is told all the same.
+TEST(PresenceOfThePlayer, EachProbeTellsDiscordWhatPlays) {
+  ResetNowPlaying();
+  FakeHost host;
+  host.settingsFile = "[Main]\nMemEconomy=0\n[Share]\nDiscordApp=42\n";
+  host.discord.running = true;
+  TrackFields fields;
+  fields[TrackField::kArtist] = "Ada";
+  fields[TrackField::kAlbum] = "Blue";
+  host.player.fields = fields;
+  host.player.Play("3. Ada - Song - Winamp", 200, 1000);
+  LoadSettings(host);
+  OnHotKey(host, 1);  // automatic display off
+  host.log.clear();
+  const auto tick = [&](int32_t state) {
+    host.player.state = state;
+    OnTimerTick(host);
+    if (!host.discord.incoming.empty()) OnDiscordTick(host);  // READY, as the pipe's news
+  };
+  tick(1);
+  tick(1);
+  tick(3);
+  tick(3);
+  tick(1);
+  host.player.state = 0;
+  host.player.running = false;
+  tick(0);
+  std::vector<std::string> sent;
+  for (const auto& frame : host.discord.frames) sent.push_back(Summary(frame));
+  EXPECT_EQ(sent,
+            (std::vector<std::string>{R"(hello {"v":1,"client_id":"42"})",
+                                      "set Ada - Song|Ada \xE2\x80\x93 Blue -1-199", "clear",
+                                      "set Ada - Song|Ada \xE2\x80\x93 Blue -1-199", "clear"}));
+  EXPECT_EQ(host.log, std::vector<std::string>{}) << "the strip stayed away";
 }
 
 }  // namespace
