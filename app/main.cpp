@@ -40,9 +40,10 @@ void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
 }
 
 // The settings watch's timer, and how many folders tell it of a change (0: it looks at the files
-// every time, as where a folder cannot be watched).
+// every time, as where a folder cannot be watched), and their change notifications.
 TTimer* watchTimer = nullptr;
 DWORD watchedFolders = 0;
+HANDLE folderChanges[2] = {};
 
 // A file changed in a watched folder (any file): the looks go on until the change has settled.
 void SettingsFolderChanged(DWORD /*folder*/) {
@@ -53,12 +54,12 @@ void WatchSettingsEvent(void* /*form*/, TObject* /*sender*/) {
   // The looks stop until a folder tells of the next change once the watch wants none: a change
   // read (and read once more after the file time's grain), or none there.
   if (OnSettingsLook(PopupHost()) || watchedFolders == 0) return;
-  if (!WatchSettingsFoldersAgain(RunWaits.Handles, watchedFolders)) {
+  if (!WatchSettingsFoldersAgain(folderChanges, watchedFolders)) {
     watchedFolders = 0;
     return;
   }
   watchTimer->SetEnabled(false);
-  RunWaits.Count = watchedFolders;
+  WaitForFolders(folderChanges, watchedFolders, &SettingsFolderChanged);
 }
 
 void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,
@@ -145,11 +146,8 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   watchTimer = &settingsWatch;
   // From before the settings are read: a save from here on is seen. The looks go on until the
   // watch has read the file once more after the start, then rest.
-  watchedFolders = WatchSettingsFolders(RunWaits.Handles);
-  if (watchedFolders != 0) {
-    RunWaits.Count = watchedFolders;
-    RunWaits.OnSignal = &SettingsFolderChanged;
-  }
+  watchedFolders = WatchSettingsFolders(folderChanges);
+  if (watchedFolders != 0) WaitForFolders(folderChanges, watchedFolders, &SettingsFolderChanged);
 
   TLabel label(&form, Text());
   form.Label = &label;

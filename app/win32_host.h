@@ -85,6 +85,14 @@ class Win32Host final : public NowPlayingHost {
   bool TrayNotify(TrayAction action, const Text& tip) override;
   TrayCommand TrayMenu(bool automatic) override;
 
+  bool DiscordOpen() override;
+  bool DiscordWrite(std::string_view bytes) override;
+  bool DiscordRead(Text& bytes) override;
+  void DiscordClose() override;
+  void DiscordTimer(uint32_t milliseconds) override;
+  uint32_t ProcessId() override;
+  int64_t UnixTime() override;
+
  private:
   TForm1& form_;
   // The strip the form's calls go to; Monitor=all's strips (the form is the first).
@@ -92,6 +100,17 @@ class Win32Host final : public NowPlayingHost {
   TForm1* strips_[kMostStrips] = {};
   // Made at its first use: with LivePosition and Progress off the program has none.
   TTimer* liveTimer_ = nullptr;
+  // Discord's pipe (discord_pipe.cpp): one read under way on it at a time, into the buffer, and
+  // the timer, all made at their first use: with DiscordApp empty the program has none.
+  void StartDiscordRead();
+  HANDLE discordPipe_ = INVALID_HANDLE_VALUE;
+  HANDLE discordReadEvent_ = nullptr;
+  HANDLE discordWriteEvent_ = nullptr;
+  OVERLAPPED discordRead_ = {};
+  bool discordReading_ = false;
+  bool discordBroken_ = false;
+  char discordBuffer_[4096];
+  TTimer* discordTimer_ = nullptr;
 };
 
 // Once at the start, for screen readers that want to be told (Narrator): the label is a polite
@@ -105,6 +124,11 @@ void MarkLiveRegion(HWND label);
 // The monitor device that shows `monitor`, as EnumDisplayDevicesW names it with
 // EDD_GET_DEVICE_INTERFACE_NAME: DeviceID its identity, DeviceString its name for people.
 [[nodiscard]] bool MonitorDevice(HMONITOR monitor, DISPLAY_DEVICEW& device);
+
+// Run's waits besides the messages (run_waits.cpp): the settings folders' change notifications
+// (count 0: none), and the event of Discord's pipe while a read is under way on it (null: none).
+void WaitForFolders(const HANDLE* handles, DWORD count, void (*onSignal)(DWORD index));
+void WaitForDiscord(HANDLE event);
 
 // The one host of the process, bound to the popup by start-up: the Win32 host, or one that
 // wraps it (the benchmark's frame counter).

@@ -1,6 +1,7 @@
 #include "display/display_cycle.h"
 
 #include "display/colors.h"
+#include "display/discord_follow.h"
 #include "display/placement.h"
 #include "display/scale.h"
 #include "display/state.h"
@@ -245,6 +246,8 @@ void DisplayCycle(NowPlayingHost& host) {
     state.fields = TrackFields();
     state.fieldsRead = false;
   }
+  // Discord follows the player, not the strip.
+  FollowPlayerForDiscord(host, state);
   // Go on when the strip is out, a display was forced, or a new title came while automatic
   // display is on.
   if (!(changed || state.shown || state.forced)) return;

@@ -1,6 +1,7 @@
 #include "display/events.h"
 
 #include "display/colors.h"
+#include "display/discord_follow.h"
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
 #include "display/ini_file.h"
@@ -98,6 +99,7 @@ void RunDisplayCycle(NowPlayingHost& host) {
   if (state.cycleRuns != 0 || state.exiting) return;
   state.loopWanted = false;
   TakeWaitingSettings(host, state);
+  TakeDiscordNotice(state);
   FollowTitleInTooltip(host, state);
   if (state.menuWanted) {
     state.menuWanted = false;
@@ -189,6 +191,7 @@ void OnHotKey(NowPlayingHost& host, uint32_t id) {
       // Nothing is freed or unregistered: the system reclaims it all with the process. The
       // icon is the exception.
       RemoveTrayIcon(host, state);
+      EndPresence(host, state.discord);
       state.exiting = true;
       host.ExitProcess(0);
       return;
@@ -280,6 +283,10 @@ bool ModalLoopMayOpen() {
 
 void OnAccentChanged() {
   NowPlaying().accentChanged = true;
+}
+
+void OnDiscordTick(NowPlayingHost& host) {
+  RunDiscord(host, NowPlaying());
 }
 
 void OnScreenChanged(NowPlayingHost& host) {

@@ -52,6 +52,9 @@ void OnModalLoop(NowPlayingHost& host, bool open);
 // "ImmersiveColorSet"): the strip takes it at its next display.
 void OnAccentChanged();
 
+// Discord's timer ticked, or its pipe has news (presence.h).
+void OnDiscordTick(NowPlayingHost& host);
+
 // WM_DISPLAYCHANGE, or a new work area (WM_SETTINGCHANGE with SPI_SETWORKAREA).
 void OnScreenChanged(NowPlayingHost& host);
 // WM_DPICHANGED, with the new resolution of the strip's window.

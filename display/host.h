@@ -220,6 +220,22 @@ class NowPlayingHost {
   [[nodiscard]] virtual bool SystemColorization(uint32_t& color) = 0;
   [[nodiscard]] virtual bool SystemAccentColor(uint32_t& color) = 0;
 
+  // Discord's local RPC: the named pipe \\?\pipe\discord-ipc-N, the first of N = 0 to 9 that
+  // opens (a busy one is not waited for). One pipe at a time; no call waits on it more than a few
+  // milliseconds. DiscordWrite writes the bytes whole, or answers false (the pipe broke, or would
+  // not take them at once). DiscordRead appends what Discord sent since the last call, and answers
+  // false once the pipe has closed; news on the pipe runs OnDiscordTick.
+  [[nodiscard]] virtual bool DiscordOpen() = 0;
+  [[nodiscard]] virtual bool DiscordWrite(std::string_view bytes) = 0;
+  [[nodiscard]] virtual bool DiscordRead(Text& bytes) = 0;
+  virtual void DiscordClose() = 0;
+  // Discord's timer: OnDiscordTick runs `milliseconds` from now, and as often again until it is
+  // set anew; 0 stops it.
+  virtual void DiscordTimer(uint32_t milliseconds) = 0;
+  // GetCurrentProcessId; the time of day in Unix seconds (GetSystemTimeAsFileTime).
+  [[nodiscard]] virtual uint32_t ProcessId() = 0;
+  [[nodiscard]] virtual int64_t UnixTime() = 0;
+
   // The system. ExitProcess does not return in the program; the logic still returns at
   // once after calling it, without touching anything else.
   [[nodiscard]] virtual uint32_t GetTickCount() = 0;

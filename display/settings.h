@@ -97,7 +97,20 @@ inline constexpr int32_t kPercentMost = 100;
   X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                    \
     "like Ctrl+Alt+Shift+F10; None: no key")                                                   \
   X(AtOnce, KeySetting, automaticKey, Key, "Keys", "Automatic", "Ctrl+Shift+C", "")            \
-  X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V", "")
+  X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V", "")                      \
+  X(AtOnce, SettingTemplate, shareFile, Template, "Share", "File", "",                         \
+    "a file that holds what plays, for overlays (see README.txt); relative to this\r\n"        \
+    "; file's folder, %NAME% expanded; empty: no file")                                        \
+  X(AtOnce, SettingTemplate, fileText, Template, "Share", "FileText", "[%artist% - ]%title%",  \
+    "what the file holds, as Text=")                                                           \
+  X(AtOnce, SettingTemplate, fileStopped, Template, "Share", "FileStopped", "",                \
+    "what it holds while nothing plays")                                                       \
+  X(AtOnce, SettingText, discordApp, Name, "Share", "DiscordApp", "",                          \
+    "a Discord application's ID: \"Listening to\" in Discord (see README.txt); empty: off")    \
+  X(AtOnce, SettingTemplate, discordDetails, Template, "Share", "DiscordDetails", "%title%",   \
+    "Discord's two lines, as Text=")                                                           \
+  X(AtOnce, SettingTemplate, discordState, Template, "Share", "DiscordState",                  \
+    "[%artist%][ \xE2\x80\x93 %album%]", "")
 
 // The list as data, for the reader and the writer, which go through it in a loop: where each
 // value is in Settings, how it is read, its section (SectionName), key and
@@ -121,7 +134,7 @@ struct SettingEntry {
   uint8_t section;
   SettingKind kind;
 };
-// "Main", "Font" or "Keys", by the index a SettingEntry has.
+// "Main", "Font", "Keys" or "Share", by the index a SettingEntry has.
 [[nodiscard]] const char* SectionName(uint8_t section);
 // The words of the colour settings.
 inline constexpr char kAccentWord[] = "accent";

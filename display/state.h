@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "display/host.h"
+#include "display/presence.h"
 #include "display/settings.h"
 #include "toolkit/text.h"
 
@@ -32,13 +33,15 @@ struct PlayerTrack {
 };
 
 struct NowPlayingState {
-  // Refreshed by every probe, also with 0; the display cycle sends its queries here.
+  // Refreshed by every probe, also with 0; the display cycle sends its queries here. And the
+  // player's answer to the playing-state query (0 also when there is no player).
   uint32_t playerWindow;
   // While several players are open: each one's last title (title_probe.cpp), and the probes so
   // far.
   PlayerTrack players[kMostPlayers];
   uint32_t playersSeen;
   uint32_t probes;
+  int32_t playingState;
   // The title last reported as new; heads the popup's caption.
   Text lastTitle;
   // Its fields, read at its first display with a title template (display_cycle.h); and the
@@ -128,6 +131,10 @@ struct NowPlayingState {
   uint32_t stripsMade = 1;
   uint32_t strip;
   StripPlace places[kMostStrips];
+
+  // Discord's "Listening to" (presence.h), and the title it last followed (discord_follow.h).
+  DiscordLink discord;
+  Text discordTitle;
 
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.

@@ -151,8 +151,10 @@ bool ProbeTitle(NowPlayingHost& host) {
     state.playersSeen = 0;
     state.playerWindow = count == 1 ? windows[0] : 0;
   }
+  state.playingState = 0;
   if (state.playerWindow == 0) return false;
-  if (PlayingState(host, state.playerWindow) == 0) return false;
+  state.playingState = PlayingState(host, state.playerWindow);
+  if (state.playingState == 0) return false;
   Text title;
   if (!ReadNewTitle(host, state.playerWindow, state.lastTitle, title)) return false;
   state.lastTitle = std::move(title);

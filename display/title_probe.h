@@ -11,10 +11,10 @@ struct PlayerQuery {
   uint32_t wParam;
   int32_t lParam;
 };
-inline constexpr PlayerQuery kQueryPlayingState{0, 104};  // 0 stopped, anything else playing
-inline constexpr int32_t kPlayingStatePlaying = 1;        // (3 is paused)
-inline constexpr PlayerQuery kQueryTrackLength{1, 105};   // seconds
-inline constexpr PlayerQuery kQueryPosition{0, 105};      // milliseconds
+inline constexpr PlayerQuery kQueryPlayingState{0, 104};  // 0 stopped, 1 playing, 3 paused
+inline constexpr int32_t kPlayingStatePlaying = 1;
+inline constexpr PlayerQuery kQueryTrackLength{1, 105};  // seconds
+inline constexpr PlayerQuery kQueryPosition{0, 105};     // milliseconds
 
 inline constexpr uint32_t kCaptionBufferSize = 1024;
 // A caption that may not fit those 1024 bytes is read again whole, into at most this many
@@ -22,6 +22,6 @@ inline constexpr uint32_t kCaptionBufferSize = 1024;
 inline constexpr uint32_t kCaptionMostSize = 4096;
 
 // True when the player runs, is not stopped and shows a title other than the last one,
-// which it then becomes. Refreshes NowPlaying().playerWindow on every call: of several players,
-// the one that plays (player_choice.h).
+// which it then becomes. Refreshes NowPlaying().playerWindow and playingState on every call: of
+// several players, the one that plays (player_choice.h).
 [[nodiscard]] bool ProbeTitle(NowPlayingHost& host);

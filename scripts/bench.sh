@@ -160,6 +160,25 @@ wine_mem=$(watcher mem)
 stop_program "$pr"
 stop_program "$pw"
 
+# ---- 2. the same rest with the now-playing file and Discord's presence on, Discord absent: the
+# file written at each change, a try at Discord's pipe every 30 s. Measured, beside the yardstick;
+# then tunelamp runs again without settings for the rest of the run.
+echo "== at rest, player on one long track, the file and Discord on, Discord absent (${rest_seconds} s)"
+stop_program "$tl"
+printf '[Share]\r\nFile=now-playing.txt\r\nDiscordApp=123456789012345678\r\n' >"$work/settings.ini"
+tl=$(start_program "$bin/tunelamp.exe")
+pw=$(start_program "$bin/bench_baseline.exe" probe "$check_ms" watch)
+watcher settle 60000 display >/dev/null || true
+wait_idle "$tl" "$pw"
+c_tl=$(cpu_ticks "$tl") c_pw=$(cpu_ticks "$pw")
+sleep "$rest_seconds"
+c_tl=$(($(cpu_ticks "$tl") - c_tl)) c_pw=$(($(cpu_ticks "$pw") - c_pw))
+stop_program "$pw"
+stop_program "$tl"
+rm -f "$work/settings.ini" "$work/now-playing.txt"
+tl=$(start_program "$bin/tunelamp.exe")
+watcher settle 60000 display >/dev/null || true
+
 # ---- 4. and 5. displays: delay after a caption change, CPU of whole displays; first with a
 # player that announces nothing (the check timer finds each title), then announcing each one
 echo "== $samples displays, the player announcing nothing: delay and CPU"
@@ -331,9 +350,11 @@ files' last write time and size (GetFileAttributesExW) only after a change there
 |---|---|---|---|---|---|
 | no player (tunelamp polls every 100 ms) | $(ms "$a_tl") ($(pct "$a_tl")) | $(ms "$a_bl") ($(pct "$a_bl")) | $(ms "$a_pr") (100 ms) | $(ms "$a_pw") | — |
 | player on one long track (polls every $check_ms ms) | $(ms "$b_tl") ($(pct "$b_tl")) | $(ms "$b_bl") ($(pct "$b_bl")) | $(ms "$b_pr") ($check_ms ms) | $(ms "$b_pw") | $(ms "$b_pl") |
+| the same, with the file and Discord on, Discord absent | $(ms "$c_tl") ($(pct "$c_tl")) | — | — | $(ms "$c_pw") | — |
 
 Goal: no more than the timers, the probe and the watch, i.e. within the probe + watch yardstick
 (+10 %, + two clock ticks): no player $(verdict "$rest_a_ok" timed), with player $(verdict "$rest_b_ok" timed).
+The row with the file and Discord on is measured beside the yardstick, not judged.
 
 ## 3. Frames per animation
 

@@ -50,6 +50,32 @@ struct FakePlayer {
   }
 };
 
+// Discord as its pipe behaves: there or not (no pipe opens), one client at a time; it answers a
+// handshake with the READY dispatch (unless told not to) and keeps every frame written to it.
+struct FakeDiscord {
+  bool running = false;
+  bool answersReady = true;
+  bool open = false;     // the program holds the pipe
+  int opens = 0;         // tries to open it
+  std::string incoming;  // bytes Discord has written that the program has not read
+  std::vector<std::pair<uint32_t, std::string>> frames;  // opcode and JSON, as written
+  uint32_t timer = 0;                                    // Discord's timer as last set, and when
+  uint32_t timerSetAt = 0;
+
+  static std::string Frame(uint32_t opcode, const std::string& json) {
+    std::string bytes;
+    for (const uint32_t word : {opcode, static_cast<uint32_t>(json.size())}) {
+      for (int i = 0; i < 4; ++i) bytes += static_cast<char>(word >> (8 * i));
+    }
+    return bytes + json;
+  }
+  // Discord ends: the pipe breaks.
+  void Quit() {
+    running = false;
+    incoming.clear();
+  }
+};
+
 class FakeHost : public NowPlayingHost {
  public:
   std::vector<std::string> log;
@@ -58,6 +84,7 @@ class FakeHost : public NowPlayingHost {
   FakePlayer player;
   // Further players, after `player` in the z-order (foobar2000's emulator beside Winamp, say).
   std::vector<FakePlayer> others;
+  FakeDiscord discord;
 
   // The simulated clock and its scripted jumps: before answering the n-th reading
   // (1-based, counted over the whole test), the clock moves on by the given milliseconds.
@@ -497,6 +524,45 @@ class FakeHost : public NowPlayingHost {
   }
   void SettingsEdit() override { Record("edit settings"); }
   void SettingsWindow() override { Record("settings window"); }
+
+  bool DiscordOpen() override {
+    ++discord.opens;
+    if (!discord.running || discord.open) return false;
+    discord.open = true;
+    return true;
+  }
+  // A write is whole frames here, as the logic writes them.
+  bool DiscordWrite(std::string_view bytes) override {
+    if (!discord.open || !discord.running) return false;
+    for (size_t at = 0; at + 8 <= bytes.size();) {
+      uint32_t header[2] = {};
+      std::memcpy(header, bytes.data() + at, 8);
+      discord.frames.emplace_back(header[0], std::string(bytes.substr(at + 8, header[1])));
+      at += 8 + header[1];
+      if (header[0] == 0 && discord.answersReady) {
+        discord.incoming += FakeDiscord::Frame(
+            1,
+            R"({"cmd":"DISPATCH","data":{"v":1,"user":{"id":"1","username":"u"}},"evt":"READY","nonce":null})");
+      }
+    }
+    return true;
+  }
+  bool DiscordRead(Text& bytes) override {
+    if (!discord.open) return false;
+    bytes += discord.incoming;
+    discord.incoming.clear();
+    return discord.running;
+  }
+  void DiscordClose() override {
+    discord.open = false;
+    discord.incoming.clear();
+  }
+  void DiscordTimer(uint32_t milliseconds) override {
+    discord.timer = milliseconds;
+    discord.timerSetAt = now;
+  }
+  uint32_t ProcessId() override { return 4242; }
+  int64_t UnixTime() override { return 1700000000 + now / 1000; }
 
   static std::string Hex(uint32_t value) {
     char text[16];

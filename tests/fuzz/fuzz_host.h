@@ -157,6 +157,14 @@ class FuzzHost : public NowPlayingHost {
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }
   void ExitProcess(uint32_t) override { exited = true; }
   Text SystemTextToUtf8(std::string_view text) override { return Text(text); }
+  // Discord is not running.
+  bool DiscordOpen() override { return false; }
+  bool DiscordWrite(std::string_view) override { return false; }
+  bool DiscordRead(Text&) override { return false; }
+  void DiscordClose() override {}
+  void DiscordTimer(uint32_t) override {}
+  uint32_t ProcessId() override { return 1; }
+  int64_t UnixTime() override { return now / 1000; }
 
   SettingsRead ReadSettingsFile(Text& bytes) override {
     bytes = Text(settings);
