@@ -23,6 +23,25 @@ struct StripPlace {
   ScreenRect fitted;
 };
 
+// The now-playing file (share_file.h): what it was last written with and holds, and the track its
+// own look last saw, with that track's fields.
+struct ShareFileState {
+  Text path;  // File=, FileText= and FileStopped= as the file was last written with them
+  Text format;
+  Text stopped;
+  bool holds;         // written since the start or since those settings changed
+  Text written;       // what it then holds
+  bool wrotePlaying;  // the track it was written for: playing, and its title
+  Text wroteTitle;
+  bool held;     // the last write was refused by a reader: it is tried again
+  bool givenUp;  // refused for good: left alone until the settings change
+  Text notice;   // why, told at the next display
+  Text title;
+  TrackFields fields;
+  bool fieldsRead;
+  uint32_t interval;  // its timer, as last set
+};
+
 struct NowPlayingState {
   // Refreshed by every probe, also with 0; the display cycle sends its queries here.
   uint32_t playerWindow;
@@ -114,6 +133,8 @@ struct NowPlayingState {
   uint32_t stripsMade = 1;
   uint32_t strip;
   StripPlace places[kMostStrips];
+
+  ShareFileState file;
 
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.

@@ -57,12 +57,57 @@ namespace {
 
 }  // namespace
 
-bool ProbeTitle(NowPlayingHost& host) {
-  NowPlayingState& state = NowPlaying();
+bool ReadCaptionTitle(NowPlayingHost& host, uint32_t window, const Text& last, Text& title) {
   // Read into its first 1024 bytes, and all of it when the caption is read again.
   char buffer[kCaptionMostSize];
   std::memset(buffer, 0, kCaptionBufferSize);
+  const int32_t count = host.PlayerGetCaption(window, buffer, kCaptionBufferSize).value;
+  std::string_view caption = Copied(buffer, kCaptionBufferSize, count);
+  bool cut = false;
+  if (MayBeCut(caption, kCaptionBufferSize)) {
+    // WM_GETTEXTLENGTH answers the whole length, or more in another code page: a buffer of that
+    // size holds the caption whole, up to the most this probe reads.
+    const PlayerAnswer length = host.PlayerGetCaptionLength(window);
+    const uint32_t whole = static_cast<uint32_t>(length.value);
+    cut = !length.answered;
+    if (length.answered && whole > caption.size()) {
+      const uint32_t size = whole < kCaptionMostSize ? whole + 1 : kCaptionMostSize;
+      std::memset(buffer, 0, size);
+      caption = Copied(buffer, size, host.PlayerGetCaption(window, buffer, size).value);
+      cut = whole >= kCaptionMostSize && MayBeCut(caption, size);
+    }
+  }
+  // A step of the taskbar scroll that was cut short cannot be read back: no news.
+  if (cut && MayBeScrolled(caption)) return false;
+  // A step reads as the caption it turns, of Winamp's scroll first, then of the plain circle.
+  // One that reads more than one way is the title already known when one of its readings is;
+  // otherwise the likeliest one counts.
+  bool turned = false;
+  const auto isLastTitle = [&](std::string_view reading) {
+    Text candidate;
+    if (!CutTitle(reading, candidate)) return false;
+    if (candidate == last) return true;
+    if (!turned) title = std::move(candidate);
+    turned = true;
+    return false;
+  };
+  std::string_view reading;
+  for (ScrollReadings readings(cut ? std::string_view() : caption); readings.Next(reading);) {
+    if (isLastTitle(reading)) {
+      title = last;
+      return true;
+    }
+  }
+  Text circle;
+  if (!cut && UnturnCircle(caption, circle) && isLastTitle(circle.View())) {
+    title = last;
+    return true;
+  }
+  return turned || CutTitle(caption, title);
+}
 
+bool ProbeTitle(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
   state.playerWindow = host.PlayerFindWindow();
   if (state.playerWindow == 0) return false;
   // A player that does not answer gives no news, as a stopped one.
@@ -70,44 +115,8 @@ bool ProbeTitle(NowPlayingHost& host) {
           .value == 0) {
     return false;
   }
-  const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, kCaptionBufferSize).value;
-  std::string_view caption = Copied(buffer, kCaptionBufferSize, count);
-  bool cut = false;
-  if (MayBeCut(caption, kCaptionBufferSize)) {
-    // WM_GETTEXTLENGTH answers the whole length, or more in another code page: a buffer of that
-    // size holds the caption whole, up to the most this probe reads.
-    const PlayerAnswer length = host.PlayerGetCaptionLength(state.playerWindow);
-    const uint32_t whole = static_cast<uint32_t>(length.value);
-    cut = !length.answered;
-    if (length.answered && whole > caption.size()) {
-      const uint32_t size = whole < kCaptionMostSize ? whole + 1 : kCaptionMostSize;
-      std::memset(buffer, 0, size);
-      caption = Copied(buffer, size, host.PlayerGetCaption(state.playerWindow, buffer, size).value);
-      cut = whole >= kCaptionMostSize && MayBeCut(caption, size);
-    }
-  }
-  // A step of the taskbar scroll that was cut short cannot be read back: no news.
-  if (cut && MayBeScrolled(caption)) return false;
-  // A step reads as the caption it turns, of Winamp's scroll first, then of the plain circle.
-  // One that reads more than one way is no news when one of its readings is the title already
-  // out; otherwise the likeliest one counts.
   Text title;
-  bool turned = false;
-  const auto isLastTitle = [&](std::string_view reading) {
-    Text candidate;
-    if (!CutTitle(reading, candidate)) return false;
-    if (candidate == state.lastTitle) return true;
-    if (!turned) title = std::move(candidate);
-    turned = true;
-    return false;
-  };
-  std::string_view reading;
-  for (ScrollReadings readings(cut ? std::string_view() : caption); readings.Next(reading);) {
-    if (isLastTitle(reading)) return false;
-  }
-  Text circle;
-  if (!cut && UnturnCircle(caption, circle) && isLastTitle(circle.View())) return false;
-  if (!turned && !CutTitle(caption, title)) return false;
+  if (!ReadCaptionTitle(host, state.playerWindow, state.lastTitle, title)) return false;
   if (title == state.lastTitle) return false;
   state.lastTitle = std::move(title);
   return true;
