@@ -81,18 +81,6 @@ struct FilePaths {
   }
 }
 
-// A move over a file that another program holds open without delete sharing fails with a
-// sharing violation, or on some systems with access denied: then whether the file can be opened
-// for deleting tells the two apart.
-[[nodiscard]] bool HeldByAnother(const wchar_t* file) {
-  const HANDLE handle =
-      ::CreateFileW(file, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, 0, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
-  ::CloseHandle(handle);
-  return false;
-}
-
 // What refuses the file before anything is written: a folder of that name, or a read-only file.
 [[nodiscard]] FileWrite Obstacle(const FilePaths& paths) {
   const DWORD attributes = ::GetFileAttributesW(paths.file);
@@ -119,7 +107,10 @@ struct FilePaths {
   }
   const DWORD error = whole ? ::GetLastError() : ERROR_WRITE_FAULT;
   ::DeleteFileW(paths.temporary);
-  if (error == ERROR_ACCESS_DENIED && HeldByAnother(paths.file)) return FileWrite::kHeld;
+  // The folder took the temporary file and the file is no read-only one: a move refused now is
+  // another program's hold (a reader without delete sharing, a scanner; some systems answer it
+  // with access denied), and is tried again.
+  if (error == ERROR_ACCESS_DENIED) return FileWrite::kHeld;
   return Refusal(error);
 }
 
