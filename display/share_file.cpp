@@ -85,19 +85,22 @@ void PassNotice(NowPlayingState& state) {
 
 }  // namespace
 
-void FollowPlayerInFile(NowPlayingHost& host, NowPlayingState& state, FileLook look) {
-  if (!state.settingsLoaded || state.exiting) return;
+namespace {
+
+void Look(NowPlayingHost& host, NowPlayingState& state, FileLook look) {
   ShareFileState& file = state.file;
   const Settings& settings = state.settings;
   if (settings.shareFile.View().empty()) {
     SetTimer(host, file, 0, false);
     file = ShareFileState();
+    file.looking = true;
     return;
   }
   if (!SameSettings(host, file, settings)) {
     const uint32_t interval = file.interval;
     file = ShareFileState();
     file.interval = interval;
+    file.looking = true;
     file.path = host.SystemTextToUtf8(settings.shareFile.View());
     file.format = host.SystemTextToUtf8(settings.fileText.View());
     file.stopped = host.SystemTextToUtf8(settings.fileStopped.View());
@@ -134,6 +137,25 @@ void FollowPlayerInFile(NowPlayingHost& host, NowPlayingState& state, FileLook l
   if (file.held) return SetTimer(host, file, kFileRetryMs, false);
   if (track.playing && track.live) return SetTimer(host, file, kFileLiveMs, false);
   SetTimer(host, file, settings.checkInterval, look == FileLook::kOther);
+}
+
+}  // namespace
+
+// A look made inside another (the player's announcement comes while it is asked) would be
+// overtaken by the outer one's older reading: it is made after it instead.
+void FollowPlayerInFile(NowPlayingHost& host, NowPlayingState& state, FileLook look) {
+  if (!state.settingsLoaded || state.exiting) return;
+  ShareFileState& file = state.file;
+  if (file.looking) {
+    file.lookAgain = true;
+    return;
+  }
+  file.looking = true;
+  do {
+    file.lookAgain = false;
+    Look(host, state, look);
+  } while (file.lookAgain && !state.exiting);
+  file.looking = false;
 }
 
 void StopFile(NowPlayingHost& host, NowPlayingState& state) {

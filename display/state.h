@@ -40,6 +40,10 @@ struct ShareFileState {
   TrackFields fields;
   bool fieldsRead;
   uint32_t interval;  // its timer, as last set
+  // A look under way, and another asked for inside it (an announcement the player sent while it
+  // was asked): that one is made once this one ends.
+  bool looking;
+  bool lookAgain;
 };
 
 struct NowPlayingState {

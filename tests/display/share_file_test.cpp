@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/events.h"
@@ -242,6 +243,29 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
       EXPECT_EQ(FileLog(host), step.expected);
     }
   }
+}
+
+// Winamp's announcement is a sent message: it reaches the program while the file's look waits
+// for the caption, whose reading is then the older one. The file ends with the newer track.
+TEST_F(ShareFileTest, AnAnnouncementInsideTheFilesLookIsNotOvertakenByIt) {
+  class AnnouncingHost : public FakeHost {
+   public:
+    bool announce = false;
+    PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
+      const PlayerAnswer answer = FakeHost::PlayerGetCaption(window, buffer, size);
+      if (std::exchange(announce, false)) {
+        player.Play("2. C - D - Winamp");
+        OnSongChange(*this);
+      }
+      return answer;
+    }
+  } announcing;
+  announcing.settingsFile = kShare;
+  LoadSettings(announcing);
+  announcing.player.Play("1. A - B - Winamp");
+  announcing.announce = true;
+  OnShareTick(announcing);
+  EXPECT_EQ(announcing.files["now.txt"], "C - D");
 }
 
 // A path the file cannot be written to is told once, on the strip as a taken key is, and left
