@@ -190,7 +190,7 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
          },
          {"file A - B 0:01", "share.timer 1000"}},
         {[](FakeHost& h) {
-           h.player.positionMs = 1500;
+           h.player.positionMs = 2000;
            OnTimerTick(h);
            OnSongChange(h);
          },
