@@ -16,6 +16,7 @@
 
 #include "app/settings_store.h"
 #include "app/settings_window_ids.h"
+#include "app/share_file_win.h"
 #include "app/win32_host.h"
 #include "display/colors.h"
 #include "display/display_cycle.h"
@@ -23,6 +24,7 @@
 #include "display/hot_keys.h"
 #include "display/placement.h"
 #include "display/settings_writer.h"
+#include "display/share_file.h"
 #include "display/state.h"
 #include "display/strips.h"
 #include "display/title_template.h"
@@ -230,10 +232,36 @@ void RememberKeys() {
   for (int i = 0; i < kKeyCount; ++i) W().keys[i] = Send(kKeys[i].control, HKM_GETHOTKEY);
 }
 
-// The template as typed, cut as settings.ini's reader cuts it.
-void ReadTemplate(SettingTemplate& text) {
-  Send(IDC_TEXT, WM_GETTEXT, sizeof text.bytes, reinterpret_cast<LPARAM>(text.bytes));
+// A template (or a text as long) as typed, cut as settings.ini's reader cuts it.
+void ReadTemplate(SettingTemplate& text, int control = IDC_TEXT) {
+  Send(control, WM_GETTEXT, sizeof text.bytes, reinterpret_cast<LPARAM>(text.bytes));
   text.Set(text.View());
+}
+
+// The fields of [Share] that hold a template or a text as long, beside the setting each shows.
+struct ShareField {
+  int control;
+  SettingTemplate Settings::*setting;
+};
+constexpr ShareField kShareFields[] = {{IDC_SHARE_FILE, &Settings::shareFile},
+                                       {IDC_FILE_TEXT, &Settings::fileText},
+                                       {IDC_FILE_STOPPED, &Settings::fileStopped},
+                                       {IDC_DISCORD_DETAILS, &Settings::discordDetails},
+                                       {IDC_DISCORD_STATE, &Settings::discordState}};
+
+// The file's picker: a name to save under, which the file's field then holds.
+void PickShareFile() {
+  wchar_t name[MAX_PATH];
+  if (!::GetDlgItemTextW(dialog, IDC_SHARE_FILE, name, MAX_PATH)) name[0] = L'\0';
+  OPENFILENAMEW choice = {};
+  choice.lStructSize = sizeof choice;
+  choice.hwndOwner = dialog;
+  choice.lpstrFilter = L"Text (*.txt)\0*.txt\0All files\0*.*\0";
+  choice.lpstrFile = name;
+  choice.nMaxFile = MAX_PATH;
+  choice.lpstrDefExt = L"txt";
+  choice.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (Pick("GetSaveFileNameW", &choice)) ::SetDlgItemTextW(dialog, IDC_SHARE_FILE, name);
 }
 
 // The current track as the strip would show it with the template typed.
@@ -359,6 +387,12 @@ void Fill() {
   Send(IDC_TEXT, EM_SETLIMITTEXT, kTemplateMost);
   SetText(IDC_TEXT, shown.titleFormat.bytes);
   ShowPreview();
+  for (const ShareField& field : kShareFields) {
+    Send(field.control, EM_SETLIMITTEXT, kTemplateMost);
+    SetText(field.control, (shown.*field.setting).bytes);
+  }
+  Send(IDC_DISCORD_APP, EM_SETLIMITTEXT, sizeof shown.discordApp.bytes - 1);
+  SetText(IDC_DISCORD_APP, shown.discordApp.bytes);
   const DWORD length = ::GetModuleFileNameW(nullptr, w.program + 1, MAX_PATH);
   w.program[0] = w.program[length + 1] = L'"';
   w.startsWithWindows = StartsWithWindows();
@@ -451,6 +485,20 @@ bool Save() {
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
   for (const BoxControl& box : kBoxes) now.*box.setting = Checked(box.control);
   ReadTemplate(now.titleFormat);
+  for (const ShareField& field : kShareFields) ReadTemplate(now.*field.setting, field.control);
+  Send(IDC_DISCORD_APP, WM_GETTEXT, sizeof now.discordApp.bytes,
+       reinterpret_cast<LPARAM>(now.discordApp.bytes));
+  // A new file is tried before it is written, as a key is.
+  if (!now.shareFile.View().empty() && now.shareFile.View() != shown.shareFile.View()) {
+    const FileWrite file =
+        CheckShareFile(PopupHost().SystemTextToUtf8(now.shareFile.View()).View());
+    if (file != FileWrite::kWritten) {
+      char note[1024];
+      Format(note, "The now-playing file: %s.", FileWriteWords(file));
+      SetText(IDC_STATUS, note);
+      return false;
+    }
+  }
 
   if (const char* const unwritten = WriteSettingsChanges(shown, now)) {
     SetText(IDC_STATUS, unwritten);
@@ -564,13 +612,15 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   }
   if (control == IDOK || control == IDC_APPLY) {
     if (!Save() || control == IDC_APPLY) return TRUE;
-  } else if (control == IDC_COLOUR || control == IDC_FONT) {
+  } else if (control == IDC_COLOUR || control == IDC_FONT || control == IDC_SHARE_BROWSE) {
     // Inside an animation (a click pumped by one of its frames) the picker would freeze the strip
     // half-faded: the animation hurries to its end, and the picker is asked for again after it.
     if (!ModalLoopMayOpen()) {
       ::SetTimer(handle, static_cast<UINT_PTR>(control), kPickAgainMs, nullptr);
     } else if (control == IDC_COLOUR) {
       PickColour();
+    } else if (control == IDC_SHARE_BROWSE) {
+      PickShareFile();
     } else {
       PickFont();
     }

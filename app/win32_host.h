@@ -1,7 +1,7 @@
 // Binds the now-playing logic to the popup's toolkit objects and to Win32. One class, its
 // methods in a file per job: the strip (strip.cpp), the player link (player_link.cpp), the track's
 // fields (player_fields.cpp), the settings store (settings_store.cpp), the monitors (monitors.cpp),
-// the icon (tray.cpp), and the system (win32_host.cpp).
+// the icon (tray.cpp), the now-playing file (share_file_win.cpp), and the system (win32_host.cpp).
 #pragma once
 
 #include "app/form1.h"
@@ -52,6 +52,8 @@ class Win32Host final : public NowPlayingHost {
   void TimerSetEnabled(bool enabled) override;
   void TimerSetInterval(uint32_t milliseconds) override;
   void LiveTimerSetEnabled(bool enabled) override;
+  void ShareTimerSet(uint32_t milliseconds) override;
+  FileWrite ShareFileWrite(std::string_view path, std::string_view text) override;
 
   uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override;
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
@@ -111,6 +113,8 @@ class Win32Host final : public NowPlayingHost {
   bool discordBroken_ = false;
   char discordBuffer_[4096];
   TTimer* discordTimer_ = nullptr;
+  // Made at its first use too: without File= the program has none (share_file_win.cpp).
+  TTimer* shareTimer_ = nullptr;
 };
 
 // Once at the start, for screen readers that want to be told (Narrator): the label is a polite

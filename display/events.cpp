@@ -8,6 +8,7 @@
 #include "display/placement.h"
 #include "display/settings.h"
 #include "display/settings_watch.h"
+#include "display/share_file.h"
 #include "display/song_change.h"
 #include "display/state.h"
 #include "display/strips.h"
@@ -148,11 +149,18 @@ void LoadSettings(NowPlayingHost& host) {
   state.automatic = true;
   state.settingsLoaded = true;
   if (settings.memoryEconomy) host.FormMinimiseWithoutActivation();
+  FollowPlayerInFile(host, state, FileLook::kOther);
 }
 
 void OnTimerTick(NowPlayingHost& host) {
+  // The file first: a new track is in it before the strip tells of it.
+  FollowPlayerInFile(host, NowPlaying(), FileLook::kOther);
   if (HeldByModalLoop(NowPlaying())) return;
   RunDisplayCycle(host);
+}
+
+void OnShareTick(NowPlayingHost& host) {
+  FollowPlayerInFile(host, NowPlaying(), FileLook::kOwnTick);
 }
 
 void OnLiveTick(NowPlayingHost& host) {
@@ -166,6 +174,7 @@ bool OnSettingsLook(NowPlayingHost& host) {
     Settings read;
     if (ReadSettingsFile(host, state, read)) {
       TakeSavedSettings(host, state, read);
+      FollowPlayerInFile(host, state, FileLook::kOther);
     } else {
       SettingsReadFailed(state);
     }
@@ -192,6 +201,7 @@ void OnHotKey(NowPlayingHost& host, uint32_t id) {
       // icon is the exception.
       RemoveTrayIcon(host, state);
       EndPresence(host, state.discord);
+      StopFile(host, state);
       state.exiting = true;
       host.ExitProcess(0);
       return;
@@ -213,6 +223,7 @@ void OnPopupMouseUp(NowPlayingHost& host) {
 
 void OnSongChange(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
+  FollowPlayerInFile(host, state, FileLook::kOther);
   if (!AnnouncementRuns(host, state) || HeldByModalLoop(state)) return;
   RunDisplayCycle(host);
 }

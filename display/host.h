@@ -97,6 +97,20 @@ enum class HotKeyAnswer : uint8_t { kRegistered, kHeldElsewhere, kRefused };
 // two).
 inline constexpr uint32_t kMostPlayers = 8;
 
+// What writing the now-playing file gave: written whole; refused for now because another
+// program holds the file open without delete sharing (a reader: try again); or refused for
+// good, with the reason the user is told.
+enum class FileWrite : uint8_t {
+  kWritten,
+  kHeld,
+  kNoFolder,  // the folder does not exist
+  kDenied,    // access denied
+  kFolder,    // the path names a folder
+  kTooLong,   // the path is too long
+  kReadOnly,  // the file is read-only
+  kFailed,    // any other error
+};
+
 // Window handles are 32-bit; 0 means none.
 class NowPlayingHost {
  public:
@@ -166,6 +180,14 @@ class NowPlayingHost {
   virtual void TimerSetInterval(uint32_t milliseconds) = 0;
   // A second timer, made at the first call, whose ticks of 1000 ms run OnLiveTick.
   virtual void LiveTimerSetEnabled(bool enabled) = 0;
+
+  // The now-playing file's timer, made at the first call, whose ticks run OnShareTick: every
+  // call starts its countdown anew; 0 stops it.
+  virtual void ShareTimerSet(uint32_t milliseconds) = 0;
+  // `text` made the whole content of the file `path` (File= in UTF-8: relative to the folder of
+  // the settings.ini in use, %NAME% expanded), in UTF-8 as it is: written to a temporary file
+  // beside it, flushed, and moved over it. No temporary file stays behind.
+  [[nodiscard]] virtual FileWrite ShareFileWrite(std::string_view path, std::string_view text) = 0;
 
   // The players: every "Winamp v1.x" window (FindWindowExA, in the z-order, as FindWindowA finds
   // the first), at most kMostPlayers, into `windows`; answers how many. Then WM_USER queries and

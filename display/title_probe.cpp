@@ -58,12 +58,7 @@ namespace {
 
 }  // namespace
 
-namespace {
-
-// The title in `window`'s caption, when it is one other than `known`: true, with it in `title`. A
-// caption that reads as `known` in any of its readings (a step of a scroll) is no news.
-[[nodiscard]] bool ReadNewTitle(NowPlayingHost& host, uint32_t window, const Text& known,
-                                Text& title) {
+bool ReadCaptionTitle(NowPlayingHost& host, uint32_t window, const Text& last, Text& title) {
   // Read into its first 1024 bytes, and all of it when the caption is read again.
   char buffer[kCaptionMostSize];
   std::memset(buffer, 0, kCaptionBufferSize);
@@ -86,25 +81,39 @@ namespace {
   // A step of the taskbar scroll that was cut short cannot be read back: no news.
   if (cut && MayBeScrolled(caption)) return false;
   // A step reads as the caption it turns, of Winamp's scroll first, then of the plain circle.
-  // One that reads more than one way is no news when one of its readings is the known title;
+  // One that reads more than one way is the title already known when one of its readings is;
   // otherwise the likeliest one counts.
   bool turned = false;
-  const auto isKnown = [&](std::string_view reading) {
+  const auto isLastTitle = [&](std::string_view reading) {
     Text candidate;
     if (!CutTitle(reading, candidate)) return false;
-    if (candidate == known) return true;
+    if (candidate == last) return true;
     if (!turned) title = std::move(candidate);
     turned = true;
     return false;
   };
   std::string_view reading;
   for (ScrollReadings readings(cut ? std::string_view() : caption); readings.Next(reading);) {
-    if (isKnown(reading)) return false;
+    if (isLastTitle(reading)) {
+      title = last;
+      return true;
+    }
   }
   Text circle;
-  if (!cut && UnturnCircle(caption, circle) && isKnown(circle.View())) return false;
-  if (!turned && !CutTitle(caption, title)) return false;
-  return !(title == known);
+  if (!cut && UnturnCircle(caption, circle) && isLastTitle(circle.View())) {
+    title = last;
+    return true;
+  }
+  return turned || CutTitle(caption, title);
+}
+
+namespace {
+
+// The title in `window`'s caption, when it is one other than `known`: true, with it in `title`. A
+// caption that reads as `known` in any of its readings (a step of a scroll) is no news.
+[[nodiscard]] bool ReadNewTitle(NowPlayingHost& host, uint32_t window, const Text& known,
+                                Text& title) {
+  return ReadCaptionTitle(host, window, known, title) && !(title == known);
 }
 
 // A player that does not answer gives no news, as a stopped one.
@@ -141,7 +150,7 @@ namespace {
 
 }  // namespace
 
-bool ProbeTitle(NowPlayingHost& host) {
+uint32_t FollowPlayer(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
   uint32_t windows[kMostPlayers];
   const uint32_t count = host.PlayerListWindows(windows);
@@ -151,6 +160,12 @@ bool ProbeTitle(NowPlayingHost& host) {
     state.playersSeen = 0;
     state.playerWindow = count == 1 ? windows[0] : 0;
   }
+  return state.playerWindow;
+}
+
+bool ProbeTitle(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  static_cast<void>(FollowPlayer(host));
   state.playingState = 0;
   if (state.playerWindow == 0) return false;
   state.playingState = PlayingState(host, state.playerWindow);

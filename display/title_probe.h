@@ -21,7 +21,17 @@ inline constexpr uint32_t kCaptionBufferSize = 1024;
 // (4,095 bytes and the terminator): the taskbar's scroll of a title of 2,000 bytes fits.
 inline constexpr uint32_t kCaptionMostSize = 4096;
 
+// The title in the caption of the player's window `window`, as the probe cuts it out; a caption
+// that reads more than one way reads as `last`, the title already known, when one of its
+// readings is. False, leaving `title` undefined, when the caption shows no title that can be read.
+[[nodiscard]] bool ReadCaptionTitle(NowPlayingHost& host, uint32_t window, const Text& last,
+                                    Text& title);
+
+// The player window to follow, also NowPlaying().playerWindow from then on: the one window, or of
+// several, the one that plays (player_choice.h); 0 when there is none.
+[[nodiscard]] uint32_t FollowPlayer(NowPlayingHost& host);
+
 // True when the player runs, is not stopped and shows a title other than the last one,
-// which it then becomes. Refreshes NowPlaying().playerWindow and playingState on every call: of
-// several players, the one that plays (player_choice.h).
+// which it then becomes. Refreshes NowPlaying().playerWindow (FollowPlayer) and playingState on
+// every call.
 [[nodiscard]] bool ProbeTitle(NowPlayingHost& host);

@@ -218,6 +218,20 @@ fields_values=$(echo "$fields" | awk '/^delay/ {print $3}')
 [ -n "$fields_values" ] || { echo "bench: no samples with the fields read: $fields" >&2; exit 1; }
 rm -f "$work/settings.ini"
 
+# The now-playing file beside settings.ini: how long after the strip's first visible frame (its
+# announcement of the new track) the file holds the new title.
+echo "== $samples displays with the now-playing file: the file against the strip"
+(cd "$work" && wine "$bin/player.exe" --hotkey 2 </dev/null >/dev/null 2>&1) || true
+for _ in $(seq 100); do [ -e "/proc/$tl" ] || break; sleep 0.1; done
+printf '[Share]\r\nFile=now.txt\r\nFileText=%%caption%%\r\n' >"$work/settings.ini"
+tl=$(start_program "$bin/tunelamp.exe")
+watcher settle 60000 display >/dev/null
+shared=$(watcher file "$samples" "$check_ms" now.txt) || true
+echo "$shared" | sed 's/^/   /'
+file_values=$(echo "$shared" | awk '/^file/ {print $3}')
+[ -n "$file_values" ] || { echo "bench: no samples of the now-playing file: $shared" >&2; exit 1; }
+rm -f "$work/settings.ini" "$work/now.txt"
+
 # ---- 3. frames per animation, from the counting build
 echo "== frames per animation ($frame_displays displays, counting build)"
 (cd "$work" && wine "$bin/player.exe" --hotkey 2 </dev/null >/dev/null 2>&1) || true
@@ -403,6 +417,11 @@ memory (a request placed there, eight messages, read back, freed).
 | announces each title | $(echo "$announced_values" | grep -c .) | $(echo "$announced_values" | min_of) ms | $announced_median ms | $announced_max ms | $announced_goal: $(verdict "$announced_ok" timed) |
 | announces each title, fields read for a template | $(echo "$fields_values" | grep -c .) | $(echo "$fields_values" | min_of) ms | $fields_median ms | $(echo "$fields_values" | max_of) ms | median within 5 ms of the first row's: $(verdict "$fields_ok" timed) |
 | announces nothing | $delay_count | $(echo "$delay_values" | min_of) ms | $(echo "$delay_values" | median) ms | $delay_max ms | ≤ $((check_ms + 20)) ms (check interval + 20 ms): $(verdict "$delay_ok" timed) |
+
+With \`[Share] File=now.txt\` and the player announcing each title, the file held the new title
+this long after the strip's first visible frame (below 0: before it), over
+$(echo "$file_values" | grep -c .) samples: $(echo "$file_values" | min_of) / $(echo "$file_values" | median) / $(echo "$file_values" | max_of) ms
+(min / median / max; measured, not a goal).
 
 Inside the program (counting build), from the tick whose probe saw the new title to the first
 alpha above 0 (queries, caption, the memory-economy ShowWindow calls, the first frames):

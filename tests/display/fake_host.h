@@ -304,6 +304,27 @@ class FakeHost : public NowPlayingHost {
     Record("live.enabled " + std::to_string(enabled));
   }
 
+  // The now-playing file as Windows keeps it: while a reader holds it open without delete
+  // sharing (`fileReaders`), a move over it fails; `fileRefusal` is how a bad path answers.
+  // "file <text>" when it is written, "file held" when a reader kept it.
+  std::map<std::string, std::string> files;
+  bool fileReaders = false;
+  std::optional<FileWrite> fileRefusal;
+  void ShareTimerSet(uint32_t milliseconds) override {
+    Record("share.timer " + std::to_string(milliseconds));
+  }
+  FileWrite ShareFileWrite(std::string_view path, std::string_view text) override {
+    Touch("ShareFileWrite");
+    if (fileRefusal) return *fileRefusal;
+    if (fileReaders) {
+      Record("file held");
+      return FileWrite::kHeld;
+    }
+    Record("file " + std::string(text));
+    files[std::string(path)] = std::string(text);
+    return FileWrite::kWritten;
+  }
+
   // The players in the z-order: `player`, then `others`.
   uint32_t PlayerListWindows(uint32_t (&found)[kMostPlayers]) override {
     Touch("PlayerListWindows");

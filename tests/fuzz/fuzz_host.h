@@ -98,6 +98,10 @@ class FuzzHost : public NowPlayingHost {
   void TimerSetEnabled(bool) override {}
   void TimerSetInterval(uint32_t) override {}
   void LiveTimerSetEnabled(bool) override {}
+  void ShareTimerSet(uint32_t) override {}
+  FileWrite ShareFileWrite(std::string_view, std::string_view) override {
+    return FileWrite::kWritten;
+  }
 
   uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override {
     windows[0] = playerWindow;

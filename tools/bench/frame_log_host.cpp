@@ -106,6 +106,10 @@ class FrameLogHost final : public NowPlayingHost {
   int32_t FontSize() override { return inner_.FontSize(); }
   void TimerSetInterval(uint32_t milliseconds) override { inner_.TimerSetInterval(milliseconds); }
   void LiveTimerSetEnabled(bool enabled) override { inner_.LiveTimerSetEnabled(enabled); }
+  void ShareTimerSet(uint32_t milliseconds) override { inner_.ShareTimerSet(milliseconds); }
+  FileWrite ShareFileWrite(std::string_view path, std::string_view text) override {
+    return inner_.ShareFileWrite(path, text);
+  }
   uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override {
     return inner_.PlayerListWindows(windows);
   }
