@@ -106,12 +106,10 @@ void WriteAimpRecord(std::vector<uint8_t>& map, uint32_t track, std::vector<std:
 }
 
 std::string Shown(const TrackFields& fields) {
-  static const char* const kNames[] = {"title",       "artist", "album", "albumartist",
-                                       "tracknumber", "year",   "genre", "file"};
   std::string text;
   for (size_t i = 0; i < kTrackFieldCount; ++i) {
-    if (!fields.value[i].IsEmpty())
-      text += std::string(kNames[i]) + "=" + fields.value[i].CStr() + ";";
+    const std::string name = *kTrackFieldNames[i] ? kTrackFieldNames[i] : "file";
+    if (!fields.value[i].IsEmpty()) text += name + "=" + fields.value[i].CStr() + ";";
   }
   return text;
 }
@@ -154,7 +152,7 @@ TEST(TrackFieldsTest, EveryPlayerAndEveryFailureGivesTheRightFieldsOrNone) {
          p.noMapping = false;
          WriteAimpRecord(p.mapping, 7, {u"Спутник", u"青い鳥", u"2021", u"", u"", u"夜"}, 0);
        },
-       "title=夜;artist=青い鳥;album=Спутник;tracknumber=7;year=2021;"},
+       "title=夜;artist=青い鳥;album=Спутник;track=7;year=2021;"},
       {"AIMP's record with lengths past the mapping",
        [](auto& p) {
          p.fileAddress = 0;
