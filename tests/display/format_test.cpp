@@ -79,6 +79,8 @@ TEST(TitleTemplate, FillsInTheFieldsAsFoobar2000Does) {
       {"%track%|%TrackNumber%|%disc%|%discnumber%", "12|12|2|2", true, 245, "12/14", "2/3"},
       {"%track%|%tracknumber%|%disc%", "A3|A3|?", true, 245, "A3"},
       {"%tracknumber%", "006", true, 245, "006"},
+      {"%tracknumber%|%disc%", "09|9", true, 245, "9/12", "9"},
+      {"%tracknumber%|%disc%", "00|0", true, 245, "0", "0"},
       {"%artist%|%album artist%|%albumartist%", "Bach|Bach|Bach", false, 245, "", "", "Bach"},
       {"%artist%|%album artist%", "Artist|Artist", true},
       {"%artist%|%album artist%", "Band|Band", false, 245, "", "", "", "Band"},
@@ -88,6 +90,7 @@ TEST(TitleTemplate, FillsInTheFieldsAsFoobar2000Does) {
       // Bad input.
       {"%title%[ %genre%] %rating%[%bitrate%]]] 100%", "Song Rock  Pop ?]] 100%"},
       {"%title% [%artist%", "Song [%artist%"},
+      {"[%artist ]x", "[%artist ]x"},
       {"%title% 'x[%artist%]", "Song 'xArtist"},
       {"%title% 'x[%artist%]'", "Song x[%artist%]"},
       {"   ", ""},
