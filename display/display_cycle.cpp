@@ -252,11 +252,23 @@ void DisplayCycle(NowPlayingHost& host) {
   // display is on.
   if (!(changed || state.shown || state.forced)) return;
   if (!(state.automatic || state.forced || state.shown)) return;
+  // A click took the strip that is out away, and a title has come since: that display ends here,
+  // without an animation, and the new title comes out as any new one does.
+  const bool dismissed =
+      changed && state.shown && state.cancel && (state.automatic || state.forced);
+  if (dismissed) {
+    state.shown = false;
+    state.cancel = false;
+  }
   // Over a full-screen program a new title is only recorded (the probe has stored it).
   StripMonitors monitors;
   const uint32_t screens = state.screenChanges;
   if (!state.shown) {
-    if (!ChooseMonitors(host, state, monitors)) return;
+    if (!ChooseMonitors(host, state, monitors)) {
+      // Over a full-screen program the dismissed display still ends: the checks go on.
+      if (dismissed) RearmTimer(host, state.settings.checkInterval);
+      return;
+    }
     UseStrips(host, state, monitors.count);
   }
 

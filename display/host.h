@@ -52,18 +52,30 @@ struct FileStamp {
 };
 
 // The playing track's own fields, as the player tells them (its tags), in UTF-8; an empty text
-// is no field. In the order of TrackField.
+// is no field. Each with the name Winamp's input plug-ins answer IPC_GET_EXTENDED_FILE_INFOW for
+// (in_mp3, in_cdda); the playing file's path is asked for by a message of its own.
+#define TUNELAMP_TRACK_FIELDS(FIELD) \
+  FIELD(kTitle, "title")             \
+  FIELD(kArtist, "artist")           \
+  FIELD(kAlbum, "album")             \
+  FIELD(kAlbumArtist, "albumartist") \
+  FIELD(kTrackNumber, "track")       \
+  FIELD(kDisc, "disc")               \
+  FIELD(kComposer, "composer")       \
+  FIELD(kYear, "year")               \
+  FIELD(kGenre, "genre")             \
+  FIELD(kFileName, "")
 enum class TrackField : uint8_t {
-  kTitle,
-  kArtist,
-  kAlbum,
-  kAlbumArtist,
-  kTrackNumber,
-  kYear,
-  kGenre,
-  kFileName,  // the playing file's path, as the player names it
+#define TUNELAMP_TRACK_FIELD_ENUM(field, name) field,
+  TUNELAMP_TRACK_FIELDS(TUNELAMP_TRACK_FIELD_ENUM)
+#undef TUNELAMP_TRACK_FIELD_ENUM
 };
-inline constexpr size_t kTrackFieldCount = 8;
+inline constexpr const char* kTrackFieldNames[] = {
+#define TUNELAMP_TRACK_FIELD_NAME(field, name) name,
+    TUNELAMP_TRACK_FIELDS(TUNELAMP_TRACK_FIELD_NAME)
+#undef TUNELAMP_TRACK_FIELD_NAME
+};
+inline constexpr size_t kTrackFieldCount = sizeof kTrackFieldNames / sizeof *kTrackFieldNames;
 struct TrackFields {
   Text value[kTrackFieldCount];
   [[nodiscard]] const Text& operator[](TrackField field) const {

@@ -332,6 +332,8 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     OnPopupMouseUp(host);
     OnLiveTick(host);
     EXPECT_EQ(host.Take(), (Log{"alpha 0", "live.enabled 0"}));
+    // (On the title it came out with: a new one would come out anew.)
+    host.player.caption = "1. Radio - Song - Winamp";
     DisplayCycle(host);
     log = host.Take();
     EXPECT_EQ(log[1], "live.enabled 0");
@@ -981,6 +983,59 @@ TEST_F(DisplayCycleTest, AClickOnAnIdleStripEndsTheDisplayAtTheNextTickWithoutAn
   DisplayCycle(host);
   EXPECT_EQ(Values(host.Take(), "timer.interval"), Log{"3000"});
   EXPECT_TRUE(NowPlaying().shown);
+}
+
+// A title that comes after a click took the strip away comes out as any new title does; with
+// automatic display off (and nothing forced) it is only recorded, and the display ends as
+// above.
+TEST_F(DisplayCycleTest, ATitleAfterAClickOnTheStripOutComesOutAsAnyNewTitle) {
+  struct Row {
+    const char* what;
+    bool automatic;
+    bool forced;
+    bool fullScreen;
+    Log log;
+    bool shown;
+  };
+  const Log away{"timer.enabled 0", "caption Next [4:05] - 1:23", "timer.interval 500",
+                 "timer.enabled 1"};
+  const Log out = Log{"timer.enabled 0", "caption Next [4:05] - 1:23"} + appearing +
+                  Log{"timer.interval 3000", "timer.enabled 1"};
+  const std::vector<Row> rows = {
+      {"automatic display on", true, false, false, out, true},
+      {"automatic display off", false, false, false, away, false},
+      {"automatic display off, the display forced", false, true, false, out, true},
+      {"over a full-screen program", true, false, true,
+       Log{"timer.interval 500", "timer.enabled 1"}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    NowPlaying().forced = row.forced;
+    BringOut("1. First - Winamp");
+    NowPlaying().automatic = row.automatic;
+    OnPopupMouseUp(host);
+    host.Take();
+    host.player.caption = "2. Next - Winamp";
+    if (row.fullScreen) {
+      NowPlaying().settings.overFullScreen = false;
+      host.front = FrontWindow{host.monitors[0].monitor, kPopupStyle};
+    }
+    DisplayCycle(host);
+    Log log = host.Take();
+    log.erase(std::remove_if(
+                  log.begin(), log.end(),
+                  [](const std::string& e) { return e.rfind("monitor", 0) == 0 || e == "front?"; }),
+              log.end());
+    EXPECT_EQ(log, row.log);
+    EXPECT_EQ(NowPlaying().shown, row.shown);
+    EXPECT_FALSE(NowPlaying().cancel);
+    // The title that was dismissed does not come back, nor does the new one come out twice.
+    if (!row.shown) {
+      DisplayCycle(host);
+      EXPECT_EQ(host.Take(), Log{});
+    }
+  }
 }
 
 TEST_F(DisplayCycleTest, AClickWhileAppearingStopsTheAnimationWithTheStripVisible) {
