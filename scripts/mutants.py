@@ -182,7 +182,8 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutants"))
     parser.add_argument("--equivalent", default=os.path.join(ROOT, "scripts", "mutants.equivalent"))
     parser.add_argument("--list", action="store_true", help="print the mutants, build nothing")
-    parser.add_argument("--timeout", type=int, default=120)
+    parser.add_argument("--timeout", type=int, default=120, help="seconds a test run may take")
+    parser.add_argument("--every", type=int, default=1, help="only every N-th mutant: a sample")
     args = parser.parse_args()
 
     source = os.path.join(args.build, "src")
@@ -201,6 +202,7 @@ def main():
             for what, mutated in mutants_of(line, code):
                 key = (rel, line.strip(), mutated.strip())
                 plan.append((rel, number, what, line, mutated, key in equivalent))
+    plan = plan[:: max(args.every, 1)]
     if args.list:
         for rel, number, what, line, mutated, same in plan:
             print(f"{rel}:{number}: {what}{'  (equivalent)' if same else ''}\n  - {line.strip()}\n  + {mutated.strip()}")

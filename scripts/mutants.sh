@@ -3,14 +3,16 @@
 # prints every mutant as caught, SURVIVED or "does not build", then each survivor's change and
 # caught/total. A tool for developers, not part of the test command; one mutant takes a few
 # seconds (one file rebuilt, the tests run until their first failure).
-#   scripts/mutants.sh [--base REV] [--list] display/foo.cpp [display/bar.cpp ...]
+#   scripts/mutants.sh [--base REV] [--list] [--every N] [--timeout S] display/foo.cpp [display/bar.cpp ...]
 #     --base REV   only the lines changed since REV (the round's changed logic)
 #     --list       print the mutants and build nothing
+#     --every N    a sample: only every N-th mutant (a long list in less time)
+#     --timeout S  a test run that takes longer counts as caught (a mutant that loops)
 # Mutants that behave exactly as the original, judged by a person, are listed with the reason
 # in scripts/mutants.equivalent ("file | line | mutated line  # why") and skipped.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-[ $# -gt 0 ] || { sed -n '2,10p' "$0"; exit 2; }
+[ $# -gt 0 ] || { sed -n '2,12p' "$0"; exit 2; }
 command -v python3 >/dev/null || { echo "mutants: needs python3" >&2; exit 2; }
 cd "$root"
 exec python3 "$root/scripts/mutants.py" "$@"
