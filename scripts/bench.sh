@@ -351,6 +351,11 @@ answers GetProcessTimes for another process with the caller's own figures.
 
 Goal ≤ $size_goal bytes (96 KiB), Windows' own DLLs only: $(verdict "$size_ok").
 
+What each feature brings: the sections the linker kept of its object files, from its map
+(\`tools/bench/feature_bytes.py\`); headers, alignment and imports belong to none.
+
+$(python3 "$root/tools/bench/feature_bytes.py" "$build/tunelamp.map")
+
 ## 2. CPU at rest ($rest_seconds s)
 
 Yardsticks: *timer* is a hidden window with a 500 ms timer and nothing else; *probe* is the
