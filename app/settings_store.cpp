@@ -6,6 +6,7 @@
 
 #include "app/tray.h"
 #include "app/win32_host.h"
+#include "display/language.h"
 #include "display/settings_text.h"
 #include "display/settings_writer.h"
 
@@ -237,9 +238,9 @@ const char* WriteSettingsChanges(const Settings& was, const Settings& now) {
   FileForm form = {};
   const SettingsRead read = ReadWhole(path, bytes, form);
   // Written from its beginning, the file would lose its end.
-  if (form.cut) return "settings.ini is over 1 MiB, more than is read: not written.";
+  if (form.cut) return Say(TextId::kSaveTooLarge);
   if (form.utf16 && !form.kept) {
-    return "settings.ini has characters this system's code page lacks: not written.";
+    return Say(TextId::kSaveCodePage);
   }
   const Text written = WriteChangedSettings(bytes.View(), was, now);
   const Text file = form.utf16 ? ToUtf16(written.View()) : written;
@@ -248,7 +249,7 @@ const char* WriteSettingsChanges(const Settings& was, const Settings& now) {
        (read == SettingsRead::kNoFile && Replace(kHereSettingsPath, file)))) {
     return nullptr;
   }
-  return "settings.ini is read-only or in use: not written.";
+  return Say(TextId::kSaveRefused);
 }
 
 void Win32Host::SettingsGetStamps(FileStamp& here, FileStamp& beside) {

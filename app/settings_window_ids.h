@@ -44,3 +44,20 @@
 
 #define IDC_STATUS 60
 #define IDC_APPLY 61
+
+// The language the program speaks.
+#define IDC_LANGUAGE 213
+
+// The labels, whose texts come from the language spoken.
+#define IDC_SHOW_NOW_LABEL 200
+#define IDC_AUTOMATIC_LABEL 201
+#define IDC_QUIT_LABEL 202
+#define IDC_MONITOR_LABEL 203
+#define IDC_EDGE_LABEL 204
+#define IDC_KEEP_LABEL 205
+#define IDC_CHECK_LABEL 206
+#define IDC_TEXT_COLOUR_LABEL 207
+#define IDC_OPACITY_LABEL 208
+#define IDC_TEXT_LABEL 209
+#define IDC_PREVIEW_LABEL 210
+#define IDC_LANGUAGE_LABEL 211
