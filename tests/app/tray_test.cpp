@@ -633,7 +633,10 @@ TEST(Tray, InTheLanguageChosenTheNoticeAndTheWindowAndEnglishWhereTheFileIsBroke
     SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     app.app.HotKey(2);
     EXPECT_TRUE(app.EndsWithZero());
-    if (!row.file.empty()) RemoveDirectoryA((app.dir.Path() + "\\lang").c_str());
+    if (!row.file.empty()) {
+      DeleteFileA((app.dir.Path() + "\\lang\\ru.txt").c_str());
+      RemoveDirectoryA((app.dir.Path() + "\\lang").c_str());
+    }
   }
 }
 
@@ -659,6 +662,41 @@ TEST(Tray, TheMenuInTheLanguageChosen) {
     EXPECT_TRUE(app.EndsWithZero());
   }
   EXPECT_GT(widths[1], widths[0] + 10) << widths[0];
+}
+
+// Without Language=, the Windows user's display language. Wine takes it from the locale of the
+// environment `wine` starts in: LC_ALL=ru_RU.UTF-8 gives ru-RU (measured; LANG=ru_RU.UTF-8 gives
+// en-US where the system has no such locale, and a Windows environment block is not read for
+// it), so the program is started through a Linux `wine` of its own.
+TEST(Tray, WithoutASettingTheSystemsDisplayLanguage) {
+  if (TrayInDisplay()) GTEST_SKIP() << "run once, in the pass without a tray";
+  WorkDir dir;
+  dir.CopyIn(BinDir() + "\\tunelamp.exe", "tunelamp.exe");
+  CreateDirectoryA((dir.Path() + "\\lang").c_str(), nullptr);
+  dir.CopyIn(BinDir() + "\\lang\\ru.txt", "lang\\ru.txt");
+  dir.Write("settings.ini", "[Keys]\r\nQuit=Ctrl+Q+W\r\n");
+  ASSERT_TRUE(RunUnix("Z:\\usr\\bin\\env LC_ALL=ru_RU.UTF-8 /usr/bin/wine " +
+                      UnixPath(dir.Path() + "\\tunelamp.exe")));
+  HWND popup = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        popup = FindWindowA("TForm", nullptr);
+        return popup && (GetWindowLongA(popup, GWL_EXSTYLE) & WS_EX_LAYERED);
+      },
+      kStartTimeoutMs));
+  PostMessageA(popup, WM_HOTKEY, 0, 0);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return LabelTextWide(popup) ==
+               L"Клавиши Tunelamp не назначены: Quit=Ctrl+Q+W — это не клавиша";
+      },
+      5000))
+      << "the notice";
+  PostMessageA(popup, WM_HOTKEY, 2, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(popup); }, kExitTimeoutMs));
+  PumpFor(kSettleMs);  // the process lets go of its file
+  DeleteFileA((dir.Path() + "\\lang\\ru.txt").c_str());
+  RemoveDirectoryA((dir.Path() + "\\lang").c_str());
 }
 }  // namespace
 }  // namespace e2e
