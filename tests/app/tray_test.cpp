@@ -640,6 +640,33 @@ TEST(Tray, InTheLanguageChosenTheNoticeAndTheWindowAndEnglishWhereTheFileIsBroke
   }
 }
 
+// A language chosen in the window applies when saved, to the open window too, and is written.
+TEST(Tray, ALanguageChosenInTheWindowAppliesWhenSaved) {
+  if (TrayInDisplay()) GTEST_SKIP() << "run once, in the pass without a tray";
+  Running app;
+  ASSERT_TRUE(app.Start("[Main]\r\nCheckTitle=0\r\n"));
+  Tunelamp again;
+  ASSERT_TRUE(again.Start(app.dir));
+  const HWND window = WaitSettingsWindow(app.app.Proc().Pid());
+  ASSERT_TRUE(window);
+  const HWND list = GetDlgItem(window, kLanguageList);
+  ASSERT_EQ(2, SendMessageW(list, CB_GETCOUNT, 0, 0)) << "English and lang\\ru.txt";
+  const RECT english = RectOf(window);
+  SendMessageW(list, CB_SETCURSEL, 1, 0);
+  SendMessageA(GetDlgItem(window, 61), BM_CLICK, 0, 0);  // Apply
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  EXPECT_STREQ(L"Настройки Tunelamp", text);
+  GetDlgItemTextW(window, kQuitLabel, text, 64);
+  EXPECT_STREQ(L"&Выход:", text);
+  const RECT russian = RectOf(window);
+  EXPECT_GT(russian.right - russian.left, english.right - english.left) << "grown to fit";
+  EXPECT_EQ("[Main]\r\nCheckTitle=0\r\nLanguage=ru\r\n", app.dir.Read("settings.ini"));
+  SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  app.app.HotKey(2);
+  EXPECT_TRUE(app.EndsWithZero());
+}
+
 // The icon's menu in the language chosen. Wine keeps a menu to its process (GetMenuStringW of
 // another process's menu answers nothing), so the menu is told by its width: Russian's longest
 // item, "Изменить файл настроек…", is wider than "Edit settings file…". Its last item still quits.
