@@ -131,6 +131,7 @@ struct Window {
   bool startsWithWindows;
   COLORREF customColors[16];      // the colour picker's own
   uint32_t dpi;                   // the resolution the controls are laid out for
+  uint32_t madeDpi;               // the one the window was made at
   HFONT font;                     // the font scaled for it, once the window has one of its own
   wchar_t program[MAX_PATH + 3];  // "<the running tunelamp.exe>", as the Run value holds it
   // The Language list after English: the files of lang\.
@@ -478,12 +479,16 @@ struct Placed {
 [[gnu::noinline]] void FitTexts() {
   Placed placed[kControlsMost];
   int count = 0;
+  // Dialog units as the window was made, scaled as Rescale scaled its controls since.
+  const Window& w = W();
   RECT units = {0, 0, 4, 8};
   ::MapDialogRect(dialog, &units);
+  units.right = ::MulDiv(units.right, static_cast<int>(w.dpi), static_cast<int>(w.madeDpi));
   const auto x = [&](int dialogUnits) { return ::MulDiv(dialogUnits, units.right, 4); };
   const HDC context = ::GetDC(dialog);
-  const HGDIOBJ was =
-      ::SelectObject(context, reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  const HFONT font =
+      w.font ? w.font : reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+  const HGDIOBJ was = ::SelectObject(context, font);
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child && count < kControlsMost;
        child = ::GetWindow(child, GW_HWNDNEXT)) {
     // The arrows follow their field.
@@ -807,7 +812,7 @@ bool KeyFieldFirst(const MSG& record) {
 INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     dialog = handle;
-    W().dpi = WindowDpi(handle);
+    W().dpi = W().madeDpi = WindowDpi(handle);
     Fill();
     return TRUE;
   }
