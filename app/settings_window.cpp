@@ -248,9 +248,10 @@ void Format(char* text, const char* format, ...) {
 }
 
 // A text of the language spoken (UTF-8) in a control.
+// Room for a text with the values put in (a font's name, the colour's numbers).
 [[gnu::noinline]] void Show(int control, const char* text) {
-  wchar_t wide[kLanguageTextMost + 1];
-  Utf8ToWide(text, wide, kLanguageTextMost + 1);
+  wchar_t wide[2 * kLanguageTextMost];
+  Utf8ToWide(text, wide, 2 * kLanguageTextMost);
   ::SetDlgItemTextW(dialog, control, wide);
 }
 
