@@ -247,8 +247,8 @@ void Format(char* text, const char* format, ...) {
   va_end(arguments);
 }
 
-// A text of the language spoken (UTF-8) in a control.
-// Room for a text with the values put in (a font's name, the colour's numbers).
+// A text of the language spoken (UTF-8) in a control, with room for the values put in (a font's
+// name, the colour's numbers).
 [[gnu::noinline]] void Show(int control, const char* text) {
   wchar_t wide[2 * kLanguageTextMost];
   Utf8ToWide(text, wide, 2 * kLanguageTextMost);
