@@ -28,13 +28,14 @@ constexpr int32_t kLabelLeft = 20;
 constexpr UINT kExitCannotRun = 1;
 
 // Why the program cannot run, in the language settings.ini chooses: the settings are not read
-// yet. Out of line, with the settings off the stack: WinMain's frame stays small.
+// yet, and only Language= is.
 [[gnu::noinline]] const wchar_t* CannotRunText() {
-  static Settings settings;
   Text bytes;
-  const bool read = PopupHost().ReadSettingsFile(bytes) == SettingsRead::kRead;
-  settings = ReadSettings(read ? IniFile(bytes.View()) : IniFile());
-  TakeLanguage(PopupHost(), settings.language.View());
+  char language[256] = "";
+  if (PopupHost().ReadSettingsFile(bytes) == SettingsRead::kRead) {
+    (void)IniFile(bytes.View()).ReadText("Main", "Language", "", language, sizeof language);
+  }
+  TakeLanguage(PopupHost(), language);
   static wchar_t text[kLanguageTextMost + 1];
   Utf8ToWide(Say(TextId::kNoExecutableMemory), text, kLanguageTextMost + 1);
   return text;
@@ -50,9 +51,10 @@ void DisplayCycleEvent(void* /*form*/, TObject* /*sender*/) {
 }
 
 // The settings watch's timer, and how many folders tell it of a change (0: it looks at the files
-// every time, as where a folder cannot be watched).
+// every time, as where a folder cannot be watched), and their change notifications.
 TTimer* watchTimer = nullptr;
 DWORD watchedFolders = 0;
+HANDLE folderChanges[2] = {};
 
 // A file changed in a watched folder (any file): the looks go on until the change has settled.
 void SettingsFolderChanged(DWORD /*folder*/) {
@@ -63,12 +65,12 @@ void WatchSettingsEvent(void* /*form*/, TObject* /*sender*/) {
   // The looks stop until a folder tells of the next change once the watch wants none: a change
   // read (and read once more after the file time's grain), or none there.
   if (OnSettingsLook(PopupHost()) || watchedFolders == 0) return;
-  if (!WatchSettingsFoldersAgain(RunWaits.Handles, watchedFolders)) {
+  if (!WatchSettingsFoldersAgain(folderChanges, watchedFolders)) {
     watchedFolders = 0;
     return;
   }
   watchTimer->SetEnabled(false);
-  RunWaits.Count = watchedFolders;
+  WaitForFolders(folderChanges, watchedFolders, &SettingsFolderChanged);
 }
 
 void PopupMouseUpEvent(void* /*form*/, TObject* /*sender*/, TMouseButtonKind /*button*/,
@@ -155,11 +157,8 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   watchTimer = &settingsWatch;
   // From before the settings are read: a save from here on is seen. The looks go on until the
   // watch has read the file once more after the start, then rest.
-  watchedFolders = WatchSettingsFolders(RunWaits.Handles);
-  if (watchedFolders != 0) {
-    RunWaits.Count = watchedFolders;
-    RunWaits.OnSignal = &SettingsFolderChanged;
-  }
+  watchedFolders = WatchSettingsFolders(folderChanges);
+  if (watchedFolders != 0) WaitForFolders(folderChanges, watchedFolders, &SettingsFolderChanged);
 
   TLabel label(&form, Text());
   form.Label = &label;

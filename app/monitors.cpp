@@ -13,9 +13,28 @@ struct MonitorSearch {
   HMONITOR found;
 };
 
+// EnumDisplayMonitors also lists the invisible pseudo-monitors of mirroring drivers (remote
+// desktop tools, screen recorders), which SM_CMONITORS leaves out: DISPLAY_DEVICE's documentation
+// marks their adapter with DISPLAY_DEVICE_MIRRORING_DRIVER. (DISPLAY_DEVICE_ACTIVE belongs to
+// the monitor devices below an adapter, and says whether one is "on", not whether it is real.)
+// A monitor whose adapter is not found counts as a real one.
+bool IsPseudoMonitor(HMONITOR monitor) {
+  MONITORINFOEXW info;
+  info.cbSize = sizeof info;
+  if (!::GetMonitorInfoW(monitor, &info)) return false;
+  DISPLAY_DEVICEW adapter;
+  adapter.cb = sizeof adapter;
+  for (DWORD at = 0; ::EnumDisplayDevicesW(nullptr, at, &adapter, 0); ++at) {
+    if (::lstrcmpiW(adapter.DeviceName, info.szDevice) == 0) {
+      return (adapter.StateFlags & DISPLAY_DEVICE_MIRRORING_DRIVER) != 0;
+    }
+  }
+  return false;
+}
+
 BOOL CALLBACK CountMonitor(HMONITOR monitor, HDC /*dc*/, LPRECT /*rect*/, LPARAM data) {
   auto* search = reinterpret_cast<MonitorSearch*>(data);
-  if (++search->seen != search->wanted) return TRUE;
+  if (IsPseudoMonitor(monitor) || ++search->seen != search->wanted) return TRUE;
   search->found = monitor;
   return FALSE;
 }
@@ -42,6 +61,12 @@ HMONITOR MonitorByNumber(int32_t number) {
   MonitorSearch search = {number, 0, nullptr};
   ::EnumDisplayMonitors(nullptr, nullptr, CountMonitor, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+int32_t MonitorCount() {
+  MonitorSearch search = {0, 0, nullptr};
+  ::EnumDisplayMonitors(nullptr, nullptr, CountMonitor, reinterpret_cast<LPARAM>(&search));
+  return search.seen;
 }
 
 bool MonitorDevice(HMONITOR monitor, DISPLAY_DEVICEW& device) {

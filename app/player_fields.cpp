@@ -23,8 +23,18 @@ class Win32PlayerProcess final : public PlayerProcess {
   PlayerAnswer Ask(uint32_t wParam, int32_t lParam) override {
     return AskPlayer(window_, WM_USER, wParam, lParam);
   }
+  // The process id is read from the window, and again once the process is open: a player that
+  // ended between the two could have left its id to another program, which must never get a
+  // request block. While the handle is open the id cannot pass on.
   bool Open() override {
-    if (!process_) process_ = ::OpenProcess(kProcessAccess, FALSE, ProcessOf(window_));
+    if (process_) return true;
+    const DWORD id = ProcessOf(window_);
+    if (id == 0) return false;
+    process_ = ::OpenProcess(kProcessAccess, FALSE, id);
+    if (process_ && ProcessOf(window_) != id) {
+      ::CloseHandle(process_);
+      process_ = nullptr;
+    }
     return process_ != nullptr;
   }
   bool IsWow64(bool self, bool& wow64) override {

@@ -30,8 +30,13 @@ PlayerAnswer AskPlayer(uint32_t window, uint32_t message, uintptr_t wParam, intp
   return {static_cast<int32_t>(result), true};
 }
 
-uint32_t Win32Host::PlayerFindWindow() {
-  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(::FindWindowA(kPlayerClass, nullptr)));
+uint32_t Win32Host::PlayerListWindows(uint32_t (&windows)[kMostPlayers]) {
+  uint32_t count = 0;
+  for (HWND window = nullptr; count < kMostPlayers &&
+                              (window = ::FindWindowExA(nullptr, window, kPlayerClass, nullptr));) {
+    windows[count++] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
+  }
+  return count;
 }
 
 PlayerAnswer Win32Host::PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) {

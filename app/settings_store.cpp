@@ -7,6 +7,7 @@
 #include "app/tray.h"
 #include "app/win32_host.h"
 #include "display/language.h"
+#include "display/safe_replace.h"
 #include "display/settings_text.h"
 #include "display/settings_writer.h"
 
@@ -21,6 +22,8 @@ wchar_t besideProgram[kPathMost + sizeof kFileName / sizeof kFileName[0]];
 constexpr DWORD kReadMost = 1 << 20;
 // UTF-16 little-endian, as Notepad saves "Unicode": the profile functions read it as text.
 constexpr unsigned char kUtf16Mark[] = {0xFF, 0xFE};
+// The name the old file passes through while the new one takes its place.
+constexpr wchar_t kBackupEnd[] = L".bak";
 
 using ShellExecuteProc = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 
@@ -199,28 +202,58 @@ void FinalPath(const wchar_t* path, wchar_t (&target)[kPathMost]) {
   if (length == 0 || length >= kPathMost) ::lstrcpynW(target, path, kPathMost);
 }
 
+// The three names of a replacement, bound to Win32.
+class Win32ReplacingFiles final : public ReplacingFiles {
+ public:
+  Win32ReplacingFiles(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup)
+      : names_{target, replacement, backup} {}
+
+  uint32_t Replace(bool ignoreAcl) override {
+    const DWORD flags =
+        REPLACEFILE_IGNORE_MERGE_ERRORS | (ignoreAcl ? REPLACEFILE_IGNORE_ACL_ERRORS : 0);
+    return ::ReplaceFileW(Name(ReplaceRole::kTarget), Name(ReplaceRole::kReplacement),
+                          Name(ReplaceRole::kBackup), flags, nullptr, nullptr)
+               ? 0
+               : ::GetLastError();
+  }
+  bool Move(ReplaceRole from, ReplaceRole to) override {
+    return ::MoveFileExW(Name(from), Name(to), MOVEFILE_WRITE_THROUGH);
+  }
+  bool Delete(ReplaceRole file) override { return ::DeleteFileW(Name(file)); }
+  bool Exists(ReplaceRole file) override {
+    return ::GetFileAttributesW(Name(file)) != INVALID_FILE_ATTRIBUTES;
+  }
+
+ private:
+  const wchar_t* Name(ReplaceRole role) const { return names_[static_cast<size_t>(role)]; }
+  const wchar_t* names_[3];
+};
+
 // `bytes` written to a file beside `path`'s target, which then takes that file's place (its
-// attributes and permissions stay), or becomes it where there was none: a failure at any step
-// leaves the file as it was. A read-only file is not replaced.
-bool Replace(const wchar_t* path, const Text& bytes) {
+// attributes and permissions stay, where the user may write them), or becomes it where there was
+// none; the old file passes through a backup beside it. A read-only file is not replaced.
+ReplaceOutcome Replace(const wchar_t* path, const Text& bytes) {
   wchar_t target[kPathMost];
   FinalPath(path, target);
   const DWORD attributes = ::GetFileAttributesW(target);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return false;
+    return ReplaceOutcome::kKept;
   }
   constexpr size_t kRoom = kPathMost + 8;
-  wchar_t* const temporary = new wchar_t[kRoom];
+  wchar_t* const temporary = new wchar_t[2 * kRoom];
+  wchar_t* const backup = temporary + kRoom;
   CopyText(CopyText(temporary, temporary + kRoom, target), temporary + kRoom, L".new");
-  const bool replaced =
-      WriteNewFile(temporary, bytes.CStr(), static_cast<DWORD>(bytes.Length()), CREATE_ALWAYS) &&
-      (attributes != INVALID_FILE_ATTRIBUTES
-           ? ::ReplaceFileW(target, temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                            nullptr)
-           : ::MoveFileExW(temporary, target, MOVEFILE_WRITE_THROUGH));
-  if (!replaced) ::DeleteFileW(temporary);
+  CopyText(CopyText(backup, backup + kRoom, target), backup + kRoom, kBackupEnd);
+  ReplaceOutcome outcome = ReplaceOutcome::kKept;
+  if (WriteNewFile(temporary, bytes.CStr(), static_cast<DWORD>(bytes.Length()), CREATE_ALWAYS)) {
+    Win32ReplacingFiles files(target, temporary, backup);
+    outcome = ReplaceSafely(files);
+  } else {
+    // A part written before the disk filled up; the file itself was not touched.
+    ::DeleteFileW(temporary);
+  }
   delete[] temporary;
-  return replaced;
+  return outcome;
 }
 
 }  // namespace
@@ -244,12 +277,14 @@ const char* WriteSettingsChanges(const Settings& was, const Settings& now) {
   }
   const Text written = WriteChangedSettings(bytes.View(), was, now);
   const Text file = form.utf16 ? ToUtf16(written.View()) : written;
-  if (read != SettingsRead::kFailed &&
-      (written == bytes || Replace(path, file) ||
-       (read == SettingsRead::kNoFile && Replace(kHereSettingsPath, file)))) {
-    return nullptr;
+  if (read == SettingsRead::kFailed) return Say(TextId::kSaveRefused);
+  if (written == bytes) return nullptr;
+  ReplaceOutcome outcome = Replace(path, file);
+  if (outcome == ReplaceOutcome::kKept && read == SettingsRead::kNoFile) {
+    outcome = Replace(kHereSettingsPath, file);
   }
-  return Say(TextId::kSaveRefused);
+  if (outcome == ReplaceOutcome::kStranded) return Say(TextId::kSaveStranded);
+  return outcome == ReplaceOutcome::kReplaced ? nullptr : Say(TextId::kSaveRefused);
 }
 
 void Win32Host::SettingsGetStamps(FileStamp& here, FileStamp& beside) {

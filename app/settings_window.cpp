@@ -13,10 +13,12 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 #include "app/language_files.h"
 #include "app/settings_store.h"
 #include "app/settings_window_ids.h"
+#include "app/share_file_win.h"
 #include "app/win32_host.h"
 #include "display/colors.h"
 #include "display/display_cycle.h"
@@ -25,6 +27,7 @@
 #include "display/language.h"
 #include "display/placement.h"
 #include "display/settings_writer.h"
+#include "display/share_file.h"
 #include "display/state.h"
 #include "display/strips.h"
 #include "display/title_template.h"
@@ -44,11 +47,10 @@ constexpr int kTriedKeyId = 0x100;
 constexpr ColorSetting kTextColourValues[] = {
     {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
 constexpr int kDefaultOpacity = 78;  // the percent of 255 nearest the 200 the strip rests at
-// How soon a picker that waited for an animation to end is asked for again, by the timer of
-// its button.
+// The system's pickers; each one's number is also its timer's, by which a picker that waited
+// for an animation to end is asked for again this soon.
+enum class Picker : UINT_PTR { kColour = 1, kFont, kShareFile };
 constexpr UINT kPickAgainMs = 30;
-constexpr UINT_PTR kColourAgain = 1;
-constexpr UINT_PTR kFontAgain = 2;
 
 // Every control's text, and the window's title, in the language spoken.
 struct ControlText {
@@ -78,6 +80,13 @@ constexpr ControlText kControlTexts[] = {
     {IDC_TEXT_LABEL, TextId::kTemplateLabel},
     {IDC_TEXT_FIELDS, TextId::kTemplateFields},
     {IDC_PREVIEW_LABEL, TextId::kPreviewLabel},
+    {IDC_SHARE_FILE_LABEL, TextId::kShareFileLabel},
+    {IDC_SHARE_BROWSE, TextId::kShareBrowse},
+    {IDC_FILE_TEXT_LABEL, TextId::kFileTextLabel},
+    {IDC_FILE_STOPPED_LABEL, TextId::kFileStoppedLabel},
+    {IDC_DISCORD_APP_LABEL, TextId::kDiscordAppLabel},
+    {IDC_DISCORD_DETAILS_LABEL, TextId::kDiscordDetailsLabel},
+    {IDC_DISCORD_STATE_LABEL, TextId::kDiscordStateLabel},
     {IDOK, TextId::kOkButton},
     {IDCANCEL, TextId::kCancelButton},
     {IDC_APPLY, TextId::kApplyButton},
@@ -307,10 +316,47 @@ void RememberKeys() {
   for (int i = 0; i < kKeyCount; ++i) W().keys[i] = Send(kKeys[i].control, HKM_GETHOTKEY);
 }
 
-// The template as typed, cut as settings.ini's reader cuts it.
-void ReadTemplate(SettingTemplate& text) {
-  Send(IDC_TEXT, WM_GETTEXT, sizeof text.bytes, reinterpret_cast<LPARAM>(text.bytes));
+// A template (or a text as long) as typed, cut as settings.ini's reader cuts it.
+void ReadTemplate(SettingTemplate& text, int control = IDC_TEXT) {
+  Send(control, WM_GETTEXT, sizeof text.bytes, reinterpret_cast<LPARAM>(text.bytes));
   text.Set(text.View());
+}
+
+// The fields of [Share] that hold a template or a text as long, beside the setting each shows.
+struct ShareField {
+  int control;
+  SettingTemplate Settings::*setting;
+};
+constexpr ShareField kShareFields[] = {{IDC_SHARE_FILE, &Settings::shareFile},
+                                       {IDC_FILE_TEXT, &Settings::fileText},
+                                       {IDC_FILE_STOPPED, &Settings::fileStopped},
+                                       {IDC_DISCORD_DETAILS, &Settings::discordDetails},
+                                       {IDC_DISCORD_STATE, &Settings::discordState}};
+
+// The file's picker: a name to save under, which the file's field then holds.
+void PickShareFile() {
+  wchar_t name[MAX_PATH];
+  if (!::GetDlgItemTextW(dialog, IDC_SHARE_FILE, name, MAX_PATH)) name[0] = L'\0';
+  OPENFILENAMEW choice = {};
+  choice.lStructSize = sizeof choice;
+  choice.hwndOwner = dialog;
+  // Each kind's name and its pattern, zero after each, and a zero last.
+  wchar_t filter[2 * kLanguageTextMost + 16];
+  wchar_t* at = filter;
+  for (const auto& [kind, pattern] : {std::pair{TextId::kShareFilterText, L"*.txt"},
+                                      std::pair{TextId::kShareFilterAll, L"*.*"}}) {
+    Utf8ToWide(Say(kind), at, kLanguageTextMost);
+    at += ::lstrlenW(at) + 1;
+    ::lstrcpyW(at, pattern);
+    at += ::lstrlenW(at) + 1;
+  }
+  *at = L'\0';
+  choice.lpstrFilter = filter;
+  choice.lpstrFile = name;
+  choice.nMaxFile = MAX_PATH;
+  choice.lpstrDefExt = L"txt";
+  choice.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (Pick("GetSaveFileNameW", &choice)) ::SetDlgItemTextW(dialog, IDC_SHARE_FILE, name);
 }
 
 // The current track as the strip would show it with the template typed.
@@ -329,12 +375,6 @@ void ShowPreview() {
   if (units <= 0 || !::MultiByteToWideChar(codePage, 0, text.CStr(), -1, wide, units)) *wide = 0;
   ::SetDlgItemTextW(dialog, IDC_TEXT_PREVIEW, wide);
   std::free(wide);
-}
-
-// The monitors the list names: those connected, as many as a display can have strips.
-int32_t MonitorCount() {
-  const int32_t monitors = ::GetSystemMetrics(SM_CMONITORS);
-  return monitors < static_cast<int32_t>(kMostStrips) ? monitors : kMostStrips;
 }
 
 // The item of the settings' choice: a monitor that is not connected, by number or identity,
@@ -618,6 +658,12 @@ void Fill() {
   Send(IDC_TEXT, EM_SETLIMITTEXT, kTemplateMost);
   SetText(IDC_TEXT, shown.titleFormat.bytes);
   ShowPreview();
+  for (const ShareField& field : kShareFields) {
+    Send(field.control, EM_SETLIMITTEXT, kTemplateMost);
+    SetText(field.control, (shown.*field.setting).bytes);
+  }
+  Send(IDC_DISCORD_APP, EM_SETLIMITTEXT, sizeof shown.discordApp.bytes - 1);
+  SetText(IDC_DISCORD_APP, shown.discordApp.bytes);
   const DWORD length = ::GetModuleFileNameW(nullptr, w.program + 1, MAX_PATH);
   w.program[0] = w.program[length + 1] = L'"';
   w.startsWithWindows = StartsWithWindows();
@@ -710,6 +756,18 @@ bool Save() {
   now.bottom = Send(IDC_EDGE, CB_GETCURSEL) == 1;
   for (const BoxControl& box : kBoxes) now.*box.setting = Checked(box.control);
   ReadTemplate(now.titleFormat);
+  for (const ShareField& field : kShareFields) ReadTemplate(now.*field.setting, field.control);
+  Send(IDC_DISCORD_APP, WM_GETTEXT, sizeof now.discordApp.bytes,
+       reinterpret_cast<LPARAM>(now.discordApp.bytes));
+  // A new file is tried before it is written, as a key is.
+  if (!now.shareFile.View().empty() && now.shareFile.View() != shown.shareFile.View()) {
+    const FileWrite file =
+        CheckShareFile(PopupHost().SystemTextToUtf8(now.shareFile.View()).View());
+    if (file != FileWrite::kWritten) {
+      Show(IDC_STATUS, FillIn(Say(TextId::kShareFileRefused), {FileWriteWords(file)}).CStr());
+      return false;
+    }
+  }
   ReadLanguageChoice(shown, now);
 
   if (const char* const unwritten = WriteSettingsChanges(shown, now)) {
@@ -771,13 +829,15 @@ void PickFont() {
 
 // Inside an animation (a click pumped by one of its frames) the picker would freeze the strip
 // half-faded: the animation hurries to its end, and the picker is asked for again after it.
-void OpenPicker(bool colour) {
+void OpenPicker(Picker picker) {
   if (!ModalLoopMayOpen()) {
-    ::SetTimer(dialog, colour ? kColourAgain : kFontAgain, kPickAgainMs, nullptr);
-  } else if (colour) {
+    ::SetTimer(dialog, static_cast<UINT_PTR>(picker), kPickAgainMs, nullptr);
+  } else if (picker == Picker::kColour) {
     PickColour();
-  } else {
+  } else if (picker == Picker::kFont) {
     PickFont();
+  } else {
+    PickShareFile();
   }
 }
 
@@ -832,7 +892,10 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   // A picker that waited for an animation is asked for again.
   if (message == WM_TIMER) {
     ::KillTimer(handle, wParam);
-    if (wParam == kColourAgain || wParam == kFontAgain) OpenPicker(wParam == kColourAgain);
+    if (wParam >= static_cast<UINT_PTR>(Picker::kColour) &&
+        wParam <= static_cast<UINT_PTR>(Picker::kShareFile)) {
+      OpenPicker(static_cast<Picker>(wParam));
+    }
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
@@ -843,8 +906,10 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   }
   if (control == IDOK || control == IDC_APPLY) {
     if (!Save() || control == IDC_APPLY) return TRUE;
-  } else if (control == IDC_COLOUR || control == IDC_FONT) {
-    OpenPicker(control == IDC_COLOUR);
+  } else if (control == IDC_COLOUR || control == IDC_FONT || control == IDC_SHARE_BROWSE) {
+    OpenPicker(control == IDC_COLOUR ? Picker::kColour
+               : control == IDC_FONT ? Picker::kFont
+                                     : Picker::kShareFile);
     return TRUE;
   } else if (control != IDCANCEL) {
     return FALSE;

@@ -42,6 +42,15 @@
 #define IDC_TEXT_FIELDS 71
 #define IDC_TEXT_PREVIEW 72
 
+// Sharing what plays: the now-playing file, with its picker, and Discord's presence.
+#define IDC_SHARE_FILE 80
+#define IDC_SHARE_BROWSE 81
+#define IDC_FILE_TEXT 82
+#define IDC_FILE_STOPPED 83
+#define IDC_DISCORD_APP 84
+#define IDC_DISCORD_DETAILS 85
+#define IDC_DISCORD_STATE 86
+
 #define IDC_STATUS 60
 #define IDC_APPLY 61
 
@@ -61,3 +70,9 @@
 #define IDC_TEXT_LABEL 209
 #define IDC_PREVIEW_LABEL 210
 #define IDC_LANGUAGE_LABEL 211
+#define IDC_SHARE_FILE_LABEL 214
+#define IDC_FILE_TEXT_LABEL 215
+#define IDC_FILE_STOPPED_LABEL 216
+#define IDC_DISCORD_APP_LABEL 217
+#define IDC_DISCORD_DETAILS_LABEL 218
+#define IDC_DISCORD_STATE_LABEL 219

@@ -5,6 +5,7 @@
 #include "display/display_cycle.h"
 #include "display/events.h"
 #include "toolkit/pump.h"
+#include "toolkit/routing.h"
 
 namespace {
 
@@ -179,19 +180,48 @@ void Win32Host::StripSelect(uint32_t strip) {
   strip_ = chosen;
 }
 
+namespace {
+
+// Before the window goes, the object lets go of it (SetProp's documentation: a property is
+// removed before the window is destroyed): a subclassed control gets its own window procedure
+// back for its last messages, the others DefWindowProcA's, and the device context goes back while
+// the window is there.
+void Unlink(TWinControl& control) {
+  if (control.PreviousWindowProcedure) {
+    ::SetWindowLongA(control.Handle, GWL_WNDPROC,
+                     reinterpret_cast<LONG>(control.PreviousWindowProcedure));
+  }
+  ::RemovePropA(control.Handle, kObjectProperty);
+  delete control.Canvas;
+  control.Canvas = nullptr;
+}
+
+// Once its window is gone: the brush it was painted with and its font.
+void Free(TWinControl* control) {
+  if (control->BackgroundBrush) ::DeleteObject(control->BackgroundBrush);
+  if (control->Font) {
+    if (control->Font->Handle) ::DeleteObject(control->Font->Handle);
+    delete control->Font;
+  }
+  delete control;
+}
+
+}  // namespace
+
 void Win32Host::StripsKeep(uint32_t count) {
   for (uint32_t strip = count < 1 ? 1 : count; strip < kMostStrips; ++strip) {
     TForm1*& gone = strips_[strip];
     if (!gone) continue;
-    // The children go with the window; the objects after it, as its last messages reach them.
+    for (TLabel* label : {gone->Label, gone->Progress}) {
+      if (label) Unlink(*label);
+    }
+    Unlink(*gone);
+    // The children go with the window.
     ::DestroyWindow(gone->Handle);
     for (TLabel* label : {gone->Label, gone->Progress}) {
-      if (!label) continue;
-      ::DeleteObject(label->Font->Handle);
-      delete label->Font;
-      delete label;
+      if (label) Free(label);
     }
-    delete gone;
+    Free(gone);
     gone = nullptr;
   }
 }

@@ -1,7 +1,7 @@
 // Binds the now-playing logic to the popup's toolkit objects and to Win32. One class, its
 // methods in a file per job: the strip (strip.cpp), the player link (player_link.cpp), the track's
 // fields (player_fields.cpp), the settings store (settings_store.cpp), the monitors (monitors.cpp),
-// the icon (tray.cpp), and the system (win32_host.cpp).
+// the icon (tray.cpp), the now-playing file (share_file_win.cpp), and the system (win32_host.cpp).
 #pragma once
 
 #include "app/form1.h"
@@ -52,8 +52,10 @@ class Win32Host final : public NowPlayingHost {
   void TimerSetEnabled(bool enabled) override;
   void TimerSetInterval(uint32_t milliseconds) override;
   void LiveTimerSetEnabled(bool enabled) override;
+  void ShareTimerSet(uint32_t milliseconds) override;
+  FileWrite ShareFileWrite(std::string_view path, std::string_view text) override;
 
-  uint32_t PlayerFindWindow() override;
+  uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override;
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override;
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override;
   PlayerAnswer PlayerGetCaptionLength(uint32_t window) override;
@@ -87,6 +89,14 @@ class Win32Host final : public NowPlayingHost {
   bool TrayNotify(TrayAction action, const Text& tip) override;
   TrayCommand TrayMenu(bool automatic) override;
 
+  bool DiscordOpen() override;
+  bool DiscordWrite(std::string_view bytes) override;
+  bool DiscordRead(Text& bytes) override;
+  void DiscordClose() override;
+  void DiscordTimer(uint32_t milliseconds) override;
+  uint32_t ProcessId() override;
+  int64_t UnixTime() override;
+
  private:
   TForm1& form_;
   // The strip the form's calls go to; Monitor=all's strips (the form is the first).
@@ -94,17 +104,37 @@ class Win32Host final : public NowPlayingHost {
   TForm1* strips_[kMostStrips] = {};
   // Made at its first use: with LivePosition and Progress off the program has none.
   TTimer* liveTimer_ = nullptr;
+  // Discord's pipe (discord_pipe.cpp): one read under way on it at a time, into the buffer, and
+  // the timer, all made at their first use: with DiscordApp empty the program has none.
+  void StartDiscordRead();
+  HANDLE discordPipe_ = INVALID_HANDLE_VALUE;
+  HANDLE discordReadEvent_ = nullptr;
+  HANDLE discordWriteEvent_ = nullptr;
+  OVERLAPPED discordRead_ = {};
+  bool discordReading_ = false;
+  bool discordBroken_ = false;
+  char discordBuffer_[4096];
+  TTimer* discordTimer_ = nullptr;
+  // Made at its first use too: without File= the program has none (share_file_win.cpp).
+  TTimer* shareTimer_ = nullptr;
 };
 
 // Once at the start, for screen readers that want to be told (Narrator): the label is a polite
 // live region, whose changes are read out when the user is idle. Silent where the system cannot.
 void MarkLiveRegion(HWND label);
 
-// Monitor `number` (1..n, in EnumDisplayMonitors' order); null when there is none.
+// Monitor `number` (1..n, in EnumDisplayMonitors' order, without the invisible pseudo-monitors
+// of mirroring drivers); null when there is none. MonitorCount: how many there are.
 [[nodiscard]] HMONITOR MonitorByNumber(int32_t number);
+[[nodiscard]] int32_t MonitorCount();
 // The monitor device that shows `monitor`, as EnumDisplayDevicesW names it with
 // EDD_GET_DEVICE_INTERFACE_NAME: DeviceID its identity, DeviceString its name for people.
 [[nodiscard]] bool MonitorDevice(HMONITOR monitor, DISPLAY_DEVICEW& device);
+
+// Run's waits besides the messages (run_waits.cpp): the settings folders' change notifications
+// (count 0: none), and the event of Discord's pipe while a read is under way on it (null: none).
+void WaitForFolders(const HANDLE* handles, DWORD count, void (*onSignal)(DWORD index));
+void WaitForDiscord(HANDLE event);
 
 // The one host of the process, bound to the popup by start-up: the Win32 host, or one that
 // wraps it (the benchmark's frame counter).

@@ -1,6 +1,7 @@
 #include "display/display_cycle.h"
 
 #include "display/colors.h"
+#include "display/discord_follow.h"
 #include "display/placement.h"
 #include "display/scale.h"
 #include "display/state.h"
@@ -252,14 +253,29 @@ void DisplayCycle(NowPlayingHost& host) {
     state.fields = TrackFields();
     state.fieldsRead = false;
   }
+  // Discord follows the player, not the strip.
+  FollowPlayerForDiscord(host, state);
   // Go on when the strip is out, a display was forced, or a new title came while automatic
   // display is on.
   if (!(changed || state.shown || state.forced)) return;
   if (!(state.automatic || state.forced || state.shown)) return;
+  // A click took the strip that is out away, and a title has come since: that display ends here,
+  // without an animation, and the new title comes out as any new one does.
+  const bool dismissed =
+      changed && state.shown && state.cancel && (state.automatic || state.forced);
+  if (dismissed) {
+    state.shown = false;
+    state.cancel = false;
+  }
   // Over a full-screen program a new title is only recorded (the probe has stored it).
   StripMonitors monitors;
+  const uint32_t screens = state.screenChanges;
   if (!state.shown) {
-    if (!ChooseMonitors(host, state, monitors)) return;
+    if (!ChooseMonitors(host, state, monitors)) {
+      // Over a full-screen program the dismissed display still ends: the checks go on.
+      if (dismissed) RearmTimer(host, state.settings.checkInterval);
+      return;
+    }
     UseStrips(host, state, monitors.count);
   }
 
@@ -272,6 +288,19 @@ void DisplayCycle(NowPlayingHost& host) {
   int32_t positionMs = 0;
   const PlayerAnswer length = AskTrack(host, state, positionMs);
   const int32_t position = positionMs / 1000;
+  // A player that left the length unanswered is not asked for the fields in this run.
+  if (state.keyNotice.IsEmpty())
+    ReadFieldsOnce(host, state.settings.titleFormat.View(), length.answered);
+  // The player's queries wait in SendMessageTimeout, which handles the messages sent meanwhile: a
+  // new screen among them (WM_DISPLAYCHANGE) has the monitors listed again, for the strips to come
+  // out where monitors are now.
+  if (!state.shown && state.screenChanges != screens) {
+    if (!ChooseMonitors(host, state, monitors)) {
+      RearmTimer(host, state.settings.checkInterval);
+      return;
+    }
+    UseStrips(host, state, monitors.count);
+  }
   state.showsTrack = false;
   if (!state.keyNotice.IsEmpty()) {
     // In UTF-8 once a language other than English says it.
@@ -283,7 +312,6 @@ void DisplayCycle(NowPlayingHost& host) {
       }
     });
   } else if (state.playerWindow != 0) {
-    // A player that left the length unanswered is not asked for the fields in this run.
     ShowTrack(host, state, length.value, position, length.answered);
     state.showsTrack = true;
   } else {
@@ -351,14 +379,18 @@ void FollowTrack(NowPlayingHost& host) {
 // The fields are read once per title, and only for a template: without one the player is asked
 // what it always was. The caption's title and the template are in the process's code page, the
 // fields in UTF-8: all of it goes to UTF-8, which the label shows whatever that code page is.
+void ReadFieldsOnce(NowPlayingHost& host, std::string_view format, bool mayAsk) {
+  NowPlayingState& state = NowPlaying();
+  if (format.empty() || state.fieldsRead || !mayAsk || state.playerWindow == 0) return;
+  state.fieldsRead = true;
+  static_cast<void>(host.PlayerReadFields(state.playerWindow, state.fields));
+}
+
 bool TrackText(NowPlayingHost& host, std::string_view format, int32_t lengthSeconds,
                int32_t positionSeconds, bool mayAsk, Text& text) {
   NowPlayingState& state = NowPlaying();
   if (!format.empty()) {
-    if (!state.fieldsRead && mayAsk && state.playerWindow != 0) {
-      state.fieldsRead = true;
-      static_cast<void>(host.PlayerReadFields(state.playerWindow, state.fields));
-    }
+    ReadFieldsOnce(host, format, mayAsk);
     const Text caption = host.SystemTextToUtf8(state.lastTitle.View());
     text = FormatTitle(host.SystemTextToUtf8(format).View(),
                        {state.fields, caption.View(), lengthSeconds, positionSeconds});

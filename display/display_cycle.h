@@ -30,6 +30,9 @@ void DisplayCycle(NowPlayingHost& host);
 // for length and position and shows them; the title stays.
 void FollowTrack(NowPlayingHost& host);
 
+// The track's fields, read once for a title with the template `format`, when `mayAsk`.
+void ReadFieldsOnce(NowPlayingHost& host, std::string_view format, bool mayAsk);
+
 // The text the strip shows for the track with the title template `format` (Text=): in UTF-8
 // (answers true); without a template, or when it gives nothing but blanks, "<title> [m:ss] -
 // m:ss" in the process's code page (false). The track's fields are read at the first call for a

@@ -1,6 +1,7 @@
 #include "display/events.h"
 
 #include "display/colors.h"
+#include "display/discord_follow.h"
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
 #include "display/ini_file.h"
@@ -8,6 +9,7 @@
 #include "display/placement.h"
 #include "display/settings.h"
 #include "display/settings_watch.h"
+#include "display/share_file.h"
 #include "display/song_change.h"
 #include "display/state.h"
 #include "display/strips.h"
@@ -101,6 +103,7 @@ void RunDisplayCycle(NowPlayingHost& host) {
   if (state.cycleRuns != 0 || state.exiting) return;
   state.loopWanted = false;
   TakeWaitingSettings(host, state);
+  TakeDiscordNotice(state);
   FollowTitleInTooltip(host, state);
   if (state.menuWanted) {
     state.menuWanted = false;
@@ -150,11 +153,18 @@ void LoadSettings(NowPlayingHost& host) {
   state.automatic = true;
   state.settingsLoaded = true;
   if (settings.memoryEconomy) host.FormMinimiseWithoutActivation();
+  FollowPlayerInFile(host, state, FileLook::kOther);
 }
 
 void OnTimerTick(NowPlayingHost& host) {
+  // The file first: a new track is in it before the strip tells of it.
+  FollowPlayerInFile(host, NowPlaying(), FileLook::kOther);
   if (HeldByModalLoop(NowPlaying())) return;
   RunDisplayCycle(host);
+}
+
+void OnShareTick(NowPlayingHost& host) {
+  FollowPlayerInFile(host, NowPlaying(), FileLook::kOwnTick);
 }
 
 void OnLiveTick(NowPlayingHost& host) {
@@ -168,6 +178,7 @@ bool OnSettingsLook(NowPlayingHost& host) {
     Settings read;
     if (ReadSettingsFile(host, state, read)) {
       TakeSavedSettings(host, state, read);
+      FollowPlayerInFile(host, state, FileLook::kOther);
     } else {
       SettingsReadFailed(state);
     }
@@ -193,6 +204,8 @@ void OnHotKey(NowPlayingHost& host, uint32_t id) {
       // Nothing is freed or unregistered: the system reclaims it all with the process. The
       // icon is the exception.
       RemoveTrayIcon(host, state);
+      EndPresence(host, state.discord);
+      StopFile(host, state);
       state.exiting = true;
       host.ExitProcess(0);
       return;
@@ -214,6 +227,7 @@ void OnPopupMouseUp(NowPlayingHost& host) {
 
 void OnSongChange(NowPlayingHost& host) {
   NowPlayingState& state = NowPlaying();
+  FollowPlayerInFile(host, state, FileLook::kOther);
   if (!AnnouncementRuns(host, state) || HeldByModalLoop(state)) return;
   RunDisplayCycle(host);
 }
@@ -284,6 +298,10 @@ bool ModalLoopMayOpen() {
 
 void OnAccentChanged() {
   NowPlaying().accentChanged = true;
+}
+
+void OnDiscordTick(NowPlayingHost& host) {
+  RunDiscord(host, NowPlaying());
 }
 
 void OnScreenChanged(NowPlayingHost& host) {

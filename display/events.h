@@ -13,6 +13,8 @@ void LoadSettings(NowPlayingHost& host);
 
 // The popup timer's tick: a run of the display cycle.
 void OnTimerTick(NowPlayingHost& host);
+// The now-playing file's timer ticks (share_file.h): the file follows the player.
+void OnShareTick(NowPlayingHost& host);
 // The live timer's tick (LivePosition, Progress): the strip that is out follows the player.
 void OnLiveTick(NowPlayingHost& host);
 // The settings watch's tick: a saved settings.ini is read again once its change has settled.
@@ -51,6 +53,9 @@ void OnModalLoop(NowPlayingHost& host, bool open);
 // The Windows accent colour changed (WM_DWMCOLORIZATIONCOLORCHANGED, or WM_SETTINGCHANGE with
 // "ImmersiveColorSet"): the strip takes it at its next display.
 void OnAccentChanged();
+
+// Discord's timer ticked, or its pipe has news (presence.h).
+void OnDiscordTick(NowPlayingHost& host);
 
 // WM_DISPLAYCHANGE, or a new work area (WM_SETTINGCHANGE with SPI_SETWORKAREA).
 void OnScreenChanged(NowPlayingHost& host);

@@ -52,18 +52,30 @@ struct FileStamp {
 };
 
 // The playing track's own fields, as the player tells them (its tags), in UTF-8; an empty text
-// is no field. In the order of TrackField.
+// is no field. Each with the name Winamp's input plug-ins answer IPC_GET_EXTENDED_FILE_INFOW for
+// (in_mp3, in_cdda); the playing file's path is asked for by a message of its own.
+#define TUNELAMP_TRACK_FIELDS(FIELD) \
+  FIELD(kTitle, "title")             \
+  FIELD(kArtist, "artist")           \
+  FIELD(kAlbum, "album")             \
+  FIELD(kAlbumArtist, "albumartist") \
+  FIELD(kTrackNumber, "track")       \
+  FIELD(kDisc, "disc")               \
+  FIELD(kComposer, "composer")       \
+  FIELD(kYear, "year")               \
+  FIELD(kGenre, "genre")             \
+  FIELD(kFileName, "")
 enum class TrackField : uint8_t {
-  kTitle,
-  kArtist,
-  kAlbum,
-  kAlbumArtist,
-  kTrackNumber,
-  kYear,
-  kGenre,
-  kFileName,  // the playing file's path, as the player names it
+#define TUNELAMP_TRACK_FIELD_ENUM(field, name) field,
+  TUNELAMP_TRACK_FIELDS(TUNELAMP_TRACK_FIELD_ENUM)
+#undef TUNELAMP_TRACK_FIELD_ENUM
 };
-inline constexpr size_t kTrackFieldCount = 8;
+inline constexpr const char* kTrackFieldNames[] = {
+#define TUNELAMP_TRACK_FIELD_NAME(field, name) name,
+    TUNELAMP_TRACK_FIELDS(TUNELAMP_TRACK_FIELD_NAME)
+#undef TUNELAMP_TRACK_FIELD_NAME
+};
+inline constexpr size_t kTrackFieldCount = sizeof kTrackFieldNames / sizeof *kTrackFieldNames;
 struct TrackFields {
   Text value[kTrackFieldCount];
   [[nodiscard]] const Text& operator[](TrackField field) const {
@@ -92,6 +104,24 @@ enum class TrayCommand : uint32_t {
 // What RegisterHotKey made of a key: taken, held by another program already
 // (ERROR_HOTKEY_ALREADY_REGISTERED), or refused for another reason.
 enum class HotKeyAnswer : uint8_t { kRegistered, kHeldElsewhere, kRefused };
+
+// Players whose windows are looked at, at most (foobar2000's emulator beside Winamp or AIMP is
+// two).
+inline constexpr uint32_t kMostPlayers = 8;
+
+// What writing the now-playing file gave: written whole; refused for now because another
+// program holds the file open without delete sharing (a reader: try again); or refused for
+// good, with the reason the user is told.
+enum class FileWrite : uint8_t {
+  kWritten,
+  kHeld,
+  kNoFolder,  // the folder does not exist
+  kDenied,    // access denied
+  kFolder,    // the path names a folder
+  kTooLong,   // the path is too long
+  kReadOnly,  // the file is read-only
+  kFailed,    // any other error
+};
 
 // Window handles are 32-bit; 0 means none.
 class NowPlayingHost {
@@ -163,10 +193,19 @@ class NowPlayingHost {
   // A second timer, made at the first call, whose ticks of 1000 ms run OnLiveTick.
   virtual void LiveTimerSetEnabled(bool enabled) = 0;
 
-  // The player: FindWindowA("Winamp v1.x", null), then WM_USER queries and WM_GETTEXT(size,
-  // buffer), each sent with SendMessageTimeoutA so that a player that hangs gives up after
-  // a short time instead of freezing the program.
-  [[nodiscard]] virtual uint32_t PlayerFindWindow() = 0;
+  // The now-playing file's timer, made at the first call, whose ticks run OnShareTick: every
+  // call starts its countdown anew; 0 stops it.
+  virtual void ShareTimerSet(uint32_t milliseconds) = 0;
+  // `text` made the whole content of the file `path` (File= in UTF-8: relative to the folder of
+  // the settings.ini in use, %NAME% expanded), in UTF-8 as it is: written to a temporary file
+  // beside it, flushed, and moved over it. No temporary file stays behind.
+  [[nodiscard]] virtual FileWrite ShareFileWrite(std::string_view path, std::string_view text) = 0;
+
+  // The players: every "Winamp v1.x" window (FindWindowExA, in the z-order, as FindWindowA finds
+  // the first), at most kMostPlayers, into `windows`; answers how many. Then WM_USER queries and
+  // WM_GETTEXT(size, buffer), each sent with SendMessageTimeoutA so that a player that hangs
+  // gives up after a short time instead of freezing the program.
+  [[nodiscard]] virtual uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) = 0;
   [[nodiscard]] virtual PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam,
                                                      int32_t lParam) = 0;
   // The answer is the count of bytes copied into the buffer.
@@ -214,6 +253,22 @@ class NowPlayingHost {
   // (0xAABBGGRR). False, leaving `color` alone, where there is none.
   [[nodiscard]] virtual bool SystemColorization(uint32_t& color) = 0;
   [[nodiscard]] virtual bool SystemAccentColor(uint32_t& color) = 0;
+
+  // Discord's local RPC: the named pipe \\?\pipe\discord-ipc-N, the first of N = 0 to 9 that
+  // opens (a busy one is not waited for). One pipe at a time; no call waits on it more than a few
+  // milliseconds. DiscordWrite writes the bytes whole, or answers false (the pipe broke, or would
+  // not take them at once). DiscordRead appends what Discord sent since the last call, and answers
+  // false once the pipe has closed; news on the pipe runs OnDiscordTick.
+  [[nodiscard]] virtual bool DiscordOpen() = 0;
+  [[nodiscard]] virtual bool DiscordWrite(std::string_view bytes) = 0;
+  [[nodiscard]] virtual bool DiscordRead(Text& bytes) = 0;
+  virtual void DiscordClose() = 0;
+  // Discord's timer: OnDiscordTick runs `milliseconds` from now, and as often again until it is
+  // set anew; 0 stops it.
+  virtual void DiscordTimer(uint32_t milliseconds) = 0;
+  // GetCurrentProcessId; the time of day in Unix seconds (GetSystemTimeAsFileTime).
+  [[nodiscard]] virtual uint32_t ProcessId() = 0;
+  [[nodiscard]] virtual int64_t UnixTime() = 0;
 
   // The system. ExitProcess does not return in the program; the logic still returns at
   // once after calling it, without touching anything else.

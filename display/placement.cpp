@@ -24,15 +24,20 @@ void PlaceStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& 
   RoundCorners(host, state, width);
 }
 
-// The chosen monitor as it is now, or the primary when that one is not there.
-void FindMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
+// The chosen monitor as it is now, or the primary when that one is not there; false when there
+// is no monitor at all (every one unplugged, or asleep).
+bool FindMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
   const Settings& settings = state.settings;
   const int32_t number = settings.monitorWord.bytes[0] == kIdentityStart[0]
                              ? IdentifiedMonitor(host, settings.monitorWord.View())
                              : settings.monitor;
-  if (!host.MonitorGetArea(number, monitor)) {
-    (void)host.MonitorGetArea(kMonitorPrimary, monitor);
-  }
+  return host.MonitorGetArea(number, monitor) || host.MonitorGetArea(kMonitorPrimary, monitor);
+}
+
+// Windows compares device paths without regard to letter case; only ASCII letters fold here, as
+// the paths are ASCII ('[' is not '{').
+[[nodiscard]] char FoldCase(char letter) {
+  return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
 }
 
 // Every monitor in the system's order; with `quiet`, none whose own window in front is a
@@ -57,15 +62,13 @@ void RestLabel(NowPlayingHost& host, const NowPlayingState& state) {
 
 }  // namespace
 
-// Windows compares device paths without regard to letter case.
+// Among every monitor, not only those Monitor=all gives strips.
 int32_t IdentifiedMonitor(NowPlayingHost& host, std::string_view wanted) {
   Text identity;
-  for (int32_t number = 1;
-       number <= static_cast<int32_t>(kMostStrips) && host.MonitorGetIdentity(number, identity);
-       ++number) {
+  for (int32_t number = 1; host.MonitorGetIdentity(number, identity); ++number) {
     const std::string_view found = identity.View();
     size_t at = 0;
-    while (at < found.size() && at < wanted.size() && (found[at] | 0x20) == (wanted[at] | 0x20)) {
+    while (at < found.size() && at < wanted.size() && FoldCase(found[at]) == FoldCase(wanted[at])) {
       ++at;
     }
     if (at == found.size() && at == wanted.size()) return number;
@@ -92,7 +95,7 @@ void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width) {
 
 bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state, ScreenArea& monitor) {
   if (!StripMoves(state) && state.settings.overFullScreen && !state.screenChanged) return true;
-  FindMonitor(host, state, monitor);
+  if (!FindMonitor(host, state, monitor)) return false;
   if (state.forced || state.settings.overFullScreen) return true;
   FrontWindow front;
   return !host.FrontWindowGet(front) || !IsFullScreen(front, monitor.monitor);
@@ -143,6 +146,7 @@ bool FitStrip(NowPlayingHost& host, NowPlayingState& state, const ScreenArea& mo
 
 void RefitStrip(NowPlayingHost& host, NowPlayingState& state) {
   state.screenChanged = true;
+  ++state.screenChanges;
   if (state.exiting) return;
   if (AllMonitors(state.settings)) {
     // A monitor that went takes its strip with it, also at rest; one that came gets its strip at
@@ -156,9 +160,8 @@ void RefitStrip(NowPlayingHost& host, NowPlayingState& state) {
     });
     return;
   }
-  if (!state.shown) return;
   ScreenArea monitor;
-  FindMonitor(host, state, monitor);
+  if (!state.shown || !FindMonitor(host, state, monitor)) return;
   if (FitStrip(host, state, monitor)) RestLabel(host, state);
 }
 

@@ -32,7 +32,8 @@ void RoundCorners(NowPlayingHost& host, NowPlayingState& state, int32_t width);
 
 // Before the strip comes out: finds its monitor (the primary when the chosen one is not there)
 // and answers false when a new title must keep quiet because a full-screen program covers that
-// monitor. A display asked for by hand always comes out.
+// monitor, or when there is no monitor at all. A display asked for by hand comes out over a
+// full-screen program.
 [[nodiscard]] bool ChooseMonitor(NowPlayingHost& host, const NowPlayingState& state,
                                  ScreenArea& monitor);
 

@@ -152,7 +152,7 @@ bool operator==(const Settings& a, const Settings& b) {
   return a.keysTold == b.keysTold;
 }
 
-constexpr const char* kSectionNames[] = {"Main", "Font", "Keys"};
+constexpr const char* kSectionNames[] = {"Main", "Font", "Keys", "Share"};
 
 const char* SectionName(uint8_t section) {
   return kSectionNames[section];

@@ -65,40 +65,54 @@ inline constexpr int32_t kPercentMost = 100;
 // Every setting, one line each: when a saved change takes effect, the value's type and name, how
 // it is read, its section and key, its default as the file would give it, and the comment that
 // the file "Edit settings file..." writes has above it. In the order of that file: by section.
-#define TUNELAMP_SETTINGS(X)                                                                     \
-  X(AtOnce, uint32_t, keepInterval, Number, "Main", "KeepTitle", "3000",                         \
-    "ms the strip stays out (0: until clicked)")                                                 \
-  X(AtOnce, uint32_t, checkInterval, Number, "Main", "CheckTitle", "500",                        \
-    "ms between asking Winamp for a new title")                                                  \
-  X(WhenAway, bool, memoryEconomy, Switch, "Main", "MemEconomy", "1",                            \
-    "1: minimise while away (saves memory)")                                                     \
-  X(WhenAway, ColorSetting, color, Color, "Main", "Color", "$e69500",                            \
-    "$BBGGRR, or accent: the Windows accent colour")                                             \
-  X(WhenAway, ColorSetting, textColor, TextColor, "Main", "TextColor", "$000000",                \
-    "text: $BBGGRR, or auto: black or white, whichever stands out more")                         \
-  X(WhenAway, int32_t, opacity, Percent, "Main", "Opacity", "",                                  \
-    "opacity at rest, 10 to 100 (%); empty: 78")                                                 \
-  X(WhenAway, int32_t, monitor, Monitor, "Main", "Monitor", "0",                                 \
-    "0 primary, 1, 2... that monitor, -1 the one with the active window, -2 the one under\r\n"   \
-    "; the mouse pointer, all: every monitor, or a monitor's identity")                          \
-  X(WhenAway, bool, bottom, Switch, "Main", "Position", "0", "0 top, 1 bottom")                  \
-  X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1",                            \
-    "1: titles over full-screen programs")                                                       \
-  X(WhenAway, bool, livePosition, Switch, "Main", "LivePosition", "0",                           \
-    "1: the position keeps time while shown")                                                    \
-  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0", "1: a progress line")             \
-  X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0",                                     \
-    "1: an icon in the notification area")                                                       \
-  X(WhenAway, SettingTemplate, titleFormat, Template, "Main", "Text", "",                        \
-    "the strip's text, as [%artist% - ]%title%[ (%album%)] (see README.txt); empty:\r\n"         \
-    "; the title [length] - position")                                                           \
-  X(AtOnce, SettingText, language, Name, "Main", "Language", "", "ru, English; empty: Windows'") \
-  X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                             \
-  X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma", "")                         \
-  X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                      \
-    "like Ctrl+Alt+Shift+F10; None: no key")                                                     \
-  X(AtOnce, KeySetting, automaticKey, Key, "Keys", "Automatic", "Ctrl+Shift+C", "")              \
-  X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V", "")
+#define TUNELAMP_SETTINGS(X)                                                                   \
+  X(AtOnce, uint32_t, keepInterval, Number, "Main", "KeepTitle", "3000",                       \
+    "ms the strip stays out (0: until clicked)")                                               \
+  X(AtOnce, uint32_t, checkInterval, Number, "Main", "CheckTitle", "500",                      \
+    "ms between asking Winamp for a new title")                                                \
+  X(WhenAway, bool, memoryEconomy, Switch, "Main", "MemEconomy", "1",                          \
+    "1: minimise while away (saves memory)")                                                   \
+  X(WhenAway, ColorSetting, color, Color, "Main", "Color", "$e69500",                          \
+    "$BBGGRR, or accent: the Windows accent colour")                                           \
+  X(WhenAway, ColorSetting, textColor, TextColor, "Main", "TextColor", "$000000",              \
+    "text: $BBGGRR, or auto: black or white, whichever stands out more")                       \
+  X(WhenAway, int32_t, opacity, Percent, "Main", "Opacity", "",                                \
+    "opacity at rest, 10 to 100 (%); empty: 78")                                               \
+  X(WhenAway, int32_t, monitor, Monitor, "Main", "Monitor", "0",                               \
+    "0 primary, 1, 2... that monitor, -1 the one with the active window, -2 the one under\r\n" \
+    "; the mouse pointer, all: every monitor, or a monitor's identity")                        \
+  X(WhenAway, bool, bottom, Switch, "Main", "Position", "0", "0 top, 1 bottom")                \
+  X(WhenAway, bool, overFullScreen, Quiet, "Main", "FullScreen", "1",                          \
+    "1: titles over full-screen programs")                                                     \
+  X(WhenAway, bool, livePosition, Switch, "Main", "LivePosition", "0",                         \
+    "1: the position keeps time while shown")                                                  \
+  X(WhenAway, bool, progress, Switch, "Main", "Progress", "0", "1: a progress line")           \
+  X(AtOnce, bool, trayIcon, Switch, "Main", "TrayIcon", "0",                                   \
+    "1: an icon in the notification area")                                                     \
+  X(WhenAway, SettingTemplate, titleFormat, Template, "Main", "Text", "",                      \
+    "the strip's text, as [%artist% - ]%title%[ (%album%)] (see README.txt); empty:\r\n"       \
+    "; the title [length] - position")                                                         \
+  X(AtOnce, SettingText, language, Name, "Main", "Language", "",                               \
+    "ru for lang\\ru.txt, or English; empty: the language of Windows")                         \
+  X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                           \
+  X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma", "")                       \
+  X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                    \
+    "like Ctrl+Alt+Shift+F10; None: no key")                                                   \
+  X(AtOnce, KeySetting, automaticKey, Key, "Keys", "Automatic", "Ctrl+Shift+C", "")            \
+  X(AtOnce, KeySetting, quitKey, Key, "Keys", "Quit", "Ctrl+Shift+V", "")                      \
+  X(AtOnce, SettingTemplate, shareFile, Template, "Share", "File", "",                         \
+    "a file that holds what plays, for overlays (see README.txt); relative to this\r\n"        \
+    "; file's folder, %NAME% expanded; empty: no file")                                        \
+  X(AtOnce, SettingTemplate, fileText, Template, "Share", "FileText", "[%artist% - ]%title%",  \
+    "what the file holds, as Text=")                                                           \
+  X(AtOnce, SettingTemplate, fileStopped, Template, "Share", "FileStopped", "",                \
+    "what it holds while nothing plays")                                                       \
+  X(AtOnce, SettingText, discordApp, Name, "Share", "DiscordApp", "",                          \
+    "a Discord application's ID: \"Listening to\" in Discord (see README.txt); empty: off")    \
+  X(AtOnce, SettingTemplate, discordDetails, Template, "Share", "DiscordDetails", "%title%",   \
+    "Discord's two lines, as Text=")                                                           \
+  X(AtOnce, SettingTemplate, discordState, Template, "Share", "DiscordState",                  \
+    "[%artist%][ \xE2\x80\x93 %album%]", "")
 
 // The list as data, for the reader and the writer, which go through it in a loop: where each
 // value is in Settings, how it is read, its section (SectionName), key and
@@ -122,7 +136,7 @@ struct SettingEntry {
   uint8_t section;
   SettingKind kind;
 };
-// "Main", "Font" or "Keys", by the index a SettingEntry has.
+// "Main", "Font", "Keys" or "Share", by the index a SettingEntry has.
 [[nodiscard]] const char* SectionName(uint8_t section);
 // The words of the colour settings.
 inline constexpr char kAccentWord[] = "accent";

@@ -1,26 +1,23 @@
 #include "display/settings_text.h"
 
 #include <cstddef>
-#include <cstring>
 
 #include "display/settings.h"
 
 namespace {
 
-// The settings' comments, one after the other, each ended by a zero byte (an empty one: none).
-constexpr char kComments[] =
-#define TUNELAMP_SETTING_COMMENT(when, type, name, kind, section, key, fallback, comment) \
-  comment "\0"
+// The settings' comments, in the order of the list of settings (empty: none).
+constexpr const char* kComments[] = {
+#define TUNELAMP_SETTING_COMMENT(when, type, name, kind, section, key, fallback, comment) comment,
     TUNELAMP_SETTINGS(TUNELAMP_SETTING_COMMENT)
 #undef TUNELAMP_SETTING_COMMENT
-    ;
+};
 
 }  // namespace
 
 // Each line ends before the next begins: the line ends come first.
 Text DefaultSettingsText() {
   Text text = "; Tunelamp's settings (see README.txt). Save as UTF-8.";
-  const char* comment = kComments;
   int section = -1;
   for (size_t i = 0; i < kSettingCount; ++i) {
     const SettingEntry& entry = kSettingEntries[i];
@@ -30,11 +27,10 @@ Text DefaultSettingsText() {
       text += SectionName(entry.section);
       text += "]";
     }
-    if (*comment != '\0') {
+    if (*kComments[i] != '\0') {
       text += "\r\n; ";
-      text += comment;
+      text += kComments[i];
     }
-    comment += std::strlen(comment) + 1;
     text += "\r\n";
     text += entry.key;
     text += "=";

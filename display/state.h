@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "display/host.h"
+#include "display/presence.h"
 #include "display/settings.h"
 #include "toolkit/text.h"
 
@@ -23,9 +24,48 @@ struct StripPlace {
   ScreenRect fitted;
 };
 
+// A player window the probe looks at while several are open: the title it showed last, and the
+// probe at which that title came.
+struct PlayerTrack {
+  uint32_t window;
+  Text title;
+  uint32_t changedAt;
+};
+
+// The now-playing file (share_file.h): what it was last written with and holds, and the track its
+// own look last saw, with that track's fields.
+struct ShareFileState {
+  Text path;  // File=, FileText= and FileStopped= as the file was last written with them
+  Text format;
+  Text stopped;
+  bool holds;         // written since the start or since those settings changed
+  Text written;       // what it then holds
+  bool wrotePlaying;  // the track it was written for: playing, and its title
+  Text wroteTitle;
+  bool held;     // the last write was refused by a reader: it is tried again
+  bool givenUp;  // refused for good: left alone until the settings change
+  Text notice;   // why, told at the next display
+  Text title;
+  TrackFields fields;
+  bool fieldsRead;
+  uint32_t interval;  // its timer, as last set
+  // A look under way, and another asked for inside it (an announcement the player sent while it
+  // was asked): that one is made once this one ends.
+  bool looking;
+  bool lookAgain;
+};
+
 struct NowPlayingState {
   // Refreshed by every probe, also with 0; the display cycle sends its queries here.
   uint32_t playerWindow;
+  // While several players are open: each one's last title (title_probe.cpp), and the probes so
+  // far.
+  PlayerTrack players[kMostPlayers];
+  uint32_t playersSeen;
+  uint32_t probes;
+  // The followed player's answer to the playing-state query at the last probe (0 also when there
+  // is no player).
+  int32_t playingState;
   // The title last reported as new; heads the popup's caption.
   Text lastTitle;
   // Its fields, read at its first display with a title template (display_cycle.h); and the
@@ -94,7 +134,8 @@ struct NowPlayingState {
   // set anew.
   ScreenRect fitted;
   bool screenChanged;
-  bool relayout;  // a new font waits for the next display to size the strip
+  uint32_t screenChanges;  // new screens reported so far
+  bool relayout;           // a new font waits for the next display to size the strip
 
   // The settings watch (settings_watch.h).
   FileStamp seenHere;
@@ -114,6 +155,11 @@ struct NowPlayingState {
   uint32_t stripsMade = 1;
   uint32_t strip;
   StripPlace places[kMostStrips];
+
+  // Discord's "Listening to" (presence.h), and the title it last followed (discord_follow.h).
+  DiscordLink discord;
+  Text discordTitle;
+  ShareFileState file;
 
   // Set just before ExitProcess: in the program that call never returns, but a host whose
   // ExitProcess does return must find the logic touching nothing more.

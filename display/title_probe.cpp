@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "display/bytes.h"
+#include "display/player_choice.h"
 #include "display/scrolled_caption.h"
 #include "display/state.h"
 
@@ -57,58 +58,120 @@ namespace {
 
 }  // namespace
 
-bool ProbeTitle(NowPlayingHost& host) {
-  NowPlayingState& state = NowPlaying();
+bool ReadCaptionTitle(NowPlayingHost& host, uint32_t window, const Text& last, Text& title) {
   // Read into its first 1024 bytes, and all of it when the caption is read again.
   char buffer[kCaptionMostSize];
   std::memset(buffer, 0, kCaptionBufferSize);
-
-  state.playerWindow = host.PlayerFindWindow();
-  if (state.playerWindow == 0) return false;
-  // A player that does not answer gives no news, as a stopped one.
-  if (host.PlayerSendQuery(state.playerWindow, kQueryPlayingState.wParam, kQueryPlayingState.lParam)
-          .value == 0) {
-    return false;
-  }
-  const int32_t count = host.PlayerGetCaption(state.playerWindow, buffer, kCaptionBufferSize).value;
+  const int32_t count = host.PlayerGetCaption(window, buffer, kCaptionBufferSize).value;
   std::string_view caption = Copied(buffer, kCaptionBufferSize, count);
   bool cut = false;
   if (MayBeCut(caption, kCaptionBufferSize)) {
     // WM_GETTEXTLENGTH answers the whole length, or more in another code page: a buffer of that
     // size holds the caption whole, up to the most this probe reads.
-    const PlayerAnswer length = host.PlayerGetCaptionLength(state.playerWindow);
+    const PlayerAnswer length = host.PlayerGetCaptionLength(window);
     const uint32_t whole = static_cast<uint32_t>(length.value);
     cut = !length.answered;
     if (length.answered && whole > caption.size()) {
       const uint32_t size = whole < kCaptionMostSize ? whole + 1 : kCaptionMostSize;
       std::memset(buffer, 0, size);
-      caption = Copied(buffer, size, host.PlayerGetCaption(state.playerWindow, buffer, size).value);
+      caption = Copied(buffer, size, host.PlayerGetCaption(window, buffer, size).value);
       cut = whole >= kCaptionMostSize && MayBeCut(caption, size);
     }
   }
   // A step of the taskbar scroll that was cut short cannot be read back: no news.
   if (cut && MayBeScrolled(caption)) return false;
   // A step reads as the caption it turns, of Winamp's scroll first, then of the plain circle.
-  // One that reads more than one way is no news when one of its readings is the title already
-  // out; otherwise the likeliest one counts.
-  Text title;
+  // One that reads more than one way is the title already known when one of its readings is;
+  // otherwise the likeliest one counts.
   bool turned = false;
   const auto isLastTitle = [&](std::string_view reading) {
     Text candidate;
     if (!CutTitle(reading, candidate)) return false;
-    if (candidate == state.lastTitle) return true;
+    if (candidate == last) return true;
     if (!turned) title = std::move(candidate);
     turned = true;
     return false;
   };
   std::string_view reading;
   for (ScrollReadings readings(cut ? std::string_view() : caption); readings.Next(reading);) {
-    if (isLastTitle(reading)) return false;
+    if (isLastTitle(reading)) {
+      title = last;
+      return true;
+    }
   }
   Text circle;
-  if (!cut && UnturnCircle(caption, circle) && isLastTitle(circle.View())) return false;
-  if (!turned && !CutTitle(caption, title)) return false;
-  if (title == state.lastTitle) return false;
+  if (!cut && UnturnCircle(caption, circle) && isLastTitle(circle.View())) {
+    title = last;
+    return true;
+  }
+  return turned || CutTitle(caption, title);
+}
+
+namespace {
+
+// The title in `window`'s caption, when it is one other than `known`: true, with it in `title`. A
+// caption that reads as `known` in any of its readings (a step of a scroll) is no news.
+[[nodiscard]] bool ReadNewTitle(NowPlayingHost& host, uint32_t window, const Text& known,
+                                Text& title) {
+  return ReadCaptionTitle(host, window, known, title) && !(title == known);
+}
+
+// A player that does not answer gives no news, as a stopped one.
+[[nodiscard]] int32_t PlayingState(NowPlayingHost& host, uint32_t window) {
+  return host.PlayerSendQuery(window, kQueryPlayingState.wParam, kQueryPlayingState.lParam).value;
+}
+
+// Of several players, the one to follow: each window's title is followed on its own, so that the
+// one whose title changed last is known. A window's first title counts as a change.
+[[nodiscard]] uint32_t FollowedPlayer(NowPlayingHost& host, NowPlayingState& state,
+                                      const uint32_t (&windows)[kMostPlayers], uint32_t count) {
+  ++state.probes;
+  PlayerTrack tracks[kMostPlayers];
+  PlayerSeen seen[kMostPlayers];
+  for (uint32_t at = 0; at < count; ++at) {
+    PlayerTrack& track = tracks[at];
+    track = {windows[at], Text(), 0};
+    for (uint32_t known = 0; known < state.playersSeen; ++known) {
+      if (state.players[known].window == windows[at]) track = std::move(state.players[known]);
+    }
+    const int32_t playing = PlayingState(host, track.window);
+    Text title;
+    if (playing != 0 && ReadNewTitle(host, track.window, track.title, title)) {
+      track.title = std::move(title);
+      track.changedAt = state.probes;
+    }
+    // Paused (3) is not playing here: a player that plays wins over one that waits.
+    seen[at] = {track.window, playing == kPlayingStatePlaying, track.changedAt};
+  }
+  for (uint32_t at = 0; at < count; ++at) state.players[at] = std::move(tracks[at]);
+  state.playersSeen = count;
+  return ChoosePlayer(seen, count, state.playerWindow);
+}
+
+}  // namespace
+
+uint32_t FollowPlayer(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  uint32_t windows[kMostPlayers];
+  const uint32_t count = host.PlayerListWindows(windows);
+  if (count > 1) {
+    state.playerWindow = FollowedPlayer(host, state, windows, count);
+  } else {
+    state.playersSeen = 0;
+    state.playerWindow = count == 1 ? windows[0] : 0;
+  }
+  return state.playerWindow;
+}
+
+bool ProbeTitle(NowPlayingHost& host) {
+  NowPlayingState& state = NowPlaying();
+  static_cast<void>(FollowPlayer(host));
+  state.playingState = 0;
+  if (state.playerWindow == 0) return false;
+  state.playingState = PlayingState(host, state.playerWindow);
+  if (state.playingState == 0) return false;
+  Text title;
+  if (!ReadNewTitle(host, state.playerWindow, state.lastTitle, title)) return false;
   state.lastTitle = std::move(title);
   return true;
 }

@@ -1,7 +1,6 @@
 #include "display/title_template.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "display/bytes.h"
 #include "toolkit/format.h"
@@ -10,23 +9,55 @@ namespace {
 
 constexpr size_t kNone = std::string_view::npos;
 
-// The names a template knows, each ended by a zero byte: the player's seven fields in
-// TrackField's order, then those made here.
-constexpr char kNames[] =
-    "title\0artist\0album\0albumartist\0tracknumber\0year\0genre\0filename\0caption\0length\0"
-    "position\0";
-constexpr size_t kFileNameIndex = 7;
-constexpr size_t kCaptionIndex = 8;
-constexpr size_t kLengthIndex = 9;
+// How a template's field is made from the track.
+enum class Made : uint8_t {
+  kTag,          // the first of its tags that has a value
+  kTitle,        // the title tag, else the caption's title
+  kTrackNumber,  // the number before a "/" ("7/12"), a single digit with a 0 before it
+  kDisc,         // the number before a "/" ("1/2")
+  kFileName,     // the file's name without its folder and extension
+  kCaption,
+  kLength,
+  kPosition,
+};
+
+// The names a template knows, as foobar2000 reads them, with its fallbacks among the tags.
+struct TemplateField {
+  std::string_view name;
+  Made made;
+  TrackField tag = TrackField::kTitle;
+  TrackField second = tag;
+  TrackField third = second;
+};
+constexpr TemplateField kTemplateFields[] = {
+    {"title", Made::kTitle, TrackField::kTitle},
+    {"artist", Made::kTag, TrackField::kArtist, TrackField::kAlbumArtist, TrackField::kComposer},
+    {"album artist", Made::kTag, TrackField::kAlbumArtist, TrackField::kArtist,
+     TrackField::kComposer},
+    {"albumartist", Made::kTag, TrackField::kAlbumArtist, TrackField::kArtist,
+     TrackField::kComposer},
+    {"album", Made::kTag, TrackField::kAlbum},
+    {"tracknumber", Made::kTrackNumber, TrackField::kTrackNumber},
+    {"track", Made::kTrackNumber, TrackField::kTrackNumber},
+    {"discnumber", Made::kDisc, TrackField::kDisc},
+    {"disc", Made::kDisc, TrackField::kDisc},
+    {"composer", Made::kTag, TrackField::kComposer},
+    {"year", Made::kTag, TrackField::kYear},
+    {"genre", Made::kTag, TrackField::kGenre},
+    {"filename", Made::kFileName, TrackField::kFileName},
+    {"caption", Made::kCaption},
+    {"length", Made::kLength},
+    {"position", Made::kPosition},
+};
 
 // Field names are read in any letter case, as foobar2000 reads them.
-[[nodiscard]] bool SameName(std::string_view written, const char* name) {
-  size_t at = 0;
-  for (; at < written.size() && name[at] != '\0'; ++at) {
+[[nodiscard]] bool SameName(std::string_view written, std::string_view name) {
+  if (written.size() != name.size()) return false;
+  for (size_t at = 0; at < written.size(); ++at) {
     const char c = written[at];
     if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != name[at]) return false;
   }
-  return at == written.size() && name[at] == '\0';
+  return true;
 }
 
 // The file's name without its folder and its extension.
@@ -49,35 +80,59 @@ void AppendValue(Text& text, std::string_view value) {
   }
 }
 
-// The value of the field `name`; false for a name no field has.
-[[nodiscard]] bool FieldValue(std::string_view name, const TrackValues& track, Text& value) {
-  const char* known = kNames;
-  size_t index = 0;
-  for (; *known != '\0' && !SameName(name, known); known += std::strlen(known) + 1) ++index;
-  if (*known == '\0') return false;
-  if (index < kFileNameIndex) {
-    value = track.fields.value[index];
-    // A player that tells no title has the caption's.
-    if (index == 0 && value.IsEmpty()) value = Text(track.caption);
-  } else if (index == kFileNameIndex) {
-    value = Text(FileName(track.fields[TrackField::kFileName].View()));
-  } else if (index == kCaptionIndex) {
-    value = Text(track.caption);
-  } else if (index == kLengthIndex) {
-    if (track.length >= 0) AppendTime(value, static_cast<uint32_t>(track.length));
-  } else {
-    AppendTime(value, track.position < 0 ? 0 : static_cast<uint32_t>(track.position));
+// The value of the field `name`: empty for a field without one, as for a name no field has.
+[[nodiscard]] Text FieldValue(std::string_view name, const TrackValues& track) {
+  for (const TemplateField& field : kTemplateFields) {
+    if (!SameName(name, field.name)) continue;
+    std::string_view tag;
+    for (const TrackField each : {field.tag, field.second, field.third}) {
+      if (tag.empty()) tag = track.fields[each].View();
+    }
+    Text value;
+    switch (field.made) {
+      case Made::kTag:
+        return Text(tag);
+      case Made::kTitle:
+        // A player that tells no title has the caption's.
+        return Text(tag.empty() ? track.caption : tag);
+      case Made::kTrackNumber:
+      case Made::kDisc:
+        tag = Slice(tag, 0, tag.find('/'));
+        if (field.made == Made::kTrackNumber && tag.size() == 1 && tag[0] >= '0' && tag[0] <= '9') {
+          value = "0";
+        }
+        value += tag;
+        return value;
+      case Made::kFileName:
+        return Text(FileName(tag));
+      case Made::kCaption:
+        return Text(track.caption);
+      case Made::kLength:
+        if (track.length >= 0) AppendTime(value, static_cast<uint32_t>(track.length));
+        return value;
+      case Made::kPosition:
+        AppendTime(value, track.position < 0 ? 0 : static_cast<uint32_t>(track.position));
+        return value;
+    }
   }
-  return true;
+  return Text();
 }
 
-// Where the section opened at `open` ends (its "]"), past the quoted text in it; none when it
-// is not closed.
+// Where the quoted text or the field's name opened at `at` ends, with its closing "'" or "%";
+// none for a "%" never closed. A "'" never closed is an apostrophe, and ends where it stands.
+// Sections and the text are read by this one rule.
+[[nodiscard]] size_t TokenEnd(std::string_view format, size_t at) {
+  const size_t close = format.find(format[at], at + 1);
+  return close == kNone && format[at] == '\'' ? at : close;
+}
+
+// Where the section opened at `open` ends (its "]"), past the quoted text and the fields in it;
+// none when it is not closed.
 [[nodiscard]] size_t SectionEnd(std::string_view format, size_t open) {
   size_t depth = 0;
   for (size_t at = open; at < format.size(); ++at) {
-    if (format[at] == '\'') {
-      at = format.find('\'', at + 1);
+    if (format[at] == '\'' || format[at] == '%') {
+      at = TokenEnd(format, at);
       if (at == kNone) return kNone;
     } else if (format[at] == '[') {
       ++depth;
@@ -116,8 +171,9 @@ void AppendTime(Text& text, uint32_t seconds) {
   text += FormatText("%.2d", {seconds % 60});
 }
 
-// One pass; a "[" whose section never closes, and an opening "'" or "%" without its closing
-// one, take the rest of the template as it stands.
+// One pass; a "[" whose section never closes, and an opening "%" without its closing one, take
+// the rest of the template as it stands. A field without a value shows "?", as foobar2000 shows
+// it, and is false: a section shows only when a field in it is true.
 Text FormatTitle(std::string_view format, const TrackValues& track) {
   Text text;
   // At most one open section for every two bytes of the template.
@@ -126,20 +182,20 @@ Text FormatTitle(std::string_view format, const TrackValues& track) {
   size_t depth = 0;
   for (size_t at = 0; at < format.size(); ++at) {
     const char c = format[at];
-    const size_t close = c == '\'' || c == '%' ? format.find(c, at + 1) : kNone;
-    if ((c == '\'' || c == '%') && close == kNone) {
-      text += Slice(format, c == '\'' ? at + 1 : at);
+    const size_t close = c == '\'' || c == '%' ? TokenEnd(format, at) : kNone;
+    if (c == '%' && close == kNone) {
+      text += Slice(format, at);
       break;
     }
     if (c == '\'') {
-      // '' is one quote.
-      text += close == at + 1 ? std::string_view("'") : Slice(format, at + 1, close - at - 1);
+      // '' is one quote, and so is one never closed.
+      text += close <= at + 1 ? std::string_view("'") : Slice(format, at + 1, close - at - 1);
       at = close;
     } else if (c == '%') {
-      Text value;
-      if (!FieldValue(Slice(format, at + 1, close - at - 1), track, value)) {
+      const Text value = FieldValue(Slice(format, at + 1, close - at - 1), track);
+      if (value.IsEmpty()) {
         text += "?";
-      } else if (!value.IsEmpty()) {
+      } else {
         AppendValue(text, value.View());
         if (depth > 0) open[depth - 1].shown = true;
       }

@@ -7,10 +7,6 @@
 
 namespace {
 
-// The fields Winamp's IPC_GET_EXTENDED_FILE_INFOW is asked for, in the order of TrackField.
-constexpr const char* kFieldNames[] = {"title",       "artist", "album", "albumartist",
-                                       "tracknumber", "year",   "genre"};
-
 constexpr uint32_t kPageBytes = 4096;
 // The room for one field's value, and for the playing file's name, terminators included. A name
 // that does not fit cannot be asked about; a value that fills its room may have been cut.
@@ -29,6 +25,13 @@ struct Request {
   char16_t valueStart;  // the value's buffer begins here
 };
 constexpr uint32_t kValueOffset = offsetof(Request, valueStart);
+[[nodiscard]] constexpr bool NamesFit() {
+  for (const std::string_view name : kTrackFieldNames) {
+    if (name.size() >= sizeof Request::name / sizeof *Request::name) return false;
+  }
+  return true;
+}
+static_assert(NamesFit(), "a field's name and its terminator fit the request");
 constexpr uint32_t kFileNameOffset = kValueOffset + kValueUnits * 2;
 constexpr uint32_t kBlockBytes = kFileNameOffset + kFileNameUnits * 2;
 
@@ -103,7 +106,9 @@ bool AskFields(PlayerProcess& player, uint32_t fileAddress, uint32_t block, Trac
   const uint32_t length = ReadFileName(player, fileAddress, text);
   if (length == 0 || !player.Write(block + kFileNameOffset, text, (length + 1) * 2)) return false;
   fields[TrackField::kFileName] = Utf8(text, length);
-  for (size_t field = 0; field < sizeof kFieldNames / sizeof *kFieldNames; ++field) {
+  for (size_t field = 0; field < kTrackFieldCount; ++field) {
+    const char* name = kTrackFieldNames[field];
+    if (*name == '\0') continue;  // the file's path, asked for apart
     // The value's buffer starts empty each time: a player that says yes and writes nothing
     // leaves no other field's value in it.
     Request request = {block + kFileNameOffset,
@@ -112,9 +117,7 @@ bool AskFields(PlayerProcess& player, uint32_t fileAddress, uint32_t block, Trac
                        kValueUnits,
                        {},
                        0};
-    for (size_t i = 0; kFieldNames[field][i] != '\0'; ++i) {
-      request.name[i] = static_cast<char16_t>(kFieldNames[field][i]);
-    }
+    for (size_t i = 0; name[i] != '\0'; ++i) request.name[i] = static_cast<char16_t>(name[i]);
     if (!player.Write(block, &request, sizeof request)) return false;
     const PlayerAnswer answer = player.Ask(block, kIpcGetExtendedFileInfoW);
     if (!answer.answered) {

@@ -160,6 +160,25 @@ wine_mem=$(watcher mem)
 stop_program "$pr"
 stop_program "$pw"
 
+# ---- 2. the same rest with the now-playing file and Discord's presence on, Discord absent: the
+# file written at each change, a try at Discord's pipe every 30 s. Measured, beside the yardstick;
+# then tunelamp runs again without settings for the rest of the run.
+echo "== at rest, player on one long track, the file and Discord on, Discord absent (${rest_seconds} s)"
+stop_program "$tl"
+printf '[Share]\r\nFile=now-playing.txt\r\nDiscordApp=123456789012345678\r\n' >"$work/settings.ini"
+tl=$(start_program "$bin/tunelamp.exe")
+pw=$(start_program "$bin/bench_baseline.exe" probe "$check_ms" watch)
+watcher settle 60000 display >/dev/null || true
+wait_idle "$tl" "$pw"
+c_tl=$(cpu_ticks "$tl") c_pw=$(cpu_ticks "$pw")
+sleep "$rest_seconds"
+c_tl=$(($(cpu_ticks "$tl") - c_tl)) c_pw=$(($(cpu_ticks "$pw") - c_pw))
+stop_program "$pw"
+stop_program "$tl"
+rm -f "$work/settings.ini" "$work/now-playing.txt"
+tl=$(start_program "$bin/tunelamp.exe")
+watcher settle 60000 display >/dev/null || true
+
 # ---- 4. and 5. displays: delay after a caption change, CPU of whole displays; first with a
 # player that announces nothing (the check timer finds each title), then announcing each one
 echo "== $samples displays, the player announcing nothing: delay and CPU"
@@ -198,6 +217,20 @@ echo "$fields" | sed 's/^/   /'
 fields_values=$(echo "$fields" | awk '/^delay/ {print $3}')
 [ -n "$fields_values" ] || { echo "bench: no samples with the fields read: $fields" >&2; exit 1; }
 rm -f "$work/settings.ini"
+
+# The now-playing file beside settings.ini: how long after the strip's first visible frame (its
+# announcement of the new track) the file holds the new title.
+echo "== $samples displays with the now-playing file: the file against the strip"
+(cd "$work" && wine "$bin/player.exe" --hotkey 2 </dev/null >/dev/null 2>&1) || true
+for _ in $(seq 100); do [ -e "/proc/$tl" ] || break; sleep 0.1; done
+printf '[Share]\r\nFile=now.txt\r\nFileText=%%caption%%\r\n' >"$work/settings.ini"
+tl=$(start_program "$bin/tunelamp.exe")
+watcher settle 60000 display >/dev/null
+shared=$(watcher file "$samples" "$check_ms" now.txt) || true
+echo "$shared" | sed 's/^/   /'
+file_values=$(echo "$shared" | awk '/^file/ {print $3}')
+[ -n "$file_values" ] || { echo "bench: no samples of the now-playing file: $shared" >&2; exit 1; }
+rm -f "$work/settings.ini" "$work/now.txt"
 
 # ---- 3. frames per animation, from the counting build
 echo "== frames per animation ($frame_displays displays, counting build)"
@@ -331,9 +364,11 @@ files' last write time and size (GetFileAttributesExW) only after a change there
 |---|---|---|---|---|---|
 | no player (tunelamp polls every 100 ms) | $(ms "$a_tl") ($(pct "$a_tl")) | $(ms "$a_bl") ($(pct "$a_bl")) | $(ms "$a_pr") (100 ms) | $(ms "$a_pw") | — |
 | player on one long track (polls every $check_ms ms) | $(ms "$b_tl") ($(pct "$b_tl")) | $(ms "$b_bl") ($(pct "$b_bl")) | $(ms "$b_pr") ($check_ms ms) | $(ms "$b_pw") | $(ms "$b_pl") |
+| the same, with the file and Discord on, Discord absent | $(ms "$c_tl") ($(pct "$c_tl")) | — | — | $(ms "$c_pw") | — |
 
 Goal: no more than the timers, the probe and the watch, i.e. within the probe + watch yardstick
 (+10 %, + two clock ticks): no player $(verdict "$rest_a_ok" timed), with player $(verdict "$rest_b_ok" timed).
+The row with the file and Discord on is measured beside the yardstick, not judged.
 
 ## 3. Frames per animation
 
@@ -382,6 +417,11 @@ memory (a request placed there, eight messages, read back, freed).
 | announces each title | $(echo "$announced_values" | grep -c .) | $(echo "$announced_values" | min_of) ms | $announced_median ms | $announced_max ms | $announced_goal: $(verdict "$announced_ok" timed) |
 | announces each title, fields read for a template | $(echo "$fields_values" | grep -c .) | $(echo "$fields_values" | min_of) ms | $fields_median ms | $(echo "$fields_values" | max_of) ms | median within 5 ms of the first row's: $(verdict "$fields_ok" timed) |
 | announces nothing | $delay_count | $(echo "$delay_values" | min_of) ms | $(echo "$delay_values" | median) ms | $delay_max ms | ≤ $((check_ms + 20)) ms (check interval + 20 ms): $(verdict "$delay_ok" timed) |
+
+With \`[Share] File=now.txt\` and the player announcing each title, the file held the new title
+this long after the strip's first visible frame (below 0: before it), over
+$(echo "$file_values" | grep -c .) samples: $(echo "$file_values" | min_of) / $(echo "$file_values" | median) / $(echo "$file_values" | max_of) ms
+(min / median / max; measured, not a goal).
 
 Inside the program (counting build), from the tick whose probe saw the new title to the first
 alpha above 0 (queries, caption, the memory-economy ShowWindow calls, the first frames):

@@ -21,7 +21,7 @@ displays=3
 build="$(realpath -m "${DEMO_BUILD:-build/win}")"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-cmake --build "$build" -j2 --target tunelamp player
+cmake --build "$build" -j2 --target tunelamp player discord
 bin="$build/bin"
 
 rm -rf "$out"
@@ -354,5 +354,35 @@ if [ -n "${NEED_COMPOSITOR:-}" ]; then
   pids=()
   echo "demo: Monitor=all on two monitors: $out/two-monitors.png"
 fi
+# Share what plays: Tunelamp tells the stand-in Discord (tools/discord) what plays, through
+# Discord's local pipe, and writes the now-playing file. Two tracks, a pause; then what the
+# stand-in received, beside what the file holds.
+printf '[Main]\r\nKeepTitle=500\r\n[Share]\r\nDiscordApp=123456789012345678\r\nFile=now-playing.txt\r\n' \
+  >"$out/run/settings.ini"
+(cd "$out/run" && exec wine "$bin/discord.exe" --record discord.txt) >/dev/null 2>&1 &
+discord=$!
+pids+=("$discord")
+(cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
+pids+=($!)
+wine "$bin/player.exe" >/dev/null 2>&1 &
+pids+=($!)
+sleep 8
+wine "$bin/player.exe" --send next
+sleep 6
+file_playing="$(cat "$out/run/now-playing.txt" 2>/dev/null || true)"
+wine "$bin/player.exe" --send "state 3"
+sleep 3
+wine "$bin/player.exe" --hotkey 2
+wine "$bin/player.exe" --send close
+sleep 1
+kill "$discord" 2>/dev/null || true
+echo "demo: what the stand-in Discord received (ms, frame, JSON):"
+tr -d '\r' <"$out/run/discord.txt" | sed 's/^/  /'
+cp "$out/run/discord.txt" "$out/discord.txt"
+if [ -n "$file_playing" ]; then
+  echo "demo: the now-playing file held, while the second track played: $file_playing"
+fi
+rm -f "$out/run/settings.ini"
+
 rm -rf "$out/run"
 echo "demo: done; pictures in $out"

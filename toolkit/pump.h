@@ -16,7 +16,7 @@ extern bool (*ModelessDialogFirst)(const MSG& record);
 // before OnSignal gets the index of the object, or WAIT_FAILED; the program fills Count again
 // when it wants the next one.
 struct TRunWaits {
-  HANDLE Handles[2];
+  HANDLE Handles[3];
   DWORD Count;
   void (*OnSignal)(DWORD index);
 };

@@ -167,6 +167,29 @@ TEST(Display, WhatEachKindOfPlayerShows) {
   }
 }
 
+// Two stand-in players at once (foobar2000's emulator beside Winamp): the stopped one first in
+// the z-order, where FindWindowA finds it, and the second plays. The strip shows the one that
+// plays.
+TEST(Display, OfTwoPlayersTheOneThatPlaysIsShown) {
+  WorkDir dir;
+  dir.Write("settings.ini", "[Main]\nKeepTitle=1000\nCheckTitle=300\n");
+  Player playing;
+  ASSERT_TRUE(playing.Start({"list 61 Beta Band - Playing Song", "position 0"}));
+  Player stopped;
+  ASSERT_TRUE(stopped.Start({"list 59 Alpha Artist - Stopped Song", "state 0"}));
+  SetWindowPos(stopped.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ASSERT_TRUE(
+      WaitUntil([&] { return FindWindowA("Winamp v1.x", nullptr) == stopped.Window(); }, 5000));
+  Tunelamp app;
+  ASSERT_TRUE(app.Start(dir));
+  HWND popup = app.WaitPopup();
+  ASSERT_TRUE(popup);
+  ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
+  // The position moves on while it plays.
+  EXPECT_EQ(0u, LabelText(popup).rfind("Beta Band - Playing Song [1:01] - 0:0", 0))
+      << LabelText(popup);
+}
+
 TEST(Display, ShowNowWithoutPlayerSaysSoThenLeaves) {
   WorkDir dir;
   dir.Write("settings.ini", "[Main]\nKeepTitle=1000\nMemEconomy=0\n");

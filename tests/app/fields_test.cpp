@@ -10,9 +10,13 @@ namespace {
 constexpr UINT kCountForeignMessage = WM_APP + 10;  // the stand-in's count of foreign blocks
 
 constexpr char kTemplateSettings[] =
-    "[Main]\nKeepTitle=300\nCheckTitle=100\nText=[%artist% - ]%title%[ (%album%)]\n";
+    "[Main]\nKeepTitle=300\nCheckTitle=100\nText=[%tracknumber%. ][%artist% - ]%title%[ "
+    "(%album%)][ / %composer%][ #%disc%]\n";
 
-// The stand-in's tagged list through the template: the tags where the player tells them.
+// The stand-in's tagged list through the template: the tags where the player tells them, the
+// track numbers ("3/9" and "1") where Winamp and AIMP tell them, and the composer and the disc
+// ("1/2") of the first where Winamp tells them.
+const wchar_t* const kNumbers[] = {L"03. ", L"01. ", L"", L"", L""};
 const wchar_t* const kTagged[] = {L"The Quiet Engines - Paper Lanterns (Harbour Nights)",
                                   L"Низкая орбита - Невесомость (Спутник)",
                                   L"青い鳥 - 夜明けの歌 (東京の空)", L"untitled take 4",
@@ -52,7 +56,10 @@ TEST(TrackFields, TheTemplateShowsEachPlayersFieldsOncePerTrack) {
       }
       ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 200; }, 15000));
       const std::wstring text = kTagged[track - 1];
-      EXPECT_EQ(tags ? text : text.substr(0, text.find(L" (")), LabelTextWide(popup));
+      const bool winamp = commands[0] == "mode winamp";
+      const std::wstring tagged =
+          kNumbers[track - 1] + text + (winamp && track == 1 ? L" / Ada Quill #1" : L"");
+      EXPECT_EQ(tags ? tagged : text.substr(0, text.find(L" (")), LabelTextWide(popup));
       ASSERT_TRUE(WaitUntil([&] { return AlphaOf(popup) == 0; }, 15000));
       EXPECT_EQ("", Holds(popup, 0, 400)) << "shown once";
     }
@@ -80,7 +87,8 @@ TEST(TrackFields, AHungPlayerNeverHoldsTheQuitKeyAndTracksLeaveNothingBehind) {
   ASSERT_TRUE(WaitUntil(
       [&] {
         return AlphaOf(popup) == 200 &&
-               LabelTextWide(popup) == L"The Quiet Engines - Paper Lanterns (Harbour Nights)";
+               LabelTextWide(popup) ==
+                   L"03. The Quiet Engines - Paper Lanterns (Harbour Nights) / Ada Quill #1";
       },
       15000));
   EXPECT_TRUE(WaitUntil(

@@ -47,6 +47,26 @@ TEST(Click, RealClickOnTheStripDismissesItAtOnce) {
   EXPECT_EQ(0, run.player.Caption().find("1. Golf - Click Me"));
 }
 
+// A click dismisses this display, not the next track: a track that begins a second after the
+// click, before KeepTitle has run out, comes out, at once where the player announces it, else
+// when KeepTitle is up.
+TEST(Click, ATrackThatBeginsAfterAClickComesOut) {
+  for (const bool announced : {true, false}) {
+    SCOPED_TRACE(announced);
+    Running run;
+    ASSERT_TRUE(run.Start("[Main]\nKeepTitle=2500\n", "Golf - First|600 Hotel - Second"));
+    ASSERT_TRUE(announced || run.player.Send("announce 0"));
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 15000));
+    run.app.Click();
+    ASSERT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 0; }, 2000));
+    PumpFor(1000);
+    ASSERT_TRUE(run.player.Send("next"));
+    EXPECT_TRUE(WaitUntil([&] { return AlphaOf(run.popup) == 200; }, 14000))
+        << "the new title never came out";
+    EXPECT_EQ(0u, LabelText(run.popup).find("Hotel - Second")) << LabelText(run.popup);
+  }
+}
+
 TEST(Click, ClickWhileAppearingLeavesTheStripOut) {
   Running run;
   ASSERT_TRUE(run.Start("[Main]\nKeepTitle=800\n", "Hotel - Halfway"));

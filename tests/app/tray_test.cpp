@@ -440,11 +440,60 @@ TEST(Tray, TheSettingsWindowWritesTheFileAsItCameOrSaysWhyNot) {
     EXPECT_STREQ(row.status, status);
     EXPECT_EQ(row.written.empty() ? row.file : row.written,
               dir.Read(row.link ? "target.ini" : "settings.ini"));
+    // The file the old one passed through, and the new one, are gone once it is in place.
+    for (const char* left :
+         {"settings.ini.bak", "settings.ini.new", "target.ini.bak", "target.ini.new"}) {
+      EXPECT_EQ(GetFileAttributesA((dir.Path() + "\\" + left).c_str()), INVALID_FILE_ATTRIBUTES)
+          << left;
+    }
     SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     app.app.HotKey(2);
     EXPECT_TRUE(app.EndsWithZero());
     if (row.link) DeleteFileA(path.c_str());
   }
+}
+
+// The window's [Share] fields: a new now-playing file is tried before anything is written, and a
+// folder that is not there is said; a good one is written with the other fields changed, and the
+// program then writes the file.
+TEST(Tray, TheSettingsWindowTriesANewNowPlayingFileAndWritesTheShareKeys) {
+  if (TrayInDisplay()) GTEST_SKIP() << "run once, in the pass without a tray";
+  const std::string main = "[Main]\r\nCheckTitle=0\r\n";
+  Running app;
+  WorkDir& dir = app.dir;
+  dir.Write("settings.ini", main);
+  Tunelamp again;
+  ASSERT_TRUE(app.Start(nullptr) && again.Start(dir));
+  const HWND window = WaitSettingsWindow(app.app.Proc().Pid());
+  ASSERT_TRUE(window);
+  SetDlgItemTextA(window, 80, "gone\\now.txt");          // Now playing file
+  SetDlgItemTextA(window, 82, "%title%");                // What it holds
+  SetDlgItemTextA(window, 84, "1234567890123456789");    // Discord 1. Application ID
+  SendMessageA(GetDlgItem(window, 61), BM_CLICK, 0, 0);  // Apply
+  char status[256] = {};
+  GetDlgItemTextA(window, 60, status, sizeof status);
+  EXPECT_STREQ("The now-playing file: no such folder.", status);
+  EXPECT_EQ(main, dir.Read("settings.ini"));
+  SetDlgItemTextA(window, 80, "now.txt");
+  SendMessageA(GetDlgItem(window, 61), BM_CLICK, 0, 0);
+  GetDlgItemTextA(window, 60, status, sizeof status);
+  EXPECT_STREQ("", status);
+  EXPECT_EQ(
+      main + "[Share]\r\nFile=now.txt\r\nFileText=%title%\r\nDiscordApp=1234567890123456789\r\n",
+      dir.Read("settings.ini"));
+  // No player: the stopped text, empty; and no temporary file beside it.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return GetFileAttributesA((dir.Path() + "\\now.txt").c_str()) != INVALID_FILE_ATTRIBUTES;
+      },
+      10000));
+  EXPECT_EQ("", dir.Read("now.txt"));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+            GetFileAttributesA((dir.Path() + "\\now.txt.tunelamp-new").c_str()));
+  SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  app.app.HotKey(2);
+  EXPECT_TRUE(app.EndsWithZero());
+  DeleteFileA((dir.Path() + "\\now.txt").c_str());
 }
 
 // The Text edit previews the current track as the strip would show it, as the user types

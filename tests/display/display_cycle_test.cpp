@@ -332,6 +332,8 @@ TEST_F(DisplayCycleTest, TheStripOutFollowsThePlayerOnceASecond) {
     OnPopupMouseUp(host);
     OnLiveTick(host);
     EXPECT_EQ(host.Take(), (Log{"alpha 0", "live.enabled 0"}));
+    // (On the title it came out with: a new one would come out anew.)
+    host.player.caption = "1. Radio - Song - Winamp";
     DisplayCycle(host);
     log = host.Take();
     EXPECT_EQ(log[1], "live.enabled 0");
@@ -588,14 +590,21 @@ TEST_F(DisplayCycleTest, TheStripComesOutOnTheChosenMonitorAndEdge) {
 // the quiet rule per monitor. Monitors are letters, in the system's order (a is the primary); a
 // row's strips name the monitor each strip came out on, in the strips' order. Then the next
 // display, after `then` has changed the monitors (or while the strips are out: flag o).
-// Flags: q FullScreen=0, h by hand, o while out. Windows, from the top of the z-order: A and B
-// full-screen on a and b, b a framed window on b.
+// Flags: q FullScreen=0, h by hand, o while out, d `then` plugged during the player's queries of
+// the first display (whose strips are `strips`). "-": no monitor at all. Windows, from the top of
+// the z-order: A and B full-screen on a and b, b a framed window on b.
 TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
-  const std::string id = R"(\\?\DISPLAY#DEL40F6#5&1&0&UID435)";  // + the letter's number
-  const std::map<char, std::pair<ScreenArea, std::string>> pool = {
+  const std::string id = R"(\\?\DISPLAY#DEL40F6#{E6F07B5F}#UID435)";  // + the letter's number
+  std::map<char, std::pair<ScreenArea, std::string>> pool = {
       {'a', {{{0, 0, 1280, 800}, {0, 0, 1280, 760}, 96}, "0 0 1280 50"}},
       {'b', {{{1280, 0, 3200, 1080}, {1280, 0, 3200, 1080}, 144}, "1280 0 1920 75"}},
       {'c', {{{-1920, 0, 0, 1080}, {-1920, 0, 0, 1080}, 96}, "-1920 0 1920 50"}}};
+  // Small monitors below, for a system with more monitors than strips.
+  for (char name = 'd'; name <= 'i'; ++name) {
+    const int32_t left = (name - 'd') * 100;
+    pool[name] = {{{left, 2000, left + 100, 2100}, {left, 2000, left + 100, 2100}, 96},
+                  std::to_string(left) + " 2000 100 50"};
+  }
   const std::map<char, FrontWindow> windows = {{'A', {{0, 0, 1280, 800}, kPopupStyle}},
                                                {'B', {{1280, 0, 3200, 1080}, kPopupStyle}},
                                                {'b', {{1400, 100, 2000, 700}, kWindowCaption}}};
@@ -617,7 +626,19 @@ TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
       {"all: one strip on each, at its scale", "all", "ab", "ab"},
       {"ALL, three monitors", "ALL", "cab", "cab"},
       {"an identity", id + "2", "ab", "b"},
-      {"an identity in other letters", R"(\\?\display#del40f6#5&1&0&uid4352)", "ab", "b"},
+      {"an identity in other letters", R"(\\?\display#del40f6#{e6f07b5f}#uid4352)", "ab", "b"},
+      {"only ASCII letters fold: [ is not {", R"(\\?\DISPLAY#DEL40F6#[E6F07B5F]#UID4352)", "ba",
+       "a"},
+      {"a prefix of an identity is not the identity", id, "ba", "a"},
+      {"an identity that goes on past a monitor's is not it", id + "23", "ba", "a"},
+      {"an identity among more monitors than strips", id + "2", "cdefghiab", "b"},
+      {"a number, its monitor gone during the player's queries: the primary", "2", "ab", "a", "a",
+       "", "d"},
+      {"all: one gone during the player's queries: no strip where it was", "all", "ab", "b", "b",
+       "", "d"},
+      {"no monitor at all while away: no strip anywhere", "1", "a", "a", "-", ""},
+      {"all: no monitor at all while away: no strip anywhere", "all", "a", "a", "-", ""},
+      {"no monitor at all while out: the strip stays where it was", "1", "a", "a", "-", "", "o"},
       {"an identity follows its monitor to another number", id + "2", "ba", "b"},
       {"the same model twice", id + "3", "abc", "c"},
       {"an identity not connected: the primary; its own once back", id + "2", "a", "a", "bca", "b"},
@@ -635,6 +656,7 @@ TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
     host.monitors.clear();
     host.identities.clear();
     for (const char name : names) {
+      if (name == '-') continue;
       if (name == 'a') host.primary = host.monitors.size();
       host.monitors.push_back(pool.at(name).first);
       host.identities.push_back(id + std::to_string(name - 'a' + 1));
@@ -672,6 +694,12 @@ TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
       byHand ? OnHotKey(host, kHotKeyShowNow) : DisplayCycle(host);
       return host.Take();
     };
+    if (row.flags.find('d') != std::string::npos) {
+      host.duringLengthQuery = [&] {
+        plug(row.then);
+        OnScreenChanged(host);
+      };
+    }
     Log log = display("1. Song - Winamp");
     EXPECT_EQ(placed(log), places(row.strips));
     const size_t strips = row.strips.size();
@@ -679,13 +707,14 @@ TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "announce"), strips == 0 ? 0 : 1);
     if (strips == 0) continue;
     EXPECT_EQ(host.strips, strips) << "a window for each strip, and none more";
+    if (row.flags.find('d') != std::string::npos) continue;
     const std::string then = row.then.empty() ? row.plugged : row.then;
     const std::string next = row.then.empty() ? row.strips : row.thenStrips;
     if (row.flags.find('o') != std::string::npos) {
       plug(then);
       OnScreenChanged(host);
       EXPECT_EQ(placed(host.Take()), places(next));
-      EXPECT_EQ(host.strips, next.size()) << "no strip where no monitor is";
+      EXPECT_EQ(host.strips, std::max<size_t>(next.size(), 1)) << "no strip where no monitor is";
       continue;
     }
     DisplayCycle(host);
@@ -693,9 +722,14 @@ TEST_F(DisplayCycleTest, TheStripsComeOutOnTheChosenMonitors) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "minimise"), static_cast<ptrdiff_t>(strips));
     plug(then);
     OnScreenChanged(host);
-    EXPECT_LE(host.strips, then.size()) << "none where none is, also at rest";
-    EXPECT_EQ(placed(display("2. Next - Winamp")), places(next));
-    EXPECT_EQ(host.strips, next.size());
+    EXPECT_LE(host.strips, std::max<size_t>(then.size(), 1)) << "none where none is, also at rest";
+    log = display("2. Next - Winamp");
+    EXPECT_EQ(placed(log), places(next));
+    EXPECT_EQ(host.strips, std::max<size_t>(next.size(), 1));
+    if (next.empty()) {
+      EXPECT_EQ(Values(log, "alpha"), Log()) << "nothing comes out";
+      continue;
+    }
     OnPopupMouseUp(host);
     EXPECT_EQ(Values(host.Take(), "alpha"), Log(next.size(), "0")) << "a click takes all away";
   }
@@ -949,6 +983,59 @@ TEST_F(DisplayCycleTest, AClickOnAnIdleStripEndsTheDisplayAtTheNextTickWithoutAn
   DisplayCycle(host);
   EXPECT_EQ(Values(host.Take(), "timer.interval"), Log{"3000"});
   EXPECT_TRUE(NowPlaying().shown);
+}
+
+// A title that comes after a click took the strip away comes out as any new title does; with
+// automatic display off (and nothing forced) it is only recorded, and the display ends as
+// above.
+TEST_F(DisplayCycleTest, ATitleAfterAClickOnTheStripOutComesOutAsAnyNewTitle) {
+  struct Row {
+    const char* what;
+    bool automatic;
+    bool forced;
+    bool fullScreen;
+    Log log;
+    bool shown;
+  };
+  const Log away{"timer.enabled 0", "caption Next [4:05] - 1:23", "timer.interval 500",
+                 "timer.enabled 1"};
+  const Log out = Log{"timer.enabled 0", "caption Next [4:05] - 1:23"} + appearing +
+                  Log{"timer.interval 3000", "timer.enabled 1"};
+  const std::vector<Row> rows = {
+      {"automatic display on", true, false, false, out, true},
+      {"automatic display off", false, false, false, away, false},
+      {"automatic display off, the display forced", false, true, false, out, true},
+      {"over a full-screen program", true, false, true,
+       Log{"timer.interval 500", "timer.enabled 1"}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    SetUp();
+    NowPlaying().forced = row.forced;
+    BringOut("1. First - Winamp");
+    NowPlaying().automatic = row.automatic;
+    OnPopupMouseUp(host);
+    host.Take();
+    host.player.caption = "2. Next - Winamp";
+    if (row.fullScreen) {
+      NowPlaying().settings.overFullScreen = false;
+      host.front = FrontWindow{host.monitors[0].monitor, kPopupStyle};
+    }
+    DisplayCycle(host);
+    Log log = host.Take();
+    log.erase(std::remove_if(
+                  log.begin(), log.end(),
+                  [](const std::string& e) { return e.rfind("monitor", 0) == 0 || e == "front?"; }),
+              log.end());
+    EXPECT_EQ(log, row.log);
+    EXPECT_EQ(NowPlaying().shown, row.shown);
+    EXPECT_FALSE(NowPlaying().cancel);
+    // The title that was dismissed does not come back, nor does the new one come out twice.
+    if (!row.shown) {
+      DisplayCycle(host);
+      EXPECT_EQ(host.Take(), Log{});
+    }
+  }
 }
 
 TEST_F(DisplayCycleTest, AClickWhileAppearingStopsTheAnimationWithTheStripVisible) {

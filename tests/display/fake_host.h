@@ -50,12 +50,41 @@ struct FakePlayer {
   }
 };
 
+// Discord as its pipe behaves: there or not (no pipe opens), one client at a time; it answers a
+// handshake with the READY dispatch (unless told not to) and keeps every frame written to it.
+struct FakeDiscord {
+  bool running = false;
+  bool answersReady = true;
+  bool open = false;     // the program holds the pipe
+  int opens = 0;         // tries to open it
+  std::string incoming;  // bytes Discord has written that the program has not read
+  std::vector<std::pair<uint32_t, std::string>> frames;  // opcode and JSON, as written
+  uint32_t timer = 0;                                    // Discord's timer as last set, and when
+  uint32_t timerSetAt = 0;
+
+  static std::string Frame(uint32_t opcode, const std::string& json) {
+    std::string bytes;
+    for (const uint32_t word : {opcode, static_cast<uint32_t>(json.size())}) {
+      for (int i = 0; i < 4; ++i) bytes += static_cast<char>(word >> (8 * i));
+    }
+    return bytes + json;
+  }
+  // Discord ends: the pipe breaks.
+  void Quit() {
+    running = false;
+    incoming.clear();
+  }
+};
+
 class FakeHost : public NowPlayingHost {
  public:
   std::vector<std::string> log;
   std::vector<std::string> playerLog;  // "find", "query 0 104", "gettext 1024"
   std::vector<std::string> afterExit;  // anything the logic touched after ExitProcess
   FakePlayer player;
+  // Further players, after `player` in the z-order (foobar2000's emulator beside Winamp, say).
+  std::vector<FakePlayer> others;
+  FakeDiscord discord;
 
   // The simulated clock and its scripted jumps: before answering the n-th reading
   // (1-based, counted over the whole test), the clock moves on by the given milliseconds.
@@ -66,6 +95,9 @@ class FakeHost : public NowPlayingHost {
   // Scripted events: run inside the n-th ProcessMessages (1-based, counted over the test).
   int pumps = 0;
   std::map<int, std::function<void()>> onPump;
+  // Run once inside the next query for the track's length, which comes after the probe:
+  // SendMessageTimeout handles the messages sent to the thread while it waits (WM_DISPLAYCHANGE).
+  std::function<void()> duringLengthQuery;
 
   int32_t labelWidth = 1000;
   int32_t labelHeight = 50;
@@ -272,49 +304,83 @@ class FakeHost : public NowPlayingHost {
     Record("live.enabled " + std::to_string(enabled));
   }
 
-  uint32_t PlayerFindWindow() override {
-    Touch("PlayerFindWindow");
+  // The now-playing file as Windows keeps it: while a reader holds it open without delete
+  // sharing (`fileReaders`), a move over it fails; `fileRefusal` is how a bad path answers.
+  // "file <text>" when it is written, "file held" when a reader kept it.
+  std::map<std::string, std::string> files;
+  bool fileReaders = false;
+  std::optional<FileWrite> fileRefusal;
+  void ShareTimerSet(uint32_t milliseconds) override {
+    Record("share.timer " + std::to_string(milliseconds));
+  }
+  FileWrite ShareFileWrite(std::string_view path, std::string_view text) override {
+    Touch("ShareFileWrite");
+    if (fileRefusal) return *fileRefusal;
+    if (fileReaders) {
+      Record("file held");
+      return FileWrite::kHeld;
+    }
+    Record("file " + std::string(text));
+    files[std::string(path)] = std::string(text);
+    return FileWrite::kWritten;
+  }
+
+  // The players in the z-order: `player`, then `others`.
+  uint32_t PlayerListWindows(uint32_t (&found)[kMostPlayers]) override {
+    Touch("PlayerListWindows");
     playerLog.push_back("find");
-    return player.running ? player.window : 0;
+    uint32_t count = 0;
+    if (player.running) found[count++] = player.window;
+    for (const FakePlayer& other : others) {
+      if (other.running && count < kMostPlayers) found[count++] = other.window;
+    }
+    return count;
   }
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
     Touch("PlayerSendQuery");
+    FakePlayer& p = PlayerOf(window);
+    if (wParam == 1 && lParam == 105 && duringLengthQuery) {
+      std::exchange(duringLengthQuery, nullptr)();
+    }
     playerLog.push_back("query " + std::to_string(wParam) + " " + std::to_string(lParam));
-    if (!Answers(window)) return {0, false};
-    if (wParam == 0 && lParam == 104) return {player.state, true};
-    if (wParam == 1 && lParam == 105) return {player.lengthSeconds, true};
-    if (wParam == 0 && lParam == 105) return {player.positionMs, true};
+    if (!Answers(p, window)) return {0, false};
+    if (wParam == 0 && lParam == 104) return {p.state, true};
+    if (wParam == 1 && lParam == 105) return {p.lengthSeconds, true};
+    if (wParam == 0 && lParam == 105) return {p.positionMs, true};
     return {0, true};
   }
   PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
     Touch("PlayerGetCaption");
+    FakePlayer& p = PlayerOf(window);
     playerLog.push_back("gettext " + std::to_string(size));
-    if (!Answers(window)) return {0, false};
+    if (!Answers(p, window)) return {0, false};
     if (size == 0) return {0, true};
-    const size_t room = player.terminateCaption ? size - 1 : size;
-    size_t count = std::min(player.caption.size(), room);
-    while (count > 0 && count < player.caption.size() &&
-           (static_cast<unsigned char>(player.caption[count]) & 0xC0) == 0x80) {
+    const size_t room = p.terminateCaption ? size - 1 : size;
+    size_t count = std::min(p.caption.size(), room);
+    while (count > 0 && count < p.caption.size() &&
+           (static_cast<unsigned char>(p.caption[count]) & 0xC0) == 0x80) {
       --count;
     }
-    std::memcpy(buffer, player.caption.data(), count);
-    if (player.terminateCaption) buffer[count] = '\0';
-    return {player.captionAnswer.value_or(static_cast<int32_t>(count)), true};
+    std::memcpy(buffer, p.caption.data(), count);
+    if (p.terminateCaption) buffer[count] = '\0';
+    return {p.captionAnswer.value_or(static_cast<int32_t>(count)), true};
   }
 
   PlayerAnswer PlayerGetCaptionLength(uint32_t window) override {
     Touch("PlayerGetCaptionLength");
+    FakePlayer& p = PlayerOf(window);
     playerLog.push_back("gettextlength");
-    if (!Answers(window)) return {0, false};
-    return {static_cast<int32_t>(player.caption.size()) + player.lengthOverstated, true};
+    if (!Answers(p, window)) return {0, false};
+    return {static_cast<int32_t>(p.caption.size()) + p.lengthOverstated, true};
   }
 
   bool PlayerReadFields(uint32_t window, TrackFields& fields) override {
     Touch("PlayerReadFields");
+    FakePlayer& p = PlayerOf(window);
     playerLog.push_back("fields");
     fields = TrackFields();
-    if (!Answers(window) || !player.fields) return false;
-    fields = *player.fields;
+    if (!Answers(p, window) || !p.fields) return false;
+    fields = *p.fields;
     return true;
   }
 
@@ -493,6 +559,45 @@ class FakeHost : public NowPlayingHost {
   void SettingsEdit() override { Record("edit settings"); }
   void SettingsWindow() override { Record("settings window"); }
 
+  bool DiscordOpen() override {
+    ++discord.opens;
+    if (!discord.running || discord.open) return false;
+    discord.open = true;
+    return true;
+  }
+  // A write is whole frames here, as the logic writes them.
+  bool DiscordWrite(std::string_view bytes) override {
+    if (!discord.open || !discord.running) return false;
+    for (size_t at = 0; at + 8 <= bytes.size();) {
+      uint32_t header[2] = {};
+      std::memcpy(header, bytes.data() + at, 8);
+      discord.frames.emplace_back(header[0], std::string(bytes.substr(at + 8, header[1])));
+      at += 8 + header[1];
+      if (header[0] == 0 && discord.answersReady) {
+        discord.incoming += FakeDiscord::Frame(
+            1,
+            R"({"cmd":"DISPATCH","data":{"v":1,"user":{"id":"1","username":"u"}},"evt":"READY","nonce":null})");
+      }
+    }
+    return true;
+  }
+  bool DiscordRead(Text& bytes) override {
+    if (!discord.open) return false;
+    bytes += discord.incoming;
+    discord.incoming.clear();
+    return discord.running;
+  }
+  void DiscordClose() override {
+    discord.open = false;
+    discord.incoming.clear();
+  }
+  void DiscordTimer(uint32_t milliseconds) override {
+    discord.timer = milliseconds;
+    discord.timerSetAt = now;
+  }
+  uint32_t ProcessId() override { return 4242; }
+  int64_t UnixTime() override { return 1700000000 + now / 1000; }
+
   static std::string Hex(uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", value);
@@ -507,8 +612,15 @@ class FakeHost : public NowPlayingHost {
     Touch(entry);
     log.push_back(std::move(entry));
   }
+  // The player whose window `window` is; `player` for a window that is none.
+  FakePlayer& PlayerOf(uint32_t window) {
+    for (FakePlayer& other : others) {
+      if (other.window == window) return other;
+    }
+    return player;
+  }
   // Whether a message to `window` reaches a running player; counts it when it does.
-  bool Answers(uint32_t window) {
+  static bool Answers(FakePlayer& player, uint32_t window) {
     if (!player.running || window != player.window) return false;
     if (player.vanishAfterMessages == 0) {
       player.running = false;

@@ -85,6 +85,13 @@ TEST_F(SongChangeTest, RunsTheCycleOnlyOverAnIdleStripWhileTheTimerPolls) {
       {"before the settings are loaded",
        [](AnnouncingHost&) { NowPlaying().settingsLoaded = false; }, false},
       {"strip out", display, false},
+      // Its display is over: the new title comes out at once.
+      {"strip out, clicked away",
+       [&](AnnouncingHost& h) {
+         display(h);
+         OnPopupMouseUp(h);
+       },
+       true},
       {"away, polling ended (CheckTitle=0)",
        [&](AnnouncingHost& h) {
          NowPlaying().settings.checkInterval = 0;

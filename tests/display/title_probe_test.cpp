@@ -346,4 +346,59 @@ TEST_F(TitleProbeTest, APlayerThatClosesBetweenQueriesIsNoNews) {
   EXPECT_EQ(NowPlaying().playerWindow, host.player.window);
 }
 
+// Several "Winamp v1.x" windows (foobar2000's emulator beside Winamp): the one that plays is
+// followed; of several playing, the one whose title changed last; with none playing, the one
+// followed before. A is first in the z-order, B second. State -1: the window is closed; 1 plays,
+// 3 paused, 0 stopped. The steps run in order, one probe each.
+TEST_F(TitleProbeTest, OfSeveralPlayersFollowsTheOneThatPlays) {
+  struct Step {
+    const char* what;
+    int32_t stateA;
+    std::string captionA;
+    int32_t stateB;
+    std::string captionB;
+    char followed;  // 'A', 'B' or '-' for none
+    bool changed;
+    std::string title;  // the last title afterwards
+  };
+  const std::string a1 = "1. Song A - Winamp";
+  const std::string a2 = "2. Next A - Winamp";
+  const std::string b1 = "1. Song B - Winamp";
+  const std::string b2 = "2. Next B - Winamp";
+  const std::vector<Step> steps = {
+      {"A plays, B stopped: A", 1, a1, 0, "foobar2000", 'A', true, "Song A"},
+      {"B begins to play: the last change, B", 1, a1, 1, b1, 'B', true, "Song B"},
+      {"both play, A's title changes: A", 1, a2, 1, b1, 'A', true, "Next A"},
+      {"nothing changes: still A", 1, a2, 1, b1, 'A', false, "Next A"},
+      {"both stopped: the one followed before", 0, a2, 0, b1, 'A', false, "Next A"},
+      {"B plays on with its old title: the only one playing", 0, a2, 1, b1, 'B', true, "Song B"},
+      {"A paused on a new title: B plays, B stays", 3, "3. Paused A - Winamp", 1, b1, 'B', false,
+       "Song B"},
+      {"B's title changes while A scrolls: B", 1, "Winamp *** 3. Paused A - Winamp", 1, b2, 'B',
+       true, "Next B"},
+      {"B closes: A alone, as one player is followed", 1, "3. Paused A - Winamp", -1, b2, 'A', true,
+       "Paused A"},
+      {"both closed: none", -1, a1, -1, b1, '-', false, "Paused A"},
+      {"A alone and stopped: followed, no news", 0, a1, -1, b1, 'A', false, "Paused A"},
+  };
+  host.others.resize(1);
+  FakePlayer& a = host.player;
+  FakePlayer& b = host.others[0];
+  b.window = 0x00010030;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    const auto set = [](FakePlayer& player, int32_t state, const std::string& caption) {
+      player.running = state >= 0;
+      player.state = state;
+      player.caption = caption;
+    };
+    set(a, step.stateA, step.captionA);
+    set(b, step.stateB, step.captionB);
+    EXPECT_EQ(ProbeTitle(host), step.changed);
+    const uint32_t followed = step.followed == 'A' ? a.window : step.followed == 'B' ? b.window : 0;
+    EXPECT_EQ(NowPlaying().playerWindow, followed);
+    EXPECT_EQ(LastTitle(), step.title);
+  }
+}
+
 }  // namespace

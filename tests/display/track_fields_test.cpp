@@ -32,6 +32,13 @@ struct FakePlayerProcess : PlayerProcess {
     regions[0x00400000] = std::vector<uint8_t>(4096);
     std::memcpy(regions[0x00400000].data() + 4096 - bytes, fileName.c_str(), bytes);
   }
+  // The name from `offset` in two pages of readable memory, as a player may place it.
+  void PlaceName(std::u16string name, uint32_t offset) {
+    fileName = std::move(name);
+    fileAddress = 0x00400000 + offset;
+    regions[0x00400000] = std::vector<uint8_t>(8192, 0xCC);
+    std::memcpy(regions[0x00400000].data() + offset, fileName.c_str(), 2 * fileName.size() + 2);
+  }
   uint8_t* At(uint32_t address, uint32_t count) {
     for (auto& [base, bytes] : regions) {
       if (address >= base && address - base + uint64_t{count} <= bytes.size()) {
@@ -106,12 +113,10 @@ void WriteAimpRecord(std::vector<uint8_t>& map, uint32_t track, std::vector<std:
 }
 
 std::string Shown(const TrackFields& fields) {
-  static const char* const kNames[] = {"title",       "artist", "album", "albumartist",
-                                       "tracknumber", "year",   "genre", "file"};
   std::string text;
   for (size_t i = 0; i < kTrackFieldCount; ++i) {
-    if (!fields.value[i].IsEmpty())
-      text += std::string(kNames[i]) + "=" + fields.value[i].CStr() + ";";
+    const std::string name = *kTrackFieldNames[i] ? kTrackFieldNames[i] : "file";
+    if (!fields.value[i].IsEmpty()) text += name + "=" + fields.value[i].CStr() + ";";
   }
   return text;
 }
@@ -125,8 +130,29 @@ struct Row {
 
 TEST(TrackFieldsTest, EveryPlayerAndEveryFailureGivesTheRightFieldsOrNone) {
   const std::string tagged = "title=Невесомость;artist=青い鳥;year=2021;file=C:\\Music\\Песня.mp3;";
+  // The longest name the reader's room holds, with its terminator.
+  const std::u16string longest = u"C:\\" + std::u16string(1020, u'n');
+  const std::string longestTagged =
+      "title=Невесомость;artist=青い鳥;year=2021;file=C:\\" + std::string(1020, 'n') + ";";
   const std::vector<Row> rows = {
       {"Winamp: the name read page by page up to its page's end", [](auto&) {}, tagged},
+      {"the names Winamp's plug-ins answer (in_mp3, in_cdda)",
+       [](auto& p) {
+         p.tags = {{u"track", u"7/12"},
+                   {u"disc", u"1/2"},
+                   {u"composer", u"Bach"},
+                   {u"albumartist", u"Band"}};
+       },
+       "albumartist=Band;track=7/12;disc=1/2;composer=Bach;file=C:\\Music\\Песня.mp3;"},
+      {"text beyond the Basic Multilingual Plane, and half a surrogate pair",
+       [](auto& p) {
+         p.tags = {{u"title", u"夜🎵"}, {u"artist", std::u16string{0xD83C, u'x'}}};
+       },
+       "title=夜🎵;artist=\uFFFDx;file=C:\\Music\\Песня.mp3;"},
+      {"the longest name from a page's start: the room's end is reached",
+       [&](auto& p) { p.PlaceName(longest, 0); }, longestTagged},
+      {"one unit longer across a page's end: it does not fit",
+       [&](auto& p) { p.PlaceName(longest + u"n", 4096 - 100); }, ""},
       {"a file without tags: its name alone", [](auto& p) { p.tags.clear(); },
        "file=C:\\Music\\Песня.mp3;"},
       {"a value that fills the buffer may be cut: no field",
@@ -154,7 +180,28 @@ TEST(TrackFieldsTest, EveryPlayerAndEveryFailureGivesTheRightFieldsOrNone) {
          p.noMapping = false;
          WriteAimpRecord(p.mapping, 7, {u"Спутник", u"青い鳥", u"2021", u"", u"", u"夜"}, 0);
        },
-       "title=夜;artist=青い鳥;album=Спутник;tracknumber=7;year=2021;"},
+       "title=夜;artist=青い鳥;album=Спутник;track=7;year=2021;"},
+      {"AIMP's track number 0: none",
+       [](auto& p) {
+         p.fileAddress = 0;
+         p.noMapping = false;
+         WriteAimpRecord(p.mapping, 0, {u"", u"青い鳥", u"", u"", u"", u"夜"}, 0);
+       },
+       "title=夜;artist=青い鳥;"},
+      {"AIMP's strings ending at the mapping's last byte",
+       [](auto& p) {
+         p.fileAddress = 0;
+         p.noMapping = false;
+         WriteAimpRecord(p.mapping, 7, {u"a", u"b", u"", u"", u"", u"c"}, (2048 - 88) / 2 - 2);
+       },
+       "title=c;artist=b;album=a;track=7;"},
+      {"AIMP's strings ending a unit past the mapping",
+       [](auto& p) {
+         p.fileAddress = 0;
+         p.noMapping = false;
+         WriteAimpRecord(p.mapping, 7, {u"a", u"b", u"", u"", u"", u"c"}, (2048 - 88) / 2 - 1);
+       },
+       ""},
       {"AIMP's record with lengths past the mapping",
        [](auto& p) {
          p.fileAddress = 0;

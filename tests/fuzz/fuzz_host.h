@@ -98,8 +98,15 @@ class FuzzHost : public NowPlayingHost {
   void TimerSetEnabled(bool) override {}
   void TimerSetInterval(uint32_t) override {}
   void LiveTimerSetEnabled(bool) override {}
+  void ShareTimerSet(uint32_t) override {}
+  FileWrite ShareFileWrite(std::string_view, std::string_view) override {
+    return FileWrite::kWritten;
+  }
 
-  uint32_t PlayerFindWindow() override { return playerRunning ? playerWindow : 0; }
+  uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override {
+    windows[0] = playerWindow;
+    return playerRunning ? 1 : 0;
+  }
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
     if (!Answers(window)) return {0, false};
     if (wParam == 0 && lParam == 104) return {playingState, true};
@@ -154,6 +161,14 @@ class FuzzHost : public NowPlayingHost {
   void Sleep(uint32_t milliseconds) override { now += milliseconds; }
   void ExitProcess(uint32_t) override { exited = true; }
   Text SystemTextToUtf8(std::string_view text) override { return Text(text); }
+  // Discord is not running.
+  bool DiscordOpen() override { return false; }
+  bool DiscordWrite(std::string_view) override { return false; }
+  bool DiscordRead(Text&) override { return false; }
+  void DiscordClose() override {}
+  void DiscordTimer(uint32_t) override {}
+  uint32_t ProcessId() override { return 1; }
+  int64_t UnixTime() override { return now / 1000; }
 
   SettingsRead ReadSettingsFile(Text& bytes) override {
     bytes = Text(settings);

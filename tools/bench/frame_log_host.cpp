@@ -106,7 +106,13 @@ class FrameLogHost final : public NowPlayingHost {
   int32_t FontSize() override { return inner_.FontSize(); }
   void TimerSetInterval(uint32_t milliseconds) override { inner_.TimerSetInterval(milliseconds); }
   void LiveTimerSetEnabled(bool enabled) override { inner_.LiveTimerSetEnabled(enabled); }
-  uint32_t PlayerFindWindow() override { return inner_.PlayerFindWindow(); }
+  void ShareTimerSet(uint32_t milliseconds) override { inner_.ShareTimerSet(milliseconds); }
+  FileWrite ShareFileWrite(std::string_view path, std::string_view text) override {
+    return inner_.ShareFileWrite(path, text);
+  }
+  uint32_t PlayerListWindows(uint32_t (&windows)[kMostPlayers]) override {
+    return inner_.PlayerListWindows(windows);
+  }
   PlayerAnswer PlayerSendQuery(uint32_t window, uint32_t wParam, int32_t lParam) override {
     return inner_.PlayerSendQuery(window, wParam, lParam);
   }
@@ -139,6 +145,13 @@ class FrameLogHost final : public NowPlayingHost {
   void Sleep(uint32_t milliseconds) override { inner_.Sleep(milliseconds); }
   void ExitProcess(uint32_t exitCode) override { inner_.ExitProcess(exitCode); }
   Text SystemTextToUtf8(std::string_view text) override { return inner_.SystemTextToUtf8(text); }
+  bool DiscordOpen() override { return inner_.DiscordOpen(); }
+  bool DiscordWrite(std::string_view bytes) override { return inner_.DiscordWrite(bytes); }
+  bool DiscordRead(Text& bytes) override { return inner_.DiscordRead(bytes); }
+  void DiscordClose() override { inner_.DiscordClose(); }
+  void DiscordTimer(uint32_t milliseconds) override { inner_.DiscordTimer(milliseconds); }
+  uint32_t ProcessId() override { return inner_.ProcessId(); }
+  int64_t UnixTime() override { return inner_.UnixTime(); }
   SettingsRead ReadSettingsFile(Text& bytes) override { return inner_.ReadSettingsFile(bytes); }
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override {
     inner_.SettingsGetStamps(here, beside);

@@ -7,6 +7,11 @@
 //                                the popup takes to show an alpha above 0; waits for each
 //                                display to end. Prints "delay K MS". First turns the player's
 //                                "WinampSongChange" broadcast on (announced) or off (quiet).
+//   watch.exe file N CHECK_MS PATH
+//                                as delay, announced, with [Share] File=PATH: times both the
+//                                popup's first alpha above 0 and the file's first holding the
+//                                new title. Prints "file K MS", the file's time less the
+//                                strip's (below 0: the file came first).
 //   watch.exe settle TIMEOUT_MS [display]
 //                                waits until the popup exists and no display runs (alpha 0
 //                                twice, 300 ms apart); with "display", first until the
@@ -122,6 +127,57 @@ int Delay(int samples, int checkMs, bool announced) {
   return 0;
 }
 
+// Whether the file holds `text` somewhere: read as an overlay reads it, sharing everything.
+bool FileHolds(const char* path, const char* text) {
+  const HANDLE file =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char bytes[512];
+  DWORD count = 0;
+  const bool read = ReadFile(file, bytes, sizeof bytes - 1, &count, nullptr);
+  CloseHandle(file);
+  bytes[read ? count : 0] = '\0';
+  return std::strstr(bytes, text) != nullptr;
+}
+
+int FileDelay(int samples, int checkMs, const char* path) {
+  HWND popup = FindWindowA(kPopupClass, nullptr);
+  HWND player = FindWindowA(kPlayerClass, nullptr);
+  if (!popup || !player || !SendPlayerCommand(player, "announce 1")) {
+    std::printf("error no popup or player\n");
+    return 1;
+  }
+  for (int k = 1; k <= samples; ++k) {
+    if (!WaitAlpha(
+            popup, [](int a) { return a == 0; }, kDisplayTimeoutMs, 20)) {
+      std::printf("error popup never idle\n");
+      return 1;
+    }
+    Sleep(static_cast<DWORD>(37 + (k * 211) % checkMs));
+    char title[64];
+    std::snprintf(title, sizeof title, "Bench Track %d-%lu", k, GetTickCount());
+    char command[80];
+    std::snprintf(command, sizeof command, "title %s", title);
+    if (!SendPlayerCommand(player, command)) return 1;
+    double strip = 0;
+    double file = 0;
+    const double deadline = NowMs() + kAppearTimeoutMs;
+    while ((strip == 0 || file == 0) && NowMs() < deadline) {
+      if (strip == 0 && PopupAlpha(popup) > 0) strip = NowMs();
+      if (file == 0 && FileHolds(path, title)) file = NowMs();
+      Sleep(1);
+    }
+    if (strip == 0 || file == 0) {
+      std::printf("error %s never came\n", strip == 0 ? "the strip" : "the file");
+      return 1;
+    }
+    std::printf("file %d %.1f\n", k, file - strip);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 int Settle(DWORD timeoutMs, bool firstDisplay) {
   const double start = NowMs();
   const double deadline = start + timeoutMs;
@@ -185,7 +241,8 @@ void PrintMemory(const char* name, const char* windowClass) {
 
 int Usage() {
   std::printf(
-      "usage: watch.exe delay N CHECK_MS announced|quiet | settle MS [display] | pace N | mem\n");
+      "usage: watch.exe delay N CHECK_MS announced|quiet | file N CHECK_MS PATH | settle MS "
+      "[display] | pace N | mem\n");
   return 2;
 }
 
@@ -202,6 +259,12 @@ int main(int argc, char** argv) {
       return Usage();
     }
     return Delay(samples, checkMs, announced);
+  }
+  if (!std::strcmp(mode, "file") && argc == 5) {
+    const int samples = std::atoi(argv[2]);
+    const int checkMs = std::atoi(argv[3]);
+    if (samples < 1 || checkMs < 1) return Usage();
+    return FileDelay(samples, checkMs, argv[4]);
   }
   if (!std::strcmp(mode, "settle") && (argc == 3 || argc == 4)) {
     const bool firstDisplay = argc == 4 && !std::strcmp(argv[3], "display");

@@ -51,9 +51,12 @@ bool g_scrolling = false;
 int g_step = 0;
 DWORD g_stepDue = 0;
 
-// The field names of IPC_GET_EXTENDED_FILE_INFOW, in the order of Track::fields.
-constexpr const WCHAR* kFieldNames[kFieldCount] = {
-    L"title", L"artist", L"album", L"albumartist", L"tracknumber", L"year", L"genre"};
+// The names Winamp's input plug-ins answer IPC_GET_EXTENDED_FILE_INFOW for, in the order of
+// Track::fields: in_mp3 and in_cdda know "track", not "tracknumber" (README.md names each
+// source). Any other name gets 0.
+constexpr const WCHAR* kFieldNames[kFieldCount] = {L"title",       L"artist", L"album",
+                                                   L"albumartist", L"track",  L"year",
+                                                   L"genre",       L"disc",   L"composer"};
 
 // Winamp's IPC_GET_PLAYING_FILENAME answers a pointer into its own memory.
 WCHAR g_fileName[kTitleBytes] = {};
@@ -165,13 +168,14 @@ void WriteAimpRecord(HINSTANCE instance) {
   }
   const Track& track = g_player->Current();
   // album, artist, date, file name, genre, title: as the record names them, from the tags
-  const char* texts[] = {track.fields[2], track.fields[1], track.fields[5],
-                         track.file,      track.fields[6], track.fields[0]};
+  const char* texts[] = {track.fields[kTagAlbum], track.fields[kTagArtist],
+                         track.fields[kTagYear],  track.file,
+                         track.fields[kTagGenre], track.fields[kTagTitle]};
   AimpRecord record = {};
   record.size = sizeof record;
   record.active = TRUE;
   record.duration = track.lengthSeconds > 0 ? track.lengthSeconds * 1000u : 0;
-  record.trackNumber = static_cast<DWORD>(std::atoi(track.fields[4]));
+  record.trackNumber = static_cast<DWORD>(std::atoi(track.fields[kTagTrack]));
   DWORD* lengths = &record.albumLength;
   auto* strings = reinterpret_cast<WCHAR*>(g_aimpView + sizeof record);
   int at = 0;

@@ -29,19 +29,19 @@ struct TaggedTrack {
 constexpr TaggedTrack kTagged[] = {
     {"The Quiet Engines - Paper Lanterns",
      "C:\\Music\\The Quiet Engines\\03 Paper Lanterns.mp3",
-     {"Paper Lanterns", "The Quiet Engines", "Harbour Nights", "The Quiet Engines", "3", "2019",
-      "Ambient"},
+     {"Paper Lanterns", "The Quiet Engines", "Harbour Nights", "The Quiet Engines", "3/9", "2019",
+      "Ambient", "1/2", "Ada Quill"},
      10},
     {"Низкая орбита - Невесомость",
      "C:\\Music\\Низкая орбита\\Невесомость.mp3",
-     {"Невесомость", "Низкая орбита", "Спутник", "", "1", "2021", ""},
+     {"Невесомость", "Низкая орбита", "Спутник", "", "1", "2021", "", "", ""},
      12},
     {"青い鳥 - 夜明けの歌",
      "C:\\Music\\青い鳥\\夜明けの歌.flac",
-     {"夜明けの歌", "青い鳥", "東京の空", "", "", "2018", "J-Pop"},
+     {"夜明けの歌", "青い鳥", "東京の空", "", "", "2018", "J-Pop", "", ""},
      9},
-    {"untitled take 4", "C:\\Music\\untitled take 4.wav", {"", "", "", "", "", "", ""}, 8},
-    {"Radio Tide - Morning Show", "", {"", "", "", "", "", "", ""}, -1},
+    {"untitled take 4", "C:\\Music\\untitled take 4.wav", {"", "", "", "", "", "", "", "", ""}, 8},
+    {"Radio Tide - Morning Show", "", {"", "", "", "", "", "", "", "", ""}, -1},
 };
 
 bool Equals(const char* a, size_t length, const char* word) {

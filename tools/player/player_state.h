@@ -22,9 +22,20 @@ constexpr uint32_t kHangForever = 0xFFFFFFFF;
 // Which player the program stands in for (see README.md).
 enum class Mode : uint8_t { kWinamp, kFoobar, kAimp };
 
-// A file's tags as Winamp's IPC_GET_EXTENDED_FILE_INFOW names them, in this order: title,
-// artist, album, albumartist, tracknumber, year, genre.
-constexpr size_t kFieldCount = 7;
+// A file's tags, in the order of the names Winamp's input plug-ins answer
+// IPC_GET_EXTENDED_FILE_INFOW for (main.cpp, README.md).
+enum Tag : size_t {
+  kTagTitle,
+  kTagArtist,
+  kTagAlbum,
+  kTagAlbumArtist,
+  kTagTrack,
+  kTagYear,
+  kTagGenre,
+  kTagDisc,
+  kTagComposer,
+  kFieldCount
+};
 constexpr size_t kFieldBytes = 96;
 
 struct Track {

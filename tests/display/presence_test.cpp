@@ -1,0 +1,379 @@
+#include "display/presence.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "display/events.h"
+#include "display/state.h"
+#include "tests/display/fake_host.h"
+
+namespace {
+
+// What the activity frames say, short: "set <details>|<state> <start>-<end>", "clear";
+// the handshake is "hello <json>", a pong "pong <json>". Times are seconds after the fake's
+// Unix clock at the test's start (1700000100).
+std::string Summary(const std::pair<uint32_t, std::string>& frame) {
+  const std::string& json = frame.second;
+  if (frame.first == 0) return "hello " + json;
+  if (frame.first == 4) return "pong " + json;
+  const auto value = [&](const std::string& key) {
+    const size_t at = json.find("\"" + key + "\":");
+    if (at == std::string::npos) return std::string();
+    size_t from = at + key.size() + 3;
+    const bool quoted = json[from] == '"';
+    from += quoted ? 1 : 0;
+    const size_t end = json.find_first_of(quoted ? "\"" : ",}", from);
+    std::string text = json.substr(from, end - from);
+    if (!quoted) text = std::to_string(std::stoll(text) - 1700000100);
+    return text;
+  };
+  if (json.find("\"activity\"") == std::string::npos) return "clear";
+  std::string times = value("start");
+  if (!value("end").empty()) times += "-" + value("end");
+  return "set " + value("details") + "|" + value("state") + " " + times;
+}
+
+class PresenceTest : public ::testing::Test {
+ protected:
+  FakeHost host;
+  DiscordLink link;
+  std::string app = "1234567890";
+
+  // Moves the clock on; Discord's timer fires on the way as often as it falls due.
+  void Elapse(uint32_t ms) {
+    const uint32_t end = host.now + ms;
+    while (host.discord.timer != 0 && host.discord.timerSetAt + host.discord.timer <= end) {
+      host.now = host.discord.timerSetAt + host.discord.timer;
+      RunPresence(host, link, app);
+      Deliver();
+    }
+    host.now = end;
+  }
+  // What Discord wrote reaches the logic as the program's pipe news does.
+  void Deliver() {
+    while (host.discord.open && !host.discord.incoming.empty()) RunPresence(host, link, app);
+  }
+  void Look(bool playing, const char* title, int32_t length, int32_t positionMs, bool newTrack) {
+    Listening now;
+    now.playing = playing;
+    now.details = title;
+    now.state = "Artist";
+    now.lengthSeconds = length;
+    now.positionMs = positionMs;
+    FollowPresence(host, link, app, now, newTrack);
+    Deliver();
+  }
+  std::vector<std::string> Sent() const {
+    std::vector<std::string> sent;
+    for (const auto& frame : host.discord.frames) {
+      if (frame.first != 0) sent.push_back(Summary(frame));
+    }
+    return sent;
+  }
+};
+
+// The activity's JSON, as Discord's client writes it: texts escaped, cut at a character, the
+// ones too short left out, a stream without an end.
+struct JsonRow {
+  const char* name;
+  std::string details;
+  std::string state;
+  int64_t end;
+  std::string json;
+};
+
+TEST(ActivityJsonTest, Rows) {
+  const std::string a127(127, 'a');
+  const JsonRow rows[] = {
+      {"plain", "Title", "Artist", 1700000300,
+       R"({"cmd":"SET_ACTIVITY","args":{"pid":4242,"activity":{"type":2,"details":"Title","state":"Artist","timestamps":{"start":1700000100,"end":1700000300}}},"nonce":"7"})"},
+      {"stream: start only", "Radio", "Station", 0,
+       R"({"cmd":"SET_ACTIVITY","args":{"pid":4242,"activity":{"type":2,"details":"Radio","state":"Station","timestamps":{"start":1700000100}}},"nonce":"7"})"},
+      {"quotes, backslashes, control characters", "a\"b\\c\n\x01\x1f", "\"},\"x\":1", 1700000300,
+       R"({"cmd":"SET_ACTIVITY","args":{"pid":4242,"activity":{"type":2,"details":"a\"b\\c\u000a\u0001\u001f","state":"\"},\"x\":1","timestamps":{"start":1700000100,"end":1700000300}}},"nonce":"7"})"},
+      {"cut at 128 bytes before a two-byte letter", a127 + "\xC3\xA9z", "\xE6\x97\xA5\xE6\x9C\xAC",
+       1700000300,
+       R"({"cmd":"SET_ACTIVITY","args":{"pid":4242,"activity":{"type":2,"details":")" + a127 +
+           R"(","state":"日本","timestamps":{"start":1700000100,"end":1700000300}}},"nonce":"7"})"},
+      {"under 2 characters left out", "A", "\xC3\xA9", 1700000300,
+       R"({"cmd":"SET_ACTIVITY","args":{"pid":4242,"activity":{"type":2,"timestamps":{"start":1700000100,"end":1700000300}}},"nonce":"7"})"},
+  };
+  for (const JsonRow& row : rows) {
+    Activity activity;
+    activity.active = true;
+    activity.details = Text(row.details.data(), row.details.size());
+    activity.state = Text(row.state.data(), row.state.size());
+    activity.start = 1700000100;
+    activity.end = row.end;
+    EXPECT_EQ(std::string(ActivityJson(4242, activity, 7).View()), row.json) << row.name;
+  }
+  EXPECT_EQ(std::string(ActivityJson(4242, Activity(), 8).View()),
+            R"({"cmd":"SET_ACTIVITY","args":{"pid":4242},"nonce":"8"})");
+  EXPECT_EQ(std::string(HandshakeJson("12\"3").View()), R"({"v":1,"client_id":"12\"3"})");
+}
+
+// What plays, looked at as the probe looks (every half second here), and what reaches Discord.
+struct PlayStep {
+  uint32_t afterMs;
+  bool playing;
+  const char* title;
+  int32_t length;
+  int32_t positionMs;
+  bool newTrack;
+};
+struct PlayRow {
+  const char* name;
+  std::vector<PlayStep> steps;
+  std::vector<std::string> sent;
+};
+
+TEST_F(PresenceTest, WhatReachesDiscord) {
+  const PlayRow rows[] = {
+      {"a new track, played on: one update",
+       {{0, true, "One", 200, 0, true},
+        {500, true, "One", 200, 500, false},
+        {500, true, "One", 200, 1000, false},
+        {10000, true, "One", 200, 11000, false}},
+       {"set One|Artist 0-200"}},
+      {"a track begun 30 s in: started 30 s ago",
+       {{0, true, "One", 200, 30000, true}},
+       {"set One|Artist -30-170"}},
+      {"a seek forward and back",
+       {{0, true, "One", 200, 0, true},
+        {500, true, "One", 200, 60500, false},
+        {500, true, "One", 200, 5000, false}},
+       {"set One|Artist 0-200", "set One|Artist -60-140", "set One|Artist -4-196"}},
+      {"a player 1.5 s late is no seek",
+       {{0, true, "One", 200, 0, true}, {3000, true, "One", 200, 1500, false}},
+       {"set One|Artist 0-200"}},
+      {"pause clears, playing on sets again",
+       {{0, true, "One", 200, 0, true},
+        {500, false, "One", 200, 500, false},
+        {5000, false, "One", 200, 500, false},
+        {500, true, "One", 200, 500, false}},
+       {"set One|Artist 0-200", "clear", "set One|Artist 6-206"}},
+      {"stop, then the player closes",
+       {{0, true, "One", 200, 0, true},
+        {500, false, "", -1, 0, false},
+        {500, false, "", -1, 0, false}},
+       {"set One|Artist 0-200", "clear"}},
+      {"a stream: start only, its new title anew",
+       {{0, true, "Radio", -1, 0, true}, {5000, true, "News", -1, 5000, true}},
+       {"set Radio|Artist 0", "set News|Artist 0"}},
+      {"seven tracks in one second: five, then the last one when Discord allows",
+       {{0, true, "T1", 200, 0, true},
+        {150, true, "T2", 200, 0, true},
+        {150, true, "T3", 200, 0, true},
+        {150, true, "T4", 200, 0, true},
+        {150, true, "T5", 200, 0, true},
+        {150, true, "T6", 200, 0, true},
+        {150, true, "T7", 200, 0, true},
+        {25000, true, "T7", 200, 25100, false}},
+       {"set T1|Artist 0-200", "set T2|Artist 0-200", "set T3|Artist 0-200", "set T4|Artist 0-200",
+        "set T5|Artist 0-200", "set T7|Artist 0-200"}},
+      {"a pause and a resume inside the wait: nothing sent twice",
+       {{0, true, "T1", 200, 0, true},
+        {100, true, "T2", 200, 0, true},
+        {100, true, "T3", 200, 0, true},
+        {100, true, "T4", 200, 0, true},
+        {100, true, "T5", 200, 0, true},
+        {100, false, "T5", 200, 100, false},
+        {100, true, "T5", 200, 100, false},
+        {25000, true, "T5", 200, 25200, false}},
+       {"set T1|Artist 0-200", "set T2|Artist 0-200", "set T3|Artist 0-200", "set T4|Artist 0-200",
+        "set T5|Artist 0-200"}},
+  };
+  for (const PlayRow& row : rows) {
+    host = FakeHost();
+    link = DiscordLink();
+    host.discord.running = true;
+    for (const PlayStep& step : row.steps) {
+      Elapse(step.afterMs);
+      Look(step.playing, step.title, step.length, step.positionMs, step.newTrack);
+    }
+    Elapse(30000);
+    EXPECT_EQ(Sent(), row.sent) << row.name;
+  }
+}
+
+// What Discord sends once the pipe is open, read within bounds.
+struct AnswerRow {
+  const char* name;
+  bool answersReady;
+  std::vector<std::string> answers;  // each delivered on its own
+  bool open;
+  std::vector<std::string> sent;
+  std::string notice;
+};
+
+TEST_F(PresenceTest, WhatDiscordAnswers) {
+  const std::string error =
+      R"({"cmd":"SET_ACTIVITY","data":{"code":4000,"message":"Invalid \"x\"\n"},"evt":"ERROR","nonce":"1"})";
+  const AnswerRow rows[] = {
+      {"a ping is answered with its own JSON",
+       true,
+       {FakeDiscord::Frame(3, R"({"n":[1,2]})")},
+       true,
+       {"set One|Artist 0-200", R"(pong {"n":[1,2]})"},
+       ""},
+      {"a header claiming 64 KiB closes the pipe",
+       true,
+       {FakeDiscord::Frame(1, std::string(65536, ' '))},
+       false,
+       {"set One|Artist 0-200"},
+       ""},
+      {"a frame in pieces is read whole",
+       true,
+       {FakeDiscord::Frame(3, "{}").substr(0, 9), "}"},
+       true,
+       {"set One|Artist 0-200", "pong {}"},
+       ""},
+      {"malformed JSON is passed over",
+       true,
+       {FakeDiscord::Frame(1, R"({"cmd":"DISPATCH",)") + FakeDiscord::Frame(1, "{\"a\":1}}") +
+        FakeDiscord::Frame(1, "[1]") + FakeDiscord::Frame(3, "{}")},
+       true,
+       {"set One|Artist 0-200", "pong {}"},
+       ""},
+      {"READY in malformed JSON is no READY",
+       false,
+       {FakeDiscord::Frame(1, R"({"cmd":"DISPATCH","evt":"READY")"),
+        FakeDiscord::Frame(1, R"({"cmd":"DISPATCH","evt":"READY",})")},
+       true,
+       {},
+       ""},
+      {"an ERROR is told, once",
+       true,
+       {FakeDiscord::Frame(1, error), FakeDiscord::Frame(1, error)},
+       true,
+       {"set One|Artist 0-200"},
+       R"(Discord did not take Tunelamp's presence: Invalid \"x\"\n)"},
+      {"closed before READY: an Application ID Discord does not know",
+       false,
+       {FakeDiscord::Frame(2, R"({"code":4000,"message":"Invalid Client ID"})")},
+       false,
+       {},
+       "Discord did not take Tunelamp's presence: Invalid Client ID"},
+  };
+  for (const AnswerRow& row : rows) {
+    host = FakeHost();
+    link = DiscordLink();
+    host.discord.running = true;
+    host.discord.answersReady = row.answersReady;
+    Look(true, "One", 200, 0, true);
+    std::string notices;
+    for (const std::string& answer : row.answers) {
+      host.discord.incoming = answer;
+      RunPresence(host, link, app);
+      notices += std::string(link.notice.View());
+      link.notice = Text();
+    }
+    EXPECT_EQ(host.discord.open, row.open) << row.name;
+    EXPECT_EQ(Sent(), row.sent) << row.name;
+    EXPECT_EQ(notices, row.notice) << row.name;
+  }
+}
+
+// Without READY, the pipe is closed after 5 s and tried again 30 s after it was opened.
+TEST_F(PresenceTest, NoReadyClosesAndTriesLater) {
+  host.discord.running = true;
+  host.discord.answersReady = false;
+  Look(true, "One", 200, 0, true);
+  Elapse(4999);
+  EXPECT_TRUE(host.discord.open);
+  Elapse(1);
+  EXPECT_FALSE(host.discord.open);
+  host.discord.answersReady = true;
+  Elapse(24999);
+  EXPECT_EQ(host.discord.opens, 1);
+  Elapse(1);
+  EXPECT_EQ(host.discord.opens, 2);
+  EXPECT_EQ(Sent(), std::vector<std::string>{"set One|Artist 0-200"});
+}
+
+// Discord absent: a try at each new track and every 30 s, none while nothing plays; Discord
+// started later is told what plays.
+TEST_F(PresenceTest, DiscordAbsentOrClosing) {
+  Look(true, "One", 200, 0, true);
+  EXPECT_EQ(host.discord.opens, 1);
+  EXPECT_EQ(host.discord.timer, 30000u);
+  Elapse(10000);
+  Look(true, "Two", 200, 0, true);
+  EXPECT_EQ(host.discord.opens, 2);
+  Elapse(500);
+  Look(true, "Two", 200, 500, false);
+  Elapse(29000);
+  EXPECT_EQ(host.discord.opens, 2);
+  host.discord.running = true;
+  Elapse(500);
+  EXPECT_EQ(host.discord.opens, 3);
+  EXPECT_EQ(Sent(), std::vector<std::string>{"set Two|Artist 10-210"});
+  // Closed by Discord while nothing plays: nothing to tell, no timer.
+  host.discord.Quit();
+  RunPresence(host, link, app);  // the pipe's news: it broke
+  Look(false, "Two", 200, 0, false);
+  EXPECT_EQ(host.discord.timer, 0u);
+}
+
+// With DiscordApp empty nothing is opened and no timer runs; emptied, the pipe closes. At the
+// end what shows is cleared before the pipe closes.
+TEST_F(PresenceTest, NoApplicationNoPipeAndTheEndClears) {
+  host.discord.running = true;
+  app.clear();
+  Look(true, "One", 200, 0, true);
+  Elapse(60000);
+  EXPECT_EQ(host.discord.opens, 0);
+  EXPECT_EQ(host.discord.timer, 0u);
+  app = "1";
+  Look(true, "Two", 200, 0, true);
+  app.clear();
+  Look(true, "Two", 200, 500, false);
+  EXPECT_FALSE(host.discord.open);
+  app = "1";
+  Look(true, "Three", 200, 0, true);
+  EndPresence(host, link);
+  EXPECT_FALSE(host.discord.open);
+  EXPECT_EQ(Sent(), (std::vector<std::string>{"set Two|Artist 60-260", "set Three|Artist 60-260",
+                                              "clear"}));
+}
+
+// Each probe tells Discord, strip or not: the caption's title through DiscordDetails, the fields
+// through DiscordState; paused (3), stopped and closed clear.
+TEST(PresenceOfThePlayer, EachProbeTellsDiscordWhatPlays) {
+  ResetNowPlaying();
+  FakeHost host;
+  host.settingsFile = "[Main]\nMemEconomy=0\n[Share]\nDiscordApp=42\n";
+  host.discord.running = true;
+  TrackFields fields;
+  fields[TrackField::kArtist] = "Ada";
+  fields[TrackField::kAlbum] = "Blue";
+  host.player.fields = fields;
+  host.player.Play("3. Ada - Song - Winamp", 200, 1000);
+  LoadSettings(host);
+  OnHotKey(host, 1);  // automatic display off
+  host.log.clear();
+  const auto tick = [&](int32_t state) {
+    host.player.state = state;
+    OnTimerTick(host);
+    if (!host.discord.incoming.empty()) OnDiscordTick(host);  // READY, as the pipe's news
+  };
+  tick(1);
+  tick(1);
+  tick(3);
+  tick(3);
+  tick(1);
+  host.player.state = 0;
+  host.player.running = false;
+  tick(0);
+  std::vector<std::string> sent;
+  for (const auto& frame : host.discord.frames) sent.push_back(Summary(frame));
+  EXPECT_EQ(sent,
+            (std::vector<std::string>{R"(hello {"v":1,"client_id":"42"})",
+                                      "set Ada - Song|Ada \xE2\x80\x93 Blue -1-199", "clear",
+                                      "set Ada - Song|Ada \xE2\x80\x93 Blue -1-199", "clear"}));
+  EXPECT_EQ(host.log, std::vector<std::string>{}) << "the strip stayed away";
+}
+
+}  // namespace

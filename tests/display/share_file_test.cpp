@@ -1,0 +1,300 @@
+#include "display/share_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "display/events.h"
+#include "display/hot_keys.h"
+#include "display/state.h"
+#include "tests/display/fake_host.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+constexpr char kShare[] = "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\n";
+
+TrackFields Fields(const char* artist, const char* title, const char* album = "") {
+  TrackFields fields;
+  fields[TrackField::kArtist] = artist;
+  fields[TrackField::kTitle] = title;
+  fields[TrackField::kAlbum] = album;
+  return fields;
+}
+
+// What the file and its timer did, in order.
+Log FileLog(FakeHost& host) {
+  Log entries;
+  for (const std::string& entry : host.Take()) {
+    if (entry.rfind("file", 0) == 0 || entry.rfind("share.timer", 0) == 0) {
+      entries.push_back(entry);
+    }
+  }
+  return entries;
+}
+
+class ShareFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetNowPlaying(); }
+  void Start(const std::string& settings) {
+    host.settingsFile = settings;
+    LoadSettings(host);
+  }
+  FakeHost host;
+};
+
+// The file holds FileText= filled in from the fields the strip's template uses while the player
+// plays, and FileStopped= while it is paused, stopped or closed.
+TEST_F(ShareFileTest, TheFileHoldsWhatPlaysInEveryPlayerState) {
+  struct Case {
+    const char* what;
+    const char* share;  // lines of [Share] after File=
+    std::function<void(FakePlayer&)> player;
+    const char* holds;
+  };
+  const Case cases[] = {
+      {"playing, with fields", "",
+       [](FakePlayer& p) {
+         p.Play("3. Caption Artist - Caption Title - Winamp", 200, 5000);
+         p.fields = Fields("Artist", "Title");
+       },
+       "Artist - Title"},
+      {"playing, a player that tells no fields", "",
+       [](FakePlayer& p) { p.Play("3. Caption Artist - Caption Title - Winamp", 200); },
+       "Caption Artist - Caption Title"},
+      {"the fields of the strip's template", "FileText=%album% (%length%) %position%\n",
+       [](FakePlayer& p) {
+         p.Play("1. A - T - Winamp", 125, 61500);
+         p.fields = Fields("A", "T", "Album");
+       },
+       "Album (2:05) 1:01"},
+      {"a stream: no length", "FileText=[%artist% - ]%title%[ %length%]\n",
+       [](FakePlayer& p) { p.Play("Radio One: Song - Winamp", -1); }, "Radio One: Song"},
+      {"not Latin, in UTF-8", "",
+       [](FakePlayer& p) {
+         p.Play("1. x - Winamp");
+         p.fields = Fields("\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F", "\xE6\x97\xA5\xE6\x9C\xAC");
+       },
+       "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F - \xE6\x97\xA5\xE6\x9C\xAC"},
+      {"a template of blanks gives the title", "FileText=\" \"\n",
+       [](FakePlayer& p) { p.Play("1. A - T - Winamp"); }, "A - T"},
+      {"paused", "FileStopped=Nothing plays\n",
+       [](FakePlayer& p) {
+         p.Play("1. A - T - Winamp");
+         p.state = 3;
+       },
+       "Nothing plays"},
+      {"stopped", "FileStopped=Nothing plays\n",
+       [](FakePlayer& p) {
+         p.Play("1. A - T - Winamp");
+         p.state = 0;
+       },
+       "Nothing plays"},
+      {"closed", "FileStopped=Nothing plays\n", [](FakePlayer&) {}, "Nothing plays"},
+      {"closed, by default emptied", "", [](FakePlayer&) {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetNowPlaying();
+    host = FakeHost();
+    c.player(host.player);
+    Start(std::string(kShare) + c.share);
+    ASSERT_EQ(host.files.count("now.txt"), 1u);
+    EXPECT_EQ(host.files["now.txt"], c.holds);
+  }
+}
+
+// The file is written when its text changes, whatever the strip does, and only then.
+TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
+  struct Step {
+    std::function<void(FakeHost&)> act;
+    Log expected;
+  };
+  struct Case {
+    const char* what;
+    const char* settings;
+    std::vector<Step> steps;
+  };
+  const auto popupTick = [](FakeHost& h) { OnTimerTick(h); };
+  const auto ownTick = [](FakeHost& h) { OnShareTick(h); };
+  const auto play = [](const char* caption) {
+    return [caption](FakeHost& h) {
+      h.player.Play(caption, 100, 1000);
+      OnTimerTick(h);
+    };
+  };
+  const Case cases[] = {
+      {"no file: no timer, nothing written",
+       "[Main]\nMemEconomy=0\n",
+       {{[](FakeHost& h) { h.player.Play("1. A - B - Winamp"); }, {}},
+        {popupTick, {}},
+        {ownTick, {}}}},
+      {"a new track, with the strip's automatic display off",
+       kShare,
+       {{[](FakeHost& h) { OnHotKey(h, kHotKeyAutomatic); }, {}},
+        {play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
+        {popupTick, {"share.timer 500"}},
+        {ownTick, {}},
+        {play("2. C - D - Winamp"), {"file C - D", "share.timer 500"}}}},
+      {"the strip held out by KeepTitle=0: the file's own timer looks",
+       "[Main]\nMemEconomy=0\nKeepTitle=0\n[Share]\nFile=now.txt\n",
+       {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
+        {[](FakeHost& h) { h.player.Play("2. C - D - Winamp"); }, {}},
+        {ownTick, {"file C - D"}}}},
+      {"pause, stop, close, come back",
+       "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileStopped=-\n",
+       {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
+        {[](FakeHost& h) {
+           h.player.state = 3;
+           OnShareTick(h);
+         },
+         {"file -"}},
+        {[](FakeHost& h) {
+           h.player.state = 0;
+           OnShareTick(h);
+         },
+         {}},
+        {[](FakeHost& h) {
+           h.player.state = 1;
+           OnSongChange(h);
+         },
+         {"file A - B", "share.timer 500"}},
+        {[](FakeHost& h) {
+           h.player.running = false;
+           OnShareTick(h);
+         },
+         {"file -"}},
+        {play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}}}},
+      {"a stream's new title",
+       kShare,
+       {{[](FakeHost& h) {
+           h.player.Play("Radio: Song one - Winamp", -1);
+           OnShareTick(h);
+         },
+         {"file Radio: Song one"}},
+        {[](FakeHost& h) {
+           h.player.caption = "Radio: Song two - Winamp";
+           OnShareTick(h);
+         },
+         {"file Radio: Song two"}}}},
+      {"%position%: once a second, at the file's own tick",
+       "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileText=%title% %position%\n",
+       {{[](FakeHost& h) {
+           h.player.Play("1. A - B - Winamp", 100, 1000);
+           OnShareTick(h);
+         },
+         {"file A - B 0:01", "share.timer 1000"}},
+        {[](FakeHost& h) {
+           h.player.positionMs = 2000;
+           OnTimerTick(h);
+           OnSongChange(h);
+         },
+         {}},
+        {[](FakeHost& h) {
+           h.player.positionMs = 2000;
+           OnShareTick(h);
+         },
+         {"file A - B 0:02"}},
+        {[](FakeHost& h) {
+           h.player.state = 3;
+           OnShareTick(h);
+         },
+         {"file ", "share.timer 500"}}}},
+      {"a reader holds the file: tried again until it lets go, with the newest text",
+       "[Main]\nMemEconomy=0\nCheckTitle=2000\n[Share]\nFile=now.txt\n",
+       {{[](FakeHost& h) {
+           h.fileReaders = true;
+           h.player.Play("1. A - B - Winamp");
+           OnShareTick(h);
+         },
+         {"file held", "share.timer 500"}},
+        {ownTick, {"file held"}},
+        {[](FakeHost& h) {
+           h.player.Play("2. C - D - Winamp");
+           OnShareTick(h);
+         },
+         {"file held"}},
+        {[](FakeHost& h) {
+           h.fileReaders = false;
+           OnShareTick(h);
+         },
+         {"file C - D", "share.timer 2000"}},
+        {ownTick, {}}}},
+      {"quit leaves the stopped text",
+       "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileStopped=off\n",
+       {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
+        {[](FakeHost& h) { OnHotKey(h, kHotKeyQuit); }, {"file off"}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetNowPlaying();
+    host = FakeHost();
+    Start(c.settings);
+    host.Take();
+    int at = 0;
+    for (const Step& step : c.steps) {
+      SCOPED_TRACE(++at);
+      step.act(host);
+      EXPECT_EQ(FileLog(host), step.expected);
+    }
+  }
+}
+
+// Winamp's announcement is a sent message: it reaches the program while the file's look waits
+// for the caption, whose reading is then the older one. The file ends with the newer track.
+TEST_F(ShareFileTest, AnAnnouncementInsideTheFilesLookIsNotOvertakenByIt) {
+  class AnnouncingHost : public FakeHost {
+   public:
+    bool announce = false;
+    PlayerAnswer PlayerGetCaption(uint32_t window, char* buffer, uint32_t size) override {
+      const PlayerAnswer answer = FakeHost::PlayerGetCaption(window, buffer, size);
+      if (std::exchange(announce, false)) {
+        player.Play("2. C - D - Winamp");
+        OnSongChange(*this);
+      }
+      return answer;
+    }
+  } announcing;
+  announcing.settingsFile = kShare;
+  LoadSettings(announcing);
+  announcing.player.Play("1. A - B - Winamp");
+  announcing.announce = true;
+  OnShareTick(announcing);
+  EXPECT_EQ(announcing.files["now.txt"], "C - D");
+}
+
+// A path the file cannot be written to is told once, on the strip as a taken key is, and left
+// alone until the settings change.
+TEST_F(ShareFileTest, ABadPathIsToldOnceAndLeftAlone) {
+  host.fileRefusal = FileWrite::kNoFolder;
+  host.player.Play("1. A - B - Winamp");
+  Start("[Main]\nMemEconomy=0\n[Share]\nFile=X:\\gone\\now.txt\n");
+  EXPECT_EQ(FileLog(host), Log{}) << "no timer";
+  EXPECT_EQ(NowPlaying().keyNotice, "Tunelamp file not written: X:\\gone\\now.txt: no such folder");
+  OnShareTick(host);
+  OnTimerTick(host);
+  const Log log = host.Take();
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "caption Tunelamp file not written: X:\\gone\\now.txt: no such folder"),
+            log.end());
+  EXPECT_TRUE(host.files.empty());
+  host.player.Play("2. C - D - Winamp");
+  OnShareTick(host);
+  OnTimerTick(host);
+  EXPECT_EQ(NowPlaying().keyNotice, "") << "told once";
+  // A saved file with a new path is tried at once.
+  host.fileRefusal.reset();
+  host.Save("[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\n");
+  for (int look = 0; look < 10 && host.files.empty(); ++look) {
+    host.now += 1000;
+    static_cast<void>(OnSettingsLook(host));
+  }
+  EXPECT_EQ(host.files["now.txt"], "C - D");
+}
+
+}  // namespace
