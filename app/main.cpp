@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/form1.h"
+#include "app/language_files.h"
 #include "app/settings_store.h"
 #include "app/win32_host.h"
 #include "display/events.h"
@@ -25,10 +26,20 @@ constexpr uint32_t kFirstCheckMs = 100;
 constexpr int32_t kLabelLeft = 20;
 // Ends a copy that cannot run here; 0 is an orderly end.
 constexpr UINT kExitCannotRun = 1;
-constexpr char kNoExecutableMemory[] =
-    "Tunelamp cannot run: Windows refuses it the executable memory its timer needs.\n\nArbitrary "
-    "Code Guard does this (Windows Security > App & browser control > Exploit protection): turn "
-    "it off for tunelamp.exe.";
+
+// Why the program cannot run, in the language settings.ini chooses: the settings are not read
+// yet, and only Language= is.
+[[gnu::noinline]] const wchar_t* CannotRunText() {
+  Text bytes;
+  char language[256] = "";
+  if (PopupHost().ReadSettingsFile(bytes) == SettingsRead::kRead) {
+    (void)IniFile(bytes.View()).ReadText("Main", "Language", "", language, sizeof language);
+  }
+  TakeLanguage(PopupHost(), language);
+  static wchar_t text[kLanguageTextMost + 1];
+  Utf8ToWide(Say(TextId::kNoExecutableMemory), text, kLanguageTextMost + 1);
+  return text;
+}
 
 // The events' data is the form; the logic reaches it through the process's host.
 void LoadSettingsEvent(void* /*form*/, TObject* /*sender*/) {
@@ -130,7 +141,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   TTimer timer;
   // Without its stub the timer would never tick: a program that runs on, deaf. Say why, once.
   if (!timer.CanTick()) {
-    MessageBoxA(nullptr, kNoExecutableMemory, "Tunelamp", MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, CannotRunText(), L"Tunelamp", MB_OK | MB_ICONERROR);
     ExitProcess(kExitCannotRun);
   }
   form.Timer = &timer;

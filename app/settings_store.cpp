@@ -6,6 +6,7 @@
 
 #include "app/tray.h"
 #include "app/win32_host.h"
+#include "display/language.h"
 #include "display/safe_replace.h"
 #include "display/settings_text.h"
 #include "display/settings_writer.h"
@@ -23,7 +24,6 @@ constexpr DWORD kReadMost = 1 << 20;
 constexpr unsigned char kUtf16Mark[] = {0xFF, 0xFE};
 // The name the old file passes through while the new one takes its place.
 constexpr wchar_t kBackupEnd[] = L".bak";
-constexpr char kNotWritten[] = "settings.ini is read-only or in use: not written.";
 
 using ShellExecuteProc = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 
@@ -271,23 +271,20 @@ const char* WriteSettingsChanges(const Settings& was, const Settings& now) {
   FileForm form = {};
   const SettingsRead read = ReadWhole(path, bytes, form);
   // Written from its beginning, the file would lose its end.
-  if (form.cut) return "settings.ini is over 1 MiB, more than is read: not written.";
+  if (form.cut) return Say(TextId::kSaveTooLarge);
   if (form.utf16 && !form.kept) {
-    return "settings.ini has characters this system's code page lacks: not written.";
+    return Say(TextId::kSaveCodePage);
   }
   const Text written = WriteChangedSettings(bytes.View(), was, now);
   const Text file = form.utf16 ? ToUtf16(written.View()) : written;
-  if (read == SettingsRead::kFailed) return kNotWritten;
+  if (read == SettingsRead::kFailed) return Say(TextId::kSaveRefused);
   if (written == bytes) return nullptr;
   ReplaceOutcome outcome = Replace(path, file);
   if (outcome == ReplaceOutcome::kKept && read == SettingsRead::kNoFile) {
     outcome = Replace(kHereSettingsPath, file);
   }
-  if (outcome == ReplaceOutcome::kStranded) {
-    return "settings.ini is in use: its text waits in settings.ini.bak, the changes in "
-           "settings.ini.new.";
-  }
-  return outcome == ReplaceOutcome::kReplaced ? nullptr : kNotWritten;
+  if (outcome == ReplaceOutcome::kStranded) return Say(TextId::kSaveStranded);
+  return outcome == ReplaceOutcome::kReplaced ? nullptr : Say(TextId::kSaveRefused);
 }
 
 void Win32Host::SettingsGetStamps(FileStamp& here, FileStamp& beside) {

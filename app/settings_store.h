@@ -18,7 +18,7 @@ inline constexpr wchar_t kHereSettingsPath[] = L".\\settings.ini";
 // where Edit settings writes one: through a file beside it, flushed to the disk, that then takes
 // its place, so that nothing is ever half-written; a file that is a link stays one, and its
 // target is written. A file in UTF-16 is written in UTF-16. Answers null when written; else why
-// not, for the window to say, and the file is as it was.
+// not, for the window to say (UTF-8, in the language spoken), and the file is as it was.
 [[nodiscard]] const char* WriteSettingsChanges(const Settings& was, const Settings& now);
 
 // Asks the system to signal a change in the folder of either file (a file written, made, renamed

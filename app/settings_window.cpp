@@ -12,8 +12,10 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
+#include <new>
+#include <utility>
 
+#include "app/language_files.h"
 #include "app/settings_store.h"
 #include "app/settings_window_ids.h"
 #include "app/share_file_win.h"
@@ -22,6 +24,7 @@
 #include "display/display_cycle.h"
 #include "display/events.h"
 #include "display/hot_keys.h"
+#include "display/language.h"
 #include "display/placement.h"
 #include "display/settings_writer.h"
 #include "display/share_file.h"
@@ -29,6 +32,7 @@
 #include "display/strips.h"
 #include "display/title_template.h"
 #include "display/tray.h"
+#include "toolkit/format.h"
 #include "toolkit/helpers.h"
 #include "toolkit/pump.h"
 
@@ -39,15 +43,63 @@ constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 const wchar_t* const kRunValue = reinterpret_cast<const wchar_t*>(kProgramName);
 // The id under which a key is tried before it is written: none of the program's own.
 constexpr int kTriedKeyId = 0x100;
-// Monitor's items: the primary, -1, -2, every monitor, then the monitors by number; a choice of
-// a monitor that is not connected, last.
-constexpr int kMonitorItemsBefore = 4;
 // The text colour's items.
 constexpr ColorSetting kTextColourValues[] = {
     {kBlack, ColorSource::kValue}, {kWhite, ColorSource::kValue}, {0, ColorSource::kAuto}};
 constexpr int kDefaultOpacity = 78;  // the percent of 255 nearest the 200 the strip rests at
-// How soon a picker that waited for an animation to end is asked for again.
+// The system's pickers; each one's number is also its timer's, by which a picker that waited
+// for an animation to end is asked for again this soon.
+enum class Picker : UINT_PTR { kColour = 1, kFont, kShareFile };
 constexpr UINT kPickAgainMs = 30;
+
+// Every control's text, and the window's title, in the language spoken.
+struct ControlText {
+  int control;
+  TextId text;
+};
+constexpr ControlText kControlTexts[] = {
+    {IDC_SHOW_NOW_LABEL, TextId::kShowNowLabel},
+    {IDC_AUTOMATIC_LABEL, TextId::kAutomaticLabel},
+    {IDC_QUIT_LABEL, TextId::kQuitLabel},
+    {IDC_MONITOR_LABEL, TextId::kMonitorLabel},
+    {IDC_EDGE_LABEL, TextId::kEdgeLabel},
+    {IDC_KEEP_LABEL, TextId::kKeepLabel},
+    {IDC_CHECK_LABEL, TextId::kCheckLabel},
+    {IDC_LANGUAGE_LABEL, TextId::kLanguageLabel},
+    {IDC_COLOUR, TextId::kColourButton},
+    {IDC_ACCENT, TextId::kAccentBox},
+    {IDC_FONT, TextId::kFontButton},
+    {IDC_TEXT_COLOUR_LABEL, TextId::kTextColourLabel},
+    {IDC_OPACITY_LABEL, TextId::kOpacityLabel},
+    {IDC_FULL_SCREEN, TextId::kFullScreenBox},
+    {IDC_LIVE_POSITION, TextId::kLivePositionBox},
+    {IDC_PROGRESS, TextId::kProgressBox},
+    {IDC_MEMORY_ECONOMY, TextId::kMemoryEconomyBox},
+    {IDC_TRAY_ICON, TextId::kTrayIconBox},
+    {IDC_START_WITH_WINDOWS, TextId::kStartWithWindowsBox},
+    {IDC_TEXT_LABEL, TextId::kTemplateLabel},
+    {IDC_TEXT_FIELDS, TextId::kTemplateFields},
+    {IDC_PREVIEW_LABEL, TextId::kPreviewLabel},
+    {IDC_SHARE_FILE_LABEL, TextId::kShareFileLabel},
+    {IDC_SHARE_BROWSE, TextId::kShareBrowse},
+    {IDC_FILE_TEXT_LABEL, TextId::kFileTextLabel},
+    {IDC_FILE_STOPPED_LABEL, TextId::kFileStoppedLabel},
+    {IDC_DISCORD_APP_LABEL, TextId::kDiscordAppLabel},
+    {IDC_DISCORD_DETAILS_LABEL, TextId::kDiscordDetailsLabel},
+    {IDC_DISCORD_STATE_LABEL, TextId::kDiscordStateLabel},
+    {IDOK, TextId::kOkButton},
+    {IDCANCEL, TextId::kCancelButton},
+    {IDC_APPLY, TextId::kApplyButton},
+};
+// The lists' items, in the order of their values.
+constexpr TextId kMonitorItems[] = {TextId::kMonitorPrimary, TextId::kMonitorActive,
+                                    TextId::kMonitorPointer, TextId::kMonitorAll};
+// Monitor's items: the primary, -1, -2, every monitor, then the monitors by number; a choice of
+// a monitor that is not connected, last.
+constexpr int kMonitorItemsBefore = sizeof kMonitorItems / sizeof kMonitorItems[0];
+constexpr TextId kEdgeItems[] = {TextId::kEdgeTop, TextId::kEdgeBottom};
+constexpr TextId kTextColourItems[] = {TextId::kTextBlack, TextId::kTextWhite,
+                                       TextId::kTextAutomatic};
 
 // Each key's control, the note beside it and its value.
 struct KeyControl {
@@ -88,8 +140,12 @@ struct Window {
   bool startsWithWindows;
   COLORREF customColors[16];      // the colour picker's own
   uint32_t dpi;                   // the resolution the controls are laid out for
+  uint32_t madeDpi;               // the one the window was made at
   HFONT font;                     // the font scaled for it, once the window has one of its own
   wchar_t program[MAX_PATH + 3];  // "<the running tunelamp.exe>", as the Run value holds it
+  // The Language list after English: the files of lang\.
+  LanguageChoice languages[kLanguagesMost];
+  int languageCount;
 };
 static_assert(sizeof Window::keys / sizeof(LRESULT) == kKeyCount, "a value for each key field");
 
@@ -133,6 +189,24 @@ bool SystemScalesDialogs() {
   return context && equal && equal(context(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
 }
 
+bool IsComboBox(HWND control) {
+  char name[16];
+  return ::GetClassNameA(control, name, sizeof name) && ::lstrcmpiA(name, "ComboBox") == 0;
+}
+
+// A control's rectangle in the window's client area; a combo box's with its list dropped, which
+// is the height SetWindowPos gives it.
+RECT ControlRect(HWND control) {
+  RECT box;
+  if (IsComboBox(control)) {
+    ::SendMessageW(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&box));
+  } else {
+    ::GetWindowRect(control, &box);
+  }
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+
 // WM_DPICHANGED where the system leaves the window as it is: its font and its controls scaled by
 // the new resolution over the old, and the window where the system suggests, which keeps it on
 // the monitor it moved to without moving it back.
@@ -151,12 +225,7 @@ void Rescale(uint32_t dpi, const RECT& suggested) {
     font = ::CreateFontIndirectW(&look);
   }
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    RECT box;
-    // A combo box's rectangle is its closed one: its height, dropped, is the list's too.
-    if (!::SendMessageW(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&box))) {
-      ::GetWindowRect(child, &box);
-    }
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+    const RECT box = ControlRect(child);
     ::SetWindowPos(child, nullptr, scale(box.left), scale(box.top), scale(box.right - box.left),
                    scale(box.bottom - box.top), SWP_NOZORDER | SWP_NOACTIVATE);
     if (font) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -187,11 +256,23 @@ void Format(char* text, const char* format, ...) {
   va_end(arguments);
 }
 
-// `items`: the texts one after the other, each ended by a zero byte, and an empty one last.
-void AddItems(int control, const char* items) {
-  for (; *items != '\0'; items += std::strlen(items) + 1) {
-    Send(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items));
-  }
+// A text of the language spoken (UTF-8) in a control, with room for the values put in (a font's
+// name, the colour's numbers).
+[[gnu::noinline]] void Show(int control, const char* text) {
+  wchar_t wide[2 * kLanguageTextMost];
+  Utf8ToWide(text, wide, 2 * kLanguageTextMost);
+  ::SetDlgItemTextW(dialog, control, wide);
+}
+
+[[gnu::noinline]] void AddItem(int control, const char* text) {
+  wchar_t wide[kLanguageTextMost + 1];
+  Utf8ToWide(text, wide, kLanguageTextMost + 1);
+  ::SendDlgItemMessageW(dialog, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
+}
+
+template <size_t kCount>
+void AddItems(int control, const TextId (&items)[kCount]) {
+  for (const TextId item : items) AddItem(control, Say(item));
 }
 
 bool Checked(int control) {
@@ -220,11 +301,14 @@ void ShowKey(int control, uint32_t modifiers, uint32_t key) {
 void ShowPicks() {
   const Window& w = W();
   const uint32_t colour = w.picked;
-  char text[1024];
-  Format(text, "red %d, green %d, blue %d", colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF);
-  SetText(IDC_COLOUR_TEXT, text);
-  Format(text, "%s, %d pt", w.now.fontName.bytes, w.now.fontPoints);
-  SetText(IDC_FONT_TEXT, text);
+  const auto part = [&](int shift) {
+    return IntToText(static_cast<int32_t>(colour >> shift & 0xFF));
+  };
+  Show(IDC_COLOUR_TEXT,
+       FillIn(Say(TextId::kColourValue), {part(0).View(), part(8).View(), part(16).View()}).CStr());
+  const Text name = PopupHost().SystemTextToUtf8(w.now.fontName.View());
+  Show(IDC_FONT_TEXT,
+       FillIn(Say(TextId::kFontValue), {name.View(), IntToText(w.now.fontPoints).View()}).CStr());
 }
 
 // What the hot-key controls hold, to tell later which the user changed.
@@ -256,7 +340,18 @@ void PickShareFile() {
   OPENFILENAMEW choice = {};
   choice.lStructSize = sizeof choice;
   choice.hwndOwner = dialog;
-  choice.lpstrFilter = L"Text (*.txt)\0*.txt\0All files\0*.*\0";
+  // Each kind's name and its pattern, zero after each, and a zero last.
+  wchar_t filter[2 * kLanguageTextMost + 16];
+  wchar_t* at = filter;
+  for (const auto& [kind, pattern] : {std::pair{TextId::kShareFilterText, L"*.txt"},
+                                      std::pair{TextId::kShareFilterAll, L"*.*"}}) {
+    Utf8ToWide(Say(kind), at, kLanguageTextMost);
+    at += ::lstrlenW(at) + 1;
+    ::lstrcpyW(at, pattern);
+    at += ::lstrlenW(at) + 1;
+  }
+  *at = L'\0';
+  choice.lpstrFilter = filter;
   choice.lpstrFile = name;
   choice.nMaxFile = MAX_PATH;
   choice.lpstrDefExt = L"txt";
@@ -299,23 +394,22 @@ int MonitorItem(const Settings& settings, int32_t monitors) {
 // The monitors by the names Windows shows for them ("2: DELL U2720Q"), in UTF-16, as the
 // system has them. Out of line: its device record stays off the dialog procedure's stack.
 [[gnu::noinline]] void FillMonitors(const Settings& shown) {
-  AddItems(IDC_MONITOR,
-           "Primary\0The one with the active window\0The one under the mouse pointer\0All "
-           "monitors\0");
+  AddItems(IDC_MONITOR, kMonitorItems);
   const int32_t monitors = MonitorCount();
   wchar_t name[160];
   for (int32_t number = 1; number <= monitors; ++number) {
     DISPLAY_DEVICEW device;
     // "2: Monitor" where the system names none.
     if (!MonitorDevice(MonitorByNumber(number), device) || device.DeviceString[0] == L'\0') {
-      ::lstrcpyW(device.DeviceString, L"Monitor");
+      Utf8ToWide(Say(TextId::kMonitorUnnamed), device.DeviceString,
+                 sizeof device.DeviceString / sizeof(wchar_t));
     }
     ::wsprintfW(name, L"%d: %s", number, device.DeviceString);
     ::SendDlgItemMessageW(dialog, IDC_MONITOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   const int item = MonitorItem(shown, monitors);
   if (item == kMonitorItemsBefore + monitors) {
-    Send(IDC_MONITOR, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("The chosen one (not connected)"));
+    AddItem(IDC_MONITOR, Say(TextId::kMonitorAbsent));
   }
   Send(IDC_MONITOR, CB_SETCURSEL, static_cast<WPARAM>(item));
 }
@@ -341,6 +435,189 @@ void ReadMonitorChoice(const Settings& shown, Settings& now) {
   }
 }
 
+// The Language item of the settings' choice: the file that Language= (or, with none, the system's
+// display language) chooses, when the folder has it; else English, the first.
+int LanguageItem(const Settings& settings) {
+  const Text code = LanguageCode(settings.language.View(), PopupHost().LanguageOfSystem().View());
+  const Window& w = W();
+  for (int item = 0; item < w.languageCount; ++item) {
+    if (::lstrcmpiA(w.languages[item].code, code.CStr()) == 0) return item + 1;
+  }
+  return 0;
+}
+
+// A language chosen anew is written by its file's code, or as English.
+void ReadLanguageChoice(const Settings& shown, Settings& now) {
+  const auto item = static_cast<int>(Send(IDC_LANGUAGE, CB_GETCURSEL));
+  if (item < 0 || item == LanguageItem(shown) || item > W().languageCount) return;
+  Format(now.language.bytes, "%s", item == 0 ? "English" : W().languages[item - 1].code);
+}
+
+// The lists, in the language spoken, each at the settings' choice.
+void FillLists(const Settings& shown) {
+  for (const int list : {IDC_TEXT_COLOUR, IDC_MONITOR, IDC_EDGE, IDC_LANGUAGE}) {
+    Send(list, CB_RESETCONTENT);
+  }
+  // A colour the file names otherwise selects none, and stays unless another is chosen.
+  AddItems(IDC_TEXT_COLOUR, kTextColourItems);
+  for (int item = 0; item < 3; ++item) {
+    if (kTextColourValues[item] == shown.textColor) Send(IDC_TEXT_COLOUR, CB_SETCURSEL, item);
+  }
+  FillMonitors(shown);
+  AddItems(IDC_EDGE, kEdgeItems);
+  Send(IDC_EDGE, CB_SETCURSEL, shown.bottom);
+  // English by its own name, then each file by the name it gives itself.
+  AddItem(IDC_LANGUAGE, kTextEntries[static_cast<int>(TextId::kLanguageInItself)].english);
+  const Window& w = W();
+  for (int item = 0; item < w.languageCount; ++item) {
+    AddItem(IDC_LANGUAGE, w.languages[item].name.CStr());
+  }
+  Send(IDC_LANGUAGE, CB_SETCURSEL, static_cast<WPARAM>(LanguageItem(shown)));
+}
+
+// Russian words are longer than English ones: each label, box and button as wide as its text
+// needs, measured with the window's font, and the controls after it in its row, its column and
+// the window as much wider. The columns are the template's (in dialog units): the left one to
+// kLeftEnd, the right one from kRightStart to kRightEnd, and the controls that span both. Never
+// narrower than it was: a window laid out for a longer language stays as wide.
+constexpr int kLeftEnd = 157;
+constexpr int kRightStart = 163;
+constexpr int kRightEnd = 329;
+constexpr int kControlsMost = 64;
+
+struct Placed {
+  HWND control;
+  RECT box;
+  int grow;    // what its text needs more than it has
+  int shift;   // what the controls before it in its row grew
+  int column;  // 0 left, 1 right, 2 both
+};
+
+// The width `control`'s text needs, or 0 for one whose text wraps or that holds no text of ours.
+[[gnu::noinline]] int NeededWidth(HWND control, HDC context, const RECT& box, int units) {
+  char name[16];
+  if (!::GetClassNameA(control, name, sizeof name)) return 0;
+  const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+  const bool button = ::lstrcmpiA(name, "Button") == 0;
+  if (!button && ::lstrcmpiA(name, "Static") != 0) return 0;
+  wchar_t text[kLanguageTextMost + 1];
+  const int length = ::GetWindowTextW(control, text, kLanguageTextMost + 1);
+  RECT need = {0, 0, 0, 0};
+  if (length == 0 || !::DrawTextW(context, text, length, &need,
+                                  DT_CALCRECT | DT_SINGLELINE |
+                                      ((style & SS_NOPREFIX) && !button ? DT_NOPREFIX : 0))) {
+    return 0;
+  }
+  // A static of more than one line wraps its text.
+  if (!button && box.bottom - box.top >= 2 * (need.bottom - need.top)) return 0;
+  if (!button) return need.right + 1;
+  const LONG kind = style & BS_TYPEMASK;
+  // A check box's box and the gap after it; a push button's edges.
+  const bool check = kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX;
+  return need.right + (check ? units * 14 : units * 8) / 4;
+}
+
+[[gnu::noinline]] void FitTexts() {
+  Placed placed[kControlsMost];
+  int count = 0;
+  // Dialog units as the window was made, scaled as Rescale scaled its controls since.
+  const Window& w = W();
+  RECT units = {0, 0, 4, 8};
+  ::MapDialogRect(dialog, &units);
+  units.right = ::MulDiv(units.right, static_cast<int>(w.dpi), static_cast<int>(w.madeDpi));
+  const auto x = [&](int dialogUnits) { return ::MulDiv(dialogUnits, units.right, 4); };
+  const HDC context = ::GetDC(dialog);
+  const HFONT font =
+      w.font ? w.font : reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+  const HGDIOBJ was = ::SelectObject(context, font);
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child && count < kControlsMost;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    // The arrows follow their field.
+    char name[24];
+    if (::GetClassNameA(child, name, sizeof name) && ::lstrcmpiA(name, UPDOWN_CLASSA) == 0)
+      continue;
+    Placed& p = placed[count++];
+    p.control = child;
+    p.box = ControlRect(child);
+    const int need = NeededWidth(child, context, p.box, units.right);
+    p.grow = need > p.box.right - p.box.left ? need - (p.box.right - p.box.left) : 0;
+    p.shift = 0;
+    p.column = p.box.right <= x(kLeftEnd) + 1 ? 0 : p.box.left >= x(kRightStart) ? 1 : 2;
+  }
+  ::SelectObject(context, was);
+  ::ReleaseDC(dialog, context);
+  // A control grows the ones after it in its row: of its column, or spanning both.
+  int grows[2] = {0, 0};
+  const int ends[2] = {x(kLeftEnd), x(kRightEnd)};
+  for (int i = 0; i < count; ++i) {
+    Placed& p = placed[i];
+    for (int j = 0; j < count; ++j) {
+      const Placed& before = placed[j];
+      const bool inRow = before.box.top < p.box.bottom && p.box.top < before.box.bottom;
+      if (j != i && inRow && before.box.right <= p.box.left &&
+          (before.column == p.column || p.column == 2)) {
+        p.shift += before.grow;
+      }
+    }
+  }
+  for (int i = 0; i < count; ++i) {
+    const Placed& p = placed[i];
+    if (p.column == 2) continue;
+    const int over = p.box.right + p.shift + p.grow - ends[p.column];
+    if (over > grows[p.column]) grows[p.column] = over;
+  }
+  // Inside the monitor's work area, whatever the language.
+  RECT frame;
+  ::GetWindowRect(dialog, &frame);
+  MONITORINFO monitor = {sizeof monitor, {}, {}, 0};
+  ::GetMonitorInfoW(::MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  const int room = (work.right - work.left) - (frame.right - frame.left);
+  if (grows[0] + grows[1] > room) {
+    const int both = grows[0] + grows[1];
+    grows[0] = room > 0 ? ::MulDiv(grows[0], room, both) : 0;
+    grows[1] = room > 0 ? room - grows[0] : 0;
+  }
+  const int grown = grows[0] + grows[1];
+  if (grown == 0) return;
+  for (int i = 0; i < count; ++i) {
+    const Placed& p = placed[i];
+    RECT box = p.box;
+    box.left += p.shift + (p.column == 1 ? grows[0] : 0);
+    box.right = box.left + (p.box.right - p.box.left) + p.grow;
+    // A control that reached its column's end reaches it still.
+    const int end = p.column == 0 ? ends[0] : ends[1];
+    if (p.box.right >= end - x(2)) box.right = end + (p.column == 0 ? grows[0] : grown);
+    ::SetWindowPos(p.control, nullptr, box.left, box.top, box.right - box.left,
+                   box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  Send(IDC_OPACITY_ARROWS, UDM_SETBUDDY,
+       reinterpret_cast<WPARAM>(::GetDlgItem(dialog, IDC_OPACITY)));
+  // As wide as it grew, about the same middle, inside the work area.
+  const int width = frame.right - frame.left + grown;
+  int left = frame.left - grown / 2;
+  if (left + width > work.right) left = work.right - width;
+  if (left < work.left) left = work.left;
+  int top = frame.top;
+  if (top + (frame.bottom - frame.top) > work.bottom)
+    top = work.bottom - (frame.bottom - frame.top);
+  if (top < work.top) top = work.top;
+  ::SetWindowPos(dialog, nullptr, left, top, width, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Every control's text and the window's title in the language spoken, the lists too, and the
+// controls as wide as those texts need.
+[[gnu::noinline]] void ShowTexts(const Settings& shown) {
+  wchar_t title[kLanguageTextMost + 1];
+  Utf8ToWide(Say(TextId::kWindowTitle), title, kLanguageTextMost + 1);
+  ::SetWindowTextW(dialog, title);
+  for (const ControlText& text : kControlTexts) Show(text.control, Say(text.text));
+  FillLists(shown);
+  ShowPicks();
+  FitTexts();
+}
+
 // Every value as the file in use has it, the defaults where it has none: the values the settings
 // watch read last, those that wait for the strip to be away included.
 void Fill() {
@@ -357,7 +634,7 @@ void Fill() {
     if (key.reading == KeyReading::kKey && !(key.key.modifiers & kModWin)) {
       ShowKey(kKeys[i].control, key.key.modifiers, key.key.virtualKey);
       // Not taken at the start, as the keys' notice said.
-      if (TakesTheKeyboard(key.key)) SetText(kKeys[i].note, kKeyTakesTheKeyboard);
+      if (TakesTheKeyboard(key.key)) Show(kKeys[i].note, Say(TextId::kKeyTakesTheKeyboard));
     } else if (key.reading != KeyReading::kNone) {
       // A key with Win, or a value that is no key: shown as written, and kept unless changed.
       SetText(kKeys[i].note, key.written.bytes);
@@ -367,19 +644,13 @@ void Fill() {
   const ColorSetting colour = shown.color;
   w.picked = colour.source == ColorSource::kValue ? colour.value : AccentColor(PopupHost());
   Check(IDC_ACCENT, colour.source == ColorSource::kAccent);
-  ShowPicks();
 
   // A colour the file names otherwise selects none, and stays unless another is chosen.
-  AddItems(IDC_TEXT_COLOUR, "Black\0White\0Automatic\0");
-  for (int item = 0; item < 3; ++item) {
-    if (kTextColourValues[item] == shown.textColor) Send(IDC_TEXT_COLOUR, CB_SETCURSEL, item);
-  }
   Send(IDC_OPACITY_ARROWS, UDM_SETRANGE32, kPercentLeast, kPercentMost);
   Send(IDC_OPACITY_ARROWS, UDM_SETPOS32, 0, shown.opacity ? shown.opacity : kDefaultOpacity);
 
-  FillMonitors(shown);
-  AddItems(IDC_EDGE, "Top\0Bottom\0");
-  Send(IDC_EDGE, CB_SETCURSEL, shown.bottom);
+  w.languageCount = ListLanguages(w.languages);
+  ShowTexts(shown);
 
   SetText(IDC_KEEP, SecondsText(shown.keepInterval).CStr());
   SetText(IDC_CHECK, SecondsText(shown.checkInterval).CStr());
@@ -405,7 +676,7 @@ bool ReadSecondsOf(int control, uint32_t& milliseconds) {
   char text[32];
   Send(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   const bool read = ReadSeconds(text, milliseconds);
-  if (!read) SetText(IDC_STATUS, "In seconds: 3, 0.5");
+  if (!read) Show(IDC_STATUS, Say(TextId::kSecondsNote));
   return read;
 }
 
@@ -425,8 +696,8 @@ const char* ReadKey(int index, KeySetting& setting) {
   if (key.virtualKey == 0) return "";
   // A key that KeyName cannot name ends its name with "+", or leaves it empty.
   const Text name = KeyName(key);
-  if (name.IsEmpty() || name[name.Length() - 1] == '+') return "not a key";
-  if (TakesTheKeyboard(key)) return kKeyTakesTheKeyboard;
+  if (name.IsEmpty() || name[name.Length() - 1] == '+') return Say(TextId::kKeyNotAKey);
+  if (TakesTheKeyboard(key)) return Say(TextId::kKeyTakesTheKeyboard);
   setting.reading = KeyReading::kKey;
   Format(setting.written.bytes, "%s", name.CStr());
   return "";
@@ -438,7 +709,7 @@ const char* TryKey(int index, Settings& now) {
   const KeySetting& setting = KeyOf(now, index);
   if (setting.reading != KeyReading::kKey) return "";
   for (int other = 0; other < kKeyCount; ++other) {
-    if (other != index && SameKey(KeyOf(now, other), setting)) return "set for another action too";
+    if (other != index && SameKey(KeyOf(now, other), setting)) return Say(TextId::kKeySetTwice);
   }
   const KeyCombination key = setting.key;
   bool free = ::RegisterHotKey(dialog, kTriedKeyId, key.modifiers | kModNoRepeat, key.virtualKey) ||
@@ -448,7 +719,7 @@ const char* TryKey(int index, Settings& now) {
   for (int own = 0; own < kKeyCount; ++own)
     free = free || SameKey(KeyOf(NowPlaying().settings, own), setting);
   if (free) return "";
-  return held ? kKeyHeldElsewhere : kKeyRefused;
+  return Say(held ? TextId::kKeyHeldElsewhere : TextId::kKeyRefused);
 }
 
 // OK and Apply: the controls' values; then, when each can be had, the changed ones written.
@@ -469,7 +740,7 @@ bool Save() {
   for (int i = 0; i < kKeyCount; ++i) {
     if (!changed[i]) continue;
     if (*notes[i] == '\0') notes[i] = TryKey(i, now);
-    SetText(kKeys[i].note, notes[i]);
+    Show(kKeys[i].note, notes[i]);
     good = good && *notes[i] == '\0';
   }
   if (!good) return false;
@@ -493,18 +764,23 @@ bool Save() {
     const FileWrite file =
         CheckShareFile(PopupHost().SystemTextToUtf8(now.shareFile.View()).View());
     if (file != FileWrite::kWritten) {
-      char note[1024];
-      Format(note, "The now-playing file: %s.", FileWriteWords(file));
-      SetText(IDC_STATUS, note);
+      Show(IDC_STATUS, FillIn(Say(TextId::kShareFileRefused), {FileWriteWords(file)}).CStr());
       return false;
     }
   }
+  ReadLanguageChoice(shown, now);
 
   if (const char* const unwritten = WriteSettingsChanges(shown, now)) {
-    SetText(IDC_STATUS, unwritten);
+    Show(IDC_STATUS, unwritten);
     return false;
   }
+  // A new language is spoken at once, also by this window.
+  const bool relabel = now.language != w.shown.language;
   w.shown = now;
+  if (relabel) {
+    TakeLanguage(PopupHost(), now.language.View());
+    ShowTexts(now);
+  }
   RememberKeys();
   if (Checked(IDC_START_WITH_WINDOWS) != w.startsWithWindows) {
     if (w.startsWithWindows) {
@@ -551,6 +827,20 @@ void PickFont() {
   ShowPicks();
 }
 
+// Inside an animation (a click pumped by one of its frames) the picker would freeze the strip
+// half-faded: the animation hurries to its end, and the picker is asked for again after it.
+void OpenPicker(Picker picker) {
+  if (!ModalLoopMayOpen()) {
+    ::SetTimer(dialog, static_cast<UINT_PTR>(picker), kPickAgainMs, nullptr);
+  } else if (picker == Picker::kColour) {
+    PickColour();
+  } else if (picker == Picker::kFont) {
+    PickFont();
+  } else {
+    PickShareFile();
+  }
+}
+
 // The key field that `control` is, or -1.
 int KeyField(HWND control) {
   if (!dialog || !control || ::GetParent(control) != dialog) return -1;
@@ -583,7 +873,7 @@ bool KeyFieldFirst(const MSG& record) {
 INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     dialog = handle;
-    W().dpi = WindowDpi(handle);
+    W().dpi = W().madeDpi = WindowDpi(handle);
     Fill();
     return TRUE;
   }
@@ -602,7 +892,11 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   // A picker that waited for an animation is asked for again.
   if (message == WM_TIMER) {
     ::KillTimer(handle, wParam);
-    return DialogProcedure(handle, WM_COMMAND, wParam, lParam);
+    if (wParam >= static_cast<UINT_PTR>(Picker::kColour) &&
+        wParam <= static_cast<UINT_PTR>(Picker::kShareFile)) {
+      OpenPicker(static_cast<Picker>(wParam));
+    }
+    return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
   const int control = LOWORD(wParam);
@@ -613,17 +907,9 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   if (control == IDOK || control == IDC_APPLY) {
     if (!Save() || control == IDC_APPLY) return TRUE;
   } else if (control == IDC_COLOUR || control == IDC_FONT || control == IDC_SHARE_BROWSE) {
-    // Inside an animation (a click pumped by one of its frames) the picker would freeze the strip
-    // half-faded: the animation hurries to its end, and the picker is asked for again after it.
-    if (!ModalLoopMayOpen()) {
-      ::SetTimer(handle, static_cast<UINT_PTR>(control), kPickAgainMs, nullptr);
-    } else if (control == IDC_COLOUR) {
-      PickColour();
-    } else if (control == IDC_SHARE_BROWSE) {
-      PickShareFile();
-    } else {
-      PickFont();
-    }
+    OpenPicker(control == IDC_COLOUR ? Picker::kColour
+               : control == IDC_FONT ? Picker::kFont
+                                     : Picker::kShareFile);
     return TRUE;
   } else if (control != IDCANCEL) {
     return FALSE;
@@ -641,7 +927,9 @@ INT_PTR CALLBACK DialogProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
 // takes the foreground (the icon's menu gave the program the right to).
 void Win32Host::SettingsWindow() {
   if (!dialog) {
-    window = Window();
+    // Made afresh in place: a fresh copy on the stack would be larger than a frame may be.
+    window.~Window();
+    new (&window) Window();
     // Version 6 of the common controls, with the visual styles, for the window's controls only:
     // the strip's own "static" label keeps the look it always had.
     // Made once; a context that could not be made is not tried again.
@@ -681,7 +969,7 @@ bool SettingsWindowTakesKey(uint32_t modifiersAndKey) {
   if (index < 0) return false;
   // The field cannot hold Win: the key is not taken without it.
   if (LOWORD(modifiersAndKey) & kModWin) {
-    SetText(kKeys[index].note, "With Win: set it in settings.ini");
+    Show(kKeys[index].note, Say(TextId::kKeyWithWin));
   } else {
     ShowKey(kKeys[index].control, LOWORD(modifiersAndKey), HIWORD(modifiersAndKey));
   }

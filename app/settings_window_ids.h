@@ -53,3 +53,26 @@
 
 #define IDC_STATUS 60
 #define IDC_APPLY 61
+
+// The language the program speaks.
+#define IDC_LANGUAGE 213
+
+// The labels, whose texts come from the language spoken.
+#define IDC_SHOW_NOW_LABEL 200
+#define IDC_AUTOMATIC_LABEL 201
+#define IDC_QUIT_LABEL 202
+#define IDC_MONITOR_LABEL 203
+#define IDC_EDGE_LABEL 204
+#define IDC_KEEP_LABEL 205
+#define IDC_CHECK_LABEL 206
+#define IDC_TEXT_COLOUR_LABEL 207
+#define IDC_OPACITY_LABEL 208
+#define IDC_TEXT_LABEL 209
+#define IDC_PREVIEW_LABEL 210
+#define IDC_LANGUAGE_LABEL 211
+#define IDC_SHARE_FILE_LABEL 214
+#define IDC_FILE_TEXT_LABEL 215
+#define IDC_FILE_STOPPED_LABEL 216
+#define IDC_DISCORD_APP_LABEL 217
+#define IDC_DISCORD_DETAILS_LABEL 218
+#define IDC_DISCORD_STATE_LABEL 219

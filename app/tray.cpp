@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/win32_host.h"
+#include "app/language_files.h"
 #include "display/events.h"
 #include "display/tray.h"
 #include "toolkit/helpers.h"
@@ -26,13 +27,13 @@ POINT menuAt = {};  // where the menu was asked for
 // The menu's items, top to bottom; each one's id is its command.
 struct MenuItem {
   TrayCommand command;
-  const wchar_t* text;
+  TextId text;
 };
-constexpr MenuItem kMenuItems[] = {{TrayCommand::kShowNow, L"Show now"},
-                                   {TrayCommand::kAutomatic, L"Automatic display"},
-                                   {TrayCommand::kSettingsWindow, L"Settings\u2026"},
-                                   {TrayCommand::kEditSettings, L"Edit settings file\u2026"},
-                                   {TrayCommand::kQuit, L"Quit"}};
+constexpr MenuItem kMenuItems[] = {{TrayCommand::kShowNow, TextId::kMenuShowNow},
+                                   {TrayCommand::kAutomatic, TextId::kMenuAutomatic},
+                                   {TrayCommand::kSettingsWindow, TextId::kMenuSettings},
+                                   {TrayCommand::kEditSettings, TextId::kMenuEditSettings},
+                                   {TrayCommand::kQuit, TextId::kMenuQuit}};
 
 // The small icon's size at the resolution of the monitor that holds the taskbar. The icon is
 // loaded again only when that size changes (a new display scale); answers the handle it
@@ -134,8 +135,10 @@ TrayCommand Win32Host::TrayMenu(bool automatic) {
   const HMENU menu = CreatePopupMenu();
   for (const MenuItem& item : kMenuItems) {
     const bool checked = automatic && item.command == TrayCommand::kAutomatic;
+    wchar_t text[kLanguageTextMost + 1];
+    Utf8ToWide(Say(item.text), text, kLanguageTextMost + 1);
     AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED),
-                static_cast<UINT_PTR>(item.command), item.text);
+                static_cast<UINT_PTR>(item.command), text);
   }
   SetForegroundWindow(trayWindow);
   const BOOL command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,

@@ -81,6 +81,8 @@ class Win32Host final : public NowPlayingHost {
 
   SettingsRead ReadSettingsFile(Text& bytes) override;
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override;
+  bool LanguageReadFile(std::string_view code, Text& bytes) override;
+  Text LanguageOfSystem() override;
   void SettingsEdit() override;
   void SettingsWindow() override;
 

@@ -12,6 +12,13 @@
 
 namespace {
 
+[[nodiscard]] bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 // Where the label's edge stands at `level` (0 to 200) of a slide over `size` pixels that
 // ends at `rest`: size + rest at level 0, rest at level 200. Signed 32-bit arithmetic that
 // wraps around as the machine's does (only absurd window sizes come near the limits).
@@ -296,7 +303,14 @@ void DisplayCycle(NowPlayingHost& host) {
   }
   state.showsTrack = false;
   if (!state.keyNotice.IsEmpty()) {
-    EachStrip(host, state, [&](uint32_t) { host.LabelSetCaption(state.keyNotice); });
+    // In UTF-8 once a language other than English says it.
+    EachStrip(host, state, [&](uint32_t) {
+      if (IsAscii(state.keyNotice.View())) {
+        host.LabelSetCaption(state.keyNotice);
+      } else {
+        host.LabelSetCaptionInCodePage(state.keyNotice, kCodePageUtf8);
+      }
+    });
   } else if (state.playerWindow != 0) {
     ShowTrack(host, state, length.value, position, length.answered);
     state.showsTrack = true;

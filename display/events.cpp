@@ -5,6 +5,7 @@
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
 #include "display/ini_file.h"
+#include "display/language.h"
 #include "display/placement.h"
 #include "display/settings.h"
 #include "display/settings_watch.h"
@@ -77,6 +78,8 @@ void TakeWaitingSettings(NowPlayingHost& host, NowPlayingState& state) {
 void TakeSavedSettings(NowPlayingHost& host, NowPlayingState& state, const Settings& read) {
   const Settings& coming = state.settingsWaiting ? state.waiting : state.settings;
   if (read == coming) return;
+  // Before the keys, whose notice is said in it.
+  if (read.language != state.settings.language) TakeLanguage(host, read.language.View());
   if (!(read.showNowKey == state.settings.showNowKey &&
         read.automaticKey == state.settings.automaticKey &&
         read.quitKey == state.settings.quitKey && read.keysTold == state.settings.keysTold)) {
@@ -142,6 +145,7 @@ void LoadSettings(NowPlayingHost& host) {
   RoundCorners(host, state, width);
   PaintStrip(host, state);
 
+  TakeLanguage(host, settings.language.View());
   state.keyNotice = RegisterHotKeys(host, settings);
   SetTrayIcon(host, state);
 

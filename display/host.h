@@ -285,6 +285,12 @@ class NowPlayingHost {
   // settings.ini in both places it is looked for: the current directory and the program's folder.
   virtual void SettingsGetStamps(FileStamp& here, FileStamp& beside) = 0;
 
+  // The language file lang\<code>.txt beside the program, read into `bytes`: at most one byte
+  // more than a language file may have, so that a larger one shows. False when there is none.
+  [[nodiscard]] virtual bool LanguageReadFile(std::string_view code, Text& bytes) = 0;
+  // The Windows user's display language (GetUserDefaultUILanguage) as a locale name: "ru-RU".
+  [[nodiscard]] virtual Text LanguageOfSystem() = 0;
+
   // The icon in the notification area (Shell_NotifyIconW, with `tip` as the title in its
   // tooltip): false when the notification area refuses, as it does an icon added twice or one
   // it does not hold. Where the system has no notification area, nothing shows.

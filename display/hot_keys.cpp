@@ -1,6 +1,7 @@
 #include "display/hot_keys.h"
 
 #include "display/key_text.h"
+#include "display/language.h"
 
 namespace {
 
@@ -17,7 +18,6 @@ constexpr KeyAction kKeyActions[] = {
 };
 constexpr size_t kKeyActionCount = sizeof kKeyActions / sizeof kKeyActions[0];
 
-constexpr char kNoticeHead[] = "Tunelamp keys not set: ";
 // A value that is not a key goes into the notice up to this length.
 constexpr size_t kNoticeValueMost = 40;
 
@@ -45,8 +45,8 @@ constexpr size_t kNoticeValueMost = 40;
 
 Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings) {
   Text notice;
-  const auto note = [&notice](const Text& what, const Text& why) {
-    notice += notice.IsEmpty() ? kNoticeHead : "; ";
+  const auto note = [&notice](const Text& what, std::string_view why) {
+    if (!notice.IsEmpty()) notice += "; ";
     notice += what;
     notice += " ";
     notice += why;
@@ -59,12 +59,12 @@ Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings) {
     if (setting.reading == KeyReading::kNone) continue;
     // A mistyped key registers nothing, so it never takes back a key the user gave up.
     if (setting.reading == KeyReading::kUnreadable) {
-      note(Text(action.name) + "=" + Printable(setting.written.View()), "not a key");
+      note(Text(action.name) + "=" + Printable(setting.written.View()), Say(TextId::kKeyNotAKey));
       continue;
     }
     // Never asked for: the key would be gone from every program's typing, across restarts.
     if (TakesTheKeyboard(key)) {
-      note(KeyName(key), kKeyTakesTheKeyboard);
+      note(KeyName(key), Say(TextId::kKeyTakesTheKeyboard));
       continue;
     }
     // The system would answer a second registration of ours as another program's.
@@ -75,7 +75,7 @@ Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings) {
       }
     }
     if (twin) {
-      note(KeyName(key), Text("already set for ") + twin->name);
+      note(KeyName(key), FillIn(Say(TextId::kKeySetBefore), {twin->name}).View());
       continue;
     }
     given[i] = key;
@@ -83,14 +83,15 @@ Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings) {
       case HotKeyAnswer::kRegistered:
         break;
       case HotKeyAnswer::kHeldElsewhere:
-        note(KeyName(key), kKeyHeldElsewhere);
+        note(KeyName(key), Say(TextId::kKeyHeldElsewhere));
         break;
       case HotKeyAnswer::kRefused:
-        note(KeyName(key), kKeyRefused);
+        note(KeyName(key), Say(TextId::kKeyRefused));
         break;
     }
   }
-  return settings.keysTold ? notice : Text();
+  if (!settings.keysTold || notice.IsEmpty()) return Text();
+  return FillIn(Say(TextId::kKeysNotSet), {notice.View()});
 }
 
 void UnregisterHotKeys(NowPlayingHost& host) {

@@ -13,14 +13,10 @@ inline constexpr int32_t kHotKeyShowNow = 0;    // Ctrl+Shift+X by default
 inline constexpr int32_t kHotKeyAutomatic = 1;  // Ctrl+Shift+C
 inline constexpr int32_t kHotKeyQuit = 2;       // Ctrl+Shift+V
 
-// Why a key could not be had, as the notice and the settings window say it.
-inline constexpr char kKeyHeldElsewhere[] = "in use by another program";
-inline constexpr char kKeyRefused[] = "refused by the system";
-inline constexpr char kKeyTakesTheKeyboard[] = "needs Ctrl, Alt or Win";
-
 // Registers the three keys of `settings`, without auto-repeat where the system knows that flag.
-// Answers the notice of the keys that could not be had ("Tunelamp keys not set: ..."), when
-// the file has a [Keys] section; without one, or when all is well, an empty text.
+// Answers the notice of the keys that could not be had ("Tunelamp keys not set: ..."), in the
+// language spoken (UTF-8), when the file has a [Keys] section; without one, or when all is well,
+// an empty text.
 [[nodiscard]] Text RegisterHotKeys(NowPlayingHost& host, const Settings& settings);
 
 // Gives the three keys back to the system.

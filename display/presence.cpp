@@ -1,8 +1,9 @@
 #include "display/presence.h"
 
+#include "display/language.h"
+
 namespace {
 
-constexpr char kNoticeHead[] = "Discord did not take Tunelamp's presence";
 // Discord's message goes into the notice up to this length.
 constexpr size_t kNoticeMessageMost = 60;
 
@@ -21,11 +22,11 @@ void Close(NowPlayingHost& host, DiscordLink& link) {
   return false;
 }
 
-// The notice, in plain ASCII as the keys' notice is: Discord's own words where it gave some.
+// The notice, in the language spoken: Discord's own words where it gave some, in plain ASCII.
 void TellError(DiscordLink& link, std::string_view message) {
   if (link.errorTold) return;
   link.errorTold = true;
-  link.notice = kNoticeHead;
+  link.notice = Say(TextId::kDiscordRefused);
   if (message.empty()) return;
   link.notice += ": ";
   for (size_t i = 0; i < message.size() && i < kNoticeMessageMost; ++i) {

@@ -92,6 +92,8 @@ inline constexpr int32_t kPercentMost = 100;
   X(WhenAway, SettingTemplate, titleFormat, Template, "Main", "Text", "",                      \
     "the strip's text, as [%artist% - ]%title%[ (%album%)] (see README.txt); empty:\r\n"       \
     "; the title [length] - position")                                                         \
+  X(AtOnce, SettingText, language, Name, "Main", "Language", "",                               \
+    "ru for lang\\ru.txt, or English; empty: the language of Windows")                         \
   X(WhenAway, int32_t, fontPoints, Number, "Font", "Size", "20", "")                           \
   X(WhenAway, SettingText, fontName, Name, "Font", "Name", "Tahoma", "")                       \
   X(AtOnce, KeySetting, showNowKey, Key, "Keys", "ShowNow", "Ctrl+Shift+X",                    \

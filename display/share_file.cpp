@@ -1,5 +1,6 @@
 #include "display/share_file.h"
 
+#include "display/language.h"
 #include "display/title_probe.h"
 #include "display/title_template.h"
 
@@ -66,11 +67,7 @@ void SetTimer(NowPlayingHost& host, ShareFileState& file, uint32_t interval, boo
 }
 
 [[nodiscard]] Text Notice(const ShareFileState& file, FileWrite result) {
-  Text notice = "Tunelamp file not written: ";
-  notice += file.path;
-  notice += ": ";
-  notice += FileWriteWords(result);
-  return notice;
+  return FillIn(Say(TextId::kShareFileNotWritten), {file.path.View(), FileWriteWords(result)});
 }
 
 // The notice waits for the strip to be away, and is then told at its next display, beside the
@@ -172,19 +169,19 @@ const char* FileWriteWords(FileWrite result) {
     case FileWrite::kWritten:
       return "written";
     case FileWrite::kHeld:
-      return "held open by another program";
+      return Say(TextId::kFileHeld);
     case FileWrite::kNoFolder:
-      return "no such folder";
+      return Say(TextId::kFileNoFolder);
     case FileWrite::kDenied:
-      return "access denied";
+      return Say(TextId::kFileDenied);
     case FileWrite::kFolder:
-      return "a folder";
+      return Say(TextId::kFileIsFolder);
     case FileWrite::kTooLong:
-      return "path too long";
+      return Say(TextId::kFilePathTooLong);
     case FileWrite::kReadOnly:
-      return "read-only";
+      return Say(TextId::kFileReadOnly);
     case FileWrite::kFailed:
       break;
   }
-  return "cannot be written";
+  return Say(TextId::kFileFailed);
 }

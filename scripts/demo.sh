@@ -4,7 +4,8 @@
 # screen. Screenshots of three displays, an animated GIF of the first one (fade and slide in,
 # stay, fade and slide out), a picture at 150 % display scale, one with the progress line
 # (Progress=1), one of the icon in the notification area with its menu open (a tray runs in
-# the demo's display), two of the settings window, at 100 % and 150 %, and one of Monitor=all on
+# the demo's display), four of the settings window, at 100 % and 150 %, in English and in Russian
+# (Language=ru), and one of Monitor=all on
 # two monitors (on a display of the demo's own) land in the output folder, named at the end.
 #   scripts/demo.sh [OUTPUT_FOLDER]     (default out/demo)
 # With DISPLAY set the demo uses that screen; without one it makes its own, with a compositor
@@ -240,7 +241,8 @@ rm -f "$out/current.png"
 xdotool mousemove $((screen_width / 2)) $((screen_width / 4)) click 1
 echo "demo: the icon's menu: $out/tray-menu.png"
 
-# settings_window NAME: the settings window, chosen in the icon's menu (the middle of its five
+# settings_window NAME [TITLE]: the settings window (titled TITLE, by default "Tunelamp
+# settings"), chosen in the icon's menu (the middle of its five
 # items; the open menu is the X window of tunelamp.exe narrower than the screen), kept as NAME.png
 # with its frame, then closed with Esc.
 settings_window() {
@@ -257,7 +259,7 @@ settings_window() {
     eval "$(xdotool getwindowgeometry --shell "$menu")"
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.3 click 1
     for _ in $(seq 20); do
-      window=$(xdotool search --onlyvisible --limit 1 --name "Tunelamp settings" 2>/dev/null) && break
+      window=$(xdotool search --onlyvisible --limit 1 --name "${2:-Tunelamp settings}" 2>/dev/null) && break
       sleep 0.25
     done
     [ -n "$window" ] && break
@@ -279,6 +281,21 @@ pids+=($!)
 for _ in $(seq 60); do [ "$(icon_pixel $((screen_width - 6)) 16)" = "#0095E6" ] && break; sleep 0.5; done
 sleep 1
 settings_window settings-150
+wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+
+# The window in Russian (Language=ru, lang\ru.txt beside the program), at 100 % and 150 %: its
+# controls as wide as the longer words need.
+for dpi in 96 144; do
+  wine "$bin/player.exe" --hotkey 2
+  for _ in $(seq 150); do kill -0 "${pids[-1]}" 2>/dev/null || break; sleep 0.1; done
+  wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  printf '[Main]\r\nTrayIcon=1\r\nLanguage=ru\r\n' >"$out/run/settings.ini"
+  (cd "$out/run" && exec wine "$bin/tunelamp.exe") >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 60); do [ "$(icon_pixel $((screen_width - 6)) 16)" = "#0095E6" ] && break; sleep 0.5; done
+  sleep 1
+  settings_window "settings-ru$([ "$dpi" = 96 ] || echo -150)" "Настройки Tunelamp"
+done
 wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 rm -f "$out/current.png" "$out/run/settings.ini"
 

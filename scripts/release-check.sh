@@ -59,8 +59,16 @@ fi
 echo "== the zip's files"
 listed=$(unzip -Z1 "$zip_file" | paste -sd' ')
 echo "$listed"
-[ "$listed" = "tunelamp.exe settings.ini README.txt LICENSE.txt" ] ||
-  fail "the zip holds '$listed', not tunelamp.exe settings.ini README.txt LICENSE.txt"
+[ "$listed" = "tunelamp.exe settings.ini README.txt LICENSE.txt lang/en.txt lang/ru.txt" ] ||
+  fail "the zip holds '$listed', not tunelamp.exe settings.ini README.txt LICENSE.txt lang/en.txt lang/ru.txt"
+
+echo "== the zip's language files: the template the build wrote, and Russian"
+template=$(unzip -p "$zip_file" lang/en.txt | tr -d '\r')
+russian=$(unzip -p "$zip_file" lang/ru.txt | tr -d '\r')
+grep -qxF 'MenuQuit = Quit' <<<"$template" || fail "lang/en.txt lacks the English MenuQuit"
+grep -qxF 'LanguageInItself = Русский' <<<"$russian" || fail "lang/ru.txt does not name itself"
+[ "$(grep -c '^[A-Za-z]* = ' <<<"$template")" = "$(grep -c '^[A-Za-z]* = ' <<<"$russian")" ] ||
+  fail "lang/ru.txt has not as many texts as the template"
 
 echo "== the zip's settings.ini: the icon and keys that take no everyday shortcut"
 zip_settings=$(unzip -p "$zip_file" settings.ini | tr -d '\r')

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release program and packs it for Windows users:
-#   dist/tunelamp-<version>-win32.zip   tunelamp.exe, settings.ini, README.txt, LICENSE.txt
+#   dist/tunelamp-<version>-win32.zip   tunelamp.exe, settings.ini, README.txt, LICENSE.txt and
+#                                       lang\ (en.txt, the template the build writes, and the
+#                                       translations of lang/)
 #   dist/SHA256SUMS                     its SHA-256, as sha256sum -c reads it
 # The version is the CMake project's. The same sources give the same bytes, in any folder and
 # at any time: the program carries no time stamp and no path, and the zip's entries have the
@@ -73,12 +75,18 @@ VERSION="$version" SETTINGS="$settings" awk '
   $0 == "@SETTINGS@" { n = split(settings, lines, "\n"); for (i = 1; i <= n; i++) print (lines[i] == "" ? "" : "    " lines[i]); next }
   { gsub(/@VERSION@/, version); print }' package/README.txt.in | crlf >"$stage/README.txt"
 crlf <LICENSE >"$stage/LICENSE.txt"
+# The language files, as the build put them beside tunelamp.exe, for Notepad too.
+mkdir -p "$stage/lang"
+languages=()
+for file in "$build/bin/lang/en.txt" $(ls "$build"/bin/lang/*.txt | LC_ALL=C sort | grep -v '/en\.txt$'); do
+  crlf <"$file" >"$stage/lang/$(basename "$file")"
+  languages+=("lang/$(basename "$file")")
+done
 
 # What zip records besides the bytes: each entry's time (in local time: TZ=UTC), its mode,
 # and, unless -X, the owner and extra time stamps. Pin them all; name the entries in order.
-entries=(tunelamp.exe settings.ini README.txt LICENSE.txt)
-chmod 0644 "$stage"/*
-touch -d "@$entry_time" "$stage"/*
+entries=(tunelamp.exe settings.ini README.txt LICENSE.txt "${languages[@]}")
+(cd "$stage" && chmod 0644 "${entries[@]}" && touch -d "@$entry_time" "${entries[@]}")
 mkdir -p dist
 zip_name="tunelamp-$version-win32.zip"
 rm -f "dist/$zip_name"

@@ -581,5 +581,198 @@ TEST(Tray, WithoutATrayTheProgramRunsOnAsBefore) {
       << "Wine's window goes with its last icon";
 }
 
+// The settings window's controls and their texts, as tunelamp.rc numbers them.
+constexpr int kQuitLabel = 202;
+constexpr int kLanguageList = 213;
+
+// The width a control's text needs, measured here with the font the window's template names
+// (MS Shell Dlg, 8 points) at the screen's resolution: what Windows lays the text out with.
+SIZE TextSize(HWND control) {
+  wchar_t text[600] = {};
+  const int length = GetWindowTextW(control, text, 600);
+  const HDC context = GetDC(control);
+  const HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(context, LOGPIXELSY), 72), 0, 0, 0,
+                                 FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg");
+  const HGDIOBJ was = SelectObject(context, font);
+  RECT need = {};
+  DrawTextW(context, text, length, &need, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(context, was);
+  DeleteObject(font);
+  ReleaseDC(control, context);
+  return {need.right, need.bottom};
+}
+
+struct LanguageRow {
+  const char* what;
+  std::string file;         // lang\ru.txt beside a copy of tunelamp.exe; "": the shipped one
+  const wchar_t* notice;    // the strip's first display
+  const wchar_t* title;     // the settings window's
+  const wchar_t* quit;      // the label of the quit key
+  const wchar_t* language;  // the Language list's choice
+};
+
+// Language=ru: the keys' notice, the settings window's title, labels and lists in Russian, each
+// label and box as wide as its text, the window inside the screen's work area. A file whose texts
+// are broken gives English for those, Russian for the rest. The window is opened by starting the
+// program again: no tray is needed.
+TEST(Tray, InTheLanguageChosenTheNoticeAndTheWindowAndEnglishWhereTheFileIsBroken) {
+  if (TrayInDisplay()) GTEST_SKIP() << "run once, in the pass without a tray";
+  const std::string broken =
+      "LanguageInItself = Русский\r\nKeysNotSet = Клавиши не назначены\r\nKeyNotAKey =\r\n"
+      "WindowTitle = Настройки Tunelamp\r\nQuitLabel = " +
+      std::string(600, 'q') + "\r\n";
+  const LanguageRow rows[] = {
+      {"the shipped file", "", L"Клавиши Tunelamp не назначены: Quit=Ctrl+Q+W — это не клавиша",
+       L"Настройки Tunelamp", L"&Выход:", L"Русский"},
+      {"a placeholder dropped, an empty text, one too long", broken,
+       L"Tunelamp keys not set: Quit=Ctrl+Q+W not a key", L"Настройки Tunelamp", L"&Quit:",
+       L"Русский"},
+  };
+  for (const LanguageRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    Running app;
+    std::string exe;
+    if (!row.file.empty()) {
+      app.dir.CopyIn(BinDir() + "\\tunelamp.exe", "tunelamp.exe");
+      CreateDirectoryA((app.dir.Path() + "\\lang").c_str(), nullptr);
+      app.dir.Write("lang\\ru.txt", row.file);
+      exe = app.dir.Path() + "\\tunelamp.exe";
+    }
+    app.dir.Write("settings.ini", "[Main]\r\nLanguage=ru\r\n[Keys]\r\nQuit=Ctrl+Q+W\r\n");
+    ASSERT_TRUE(app.app.Start(app.dir, exe));
+    ASSERT_TRUE(app.popup = app.app.WaitPopup());
+    app.app.HotKey(0);  // the first display, with no player
+    EXPECT_TRUE(WaitUntil([&] { return LabelTextWide(app.popup) == row.notice; }, 5000))
+        << "the notice";
+    Tunelamp again;
+    ASSERT_TRUE(again.Start(app.dir, exe));
+    const HWND window = WaitSettingsWindow(app.app.Proc().Pid());
+    ASSERT_TRUE(window);
+    wchar_t text[600] = {};
+    GetWindowTextW(window, text, 600);
+    EXPECT_STREQ(row.title, text);
+    GetDlgItemTextW(window, kQuitLabel, text, 600);
+    EXPECT_STREQ(row.quit, text);
+    const HWND list = GetDlgItem(window, kLanguageList);
+    SendMessageW(list, CB_GETLBTEXT, SendMessageW(list, CB_GETCURSEL, 0, 0),
+                 reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(row.language, text);
+    SendMessageW(list, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(L"English", text);
+    // Every label, box and button of one line holds its text; none leaves the window.
+    RECT client;
+    GetClientRect(window, &client);
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      char kind[16] = {};
+      GetClassNameA(child, kind, sizeof kind);
+      RECT box = RectOf(child);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+      EXPECT_LE(box.right, client.right) << GetDlgCtrlID(child);
+      const SIZE need = TextSize(child);
+      if ((lstrcmpiA(kind, "Static") == 0 || lstrcmpiA(kind, "Button") == 0) &&
+          box.bottom - box.top < 2 * need.cy) {
+        EXPECT_LE(need.cx, box.right - box.left) << GetDlgCtrlID(child);
+      }
+    }
+    MONITORINFO monitor = {sizeof monitor, {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT inside;
+    const RECT frame = RectOf(window);
+    EXPECT_TRUE(IntersectRect(&inside, &frame, &monitor.rcWork) && EqualRect(&inside, &frame));
+    SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    app.app.HotKey(2);
+    EXPECT_TRUE(app.EndsWithZero());
+    if (!row.file.empty()) {
+      DeleteFileA((app.dir.Path() + "\\lang\\ru.txt").c_str());
+      RemoveDirectoryA((app.dir.Path() + "\\lang").c_str());
+    }
+  }
+}
+
+// A language chosen in the window applies when saved, to the open window too, and is written.
+TEST(Tray, ALanguageChosenInTheWindowAppliesWhenSaved) {
+  if (TrayInDisplay()) GTEST_SKIP() << "run once, in the pass without a tray";
+  Running app;
+  ASSERT_TRUE(app.Start("[Main]\r\nCheckTitle=0\r\n"));
+  Tunelamp again;
+  ASSERT_TRUE(again.Start(app.dir));
+  const HWND window = WaitSettingsWindow(app.app.Proc().Pid());
+  ASSERT_TRUE(window);
+  const HWND list = GetDlgItem(window, kLanguageList);
+  ASSERT_EQ(2, SendMessageW(list, CB_GETCOUNT, 0, 0)) << "English and lang\\ru.txt";
+  const RECT english = RectOf(window);
+  SendMessageW(list, CB_SETCURSEL, 1, 0);
+  SendMessageA(GetDlgItem(window, 61), BM_CLICK, 0, 0);  // Apply
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  EXPECT_STREQ(L"Настройки Tunelamp", text);
+  GetDlgItemTextW(window, kQuitLabel, text, 64);
+  EXPECT_STREQ(L"&Выход:", text);
+  const RECT russian = RectOf(window);
+  EXPECT_GT(russian.right - russian.left, english.right - english.left) << "grown to fit";
+  EXPECT_EQ("[Main]\r\nCheckTitle=0\r\nLanguage=ru\r\n", app.dir.Read("settings.ini"));
+  SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  app.app.HotKey(2);
+  EXPECT_TRUE(app.EndsWithZero());
+}
+
+// The icon's menu in the language chosen. Wine keeps a menu to its process (GetMenuStringW of
+// another process's menu answers nothing), so the menu is told by its width: Russian's longest
+// item, "Изменить файл настроек…", is wider than "Edit settings file…". Its last item still quits.
+TEST(Tray, TheMenuInTheLanguageChosen) {
+  if (!TrayInDisplay()) GTEST_SKIP() << "no tray in this display (WINE_TRAY)";
+  LONG widths[2] = {};
+  for (const int russian : {0, 1}) {
+    SCOPED_TRACE(russian ? "Language=ru" : "English");
+    Running app;
+    ASSERT_TRUE(app.Start(russian ? "[Main]\r\nTrayIcon=1\r\nLanguage=ru\r\n"
+                                  : "[Main]\r\nTrayIcon=1\r\n"));
+    ASSERT_TRUE(WaitIcon());
+    const DWORD pid = app.app.Proc().Pid();
+    ASSERT_TRUE(ClickIcon(3));
+    ASSERT_TRUE(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, 10000));
+    PumpFor(kSettleMs);
+    const RECT open = RectOf(OpenMenu(pid));
+    widths[russian] = open.right - open.left;
+    ASSERT_TRUE(ClickAt((open.left + open.right) / 2, open.bottom - 8));  // Quit
+    EXPECT_TRUE(app.EndsWithZero());
+  }
+  EXPECT_GT(widths[1], widths[0] + 10) << widths[0];
+}
+
+// Without Language=, the Windows user's display language. Wine takes it from the locale of the
+// environment `wine` starts in: LC_ALL=ru_RU.UTF-8 gives ru-RU (measured; LANG=ru_RU.UTF-8 gives
+// en-US where the system has no such locale, and a Windows environment block is not read for
+// it), so the program is started through a Linux `wine` of its own.
+TEST(Tray, WithoutASettingTheSystemsDisplayLanguage) {
+  if (TrayInDisplay()) GTEST_SKIP() << "run once, in the pass without a tray";
+  WorkDir dir;
+  dir.CopyIn(BinDir() + "\\tunelamp.exe", "tunelamp.exe");
+  CreateDirectoryA((dir.Path() + "\\lang").c_str(), nullptr);
+  dir.CopyIn(BinDir() + "\\lang\\ru.txt", "lang\\ru.txt");
+  dir.Write("settings.ini", "[Keys]\r\nQuit=Ctrl+Q+W\r\n");
+  ASSERT_TRUE(RunUnix("Z:\\usr\\bin\\env LC_ALL=ru_RU.UTF-8 /usr/bin/wine " +
+                      UnixPath(dir.Path() + "\\tunelamp.exe")));
+  HWND popup = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        popup = FindWindowA("TForm", nullptr);
+        return popup && (GetWindowLongA(popup, GWL_EXSTYLE) & WS_EX_LAYERED);
+      },
+      kStartTimeoutMs));
+  PostMessageA(popup, WM_HOTKEY, 0, 0);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return LabelTextWide(popup) ==
+               L"Клавиши Tunelamp не назначены: Quit=Ctrl+Q+W — это не клавиша";
+      },
+      5000))
+      << "the notice";
+  PostMessageA(popup, WM_HOTKEY, 2, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(popup); }, kExitTimeoutMs));
+  PumpFor(kSettleMs);  // the process lets go of its file
+  DeleteFileA((dir.Path() + "\\lang\\ru.txt").c_str());
+  RemoveDirectoryA((dir.Path() + "\\lang").c_str());
+}
 }  // namespace
 }  // namespace e2e

@@ -514,6 +514,19 @@ class FakeHost : public NowPlayingHost {
     return SettingsRead::kRead;
   }
 
+  // lang\<code>.txt, by code, as the folder beside the program holds them; and the user's
+  // display language as Windows names it.
+  bool LanguageReadFile(std::string_view code, Text& bytes) override {
+    Touch("LanguageReadFile");
+    const auto file = languageFiles.find(std::string(code));
+    if (file == languageFiles.end()) return false;
+    bytes = Text(file->second.data(), file->second.size());
+    return true;
+  }
+  Text LanguageOfSystem() override { return Text(systemLanguage.c_str()); }
+  std::map<std::string, std::string> languageFiles;
+  std::string systemLanguage = "en-US";
+
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override {
     Touch("SettingsGetStamps");
     ++stampQueries;

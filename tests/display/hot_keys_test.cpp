@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "display/display_cycle.h"
+#include "display/language.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
 
@@ -103,6 +104,7 @@ TEST_F(HotKeysTest, AClickHidesTheStripAtOnceAndAsksForACancel) {
 void TakeKeys(FakeHost& host) {
   const Settings settings =
       ReadSettings(host.settingsFile ? IniFile(*host.settingsFile) : IniFile());
+  TakeLanguage(host, settings.language.View());
   NowPlaying().keyNotice = RegisterHotKeys(host, settings);
 }
 
@@ -122,6 +124,7 @@ struct KeysRow {
   bool refuseNoRepeat;
   Log calls;  // the hot-key requests, in order
   std::string notice;
+  std::map<std::string, std::string> languages = {};  // lang\<code>.txt
 };
 
 constexpr HotKeyAnswer kHeld = HotKeyAnswer::kHeldElsewhere;
@@ -173,6 +176,15 @@ TEST_F(HotKeysTest, KeysFromTheFileTheirRequestsAndTheNotice) {
        false,
        {"hotkey 0 0x00004001 0x00000076"},
        "Tunelamp keys not set: NumPad5 needs Ctrl, Alt or Win; Alt+F7 already set for ShowNow"},
+      {"in the language chosen, UTF-8; a text of it that drops the action's name in English",
+       "[Main]\nLanguage=ru\n[Keys]\nShowNow=Alt+F7\nAutomatic=NumPad5\nQuit=alt + F7\n",
+       {},
+       false,
+       {"hotkey 0 0x00004001 0x00000076"},
+       "Клавиши не назначены: NumPad5 нужны Ctrl, Alt или Win; Alt+F7 already set for ShowNow",
+       {{"ru",
+         "KeysNotSet = Клавиши не назначены: %s\nKeyTakesTheKeyboard = нужны Ctrl, Alt или "
+         "Win\nKeySetBefore = уже назначена\n"}}},
       {"Shift alone is no modifier; Win is; F13 to F24 and the media keys stand alone",
        "[Keys]\nShowNow=Shift+F5\nAutomatic=Win+X\nQuit=MediaPlayPause\n",
        {},
@@ -201,6 +213,7 @@ TEST_F(HotKeysTest, KeysFromTheFileTheirRequestsAndTheNotice) {
     fake.settingsFile = row.file;
     fake.hotKeyAnswers = row.answers;
     fake.refuseNoRepeat = row.refuseNoRepeat;
+    fake.languageFiles = row.languages;
     TakeKeys(fake);
     Log calls;
     for (const std::string& entry : fake.Take()) {

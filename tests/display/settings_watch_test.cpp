@@ -9,6 +9,7 @@
 
 #include "display/display_cycle.h"
 #include "display/hot_keys.h"
+#include "display/language.h"
 #include "display/settings.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
@@ -58,8 +59,9 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
     std::optional<std::string> atStart;
     std::function<void(FakeHost&)> event;
     Log read;
-    bool heldShut = false;  // another program holds the file shut when it is to be read
-    bool progress = false;  // the progress line afterwards
+    bool heldShut = false;      // another program holds the file shut when it is to be read
+    bool progress = false;      // the progress line afterwards
+    const char* quit = "Quit";  // the icon's menu's Quit afterwards, in the language spoken
   };
   const Row rows[] = {
       {"no file, then one", std::nullopt,
@@ -96,11 +98,20 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
        Log{"form.color 0x0000FF00"}, true},
       {"the progress line switched off, and its line with it", "[Main]\nProgress=1\n",
        [](FakeHost& h) { h.Save("[Main]\nProgress=0\n"); }, kOrange + Log{"progress 0 0 0 0"}},
+      {"a language chosen, spoken at once", std::nullopt,
+       [](FakeHost& h) {
+         h.languageFiles["ru"] = "MenuQuit = Выход\n";
+         h.Save("[Main]\nLanguage=ru\n");
+       },
+       kOrange, false, false, "Выход"},
+      {"English chosen again", "[Main]\nLanguage=ru\n",
+       [](FakeHost& h) { h.Save("[Main]\nLanguage=English\n"); }, kOrange},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     ResetNowPlaying();
     FakeHost host;
+    host.languageFiles["ru"] = "MenuQuit = Выход\n";
     host.Save(row.atStart);
     LoadSettings(host);
     const bool icon = host.trayIcon;
@@ -113,6 +124,7 @@ TEST(SettingsWatch, FileEventsAndWhatTheyChange) {
     host.settingsLocked = false;
     EXPECT_EQ(Look(host), row.read);
     EXPECT_EQ(NowPlaying().settings.progress, row.progress);
+    EXPECT_STREQ(Say(TextId::kMenuQuit), row.quit);
     EXPECT_EQ(host.heldKeys.size(), 3u) << "the keys given up are free";
     const int queries = host.stampQueries;
     for (int look = 0; look < 120; ++look) ASSERT_EQ(Look(host), Log{}) << "a minute at rest";

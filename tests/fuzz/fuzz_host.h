@@ -175,6 +175,8 @@ class FuzzHost : public NowPlayingHost {
     return SettingsRead::kRead;
   }
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override { here = beside = {}; }
+  bool LanguageReadFile(std::string_view, Text&) override { return false; }
+  Text LanguageOfSystem() override { return Text("en-US"); }
   bool TrayNotify(TrayAction, const Text&) override { return true; }
   TrayCommand TrayMenu(bool) override { return TrayCommand::kNone; }
   void SettingsEdit() override {}

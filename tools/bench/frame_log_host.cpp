@@ -156,6 +156,10 @@ class FrameLogHost final : public NowPlayingHost {
   void SettingsGetStamps(FileStamp& here, FileStamp& beside) override {
     inner_.SettingsGetStamps(here, beside);
   }
+  bool LanguageReadFile(std::string_view code, Text& bytes) override {
+    return inner_.LanguageReadFile(code, bytes);
+  }
+  Text LanguageOfSystem() override { return inner_.LanguageOfSystem(); }
   void SettingsEdit() override { inner_.SettingsEdit(); }
   void SettingsWindow() override { inner_.SettingsWindow(); }
   bool TrayNotify(TrayAction action, const Text& tip) override {
