@@ -114,6 +114,107 @@ TEST(ActivityJsonTest, Rows) {
   EXPECT_EQ(std::string(HandshakeJson("12\"3").View()), R"({"v":1,"client_id":"12\"3"})");
 }
 
+// What is read of Discord's JSON (RFC 8259): the raw strings kept, where they are kept; anything
+// but one well-formed object refused, and nothing kept then.
+TEST(ReadDiscordMessageTest, Rows) {
+  const auto read = [](const std::string& json) {
+    DiscordMessage m{"x", "y", "z"};
+    const bool ok = ReadDiscordMessage(json, m);
+    return std::to_string(ok) + "|" + std::string(m.cmd) + "|" + std::string(m.evt) + "|" +
+           std::string(m.message);
+  };
+  const std::string nest32 = std::string(32, '[') + std::string(32, ']');
+  const std::pair<std::string, std::string> rows[] = {
+      {" \t\n\r{ \t\n\r\"cmd\" \t\n\r: \t\n\r\"DISPATCH\" \t\n\r, \"evt\":\"READY\"} \t\n\r",
+       "1|DISPATCH|READY|"},
+      {R"({"args":{"message":"a","data":{"message":"b"}},"data":{"cmd":"c","message":"d"}})",
+       "1|||d"},
+      {R"({"evt":"ERROR","message":"Bad \"x\"\\\/\b\f\n\r\t\u09af\uAF00"})",
+       R"(1||ERROR|Bad \"x\"\\\/\b\f\n\r\t\u09af\uAF00)"},
+      {R"({"cmd":1,"evt":null,"message":{"message":"no"},"":[]})", "1|||"},
+      {R"({"a":[true,false,null,0,-1,12.5e+3,1E-2,0.5,-0e5,"s",{},[],[{}]],"b":{}})", "1|||"},
+      {"{\"a\":" + nest32 + "}", "1|||"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(read(row.first), row.second) << row.first;
+  const std::string refused[] = {"",
+                                 " ",
+                                 "[1]",
+                                 "{",
+                                 "{\"cmd\":\"DISPATCH\"",
+                                 "{\"a\":1}}",
+                                 "{\"a\":1} x",
+                                 "{} {}",
+                                 "{\"a\":tru}",
+                                 "{\"a\":trUe}",
+                                 "{\"a\":fals}",
+                                 "{\"a\":nul}",
+                                 "{\"a\":nulll}",
+                                 "{\"a\":01}",
+                                 "{\"a\":-}",
+                                 "{\"a\":1.}",
+                                 "{\"a\":1e}",
+                                 "{\"a\":1e+}",
+                                 "{\"a\":1e-}",
+                                 "{\"a\":.5}",
+                                 "{\"a\":+1}",
+                                 "{\"a\":}",
+                                 "{\"a\" 1}",
+                                 "{\"a\":1 \"b\":2}",
+                                 "{,}",
+                                 "{\"a\":1,}",
+                                 "{1:2}",
+                                 "{\"a\":[1,]}",
+                                 "{\"a\":[1 2]}",
+                                 "{\"a\":[}",
+                                 "{\"a\":\"x",
+                                 "{\"a\":\"x\\",
+                                 "{\"a\":\"\\x\"}",
+                                 "{\"a\":\"\\u12\"}",
+                                 "{\"a\":\"\\u00",
+                                 "{\"a\":\"\x01\"}",
+                                 "{\"a\":\"\x1f\"}",
+                                 "{\"a\":" + std::string(33, '[') + std::string(33, ']') + "}",
+                                 "{\"cmd\":\"DISPATCH\",\"evt\":\"READY\",}",
+                                 "{\"cmd\":\"DISPATCH\" \"evt\":\"READY\"}"};
+  for (const std::string& json : refused) EXPECT_EQ(read(json), "0|||") << json;
+  for (const char digit : std::string("/:`g@G")) {
+    EXPECT_EQ(read(std::string("{\"a\":\"\\u00") + digit + "0\"}"), "0|||") << digit;
+  }
+}
+
+// The frame's header: opcode and length, 32-bit little-endian; whole frames come out in turn.
+TEST(FrameReaderTest, Rows) {
+  const std::string json(258, 'j');
+  const std::string head = std::string("\x01\x02\x03\x04\x02\x01\0\0", 8);
+  EXPECT_EQ(std::string(EncodeFrame(static_cast<Opcode>(0x04030201), json).View()), head + json);
+  const std::pair<std::string, std::string> rows[] = {
+      {head.substr(0, 7), "waiting"},
+      {head + json.substr(1), "waiting"},
+      {head + json + std::string(EncodeFrame(Opcode::kPong, "ab").View()) + "\x03",
+       "67305985:258 4:ab waiting"},
+      {std::string("\x01\0\0\0\0\0\0\0", 8), "1: waiting"},
+      {std::string("\0\0\0\0\xF8\xFF\0\0", 8), "waiting"},
+      {std::string("\0\0\0\0\xF9\xFF\0\0", 8), "too large"},
+      {std::string("\0\0\0\0\0\0\x01\0", 8), "too large"},
+      {std::string("\0\0\0\0\0\0\0\x01", 8), "too large"},
+  };
+  for (const auto& row : rows) {
+    FrameReader reader;
+    reader.Add(row.first);
+    std::string out;
+    Opcode opcode = Opcode::kFrame;
+    Text frame;
+    FrameReader::Next next;
+    while ((next = reader.Take(opcode, frame)) == FrameReader::Next::kFrame) {
+      const std::string text(frame.View());
+      out += std::to_string(static_cast<uint32_t>(opcode)) + ":" +
+             (text.size() > 9 ? std::to_string(text.size()) : text) + " ";
+    }
+    out += next == FrameReader::Next::kWaiting ? "waiting" : "too large";
+    EXPECT_EQ(out, row.second) << row.second;
+  }
+}
+
 // What plays, looked at as the probe looks (every half second here), and what reaches Discord.
 struct PlayStep {
   uint32_t afterMs;
