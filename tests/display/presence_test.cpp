@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "display/discord_follow.h"
 #include "display/events.h"
 #include "display/state.h"
 #include "tests/display/fake_host.h"
@@ -438,6 +440,66 @@ TEST_F(PresenceTest, NoApplicationNoPipeAndTheEndClears) {
   EXPECT_FALSE(host.discord.open);
   EXPECT_EQ(Sent(), (std::vector<std::string>{"set Two|Artist 60-260", "set Three|Artist 60-260",
                                               "clear"}));
+}
+
+// The probe's look, told to Discord: the fields read once per look, the position in whole
+// seconds, the same title no new track, nothing run while exiting, DiscordApp emptied the pipe
+// closed.
+TEST(FollowPlayerForDiscordTest, WhatTheLookTells) {
+  FakeHost host;
+  host.discord.running = true;
+  host.player.Play("Song", 200, 1999);
+  NowPlayingState state{};
+  state.playerWindow = host.player.window;
+  state.playingState = 1;
+  state.lastTitle = "Song";
+  std::snprintf(state.settings.discordApp.bytes, sizeof state.settings.discordApp.bytes, "42");
+  state.settings.discordState.Set("%position%");
+  FollowPlayerForDiscord(host, state);
+  EXPECT_EQ(host.playerLog, (std::vector<std::string>{"query 1 105", "query 0 105", "fields"}));
+  state.exiting = true;
+  RunDiscord(host, state);
+  EXPECT_FALSE(host.discord.incoming.empty()) << "READY not read while exiting";
+  state.exiting = false;
+  RunDiscord(host, state);
+  EXPECT_EQ(Summary(host.discord.frames.back()), "set Song|0:01 -1-199");
+  host.discord.Quit();
+  RunDiscord(host, state);
+  FollowPlayerForDiscord(host, state);
+  EXPECT_EQ(host.discord.opens, 1) << "the same title, no new try";
+  host.discord.running = true;
+  state.lastTitle = "Other";
+  FollowPlayerForDiscord(host, state);
+  EXPECT_TRUE(host.discord.open);
+  state.settings.discordApp.bytes[0] = '\0';
+  FollowPlayerForDiscord(host, state);
+  EXPECT_FALSE(host.discord.open);
+}
+
+// Discord's error joins the keys' notice once the strip is away.
+TEST(FollowPlayerForDiscordTest, TakeDiscordNotice) {
+  const struct {
+    const char* notice;
+    bool shown;
+    uint32_t cycleRuns;
+    const char* keys;
+    const char* after;  // the keys' notice, then Discord's
+  } rows[] = {{"", false, 0, "k", "k|"},
+              {"D", false, 0, "", "D|"},
+              {"D", false, 0, "k", "k; D|"},
+              {"D", true, 0, "k", "k|D"},
+              {"D", false, 1, "k", "k|D"}};
+  for (const auto& row : rows) {
+    NowPlayingState state{};
+    state.discord.notice = row.notice;
+    state.shown = row.shown;
+    state.cycleRuns = row.cycleRuns;
+    state.keyNotice = row.keys;
+    TakeDiscordNotice(state);
+    EXPECT_EQ(std::string(state.keyNotice.View()) + "|" + std::string(state.discord.notice.View()),
+              row.after)
+        << row.notice << row.shown << row.cycleRuns << row.keys;
+  }
 }
 
 // Each probe tells Discord, strip or not: the caption's title through DiscordDetails, the fields
