@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -58,50 +59,43 @@ class PresenceTest : public ::testing::Test {
   void Deliver() {
     while (host.discord.open && !host.discord.incoming.empty()) RunPresence(host, link, app);
   }
-  void Look(bool playing, const std::string& title, int32_t length, int32_t positionMs,
-            bool newTrack) {
+  // A look at the player: "*Title:length:positionMs" at a new track, without the "*" at the
+  // same one; "-" nothing plays.
+  void Look(const std::string& s) {
     Listening now;
-    now.playing = playing;
-    now.details = Text(title.data(), title.size());
-    now.state = "Artist";
-    now.lengthSeconds = length;
-    now.positionMs = positionMs;
-    FollowPresence(host, link, app, now, newTrack);
+    now.playing = s != "-";
+    const size_t from = s[0] == '*' ? 1 : 0;
+    const size_t colon = s.find(':');
+    if (now.playing) {
+      now.details = Text(s.data() + from, colon - from);
+      now.state = "Artist";
+      now.lengthSeconds = std::stoi(s.substr(colon + 1));
+      now.positionMs = std::stoi(s.substr(s.find(':', colon + 1) + 1));
+    }
+    FollowPresence(host, link, app, now, from == 1);
     Deliver();
   }
-  // Steps apart by spaces: "*Title:length:positionMs" a look at a new track, without the "*"
-  // at the same one, "-" nothing plays, "wN" N ms pass, "?" notes the pipe (open or closed, its
+  // Looks and steps apart by spaces: "wN" N ms pass, "?" notes the pipe (open or closed, its
   // opens so far / the timer), "R" or "Q" Discord starts or quits, "N" it stops or starts
-  // answering the handshake, "A" or "a" DiscordApp emptied or set, "E" the end. Then 30 s pass, and
-  // what was sent follows the notes, all apart by "; ".
+  // answering the handshake, "A" or "a" DiscordApp emptied or set, "E" the end. Then 30 s
+  // pass; what was sent follows the notes, all apart by "; ".
   std::string Run(const std::string& steps) {
     std::istringstream in(steps);
     std::string notes;
     const auto note = [&](const std::string& text) { notes += (notes.empty() ? "" : "; ") + text; };
     for (std::string s; in >> s;) {
-      if (s[0] == 'w') {
-        Elapse(static_cast<uint32_t>(std::stoul(s.substr(1))));
-      } else if (s == "?") {
+      if (s[0] == 'w') Elapse(static_cast<uint32_t>(std::stoul(s.substr(1))));
+      if (s == "?") {
         note((host.discord.open ? "open" : "closed") + std::to_string(host.discord.opens) + "/" +
              std::to_string(host.discord.timer));
-      } else if (s == "R" || s == "Q") {
-        host.discord.running = s == "R";
-        if (s == "Q") host.discord.Quit();
-        if (s == "Q") RunPresence(host, link, app);  // the pipe's news: it broke
-      } else if (s == "N") {
-        host.discord.answersReady = !host.discord.answersReady;
-      } else if (s == "A" || s == "a") {
-        app = s == "A" ? "" : "1";
-      } else if (s == "E") {
-        EndPresence(host, link);
-      } else if (s == "-") {
-        Look(false, "", -1, 0, false);
-      } else {
-        const size_t colon = s.find(':');
-        const size_t from = s[0] == '*' ? 1 : 0;
-        Look(true, s.substr(from, colon - from), std::stoi(s.substr(colon + 1)),
-             std::stoi(s.substr(s.find(':', colon + 1) + 1)), from == 1);
       }
+      if (s == "R") host.discord.running = true;
+      if (s == "Q") host.discord.Quit();
+      if (s == "Q") RunPresence(host, link, app);  // the pipe's news: it broke
+      if (s == "N") host.discord.answersReady = !host.discord.answersReady;
+      if (s == "A" || s == "a") app = s == "A" ? "" : "1";
+      if (s == "E") EndPresence(host, link);
+      if (s == "-" || s.find(':') != std::string::npos) Look(s);
     }
     Elapse(30000);
     for (const auto& frame : host.discord.frames) {
@@ -145,8 +139,13 @@ TEST(ActivityJsonTest, Rows) {
                   R"(,"timestamps":{"start":1700000100)" + end + R"(}}},"nonce":"7"})")
         << row.name;
   }
-  EXPECT_EQ(std::string(ActivityJson(4242, Activity(), 8).View()),
-            R"({"cmd":"SET_ACTIVITY","args":{"pid":4242},"nonce":"8"})");
+  EXPECT_EQ(std::string(ActivityJson(0, Activity(), 10).View()),
+            R"({"cmd":"SET_ACTIVITY","args":{"pid":0},"nonce":"10"})");
+  Activity least;
+  least.active = true;
+  least.start = INT64_MIN;
+  EXPECT_NE(std::string(ActivityJson(1, least, 1).View()).find(R"({"start":-9223372036854775808})"),
+            std::string::npos);
   EXPECT_EQ(std::string(HandshakeJson("12\"3").View()), R"({"v":1,"client_id":"12\"3"})");
 }
 
@@ -300,7 +299,7 @@ TEST_F(PresenceTest, WhatDiscordAnswers) {
     link = DiscordLink();
     host.discord.running = true;
     host.discord.answersReady = row.answersReady;
-    Look(true, "One", 200, 0, true);
+    Look("*One:200:0");
     std::string notices;
     for (const std::string& answer : row.answers) {
       host.discord.incoming = answer;
@@ -355,25 +354,24 @@ TEST(FollowPlayerForDiscordTest, WhatTheLookTells) {
 TEST(FollowPlayerForDiscordTest, TakeDiscordNotice) {
   const struct {
     const char* notice;
-    bool shown;
-    uint32_t cycleRuns;
+    int busy;  // 1 the strip is out, 2 a display runs
     const char* keys;
     const char* after;  // the keys' notice, then Discord's
-  } rows[] = {{"", false, 0, "k", "k|"},
-              {"D", false, 0, "", "D|"},
-              {"D", false, 0, "k", "k; D|"},
-              {"D", true, 0, "k", "k|D"},
-              {"D", false, 1, "k", "k|D"}};
+  } rows[] = {{"", 0, "k", "k|"},
+              {"D", 0, "", "D|"},
+              {"D", 0, "k", "k; D|"},
+              {"D", 1, "k", "k|D"},
+              {"D", 2, "k", "k|D"}};
   for (const auto& row : rows) {
     NowPlayingState state{};
     state.discord.notice = row.notice;
-    state.shown = row.shown;
-    state.cycleRuns = row.cycleRuns;
+    state.shown = row.busy == 1;
+    state.cycleRuns = row.busy == 2 ? 1 : 0;
     state.keyNotice = row.keys;
     TakeDiscordNotice(state);
     EXPECT_EQ(std::string(state.keyNotice.View()) + "|" + std::string(state.discord.notice.View()),
               row.after)
-        << row.notice << row.shown << row.cycleRuns << row.keys;
+        << row.notice << row.busy << row.keys;
   }
 }
 
