@@ -173,7 +173,8 @@ TEST(ReadDiscordMessageTest, Rows) {
       {R"({"evt":"ERROR","message":"Bad \"x\"\\\/\b\f\n\r\t\u09af\uAF00"})",
        R"(1||ERROR|Bad \"x\"\\\/\b\f\n\r\t\u09af\uAF00)"},
       {R"({"cmd":1,"evt":null,"message":{"message":"no"},"":[]})", "1|||"},
-      {R"({"a":[true,false,null,0,-1,129.5e+3,1E-29,0.59,-0e5,"s",{},[],[{}]],"b":{}})", "1|||"},
+      {R"({"a":[ true, false ,null,0,-1,129.5e+3,1E-29,0.59,-0e5,"s",{ },[ ],[{}] ],"b":{}})",
+       "1|||"},
       {"{\"a\":" + nest32 + "}", "1|||"},
   };
   for (const auto& row : rows) EXPECT_EQ(read(row.first), row.second) << row.first;
@@ -186,7 +187,7 @@ TEST(ReadDiscordMessageTest, Rows) {
       R"(|{"a":.5}|{"a":+1}|{"a":}|{"a" 1}|{"a":1 "b":2}|{,}|{"a":1,}|{1:2}|{"a":[1,]}|{"a":[1 2]})"
       R"(|{"a":[}|{"a":"x|{"a":"x\|{"a":"\x,"b":1}|{"a":"\u12,"b":1}|{"a":"\u00|{"a":"\u00/0"}|{"a":"\u00:0"})"
       R"(|{"a":"\u00`0"}|{"a":"\u00g0"}|{"a":"\u00@0"}|{"a":"\u00G0"})"
-      R"(|{"cmd":"DISPATCH","evt":"READY",}|{"cmd":"DISPATCH" "evt":"READY"})");
+      R"(|{"x":{"a"}|{"a":[1}|{"cmd":"DISPATCH","evt":"READY",}|{"cmd":"DISPATCH" "evt":"READY"})");
   for (std::string json; std::getline(list, json, '|');) refused.push_back(json);
   for (const std::string& json : refused) EXPECT_EQ(read(json), "0|||") << json;
 }
