@@ -158,7 +158,7 @@ TEST(ActivityJsonTest, Rows) {
 // What is read of Discord's JSON (RFC 8259): the raw strings kept, where they are kept; anything
 // but one well-formed object refused, and nothing kept then.
 TEST(ReadDiscordMessageTest, Rows) {
-  const auto read = [](const std::string& json) {
+  const auto read = [](std::string_view json) {
     DiscordMessage m{"x", "y", "z"};
     const bool ok = ReadDiscordMessage(json, m);
     return std::to_string(ok) + "|" + std::string(m.cmd) + "|" + std::string(m.evt) + "|" +
@@ -178,6 +178,7 @@ TEST(ReadDiscordMessageTest, Rows) {
       {"{\"a\":" + nest32 + "}", "1|||"},
   };
   for (const auto& row : rows) EXPECT_EQ(read(row.first), row.second) << row.first;
+  EXPECT_EQ(read(std::string_view("{} ", 2)), "1|||") << "nothing read past the end";
   std::vector<std::string> refused = {
       "{\"a\":\"\x01\"}", "{\"a\":\"\x1f\"}", "{\"a\":\"\n}", "{\"a\":\"\t,\"b\":1}",
       "{\"a\":" + std::string(33, '[') + std::string(33, ']') + "}"};
