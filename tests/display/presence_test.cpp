@@ -153,6 +153,7 @@ TEST(ActivityJsonTest, Rows) {
   EXPECT_NE(std::string(ActivityJson(1, least, 1).View()).find(R"({"start":-9223372036854775808})"),
             std::string::npos);
   EXPECT_EQ(std::string(HandshakeJson("12\"3").View()), R"({"v":1,"client_id":"12\"3"})");
+  EXPECT_EQ(CutAtCharacter(std::string_view("ab\x80", 2), 2), "ab") << "nothing read past the end";
 }
 
 // What is read of Discord's JSON (RFC 8259): the raw strings kept, where they are kept; anything
