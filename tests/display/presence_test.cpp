@@ -113,17 +113,15 @@ class PresenceTest : public ::testing::Test {
 
 // The activity's JSON, as Discord's client writes it: texts escaped, cut at a character, the
 // ones too short left out, a stream without an end.
-struct JsonRow {
-  const char* name;
-  std::string details;
-  std::string state;
-  int64_t end;
-  std::string lines;  // the JSON between the type and the times
-};
-
 TEST(ActivityJsonTest, Rows) {
   const std::string a127(127, 'a');
-  const JsonRow rows[] = {
+  const struct {
+    const char* name;
+    std::string details;
+    std::string state;
+    int64_t end;
+    std::string lines;  // the JSON between the type and the times
+  } rows[] = {
       {"plain", "Title", "Artist", 1700000300, R"(,"details":"Title","state":"Artist")"},
       {"stream: start only", "Radio", "Station", 0, R"(,"details":"Radio","state":"Station")"},
       {"quotes, backslashes, control characters", "a\"b\\c\n\x01\x1f", "\"},\"x\":1", 1700000300,
@@ -132,7 +130,7 @@ TEST(ActivityJsonTest, Rows) {
        1700000300, R"(,"details":")" + a127 + R"(","state":"日本")"},
       {"under 2 characters left out", "A", "\xC3\xA9", 1700000300, ""},
   };
-  for (const JsonRow& row : rows) {
+  for (const auto& row : rows) {
     Activity activity;
     activity.active = true;
     activity.details = Text(row.details.data(), row.details.size());
@@ -207,7 +205,6 @@ TEST(FrameReaderTest, Rows) {
       {std::string("\x01\0\0\0\0\0\0\0", 8), "1: waiting"},
       {std::string("\0\0\0\0\xF8\xFF\0\0", 8), "waiting"},
       {std::string("\0\0\0\0\xF9\xFF\0\0", 8), "too large"},
-      {std::string("\0\0\0\0\0\0\x01\0", 8), "too large"},
       {std::string("\0\0\0\0\0\0\0\x01", 8), "too large"},
   };
   for (const auto& row : rows) {
@@ -272,10 +269,9 @@ TEST_F(PresenceTest, WhatReachesDiscord) {
       // What Discord writes once the pipe is open: a ping answered with its own JSON; a header
       // over 64 KiB closes the pipe; a frame in pieces read whole; malformed JSON passed over;
       // an ERROR told once; closed before READY, an Application ID Discord does not know.
-      {"*One:200:0 >0 ?", R"(open1/0; set One|Artist 0-200; pong {"n":[1,2]})"},
       {"*One:200:0 >1 ? -", "closed1/30000; set One|Artist 0-200"},
-      {"*One:200:0 >2 >3 ?", "open1/0; set One|Artist 0-200; pong {}"},
-      {"*One:200:0 >4 ?", "open1/0; set One|Artist 0-200; pong {}"},
+      {"*One:200:0 >0 >2 >3 >4 ?",
+       R"(open1/0; set One|Artist 0-200; pong {"n":[1,2]}; pong {}; pong {})"},
       {"*One:200:0 >5 >5 ?",
        R"(Discord did not take Tunelamp's presence: Invalid \"x\"\n; open1/0; set One|Artist 0-200)"},
       {"N *One:200:0 >6 ? -",
