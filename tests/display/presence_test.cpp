@@ -352,10 +352,8 @@ TEST(PresenceOfThePlayer, EachProbeTellsDiscordWhatPlays) {
   FakeHost host;
   host.settingsFile = "[Main]\nMemEconomy=0\n[Share]\nDiscordApp=42\n";
   host.discord.running = true;
-  TrackFields fields;
-  fields[TrackField::kArtist] = "Ada";
-  fields[TrackField::kAlbum] = "Blue";
-  host.player.fields = fields;
+  host.player.fields.emplace()[TrackField::kArtist] = "Ada";
+  (*host.player.fields)[TrackField::kAlbum] = "Blue";
   host.player.Play("3. Ada - Song - Winamp", 200, 1000);
   LoadSettings(host);
   OnHotKey(host, 1);  // automatic display off
@@ -365,11 +363,7 @@ TEST(PresenceOfThePlayer, EachProbeTellsDiscordWhatPlays) {
     OnTimerTick(host);
     if (!host.discord.incoming.empty()) OnDiscordTick(host);  // READY, as the pipe's news
   };
-  tick(1);
-  tick(1);
-  tick(3);
-  tick(3);
-  tick(1);
+  for (const int32_t state : {1, 1, 3, 3, 1}) tick(state);
   host.player.state = 0;
   host.player.running = false;
   tick(0);
