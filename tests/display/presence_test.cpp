@@ -233,7 +233,9 @@ TEST_F(PresenceTest, WhatReachesDiscord) {
              FakeDiscord::Frame(1, R"({"cmd":"DISPATCH",)") + FakeDiscord::Frame(3, "{}"),
              FakeDiscord::Frame(1, R"({"cmd":"SET_ACTIVITY","data":{"code":4000,"message":)"
                                    R"("Invalid \"x\"\n"},"evt":"ERROR","nonce":"1"})"),
-             FakeDiscord::Frame(2, R"({"code":4000,"message":"Invalid Client ID"})")};
+             FakeDiscord::Frame(2,
+                                "{\"code\":4000,\"message\":\"Invalid Client ID~\x7f: no "
+                                "application of this ID, or of any other\"}")};
   const std::pair<const char*, const char*> rows[] = {
       {"*One:200:0 w500 One:200:500 w500 One:200:1000 w10000 One:200:11000",
        "set One|Artist 0-200"},
@@ -270,12 +272,14 @@ TEST_F(PresenceTest, WhatReachesDiscord) {
       // over 64 KiB closes the pipe; a frame in pieces read whole; malformed JSON passed over;
       // an ERROR told once; closed before READY, an Application ID Discord does not know.
       {"*One:200:0 >1 ? -", "closed1/30000; set One|Artist 0-200"},
+      {"*One:200:0 >2 Q R *Two:200:0", "set One|Artist 0-200; set Two|Artist 0-200"},
       {"*One:200:0 >0 >2 >3 >4 ?",
        R"(open1/0; set One|Artist 0-200; pong {"n":[1,2]}; pong {}; pong {})"},
       {"*One:200:0 >5 >5 ?",
        R"(Discord did not take Tunelamp's presence: Invalid \"x\"\n; open1/0; set One|Artist 0-200)"},
       {"N *One:200:0 >6 ? -",
-       "Discord did not take Tunelamp's presence: Invalid Client ID; closed1/30000"},
+       "Discord did not take Tunelamp's presence: Invalid Client ID~?: no application of this ID, "
+       "or of any ot; closed1/30000"},
   };
   for (const auto& row : rows) {
     host = FakeHost();
@@ -292,13 +296,15 @@ TEST_F(PresenceTest, WhatReachesDiscord) {
 TEST(FollowPlayerForDiscordTest, WhatTheLookTells) {
   FakeHost host;
   host.discord.running = true;
-  host.player.Play("Song", 200, 1999);
+  host.player.Play("Song", 2000, 999000);
   NowPlayingState state{};
-  state.playerWindow = host.player.window;
   state.playingState = 1;
-  state.lastTitle = "Song";
   std::snprintf(state.settings.discordApp.bytes, sizeof state.settings.discordApp.bytes, "42");
   state.settings.discordState.Set("%position%");
+  FollowPlayerForDiscord(host, state);  // no player, then no title: nothing asked
+  state.playerWindow = host.player.window;
+  FollowPlayerForDiscord(host, state);
+  state.lastTitle = "Song";
   FollowPlayerForDiscord(host, state);
   EXPECT_EQ(host.playerLog, (std::vector<std::string>{"query 1 105", "query 0 105", "fields"}));
   state.exiting = true;
@@ -306,7 +312,12 @@ TEST(FollowPlayerForDiscordTest, WhatTheLookTells) {
   EXPECT_FALSE(host.discord.incoming.empty()) << "READY not read while exiting";
   state.exiting = false;
   RunDiscord(host, state);
-  EXPECT_EQ(Summary(host.discord.frames.back()), "set Song|0:01 -1-199");
+  EXPECT_EQ(Summary(host.discord.frames.back()), "set Song|16:39 -999-1001");
+  state.discord.notice = "a";
+  FollowPlayerForDiscord(host, state);
+  state.discord.notice = "b";
+  RunDiscord(host, state);
+  EXPECT_EQ(std::string(state.keyNotice.View()), "a; b");
   host.discord.Quit();
   RunDiscord(host, state);
   FollowPlayerForDiscord(host, state);
@@ -315,6 +326,10 @@ TEST(FollowPlayerForDiscordTest, WhatTheLookTells) {
   state.lastTitle = "Other";
   FollowPlayerForDiscord(host, state);
   EXPECT_TRUE(host.discord.open);
+  RunDiscord(host, state);
+  host.player.vanishAfterMessages = 1;  // gone after the length
+  FollowPlayerForDiscord(host, state);
+  EXPECT_EQ(Summary(host.discord.frames.back()), "clear");
   state.settings.discordApp.bytes[0] = '\0';
   FollowPlayerForDiscord(host, state);
   EXPECT_FALSE(host.discord.open);
