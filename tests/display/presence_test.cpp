@@ -230,7 +230,8 @@ TEST_F(PresenceTest, WhatReachesDiscord) {
              FakeDiscord::Frame(1, std::string(65536, ' ')),
              FakeDiscord::Frame(3, "{}").substr(0, 9),
              "}",
-             FakeDiscord::Frame(1, R"({"cmd":"DISPATCH",)") + FakeDiscord::Frame(3, "{}"),
+             FakeDiscord::Frame(1, R"({"cmd":"DISPATCH",)") + FakeDiscord::Frame(3, "{}") +
+                 FakeDiscord::Frame(4, "{}") + FakeDiscord::Frame(3, "[]"),
              FakeDiscord::Frame(1, R"({"cmd":"SET_ACTIVITY","data":{"code":4000,"message":)"
                                    R"("Invalid \"x\"\n"},"evt":"ERROR","nonce":"1"})"),
              FakeDiscord::Frame(2,
@@ -273,8 +274,9 @@ TEST_F(PresenceTest, WhatReachesDiscord) {
       // an ERROR told once; closed before READY, an Application ID Discord does not know.
       {"*One:200:0 >1 ? -", "closed1/30000; set One|Artist 0-200"},
       {"*One:200:0 >2 Q R *Two:200:0", "set One|Artist 0-200; set Two|Artist 0-200"},
+      {"*One:200:0 >6 ? -", "closed1/30000; set One|Artist 0-200"},  // closed after READY
       {"*One:200:0 >0 >2 >3 >4 ?",
-       R"(open1/0; set One|Artist 0-200; pong {"n":[1,2]}; pong {}; pong {})"},
+       R"(open1/0; set One|Artist 0-200; pong {"n":[1,2]}; pong {}; pong {}; pong [])"},
       {"*One:200:0 >5 >5 ?",
        R"(Discord did not take Tunelamp's presence: Invalid \"x\"\n; open1/0; set One|Artist 0-200)"},
       {"N *One:200:0 >6 ? -",
