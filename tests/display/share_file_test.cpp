@@ -54,55 +54,45 @@ TEST_F(ShareFileTest, TheFileHoldsWhatPlaysInEveryPlayerState) {
   struct Case {
     const char* what;
     const char* share;  // lines of [Share] after File=
-    std::function<void(FakePlayer&)> player;
     const char* holds;
+    const char* caption = nullptr;  // none: the player is closed
+    TrackFields fields = {};
+    int32_t length = 0;
+    int32_t positionMs = 0;
+    int state = 1;
   };
+  const char* const kRussian = "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F";
+  const char* const kJapanese = "\xE6\x97\xA5\xE6\x9C\xAC";
+  const TrackFields kNone;
   const Case cases[] = {
-      {"playing, with fields", "",
-       [](FakePlayer& p) {
-         p.Play("3. Caption Artist - Caption Title - Winamp", 200, 5000);
-         p.fields = Fields("Artist", "Title");
-       },
-       "Artist - Title"},
-      {"playing, a player that tells no fields", "",
-       [](FakePlayer& p) { p.Play("3. Caption Artist - Caption Title - Winamp", 200); },
-       "Caption Artist - Caption Title"},
+      {"playing, with fields", "", "Artist - Title", "3. Caption Artist - Caption Title - Winamp",
+       Fields("Artist", "Title"), 200, 5000},
+      {"playing, a player that tells no fields", "", "Caption Artist - Caption Title",
+       "3. Caption Artist - Caption Title - Winamp", kNone, 200},
       {"the fields of the strip's template", "FileText=%album% (%length%) %position%\n",
-       [](FakePlayer& p) {
-         p.Play("1. A - T - Winamp", 125, 61500);
-         p.fields = Fields("A", "T", "Album");
-       },
-       "Album (2:05) 1:01"},
-      {"a stream: no length", "FileText=[%artist% - ]%title%[ %length%]\n",
-       [](FakePlayer& p) { p.Play("Radio One: Song - Winamp", -1); }, "Radio One: Song"},
+       "Album (2:05) 1:01", "1. A - T - Winamp", Fields("A", "T", "Album"), 125, 61500},
+      {"a stream: no length", "FileText=[%artist% - ]%title%[ %length%]\n", "Radio One: Song",
+       "Radio One: Song - Winamp", kNone, -1},
       {"not Latin, in UTF-8", "",
-       [](FakePlayer& p) {
-         p.Play("1. x - Winamp");
-         p.fields = Fields("\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F", "\xE6\x97\xA5\xE6\x9C\xAC");
-       },
-       "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F - \xE6\x97\xA5\xE6\x9C\xAC"},
-      {"a template of blanks gives the title", "FileText=\" \"\n",
-       [](FakePlayer& p) { p.Play("1. A - T - Winamp"); }, "A - T"},
-      {"paused", "FileStopped=Nothing plays\n",
-       [](FakePlayer& p) {
-         p.Play("1. A - T - Winamp");
-         p.state = 3;
-       },
-       "Nothing plays"},
-      {"stopped", "FileStopped=Nothing plays\n",
-       [](FakePlayer& p) {
-         p.Play("1. A - T - Winamp");
-         p.state = 0;
-       },
-       "Nothing plays"},
-      {"closed", "FileStopped=Nothing plays\n", [](FakePlayer&) {}, "Nothing plays"},
-      {"closed, by default emptied", "", [](FakePlayer&) {}, ""},
+       "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F - \xE6\x97\xA5\xE6\x9C\xAC", "1. x - Winamp",
+       Fields(kRussian, kJapanese)},
+      {"a template of blanks gives the title", "FileText=\" \"\n", "A - T", "1. A - T - Winamp"},
+      {"paused", "FileStopped=Nothing plays\n", "Nothing plays", "1. A - T - Winamp", kNone, 0, 0,
+       3},
+      {"stopped", "FileStopped=Nothing plays\n", "Nothing plays", "1. A - T - Winamp", kNone, 0, 0,
+       0},
+      {"closed", "FileStopped=Nothing plays\n", "Nothing plays"},
+      {"closed, by default emptied", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ResetNowPlaying();
     host = FakeHost();
-    c.player(host.player);
+    if (c.caption) {
+      host.player.Play(c.caption, c.length, c.positionMs);
+      host.player.fields = c.fields;
+      host.player.state = c.state;
+    }
     Start(std::string(kShare) + c.share);
     ASSERT_EQ(host.files.count("now.txt"), 1u);
     EXPECT_EQ(host.files["now.txt"], c.holds);
