@@ -70,9 +70,10 @@ TEST_F(ShareFileTest, TheFileHoldsWhatPlaysInEveryPlayerState) {
       {"playing, a player that tells no fields", "", "Caption Artist - Caption Title",
        "3. Caption Artist - Caption Title - Winamp", kNone, 200},
       {"the fields of the strip's template", "FileText=%album% (%length%) %position%\n",
-       "Album (2:05) 1:01", "1. A - T - Winamp", Fields("A", "T", "Album"), 125, 61500},
-      {"a stream: no length", "FileText=[%artist% - ]%title%[ %length%]\n", "Radio One: Song",
-       "Radio One: Song - Winamp", kNone, -1},
+       "Album (2:05) 0:59", "1. A - T - Winamp", Fields("A", "T", "Album"), 125, 59999},
+      {"a stream: no length, a position before its start",
+       "FileText=[%artist% - ]%title%[ %length%] %position%\n", "Radio One: Song 0:00",
+       "Radio One: Song - Winamp", kNone, -1, -1},
       {"not Latin, in UTF-8", "",
        "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F - \xE6\x97\xA5\xE6\x9C\xAC", "1. x - Winamp",
        Fields(kRussian, kJapanese)},
@@ -249,13 +250,36 @@ TEST_F(ShareFileTest, AnAnnouncementInsideTheFilesLookIsNotOvertakenByIt) {
       }
       return answer;
     }
-  } announcing;
-  announcing.settingsFile = kShare;
-  LoadSettings(announcing);
-  announcing.player.Play("1. A - B - Winamp");
-  announcing.announce = true;
-  OnShareTick(announcing);
-  EXPECT_EQ(announcing.files["now.txt"], "C - D");
+  };
+  // At the first look after the settings are read, and at one of the file's own.
+  for (const bool atStart : {true, false}) {
+    SCOPED_TRACE(atStart);
+    ResetNowPlaying();
+    AnnouncingHost announcing;
+    announcing.settingsFile = kShare;
+    announcing.player.Play("1. A - B - Winamp");
+    announcing.announce = atStart;
+    LoadSettings(announcing);
+    announcing.announce = true;
+    if (!atStart) OnShareTick(announcing);
+    EXPECT_EQ(announcing.files["now.txt"], "C - D");
+  }
+}
+
+// A player that stops answering at any of the file's questions gives no news: the file keeps
+// what it holds, and is not told the player stopped.
+TEST_F(ShareFileTest, APlayerThatStopsAnsweringLeavesTheFileAsItIs) {
+  for (int answers = 0; answers < 8; ++answers) {
+    SCOPED_TRACE(answers);
+    ResetNowPlaying();
+    host = FakeHost();
+    host.player.Play("1. A - B - Winamp", 100, 1000);
+    Start(std::string(kShare) + "FileText=%title% %position%\nFileStopped=-\n");
+    host.player.Play("1. A - B - Winamp", 100, 1000);
+    host.player.hangAfterMessages = answers;
+    OnShareTick(host);
+    EXPECT_EQ(host.files["now.txt"], "A - B 0:01");
+  }
 }
 
 // A path the file cannot be written to is told once, on the strip as a taken key is, and left
