@@ -113,6 +113,12 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
   };
   const auto popupTick = [](FakeHost& h) { OnTimerTick(h); };
   const auto ownTick = [](FakeHost& h) { OnShareTick(h); };
+  const auto reload = [](const char* settings) {
+    return [settings](FakeHost& h) {
+      h.settingsFile = settings;
+      LoadSettings(h);
+    };
+  };
   const auto play = [](const char* caption) {
     return [caption](FakeHost& h) {
       h.player.Play(caption, 100, 1000);
@@ -216,10 +222,17 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
          },
          {"file C - D", "share.timer 2000"}},
         {ownTick, {}}}},
-      {"quit leaves the stopped text",
+      {"quit leaves the stopped text, and nothing is written after it",
        "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileStopped=off\n",
        {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
-        {[](FakeHost& h) { OnHotKey(h, kHotKeyQuit); }, {"file off"}}}},
+        {[](FakeHost& h) { OnHotKey(h, kHotKeyQuit); }, {"file off"}},
+        {play("2. C - D - Winamp"), {}},
+        {ownTick, {}}}},
+      {"the file turned off and on again is written anew",
+       kShare,
+       {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
+        {reload("[Main]\nMemEconomy=0\n"), {"share.timer 0"}},
+        {reload(kShare), {"file A - B", "share.timer 500"}}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
