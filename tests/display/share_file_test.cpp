@@ -113,6 +113,12 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
   };
   const auto popupTick = [](FakeHost& h) { OnTimerTick(h); };
   const auto ownTick = [](FakeHost& h) { OnShareTick(h); };
+  const auto tick = [](std::function<void(FakeHost&)> change) {
+    return [change](FakeHost& h) {
+      change(h);
+      OnShareTick(h);
+    };
+  };
   const auto reload = [](const char* settings) {
     return [settings](FakeHost& h) {
       h.settingsFile = settings;
@@ -146,45 +152,24 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
       {"pause, stop, close, come back",
        "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileStopped=-\n",
        {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
-        {[](FakeHost& h) {
-           h.player.state = 3;
-           OnShareTick(h);
-         },
-         {"file -"}},
-        {[](FakeHost& h) {
-           h.player.state = 0;
-           OnShareTick(h);
-         },
-         {}},
+        {tick([](FakeHost& h) { h.player.state = 3; }), {"file -"}},
+        {tick([](FakeHost& h) { h.player.state = 0; }), {}},
         {[](FakeHost& h) {
            h.player.state = 1;
            OnSongChange(h);
          },
          {"file A - B", "share.timer 500"}},
-        {[](FakeHost& h) {
-           h.player.running = false;
-           OnShareTick(h);
-         },
-         {"file -"}},
+        {tick([](FakeHost& h) { h.player.running = false; }), {"file -"}},
         {play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}}}},
       {"a stream's new title",
        kShare,
-       {{[](FakeHost& h) {
-           h.player.Play("Radio: Song one - Winamp", -1);
-           OnShareTick(h);
-         },
+       {{tick([](FakeHost& h) { h.player.Play("Radio: Song one - Winamp", -1); }),
          {"file Radio: Song one"}},
-        {[](FakeHost& h) {
-           h.player.caption = "Radio: Song two - Winamp";
-           OnShareTick(h);
-         },
+        {tick([](FakeHost& h) { h.player.caption = "Radio: Song two - Winamp"; }),
          {"file Radio: Song two"}}}},
       {"%position%: once a second, at the file's own tick",
        "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileText=%title% %position%\n",
-       {{[](FakeHost& h) {
-           h.player.Play("1. A - B - Winamp", 100, 1000);
-           OnShareTick(h);
-         },
+       {{tick([](FakeHost& h) { h.player.Play("1. A - B - Winamp", 100, 1000); }),
          {"file A - B 0:01", "share.timer 1000"}},
         {[](FakeHost& h) {
            h.player.positionMs = 2000;
@@ -192,35 +177,16 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
            OnSongChange(h);
          },
          {}},
-        {[](FakeHost& h) {
-           h.player.positionMs = 2000;
-           OnShareTick(h);
-         },
-         {"file A - B 0:02"}},
-        {[](FakeHost& h) {
-           h.player.state = 3;
-           OnShareTick(h);
-         },
-         {"file ", "share.timer 500"}}}},
+        {tick([](FakeHost& h) { h.player.positionMs = 2000; }), {"file A - B 0:02"}},
+        {tick([](FakeHost& h) { h.player.state = 3; }), {"file ", "share.timer 500"}}}},
       {"a reader holds the file: tried again until it lets go, with the newest text",
        "[Main]\nMemEconomy=0\nCheckTitle=2000\n[Share]\nFile=now.txt\n",
-       {{[](FakeHost& h) {
-           h.fileReaders = true;
-           h.player.Play("1. A - B - Winamp");
-           OnShareTick(h);
-         },
+       {{[](FakeHost& h) { h.fileReaders = true; }, {}},
+        {tick([](FakeHost& h) { h.player.Play("1. A - B - Winamp"); }),
          {"file held", "share.timer 500"}},
         {ownTick, {"file held"}},
-        {[](FakeHost& h) {
-           h.player.Play("2. C - D - Winamp");
-           OnShareTick(h);
-         },
-         {"file held"}},
-        {[](FakeHost& h) {
-           h.fileReaders = false;
-           OnShareTick(h);
-         },
-         {"file C - D", "share.timer 2000"}},
+        {tick([](FakeHost& h) { h.player.Play("2. C - D - Winamp"); }), {"file held"}},
+        {tick([](FakeHost& h) { h.fileReaders = false; }), {"file C - D", "share.timer 2000"}},
         {ownTick, {}}}},
       {"quit leaves the stopped text, and nothing is written after it",
        "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileStopped=off\n",
