@@ -75,6 +75,7 @@ TEST(TitleTemplate, FillsInTheFieldsAsFoobar2000Does) {
       {"%filename%", ".hidden", true, 245, "7", "", "", "", "C:\\Music\\.hidden"},
       {"%filename%", "Song.live", true, 245, "7", "", "", "", "/music/Song.live.mp3"},
       {"[%artist%'s ]%title%", "Artist's Song"},
+      {"a''b", "a'b"},
       {"[%artist%'s ]%title%", "Artist - Song.mp3 (caption)", false},
       {"%track%|%TrackNumber%|%disc%|%discnumber%|%xrtist%", "12|12|2|2|?", true, 245, "12/14",
        "2/3"},
