@@ -97,6 +97,11 @@ TEST_F(ShareFileTest, TheFileHoldsWhatPlaysInEveryPlayerState) {
     Start(std::string(kShare) + c.share);
     ASSERT_EQ(host.files.count("now.txt"), 1u);
     EXPECT_EQ(host.files["now.txt"], c.holds);
+    host.playerLog.clear();
+    OnShareTick(host);
+    OnShareTick(host);
+    EXPECT_EQ(std::count(host.playerLog.begin(), host.playerLog.end(), "fields"), 0)
+        << "once a track";
   }
 }
 
