@@ -55,78 +55,39 @@ TEST(ReplaceSafely, AlwaysLeavesTheOldOrTheNewFileInPlace) {
   struct Row {
     const char* name;
     uint32_t error;
-    Acl acl;
-    std::set<ReplaceRole> held;
     ReplaceOutcome outcome;
     std::map<ReplaceRole, std::string> after;
+    std::set<ReplaceRole> held = {};
+    Acl acl = Acl::kWritable;
     bool noFile = false;
   };
   const std::map<ReplaceRole, std::string> kOld = {{kTarget, "old"}};
   const std::map<ReplaceRole, std::string> kNewOnly = {{kTarget, "new"}};
+  const std::map<ReplaceRole, std::string> kBoth = {{kTarget, "old"}, {kNew, "new"}};
+  const std::map<ReplaceRole, std::string> kStranded = {{kBackup, "old"}, {kNew, "new"}};
+  const std::map<ReplaceRole, std::string> kNothing;
+  const std::set<ReplaceRole> kFree, kNewHeld = {kNew}, kBothHeld = {kNew, kBackup};
+  const std::set<ReplaceRole> kFolderRefuses = {kTarget};
   const std::vector<Row> rows = {
-      {"replaced: the backup goes once the new file is in place",
-       0,
-       Acl::kWritable,
-       {},
-       kReplaced,
-       kNewOnly},
-      {"1175: both keep their names; the new one goes",
-       kErrorUnableToRemoveReplaced,
-       Acl::kWritable,
-       {},
-       kKept,
+      {"replaced: the backup goes once the new file is in place", 0, kReplaced, kNewOnly},
+      {"1175: both keep their names; the new one goes", kErrorUnableToRemoveReplaced, kKept, kOld},
+      {"1176 with a backup name: both keep their names", kErrorUnableToMoveReplacement, kKept,
        kOld},
-      {"1176 with a backup name: both keep their names",
-       kErrorUnableToMoveReplacement,
-       Acl::kWritable,
-       {},
-       kKept,
-       kOld},
-      {"1177: the new file is moved into place",
-       kErrorUnableToMoveReplacement2,
-       Acl::kWritable,
-       {},
-       kReplaced,
+      {"1177: the new file is moved into place", kErrorUnableToMoveReplacement2, kReplaced,
        kNewOnly},
       {"1177, the new file held: the old one is put back, the new one stays",
-       kErrorUnableToMoveReplacement2,
-       Acl::kWritable,
-       {kNew},
-       kKept,
-       {{kTarget, "old"}, {kNew, "new"}}},
-      {"1177, both held: neither is deleted",
-       kErrorUnableToMoveReplacement2,
-       Acl::kWritable,
-       {kNew, kBackup},
-       ReplaceOutcome::kStranded,
-       {{kBackup, "old"}, {kNew, "new"}}},
-      {"sharing violation: the file stays",
-       kErrorSharingViolation,
-       Acl::kWritable,
-       {},
-       kKept,
-       kOld},
-      {"access denied: the file stays", kErrorAccessDenied, Acl::kWritable, {}, kKept, kOld},
-      {"ACL: a share without WRITE_DAC saves without the permissions",
-       0,
-       Acl::kNoWriteDac,
-       {},
-       kReplaced,
-       kNewOnly},
-      {"ACL: a system without the flag is asked again without it",
-       0,
-       Acl::kNoFlag,
-       {},
-       kReplaced,
-       kNewOnly},
-      {"no file yet: the new one becomes it", 0, Acl::kWritable, {}, kReplaced, kNewOnly, true},
-      {"no file yet, and the folder refuses it: nothing is left",
-       0,
-       Acl::kWritable,
-       {kTarget},
-       kKept,
-       {},
-       true},
+       kErrorUnableToMoveReplacement2, kKept, kBoth, kNewHeld},
+      {"1177, both held: neither is deleted", kErrorUnableToMoveReplacement2,
+       ReplaceOutcome::kStranded, kStranded, kBothHeld},
+      {"sharing violation: the file stays", kErrorSharingViolation, kKept, kOld},
+      {"access denied: the file stays", kErrorAccessDenied, kKept, kOld},
+      {"ACL: a share without WRITE_DAC saves without the permissions", 0, kReplaced, kNewOnly,
+       kFree, Acl::kNoWriteDac},
+      {"ACL: a system without the flag is asked again without it", 0, kReplaced, kNewOnly, kFree,
+       Acl::kNoFlag},
+      {"no file yet: the new one becomes it", 0, kReplaced, kNewOnly, kFree, Acl::kWritable, true},
+      {"no file yet, and the folder refuses it: nothing is left", 0, kKept, kNothing,
+       kFolderRefuses, Acl::kWritable, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

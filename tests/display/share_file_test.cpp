@@ -54,58 +54,54 @@ TEST_F(ShareFileTest, TheFileHoldsWhatPlaysInEveryPlayerState) {
   struct Case {
     const char* what;
     const char* share;  // lines of [Share] after File=
-    std::function<void(FakePlayer&)> player;
     const char* holds;
+    const char* caption = nullptr;  // none: the player is closed
+    TrackFields fields = {};
+    int32_t length = 0;
+    int32_t positionMs = 0;
+    int state = 1;
   };
+  const char* const kRussian = "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F";
+  const char* const kJapanese = "\xE6\x97\xA5\xE6\x9C\xAC";
+  const TrackFields kNone;
   const Case cases[] = {
-      {"playing, with fields", "",
-       [](FakePlayer& p) {
-         p.Play("3. Caption Artist - Caption Title - Winamp", 200, 5000);
-         p.fields = Fields("Artist", "Title");
-       },
-       "Artist - Title"},
-      {"playing, a player that tells no fields", "",
-       [](FakePlayer& p) { p.Play("3. Caption Artist - Caption Title - Winamp", 200); },
-       "Caption Artist - Caption Title"},
+      {"playing, with fields", "", "Artist - Title", "3. Caption Artist - Caption Title - Winamp",
+       Fields("Artist", "Title"), 200, 5000},
+      {"playing, a player that tells no fields", "", "Caption Artist - Caption Title",
+       "3. Caption Artist - Caption Title - Winamp", kNone, 200},
       {"the fields of the strip's template", "FileText=%album% (%length%) %position%\n",
-       [](FakePlayer& p) {
-         p.Play("1. A - T - Winamp", 125, 61500);
-         p.fields = Fields("A", "T", "Album");
-       },
-       "Album (2:05) 1:01"},
-      {"a stream: no length", "FileText=[%artist% - ]%title%[ %length%]\n",
-       [](FakePlayer& p) { p.Play("Radio One: Song - Winamp", -1); }, "Radio One: Song"},
+       "Album (2:05) 0:59", "1. A - T - Winamp", Fields("A", "T", "Album"), 125, 59999},
+      {"a stream: no length, a position before its start",
+       "FileText=[%artist% - ]%title%[ %length%] %position%\n", "Radio One: Song 0:00",
+       "Radio One: Song - Winamp", kNone, -1, -1},
       {"not Latin, in UTF-8", "",
-       [](FakePlayer& p) {
-         p.Play("1. x - Winamp");
-         p.fields = Fields("\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F", "\xE6\x97\xA5\xE6\x9C\xAC");
-       },
-       "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F - \xE6\x97\xA5\xE6\x9C\xAC"},
-      {"a template of blanks gives the title", "FileText=\" \"\n",
-       [](FakePlayer& p) { p.Play("1. A - T - Winamp"); }, "A - T"},
-      {"paused", "FileStopped=Nothing plays\n",
-       [](FakePlayer& p) {
-         p.Play("1. A - T - Winamp");
-         p.state = 3;
-       },
-       "Nothing plays"},
-      {"stopped", "FileStopped=Nothing plays\n",
-       [](FakePlayer& p) {
-         p.Play("1. A - T - Winamp");
-         p.state = 0;
-       },
-       "Nothing plays"},
-      {"closed", "FileStopped=Nothing plays\n", [](FakePlayer&) {}, "Nothing plays"},
-      {"closed, by default emptied", "", [](FakePlayer&) {}, ""},
+       "\xD0\x9F\xD0\xB5\xD1\x81\xD0\xBD\xD1\x8F - \xE6\x97\xA5\xE6\x9C\xAC", "1. x - Winamp",
+       Fields(kRussian, kJapanese)},
+      {"a template of blanks gives the title", "FileText=\" \"\n", "A - T", "1. A - T - Winamp"},
+      {"paused", "FileStopped=Nothing plays\n", "Nothing plays", "1. A - T - Winamp", kNone, 0, 0,
+       3},
+      {"stopped", "FileStopped=Nothing plays\n", "Nothing plays", "1. A - T - Winamp", kNone, 0, 0,
+       0},
+      {"closed", "FileStopped=Nothing plays\n", "Nothing plays"},
+      {"closed, by default emptied", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ResetNowPlaying();
     host = FakeHost();
-    c.player(host.player);
+    if (c.caption) {
+      host.player.Play(c.caption, c.length, c.positionMs);
+      host.player.fields = c.fields;
+      host.player.state = c.state;
+    }
     Start(std::string(kShare) + c.share);
     ASSERT_EQ(host.files.count("now.txt"), 1u);
     EXPECT_EQ(host.files["now.txt"], c.holds);
+    host.playerLog.clear();
+    OnShareTick(host);
+    OnShareTick(host);
+    EXPECT_EQ(std::count(host.playerLog.begin(), host.playerLog.end(), "fields"), 0)
+        << "once a track";
   }
 }
 
@@ -122,6 +118,18 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
   };
   const auto popupTick = [](FakeHost& h) { OnTimerTick(h); };
   const auto ownTick = [](FakeHost& h) { OnShareTick(h); };
+  const auto tick = [](std::function<void(FakeHost&)> change) {
+    return [change](FakeHost& h) {
+      change(h);
+      OnShareTick(h);
+    };
+  };
+  const auto reload = [](const char* settings) {
+    return [settings](FakeHost& h) {
+      h.settingsFile = settings;
+      LoadSettings(h);
+    };
+  };
   const auto play = [](const char* caption) {
     return [caption](FakeHost& h) {
       h.player.Play(caption, 100, 1000);
@@ -149,45 +157,24 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
       {"pause, stop, close, come back",
        "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileStopped=-\n",
        {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
-        {[](FakeHost& h) {
-           h.player.state = 3;
-           OnShareTick(h);
-         },
-         {"file -"}},
-        {[](FakeHost& h) {
-           h.player.state = 0;
-           OnShareTick(h);
-         },
-         {}},
+        {tick([](FakeHost& h) { h.player.state = 3; }), {"file -"}},
+        {tick([](FakeHost& h) { h.player.state = 0; }), {}},
         {[](FakeHost& h) {
            h.player.state = 1;
            OnSongChange(h);
          },
          {"file A - B", "share.timer 500"}},
-        {[](FakeHost& h) {
-           h.player.running = false;
-           OnShareTick(h);
-         },
-         {"file -"}},
+        {tick([](FakeHost& h) { h.player.running = false; }), {"file -"}},
         {play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}}}},
       {"a stream's new title",
        kShare,
-       {{[](FakeHost& h) {
-           h.player.Play("Radio: Song one - Winamp", -1);
-           OnShareTick(h);
-         },
+       {{tick([](FakeHost& h) { h.player.Play("Radio: Song one - Winamp", -1); }),
          {"file Radio: Song one"}},
-        {[](FakeHost& h) {
-           h.player.caption = "Radio: Song two - Winamp";
-           OnShareTick(h);
-         },
+        {tick([](FakeHost& h) { h.player.caption = "Radio: Song two - Winamp"; }),
          {"file Radio: Song two"}}}},
       {"%position%: once a second, at the file's own tick",
        "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileText=%title% %position%\n",
-       {{[](FakeHost& h) {
-           h.player.Play("1. A - B - Winamp", 100, 1000);
-           OnShareTick(h);
-         },
+       {{tick([](FakeHost& h) { h.player.Play("1. A - B - Winamp", 100, 1000); }),
          {"file A - B 0:01", "share.timer 1000"}},
         {[](FakeHost& h) {
            h.player.positionMs = 2000;
@@ -195,40 +182,28 @@ TEST_F(ShareFileTest, TheFileIsWrittenWhenItsTextChanges) {
            OnSongChange(h);
          },
          {}},
-        {[](FakeHost& h) {
-           h.player.positionMs = 2000;
-           OnShareTick(h);
-         },
-         {"file A - B 0:02"}},
-        {[](FakeHost& h) {
-           h.player.state = 3;
-           OnShareTick(h);
-         },
-         {"file ", "share.timer 500"}}}},
+        {tick([](FakeHost& h) { h.player.positionMs = 2000; }), {"file A - B 0:02"}},
+        {tick([](FakeHost& h) { h.player.state = 3; }), {"file ", "share.timer 500"}}}},
       {"a reader holds the file: tried again until it lets go, with the newest text",
        "[Main]\nMemEconomy=0\nCheckTitle=2000\n[Share]\nFile=now.txt\n",
-       {{[](FakeHost& h) {
-           h.fileReaders = true;
-           h.player.Play("1. A - B - Winamp");
-           OnShareTick(h);
-         },
+       {{[](FakeHost& h) { h.fileReaders = true; }, {}},
+        {tick([](FakeHost& h) { h.player.Play("1. A - B - Winamp"); }),
          {"file held", "share.timer 500"}},
         {ownTick, {"file held"}},
-        {[](FakeHost& h) {
-           h.player.Play("2. C - D - Winamp");
-           OnShareTick(h);
-         },
-         {"file held"}},
-        {[](FakeHost& h) {
-           h.fileReaders = false;
-           OnShareTick(h);
-         },
-         {"file C - D", "share.timer 2000"}},
+        {tick([](FakeHost& h) { h.player.Play("2. C - D - Winamp"); }), {"file held"}},
+        {tick([](FakeHost& h) { h.fileReaders = false; }), {"file C - D", "share.timer 2000"}},
         {ownTick, {}}}},
-      {"quit leaves the stopped text",
+      {"quit leaves the stopped text, and nothing is written after it",
        "[Main]\nMemEconomy=0\n[Share]\nFile=now.txt\nFileStopped=off\n",
        {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
-        {[](FakeHost& h) { OnHotKey(h, kHotKeyQuit); }, {"file off"}}}},
+        {[](FakeHost& h) { OnHotKey(h, kHotKeyQuit); }, {"file off"}},
+        {play("2. C - D - Winamp"), {}},
+        {ownTick, {}}}},
+      {"the file turned off and on again is written anew",
+       kShare,
+       {{play("1. A - B - Winamp"), {"file A - B", "share.timer 500"}},
+        {reload("[Main]\nMemEconomy=0\n"), {"share.timer 0"}},
+        {reload(kShare), {"file A - B", "share.timer 500"}}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -259,13 +234,36 @@ TEST_F(ShareFileTest, AnAnnouncementInsideTheFilesLookIsNotOvertakenByIt) {
       }
       return answer;
     }
-  } announcing;
-  announcing.settingsFile = kShare;
-  LoadSettings(announcing);
-  announcing.player.Play("1. A - B - Winamp");
-  announcing.announce = true;
-  OnShareTick(announcing);
-  EXPECT_EQ(announcing.files["now.txt"], "C - D");
+  };
+  // At the first look after the settings are read, and at one of the file's own.
+  for (const bool atStart : {true, false}) {
+    SCOPED_TRACE(atStart);
+    ResetNowPlaying();
+    AnnouncingHost announcing;
+    announcing.settingsFile = kShare;
+    announcing.player.Play("1. A - B - Winamp");
+    announcing.announce = atStart;
+    LoadSettings(announcing);
+    announcing.announce = true;
+    if (!atStart) OnShareTick(announcing);
+    EXPECT_EQ(announcing.files["now.txt"], "C - D");
+  }
+}
+
+// A player that stops answering at any of the file's questions gives no news: the file keeps
+// what it holds, and is not told the player stopped.
+TEST_F(ShareFileTest, APlayerThatStopsAnsweringLeavesTheFileAsItIs) {
+  for (int answers = 0; answers < 8; ++answers) {
+    SCOPED_TRACE(answers);
+    ResetNowPlaying();
+    host = FakeHost();
+    host.player.Play("1. A - B - Winamp", 100, 1000);
+    Start(std::string(kShare) + "FileText=%title% %position%\nFileStopped=-\n");
+    host.player.Play("1. A - B - Winamp", 100, 1000);
+    host.player.hangAfterMessages = answers;
+    OnShareTick(host);
+    EXPECT_EQ(host.files["now.txt"], "A - B 0:01");
+  }
 }
 
 // A path the file cannot be written to is told once, on the strip as a taken key is, and left
