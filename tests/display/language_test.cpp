@@ -5,6 +5,7 @@
 #include <dirent.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <set>
 #include <sstream>
 #include <string>
@@ -20,6 +21,14 @@ namespace {
 std::string Utf16(const std::string& ascii) {  // as Notepad saves "Unicode", with its mark
   std::string bytes = "\xFF\xFE";
   for (const char c : ascii) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
+// A UTF-16 file with its mark whose MenuQuit is these units, to the file's end.
+std::string Utf16Quit(std::initializer_list<char16_t> units) {
+  std::string bytes = Utf16("MenuQuit = ");
+  for (const char16_t unit : units)
+    bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
   return bytes;
 }
 
@@ -60,6 +69,35 @@ TEST(Language, AFileGivesItsTextsAndEnglishWhereItHasNoneFit) {
        "\xFF\xFE"
        "a\0=\0b\0\x3D\xD8\x00\xDE\x00\xD8",
        TextId::kMenuQuit, "Quit"},
+      // UTF-8 as WideCharToMultiByte gives it, half a pair as U+FFFD.
+      {"UTF-16 at every length of UTF-8",
+       Utf16Quit({0xA9, 0x7FF, 0x800, 0xFFFD, 0xD800, 0xDC00, 0xDBFF, 0xDFFF}), TextId::kMenuQuit,
+       "\xC2\xA9\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},
+      {"UTF-16: a pair, its units' last bits", Utf16Quit({0xD83D, 0xDE00, 'b'}), TextId::kMenuQuit,
+       "\xF0\x9F\x98\x80"
+       "b"},
+      {"UTF-16: a pair that ends the file", Utf16Quit({'a', 0xD83D, 0xDE00}), TextId::kMenuQuit,
+       "a\xF0\x9F\x98\x80"},
+      {"UTF-16: half a pair that ends the file", Utf16Quit({'a', 0xD800}), TextId::kMenuQuit,
+       "a\xEF\xBF\xBD"},
+      {"UTF-16: a low half alone, a high half before a letter or a high half",
+       Utf16Quit({0xDC00, 0xD800, 'A', 0xDBFF, 0xDBFF, 0xDFFF}), TextId::kMenuQuit,
+       "\xEF\xBF\xBD\xEF\xBF\xBD"
+       "A\xEF\xBF\xBD\xF4\x8F\xBF\xBF"},
+      {"UTF-16: an odd byte at the end", Utf16Quit({'a', 'b'}) + "c", TextId::kMenuQuit, "ab"},
+      {"UTF-8 of every length",
+       "MenuQuit = \xDF\xBF\xE0\xA0\x80\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+       TextId::kMenuQuit, "\xDF\xBF\xE0\xA0\x80\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},
+      {"UTF-8: C1 leads an overlong form", "MenuQuit = a\xC1\xBF", TextId::kMenuQuit, "Quit"},
+      {"UTF-8: a three-byte overlong form", "MenuQuit = a\xE0\x9F\xBF", TextId::kMenuQuit, "Quit"},
+      {"UTF-8: a four-byte overlong form", "MenuQuit = a\xF0\x8F\xBF\xBF", TextId::kMenuQuit,
+       "Quit"},
+      {"UTF-8: beyond U+10FFFF", "MenuQuit = a\xF4\x90\x80\x80", TextId::kMenuQuit, "Quit"},
+      {"UTF-8: F5 leads nothing", "MenuQuit = a\xF5\x80\x80\x80", TextId::kMenuQuit, "Quit"},
+      {"UTF-8: the last surrogate", "MenuQuit = a\xED\xBF\xBF", TextId::kMenuQuit, "Quit"},
+      {"UTF-8: cut at the file's end", "MenuQuit = a\xE2\x82", TextId::kMenuQuit, "Quit"},
+      {"UTF-8: a letter for a continuation", "MenuQuit = a\xE2\x28\xA1", TextId::kMenuQuit, "Quit"},
+      {"UTF-8: a continuation alone", "MenuQuit = a\x80", TextId::kMenuQuit, "Quit"},
       {"the most bytes", "MenuQuit = " + std::string(kLanguageTextMost, 'q'), TextId::kMenuQuit,
        std::string(kLanguageTextMost, 'q')},
       {"a byte more", "MenuQuit = " + std::string(kLanguageTextMost + 1, 'q'), TextId::kMenuQuit,
