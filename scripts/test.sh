@@ -51,7 +51,7 @@ WINE_TRAY=1 wine_env_start
 tray_log="$root/build/win/tray-test.log"
 WINE_TRAY=1 wine build/win/bin/app_tests.exe --gtest_color=no --gtest_filter='Tray.*' 2>&1 |
   tee "$tray_log"
-grep -q '^\[  PASSED  \] 6 tests\.' "$tray_log"
+grep -q '^\[  PASSED  \] 7 tests\.' "$tray_log"
 
 echo "== the Monitor setting on a display with two monitors"
 wine_env_stop
